@@ -1,0 +1,45 @@
+#include "platform/paths.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace burnmark {
+namespace {
+
+using testing::TempDir;
+
+TEST(ResolvePath, TurnsStoredPathsIntoRealOnes) {
+    TempDir dir;
+    dir.Write("INI/Atmel/AT89C51.ini", "x");
+    dir.Write("FPGA/gal.bit", "x");
+    const std::string& d = dir.Path();
+    struct Case {
+        std::string stored;
+        std::string real;
+    } cases[] = {
+        {d + "INI\\Atmel\\AT89C51.ini", d + "INI/Atmel/AT89C51.ini"},  // exact
+        {d + "INI\\ATMEL\\AT89C51.INI", d + "INI/Atmel/AT89C51.ini"},  // case differs
+        {d + "ini/atmel/at89c51.ini", d + "INI/Atmel/AT89C51.ini"},
+        {d + "FPGA\\GAL.BIT", d + "FPGA/gal.bit"},
+        // Missing parts are kept as written, so the result names where the file would be.
+        {d + "INI\\NOBODY\\X.INI", d + "INI/NOBODY/X.INI"},
+        {d + "ini\\atmel\\missing.ini", d + "INI/Atmel/missing.ini"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ResolvePath(c.stored), c.real) << c.stored;
+    EXPECT_TRUE(StoredFileExists(d + "INI\\ATMEL\\AT89C51.INI"));
+    EXPECT_FALSE(StoredFileExists(d + "INI\\ATMEL"));  // a folder is no file
+    EXPECT_FALSE(StoredFileExists(d + "INI\\ATMEL\\X.INI"));
+    EXPECT_FALSE(StoredFileExists(""));
+    EXPECT_FALSE(StoredFileExists("0"));
+    EXPECT_EQ(JoinAppPath(d, "ini\\atmel\\at89c51.ini"), d + "INI/Atmel/AT89C51.ini");
+}
+
+TEST(ProgramDirectory, EndsInASeparator) {
+    const std::string dir = ProgramDirectory();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), '/');
+}
+
+}  // namespace
+}  // namespace burnmark

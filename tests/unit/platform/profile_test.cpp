@@ -1,0 +1,121 @@
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace burnmark {
+namespace {
+
+using testing::TempDir;
+
+const char* kSample =
+    "; settings of the last run\r\n"
+    "[System]\r\n"
+    "Type=0\r\n"
+    "  Path =  C:\\Tools\\Ext  \r\n"
+    "\r\n"
+    "[SelectDlg]\r\n"
+    "Manufacturer=ATMEL\r\n"
+    "TypeNum=\"AT89C51\"\r\n"
+    "ProcessMode=+E+P\r\n"
+    "; trailing comment\r\n"
+    "[Option]\n"
+    "sound_setup=1\n"
+    "sound_mode=$1F\n"
+    "hexed=0x20\n"
+    "word=abc\n";
+
+TEST(Profile, ReadsWithTheRulesOfSettingsFiles) {
+    TempDir dir;
+    Profile ini(dir.Write("History_1.ini", kSample));
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* expected;
+    } cases[] = {
+        {"System", "Type", "0"},
+        {"system", "TYPE", "0"},            // case of section and key ignored
+        {"System", "Path", "C:\\Tools\\Ext"},  // blanks around key and value trimmed
+        {"SelectDlg", "TypeNum", "AT89C51"},   // enclosing quotes removed
+        {"SelectDlg", "Missing", "dflt"},
+        {"Nowhere", "Type", "dflt"},
+        {"Option", "sound_setup", "1"},        // LF-only lines read too
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ini.ReadString(c.section, c.key, "dflt"), c.expected) << c.section << "." << c.key;
+
+    EXPECT_EQ(ini.ReadString("SelectDlg", "ProcessMode", "", 3), "+E+");  // capped read
+    EXPECT_EQ(ini.ReadInteger("Option", "sound_mode", 7), 0x1F);
+    EXPECT_EQ(ini.ReadInteger("Option", "hexed", 7), 0x20);
+    EXPECT_EQ(ini.ReadInteger("Option", "word", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("Option", "none", 7), 7);
+    EXPECT_EQ(ini.ReadSection("selectdlg"),
+              (std::vector<std::string>{"Manufacturer", "TypeNum", "ProcessMode"}));
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"System", "SelectDlg", "Option"}));
+    EXPECT_TRUE(ini.SectionExists("OPTION"));
+    EXPECT_FALSE(ini.KeyExists("Option", "Type"));
+}
+
+TEST(Profile, MissingFileGivesDefaults) {
+    TempDir dir;
+    Profile ini(dir.Path() + "none.ini");
+    EXPECT_FALSE(ini.FileExists());
+    EXPECT_EQ(ini.ReadString("A", "B", "None"), "None");
+    EXPECT_EQ(ini.ReadInteger("A", "B", 3), 3);
+    EXPECT_TRUE(ini.ReadSection("A").empty());
+}
+
+TEST(Profile, WritesInPlaceAndKeepsEveryOtherLine) {
+    TempDir dir;
+    Profile ini(dir.Write("History_1.ini", kSample));
+    ASSERT_TRUE(ini.WriteString("selectdlg", "processmode", "+C"));  // existing key, other case
+    ASSERT_TRUE(ini.WriteString("System", "Symbol", "1"));           // new key in a section
+    ASSERT_TRUE(ini.WriteString("LoadDlg", "OK", "0"));              // new section
+    EXPECT_EQ(dir.Read("History_1.ini"),
+              "; settings of the last run\r\n"
+              "[System]\r\n"
+              "Type=0\r\n"
+              "  Path =  C:\\Tools\\Ext  \r\n"
+              "Symbol=1\r\n"
+              "\r\n"
+              "[SelectDlg]\r\n"
+              "Manufacturer=ATMEL\r\n"
+              "TypeNum=\"AT89C51\"\r\n"
+              "ProcessMode=+C\r\n"
+              "; trailing comment\r\n"
+              "[Option]\r\n"
+              "sound_setup=1\r\n"
+              "sound_mode=$1F\r\n"
+              "hexed=0x20\r\n"
+              "word=abc\r\n"
+              "[LoadDlg]\r\n"
+              "OK=0\r\n");
+}
+
+TEST(Profile, WriteCreatesTheFileAndIsSeenAtOnce) {
+    TempDir dir;
+    Profile writer(dir.Path() + "new.ini");
+    Profile reader(dir.Path() + "new.ini");
+    ASSERT_TRUE(writer.WriteString("SelectDlg", "IcFileName", "C:\\x.ini"));
+    EXPECT_EQ(reader.ReadString("SelectDlg", "IcFileName", ""), "C:\\x.ini");
+    ASSERT_TRUE(writer.WriteInteger("SelectDlg", "IcFileName", -5));
+    EXPECT_EQ(reader.ReadInteger("SelectDlg", "IcFileName", 0), -5);
+    EXPECT_EQ(dir.Read("new.ini"), "[SelectDlg]\r\nIcFileName=-5\r\n");
+}
+
+TEST(Profile, DeleteKeyAndEraseSection) {
+    TempDir dir;
+    Profile ini(dir.Write("a.ini", "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n"));
+    ASSERT_TRUE(ini.DeleteKey("a", "X"));
+    ASSERT_TRUE(ini.EraseSection("b"));
+    EXPECT_EQ(dir.Read("a.ini"), "[A]\r\ny=2\r\n");
+}
+
+TEST(Profile, WriteToAnUnwritablePlaceFails) {
+    Profile ini("/proc/burnmark-no-such-dir/x.ini");
+    EXPECT_FALSE(ini.WriteString("A", "B", "C"));
+}
+
+}  // namespace
+}  // namespace burnmark
