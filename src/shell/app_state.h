@@ -60,6 +60,10 @@ struct AppState {
     uint8_t WholeDeviceSum = 0;
     uint8_t LoadPending = 0;
 
+    // The second Run picture's lamp sequence: 0 after the main window's
+    // creation, 1 whenever the Copy page is shown, toggled by CheckBox1.
+    uint8_t Run2LedFlag = 0;
+
     // True while an operation, a load or the automatic run is going: every
     // command but Stop is disabled.
     bool Busy = false;

@@ -1,0 +1,68 @@
+// The program's entry: the settings checks, the main window, the message loop.
+#include <cstdlib>
+#include <exception>
+#include <memory>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QWidget>
+
+#include "platform/paths.h"
+#include "shell/start_up.h"
+#include "shell/ui/main_form.h"
+#include "shell/ui/qt_ports.h"
+
+namespace {
+
+// The splash window shown while the start-up windows are made; null until the
+// splash window exists.
+std::unique_ptr<QWidget> CreateSplash(const std::string& /*appDir*/) { return nullptr; }
+
+void ShowException(const char* what) {
+    QMessageBox::critical(nullptr, QString::fromLatin1(burnmark::kProductCaption),
+                          QString::fromLocal8Bit(what));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The application object first, so that a failure anywhere can be shown.
+    QApplication app(argc, argv);
+    try {
+        using namespace burnmark;
+        // BURNMARK_APP_DIR puts the settings and the catalogue elsewhere (tests).
+        const std::string appDir =
+            ChooseAppDir(std::getenv("BURNMARK_APP_DIR"), ProgramDirectory());
+        const EntrySettings entry = ApplyEntryRules(appDir);
+
+        QApplication::setApplicationName(QString::fromLatin1(kProductCaption));
+        QApplication::setApplicationDisplayName(QString::fromLatin1(kProductCaption));
+
+        QtMessages messages;
+        QtSounds sounds;
+        QtPump pump;
+        TMainForm mainForm(appDir, MainFormPorts{&messages, &sounds, &pump});
+        messages.SetOwner(&mainForm);
+
+        std::unique_ptr<QWidget> splash;
+        if (entry.Type != 0) {
+            splash = CreateSplash(appDir);
+            if (splash) {
+                splash->show();
+                splash->repaint();
+            }
+        }
+        // The start-up windows of the other subsystems come here, in this order:
+        // device selection dialog, progress window, option-page window,
+        // verify-error list.
+        splash.reset();
+
+        mainForm.show();
+        app.exec();
+    } catch (const std::exception& e) {
+        ShowException(e.what());
+    } catch (...) {
+        ShowException("Unknown error");
+    }
+    return 0;
+}

@@ -1,0 +1,82 @@
+#include "shell/session.h"
+
+#include <exception>
+
+#include "platform/profile.h"
+#include "shell/start_up.h"
+
+namespace burnmark {
+
+namespace {
+
+TickFlags OnlyOffered(const TickFlags& wanted, const TickFlags& offered, const TickFlags& now) {
+    TickFlags ticks = now;
+    for (std::size_t box = TickErase; box <= TickProtect; ++box)
+        ticks[box] = wanted[box] && offered[box];
+    return ticks;
+}
+
+}  // namespace
+
+void RestoreLastSession(AppState& state, SessionView& view, const SessionSeams& seams,
+                        Messages& messages) {
+    state.OptionValuesSaved = 0;
+    const Profile history(state.HistoryIniPath());
+    const std::string maker = history.ReadString("SelectDlg", "Manufacturer", "None");
+    const std::string type = history.ReadString("SelectDlg", "TypeNum", "None");
+    const std::string icFile = history.ReadString("SelectDlg", "IcFileName", "None");
+    const std::string processMode = history.ReadString("SelectDlg", "ProcessMode", "0");
+    state.DeviceIniPath = icFile;
+    state.PathBuffer.clear();
+
+    view.ShowSelectedType(maker, type);
+
+    state.SkipIniPathCopy = 1;
+    DeviceFacts device;
+    if (seams.LoadDeviceIni) device = seams.LoadDeviceIni(icFile);
+    state.VerifyListWanted = (device.Type == "PLD" || device.FuseTypeDigit == 1) ? 0 : 1;
+    state.RunReady = 1;
+    state.SkipIniPathCopy = 0;
+
+    const TickFlags restored = ParseProcessMode(processMode, view.Ticks());
+    view.SetTicks(restored);
+
+    state.LoadedBufferSize = 0;
+    if (seams.ApplyDeviceBufferSize) seams.ApplyDeviceBufferSize();
+
+    if (state.HasFuseMap == 1 && seams.CreateFuseMapEditor) {
+        try {
+            seams.CreateFuseMapEditor();
+            state.Form2Created = 1;
+            if (seams.InitFuseBuffer) seams.InitFuseBuffer();
+        } catch (const std::exception& e) {
+            messages.MessageBox(e.what(), kProductCaption, MsgButtons::Ok, MsgIcon::Error);
+        } catch (...) {
+            messages.MessageBox("Unknown error", kProductCaption, MsgButtons::Ok, MsgIcon::Error);
+        }
+    }
+
+    if (seams.UpdateCopyButtons) {
+        seams.UpdateCopyButtons(0);
+        // The refresh ticks every step the device offers, which would undo the
+        // restore; keep the operator's ticks for the offered steps.
+        if (processMode.substr(0, kProcessModeMaxLength).size() > 1)
+            view.SetTicks(OnlyOffered(restored, view.Offered(), view.Ticks()));
+    }
+}
+
+ExitAnswer AskExit(AppState& state, Messages& messages, const std::function<TickFlags()>& ticks) {
+    if (state.Busy || state.ExitGuard) return ExitAnswer::Ignored;
+    state.ExitGuard = 1;
+    const MsgAnswer answer =
+        messages.MessageBox(kExitQuestion, kExitTitle, MsgButtons::YesNo, MsgIcon::None);
+    if (answer != MsgAnswer::Yes) {
+        state.ExitGuard = 0;
+        return ExitAnswer::Cancelled;
+    }
+    Profile history(state.HistoryIniPath());
+    history.WriteString("SelectDlg", "ProcessMode", BuildProcessMode(ticks ? ticks() : TickFlags{}));
+    return ExitAnswer::Confirmed;
+}
+
+}  // namespace burnmark

@@ -1,0 +1,71 @@
+#include "shell/start_up.h"
+
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "platform/number.h"
+#include "platform/paths.h"
+
+namespace burnmark {
+
+EntrySettings ApplyEntryRules(const std::string& appDir) {
+    Profile history(appDir + kHistoryFileName);
+    EntrySettings entry;
+    entry.Type = history.ReadInteger("System", "Type", 0);
+    const std::string icFile = history.ReadString("SelectDlg", "IcFileName", "0");
+    if (!StoredFileExists(icFile)) {
+        history.WriteString("SelectDlg", "Manufacturer", kDefaultManufacturer);
+        history.WriteString("SelectDlg", "TypeNum", kDefaultTypeNum);
+        history.WriteString("SelectDlg", "IcFileName", appDir + kDefaultDeviceFile);
+        entry.DefaultDeviceWritten = true;
+    }
+    return entry;
+}
+
+std::string ChooseAppDir(const char* overrideDir, const std::string& programDir) {
+    std::string dir = (overrideDir && *overrideDir) ? std::string(overrideDir) : programDir;
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return dir;
+}
+
+MainSettings ReadMainSettings(const Profile& history, AppState& state) {
+    const std::string soundSetup = history.ReadString("Option", "sound_setup", "1");
+    const std::string soundMode = history.ReadString("Option", "sound_mode", "0");
+    MainSettings settings;
+    settings.Symbol = history.ReadString("System", "Symbol", "0");
+    state.SoundOn = static_cast<uint8_t>(StrToIntDef(soundSetup, 1) & 0xFF);
+    state.SoundMode = static_cast<uint8_t>(StrToIntDef(soundMode, 0) & 0xFF);
+    return settings;
+}
+
+int32_t SplashPeriodMs(const Profile& history) {
+    const int32_t seconds = StrToIntDef(history.ReadString("System", "Short", "0"), 0);
+    if (seconds <= 0 || seconds > std::numeric_limits<int32_t>::max() / 1000) return 0;
+    return seconds * 1000;
+}
+
+bool LoadCustomLogo(const std::string& appDir, const std::string& symbol,
+                    const BitmapRestorer& restore,
+                    const std::function<void(const std::string& bitmapPath)>& load) {
+    if (symbol != "1" || !restore) return false;
+    const std::string source = appDir + "Temp0.cue";
+    const std::string bitmap = appDir + "0.bmp";
+    std::error_code ec;
+    // A picture left by an earlier run must not pass for this one.
+    std::filesystem::remove(bitmap, ec);
+    restore(source, bitmap);
+    const bool present = std::filesystem::is_regular_file(bitmap, ec);
+    if (present && load) load(bitmap);
+    // The restored picture is only a carrier for the load; never leave it behind.
+    std::filesystem::remove(bitmap, ec);
+    return present && load;
+}
+
+WheelStep ClassifyWheelDelta(uint16_t delta) {
+    if (delta == 120) return WheelStep::PageUp;
+    if (delta == 65416) return WheelStep::PageDown;
+    return WheelStep::None;
+}
+
+}  // namespace burnmark

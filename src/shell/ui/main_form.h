@@ -1,0 +1,166 @@
+// The main window: one borderless 552 x 440 picture with the Copy page and
+// the Edit area laid over it, the owner of the program-wide state.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/ports.h"
+#include "shell/app_state.h"
+#include "shell/process_mode.h"
+#include "shell/session.h"
+#include "shell/start_up.h"
+
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+
+namespace burnmark {
+
+class ImageControl;
+
+// The ports the window reports through. Not owned; they outlive the window.
+struct MainFormPorts {
+    Messages* messages = nullptr;
+    Sounds* sounds = nullptr;
+    Pump* pump = nullptr;
+};
+
+// Work of the other subsystems that the window runs at its points. An empty
+// function is skipped.
+struct MainFormSeams {
+    // The restore's device load, buffer sizing, fuse-map editor and step refresh.
+    SessionSeams session;
+    // The splash's picture restorer, used for the custom logo.
+    BitmapRestorer RestoreBitmapFile;
+    // Fills the project list.
+    std::function<void()> LoadProjectList;
+    // Creates the buffer editor (not shown) with the caption given; the window
+    // places it over the Edit area.
+    std::function<QWidget*(const QString& caption)> CreateEditWindow;
+    // One wheel notch while the editor exists: the editor scrolls the view whose
+    // grid `hover` is, if any.
+    std::function<void(QObject* hover, WheelStep step)> RouteWheel;
+    // The skin worker's hover (the background passes "PAGE").
+    std::function<void(QWidget* image, const std::string& tag)> ImageMouseMove;
+    // Stop, Parameters and About commands.
+    std::function<void()> StopClick;
+    std::function<void()> MultiClick;
+    std::function<void()> HelpClick;
+    // The re-check after the About box's OK.
+    std::function<void()> CheckDeviceAfterAbout;
+    // After the window closed on Exit: free the FPGA image and the fuse buffer.
+    std::function<void()> ReleaseOnExit;
+};
+
+class TMainForm : public QWidget, private SessionView {
+    Q_OBJECT
+
+public:
+    static constexpr int kClientWidth = 552;
+    static constexpr int kClientHeight = 440;
+
+    // appDir ends in '/'. The constructor reads the settings and runs the
+    // form's creation (project list, logo.c.ini, Edit area, Copy page).
+    TMainForm(std::string appDir, MainFormPorts ports, MainFormSeams seams = {},
+              QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    AppState& State() { return state_; }
+    const AppState& State() const { return state_; }
+    MainFormSeams& Seams() { return seams_; }
+
+    // Operations, loads and the automatic run hold the window busy: every
+    // command but Stop is disabled and Exit and close are refused. Calls nest.
+    void SetBusy(bool busy);
+    bool Busy() const { return state_.Busy; }
+
+    // Event handlers of the form.
+    void FormShow();
+    void RestoreLastSession();
+    void ExitClick();
+    void MainMouseDown(Qt::MouseButton button, QPoint position);
+    void MainMouseMove(Qt::MouseButtons buttons, QPoint position);
+    void CopyBtnClick();
+    void ShowDumpEditPanel();
+    void CheckDeviceAfterAbout();
+
+    // The ticks of CheckBox1 to CheckBox5 and the hidden CheckBox11.
+    TickFlags Ticks() const override;
+    void SetTicks(const TickFlags& ticks) override;
+
+    // The buffer editor, once created.
+    QWidget* Editor() const { return editor_; }
+    QObject* HoverWindow() const { return hoverWindow_; }
+    QPoint DragOffset() const { return dragOffset_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildLayout();
+    void FormCreate();
+    void ApplyCustomLogo(const std::string& symbol);
+    void PlaceEditor();
+    // AppMessage: the application's hook, sees every event before it is handled.
+    void AppMessage(QObject* watched, QEvent* event);
+
+    // SessionView
+    void ShowSelectedType(const std::string& maker, const std::string& type) override;
+    TickFlags Offered() const override;
+
+    AppState state_;
+    MainFormPorts ports_;
+    MainFormSeams seams_;
+
+    int busyDepth_ = 0;
+    bool shownOnce_ = false;
+    QPoint dragOffset_;
+    QPointer<QObject> hoverWindow_;
+    QPointer<QWidget> editor_;
+    // The event AppMessage saw last: Qt hands an ignored event on to the parents.
+    const QEvent* lastSeenEvent_ = nullptr;
+    quint64 lastSeenStamp_ = 0;
+
+    // The background; every command lies on it so that one switch disables
+    // them all, while Stop lies beside it.
+    ImageControl* main_ = nullptr;
+    QWidget* stopPanel_ = nullptr;
+    QWidget* copyPanel_ = nullptr;
+    QWidget* dumpEditPanel_ = nullptr;
+    QWidget* createPanel_ = nullptr;
+    QWidget* utilityPanel_ = nullptr;
+    QWidget* projectPanel_ = nullptr;
+    QWidget* statusPanel_ = nullptr;
+    QWidget* runPanel_ = nullptr;
+    QWidget* runPanel2_ = nullptr;
+    QWidget* lampPanels_[5] = {};
+    ImageControl* sLogo_ = nullptr;
+    QCheckBox* tickBoxes_[kTickBoxCount] = {};
+    QListWidget* selectedType_ = nullptr;
+    QLineEdit* loadPathEdit_ = nullptr;
+    QLineEdit* sumEdit_ = nullptr;
+    QProgressBar* progressBar2_ = nullptr;
+    QProgressBar* progressBar21_ = nullptr;
+};
+
+// Holds the main window busy for one scope.
+class BusyScope {
+public:
+    explicit BusyScope(TMainForm& form) : form_(form) { form_.SetBusy(true); }
+    ~BusyScope() { form_.SetBusy(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    TMainForm& form_;
+};
+
+}  // namespace burnmark

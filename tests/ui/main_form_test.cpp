@@ -1,0 +1,347 @@
+// The main window: its frame and layout, the first and the next start, the
+// exit question, the busy state, dragging and the wheel hook.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include "platform/profile.h"
+#include "shell/start_up.h"
+#include "shell/ui/image_control.h"
+#include "shell/ui/main_form.h"
+#include "support/fake_ports.h"
+
+namespace burnmark {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeMessages;
+using testing::FakePump;
+using testing::FakeSounds;
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::random_device rd;
+        dir_ = fs::temp_directory_path() / ("bm_mainform_" + std::to_string(rd()));
+        fs::create_directories(dir_);
+        appDir_ = dir_.string() + "/";
+    }
+    void TearDown() override {
+        form_.reset();
+        fs::remove_all(dir_);
+    }
+
+    // One start of the program as the entry runs it, up to the message loop.
+    TMainForm& Start(MainFormSeams seams = {}) {
+        form_.reset();
+        ApplyEntryRules(appDir_);
+        form_ = std::make_unique<TMainForm>(appDir_, MainFormPorts{&messages_, &sounds_, &pump_},
+                                            std::move(seams));
+        form_->show();
+        QApplication::processEvents();
+        return *form_;
+    }
+
+    Profile History() const { return Profile(appDir_ + "History_1.ini"); }
+
+    template <typename T = QWidget>
+    T* Child(const char* name) const {
+        T* w = form_->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QCheckBox* Box(int n) const {
+        return Child<QCheckBox>(("CheckBox" + std::to_string(n)).c_str());
+    }
+    std::string Picture() const {  // ticks of CheckBox1..5
+        std::string s;
+        for (int n = 1; n <= 5; ++n) s += Box(n)->isChecked() ? "ECPVS"[n - 1] : '.';
+        return s;
+    }
+
+    static void Send(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+                     Qt::MouseButtons buttons, quint64 stamp = 0) {
+        QMouseEvent e(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, buttons,
+                      Qt::NoModifier);
+        e.setTimestamp(stamp);
+        QApplication::sendEvent(w, &e);
+    }
+    static void Click(QWidget* w) {
+        const QPoint c = w->rect().center();
+        Send(w, QEvent::MouseButtonPress, c, Qt::LeftButton, Qt::LeftButton);
+        Send(w, QEvent::MouseButtonRelease, c, Qt::LeftButton, Qt::NoButton);
+    }
+
+    fs::path dir_;
+    std::string appDir_;
+    FakeMessages messages_;
+    FakeSounds sounds_;
+    FakePump pump_;
+    std::unique_ptr<TMainForm> form_;
+};
+
+TEST_F(MainFormTest, FramelessFixedWindowWithThePagesInPlace) {
+    TMainForm& form = Start();
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(form.size(), QSize(552, 440));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_EQ(form.cursor().shape(), Qt::SizeAllCursor);
+    EXPECT_EQ(form.font().family(), QStringLiteral("Liberation Sans"));
+
+    struct Place {
+        const char* name;
+        QPoint topLeft;  // in the main window's client area
+        QSize size;      // empty: not checked
+    };
+    const std::vector<Place> places = {
+        {"Copy_Panel", {8, 53}, {536, 377}},     {"Create_Panel", {40, 455}, {536, 366}},
+        {"Utility_Panel", {32, 463}, {536, 365}}, {"Project_Panel", {-1, 455}, {538, 365}},
+        {"DumpEdit_Panel", {95, 50}, {537, 378}},  // moved there when the Edit area was shown
+        {"SelectedType", {408, 115}, {}},         {"LoadPathEdit", {240, 73}, {}},
+        {"StatusPanel", {424, 268}, {}},          {"ProgressBar2", {64, 389}, {}},
+        {"StopPanel", {427, 365}, {}},            {"RunPanel", {490, 365}, {}},
+    };
+    for (const Place& p : places) {
+        QWidget* w = Child(p.name);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->mapTo(&form, QPoint(0, 0)), p.topLeft) << p.name;
+        if (!p.size.isEmpty()) {
+            EXPECT_EQ(w->size(), p.size) << p.name;
+        }
+    }
+    for (int n : {1, 2, 3, 4, 5, 11}) EXPECT_EQ(Box(n)->mapTo(&form, QPoint(0, 0)).y(), 336) << n;
+    EXPECT_EQ(Box(3)->parentWidget(), Child("Copy_Panel"));
+    for (const char* name : {"RunPanel2", "ErasePanel", "CheckPanel", "ProgramPanel",
+                             "VerifyPanel", "SecurityPanel"}) {
+        QWidget* w = Child(name);
+        EXPECT_GE(w->mapTo(&form, QPoint(0, 0)).y(), 442) << name;
+        EXPECT_FALSE(w->isEnabled()) << name;
+    }
+    // The form ends on the Copy page; the other pages are never in view.
+    EXPECT_TRUE(Child("Copy_Panel")->isVisible());
+    for (const char* name : {"DumpEdit_Panel", "Create_Panel", "Utility_Panel", "Project_Panel"})
+        EXPECT_FALSE(Child(name)->isVisible()) << name;
+    for (const char* name : {"SumEdit", "ProgressBar21", "check_confirm", "CopyTypeBtn", "Panel7",
+                             "Panel8", "Panel9", "CopyReadBtn", "CopyEraseBtn", "CopyCheckBtn",
+                             "CopyProgramBtn", "CopyVerifyBtn", "CopySecurityBtn",
+                             "CopyConfirmBtn", "Stop_Hint", "Run_Hint", "Exit_Hint", "Label24",
+                             "Multi_Hint", "parameter", "Help_Hint", "Label23", "Pass", "Wait",
+                             "Fail", "SLogo", "Main"})
+        EXPECT_NE(Child(name), nullptr);
+    EXPECT_FALSE(Box(11)->isVisible());
+    EXPECT_EQ(form.State().Run2LedFlag, 1);
+}
+
+TEST_F(MainFormTest, FirstStartWritesTheDefaultDeviceAndShowsIt) {
+    History().WriteString("Option", "sound_setup", "yes");  // not a number: the default
+    TMainForm& form = Start();
+    EXPECT_EQ(History().ReadString("SelectDlg", "Manufacturer", ""), "ATMEL");
+    EXPECT_EQ(History().ReadString("SelectDlg", "TypeNum", ""), "AT89C51");
+    EXPECT_EQ(History().ReadString("SelectDlg", "IcFileName", ""),
+              appDir_ + "INI\\ATMEL\\AT89C51.INI");
+    auto* list = Child<QListWidget>("SelectedType");
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("ATMEL"));
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("AT89C51"));
+    EXPECT_EQ(form.State().DeviceIniPath, appDir_ + "INI\\ATMEL\\AT89C51.INI");
+    EXPECT_EQ(form.State().SoundOn, 1);
+    EXPECT_EQ(form.State().SoundMode, 0);
+    EXPECT_EQ(Picture(), "ECPV.");  // the form's ticks
+    EXPECT_EQ(Profile(appDir_ + "logo.c.ini").ReadString("Main", "Handle", ""),
+              std::to_string(static_cast<quint64>(form.winId())));
+    EXPECT_FALSE(Child("SLogo")->isVisible());
+}
+
+TEST_F(MainFormTest, TheRestoreRunsOnTheFirstShowOnly) {
+    int loads = 0;
+    MainFormSeams seams;
+    seams.session.LoadDeviceIni = [&](const std::string&) { ++loads; return DeviceFacts{}; };
+    TMainForm& form = Start(seams);
+    EXPECT_EQ(loads, 1);
+    form.hide();
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(loads, 1);
+}
+
+TEST_F(MainFormTest, ExitYesSavesTheTicksAndTheNextStartRestoresThem) {
+    int released = 0;
+    MainFormSeams seams;
+    seams.ReleaseOnExit = [&] { ++released; };
+    Start(seams);
+    Box(1)->setChecked(false);
+    Box(2)->setChecked(false);
+    Box(4)->setChecked(false);
+    Box(5)->setChecked(true);  // erase off, program and protect on
+    messages_.answers = {MsgAnswer::Yes};
+    Click(Child("Exit_Hint"));
+
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "Are you sure ?");
+    EXPECT_EQ(messages_.shown[0].title, "Exit:");
+    EXPECT_EQ(messages_.shown[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(History().ReadString("SelectDlg", "ProcessMode", ""), "+P+S");
+    EXPECT_FALSE(form_->isVisible());
+    EXPECT_EQ(released, 1);
+    for (int n = 1; n <= 5; ++n) EXPECT_FALSE(Box(n)->isEnabled()) << n;
+    EXPECT_EQ(form_->State().ExitGuard, 1);
+
+    Start();
+    EXPECT_EQ(Picture(), "..P.S");
+}
+
+TEST_F(MainFormTest, ExitNoLeavesEverythingAndAsksAgain) {
+    History().WriteString("SelectDlg", "ProcessMode", "+E+P");
+    TMainForm& form = Start();
+    EXPECT_EQ(Picture(), "E.P..");
+    messages_.answers = {MsgAnswer::No, MsgAnswer::No};
+    Click(Child("Label24"));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.State().ExitGuard, 0);
+    EXPECT_EQ(History().ReadString("SelectDlg", "ProcessMode", ""), "+E+P");
+    for (int n = 1; n <= 5; ++n) EXPECT_TRUE(Box(n)->isEnabled()) << n;
+    Click(Child("Exit"));
+    EXPECT_EQ(messages_.shown.size(), 2u);
+}
+
+TEST_F(MainFormTest, BusyDisablesEveryCommandButStop) {
+    int stops = 0;
+    MainFormSeams seams;
+    seams.StopClick = [&] { ++stops; };
+    TMainForm& form = Start(seams);
+    QWidget* stopPanel = Child("StopPanel");
+    QWidget* copyErase = Child("CopyEraseBtn");
+    const bool runPanel2Before = Child("RunPanel2")->isEnabledTo(&form);
+
+    form.SetBusy(true);
+    form.SetBusy(true);  // a load inside a run
+    EXPECT_TRUE(form.State().Busy);
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+        if (w->isWindow()) continue;
+        const bool stop = w == stopPanel || stopPanel->isAncestorOf(w);
+        EXPECT_EQ(w->isEnabled(), stop) << w->objectName().toStdString();
+    }
+
+    // An operation re-enables a step meanwhile and disables a tick box: neither
+    // becomes usable now, and both keep what the operation set afterwards.
+    copyErase->setEnabled(true);
+    Box(2)->setEnabled(false);
+    EXPECT_FALSE(copyErase->isEnabled());
+
+    Click(Child("Stop_Hint"));
+    EXPECT_EQ(stops, 1);
+    Click(Child("Exit_Hint"));
+    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+
+    form.SetBusy(false);
+    EXPECT_TRUE(form.State().Busy);  // the outer one still holds
+    EXPECT_FALSE(Child("Exit_Hint")->isEnabled());
+    form.SetBusy(false);
+    EXPECT_FALSE(form.State().Busy);
+    EXPECT_TRUE(Child("Exit_Hint")->isEnabled());
+    EXPECT_TRUE(copyErase->isEnabled());
+    EXPECT_FALSE(Box(2)->isEnabled());
+    EXPECT_EQ(Child("RunPanel2")->isEnabledTo(&form), runPanel2Before);
+    form.SetBusy(false);  // unbalanced: no effect
+    EXPECT_TRUE(Child("Exit_Hint")->isEnabled());
+
+    {
+        BusyScope busy(form);
+        EXPECT_FALSE(Child("Help_Hint")->isEnabled());
+    }
+    messages_.answers = {MsgAnswer::No};
+    Click(Child("Exit_Hint"));
+    EXPECT_EQ(messages_.shown.size(), 1u);
+}
+
+TEST_F(MainFormTest, DraggingTheBackgroundWithTheLeftButtonMovesTheWindow) {
+    TMainForm& form = Start();
+    QWidget* background = Child("Main");
+    form.move(100, 100);
+    QApplication::processEvents();
+    const QPoint start = form.pos();
+
+    Send(background, QEvent::MouseButtonPress, {200, 20}, Qt::RightButton, Qt::RightButton);
+    Send(background, QEvent::MouseMove, {260, 50}, Qt::NoButton, Qt::RightButton);
+    EXPECT_EQ(form.pos(), start);
+
+    Send(background, QEvent::MouseButtonPress, {200, 20}, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(form.DragOffset(), QPoint(201, 21));
+    Send(background, QEvent::MouseMove, {260, 50}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(form.pos(), start + QPoint(60 - 1, 30 - 1));
+}
+
+TEST_F(MainFormTest, TheWheelReachesTheEditorOneNotchAtATime) {
+    QWidget* grid = nullptr;
+    std::unique_ptr<QWidget> editorWindow;  // the editor comes as a window of its own here
+    std::vector<std::pair<QObject*, WheelStep>> routed;
+    MainFormSeams seams;
+    seams.CreateEditWindow = [&](const QString& caption) {
+        EXPECT_EQ(caption, QStringLiteral("NONAME1"));
+        editorWindow = std::make_unique<QWidget>();
+        grid = new QWidget(editorWindow.get());
+        grid->setObjectName(QStringLiteral("HexCodeSG8bit"));
+        return editorWindow.get();
+    };
+    seams.RouteWheel = [&](QObject* hover, WheelStep step) { routed.push_back({hover, step}); };
+    TMainForm& form = Start(seams);
+    ASSERT_NE(form.Editor(), nullptr);
+    ASSERT_NE(grid, nullptr);
+
+    quint64 stamp = 1;
+    Send(grid, QEvent::MouseMove, {2, 2}, Qt::NoButton, Qt::NoButton, stamp++);
+    EXPECT_EQ(form.HoverWindow(), grid);
+    auto wheel = [&](int delta) {
+        QWheelEvent e(QPointF(2, 2), QPointF(grid->mapToGlobal(QPoint(2, 2))), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        e.setTimestamp(stamp++);
+        QApplication::sendEvent(grid, &e);
+    };
+    wheel(120);
+    wheel(-120);
+    wheel(240);  // a fast wheel's double notch scrolls nothing
+    ASSERT_EQ(routed.size(), 2u);
+    EXPECT_EQ(routed[0], std::make_pair(static_cast<QObject*>(grid), WheelStep::PageUp));
+    EXPECT_EQ(routed[1].second, WheelStep::PageDown);
+
+    form.SetBusy(true);
+    wheel(120);
+    form.SetBusy(false);
+    EXPECT_EQ(routed.size(), 2u);
+    form_.reset();  // before the editor window goes
+}
+
+TEST_F(MainFormTest, TheCustomLogoIsRestoredInTheApplicationDirectoryOnlyWhenAsked) {
+    std::vector<std::string> restored;
+    MainFormSeams seams;
+    seams.RestoreBitmapFile = [&](const std::string& src, const std::string& dst) {
+        restored.push_back(src + " > " + dst);
+        std::ofstream(dst, std::ios::binary) << "not a picture";
+        return true;
+    };
+    Start(seams);
+    EXPECT_TRUE(restored.empty());
+    EXPECT_FALSE(Child("SLogo")->isVisible());
+
+    History().WriteString("System", "Symbol", "1");
+    Start(seams);
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_EQ(restored[0], appDir_ + "Temp0.cue > " + appDir_ + "0.bmp");
+    EXPECT_TRUE(Child("SLogo")->isVisible());
+    EXPECT_FALSE(fs::exists(dir_ / "0.bmp"));
+}
+
+}  // namespace
+}  // namespace burnmark
