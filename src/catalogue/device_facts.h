@@ -1,0 +1,27 @@
+// What the other subsystems need to know about the selected device, built
+// from the one DeviceRecord.
+#pragma once
+
+#include <string_view>
+
+#include "buffer/data_buffer.h"
+#include "catalogue/device_record.h"
+#include "link/programmer_link.h"
+
+namespace burnmark {
+
+// The pseudo maker of the device list that stands for no device chosen.
+inline constexpr const char* kFirstSetupMaker = "First Setup";
+
+bool IsFirstSetup(std::string_view maker);
+
+// The programmer set-up's view of the device. The parameter block is a view of
+// the record's own block, so it always carries the words the operation set
+// last. A device whose load did not complete counts as not valid and the
+// set-up refuses it silently.
+SetupDevice MakeSetupDevice(const DeviceRecord& record, bool firstSetupSelected);
+
+// The buffer's view of the device size (DeviceBytes 0 while no device loaded).
+DeviceSize DeviceSizeOf(const DeviceRecord& record);
+
+}  // namespace burnmark

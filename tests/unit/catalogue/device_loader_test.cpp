@@ -1,0 +1,489 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "catalogue_fixture.h"
+#include "catalogue/device_facts.h"
+
+namespace burnmark::testing {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// ---- Stop points --------------------------------------------------------------
+
+// The previous device: loaded first, so that every stop shows which fields the
+// broken load reached and which kept the previous device's values.
+DeviceKeys PreviousDevice() {
+    DeviceKeys d = ValidDevice();
+    d.Set("BRAND", "OLDCO").Set("max_address_Low", "0x3FFF").Set("fuse_row", "0");
+    d.Set("id_vcc", "33").Set("read_vcc", "33").Set("Menu", "old.ini");
+    d.Set("program_times", "7").Set("Intact", "3").Set("IC_Information1", "Old part");
+    return d;
+}
+
+// The new device; each case breaks it in one place.
+DeviceKeys NewDevice() {
+    DeviceKeys d = ValidDevice();
+    d.Set("BRAND", "NEWCO").Set("max_address_Low", "0xFFFF");
+    d.Set("id_vcc", "50").Set("read_vcc", "50").Set("Menu", "new.ini");
+    d.Set("program_times", "9").Set("Intact", "1").Set("IC_Information1", "New part");
+    return d;
+}
+
+struct StopCase {
+    const char* name;
+    std::function<void(DeviceKeys&)> breakIt;
+    DeviceLoadResult result;
+    Texts messages;
+    // What the record holds afterwards.
+    std::function<void(const DeviceRecord&, const AppState&)> check;
+};
+
+class LoaderStopTest : public CatalogueFixture, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(LoaderStopTest, StopsAtTheBadKeyAndKeepsTheRest) {
+    const StopCase& c = GetParam();
+    ASSERT_EQ(Load(WriteDevice("OLD.INI", PreviousDevice())), DeviceLoadResult::Loaded);
+    ASSERT_TRUE(record.DeviceValid);
+    messages.Clear();
+
+    DeviceKeys broken = NewDevice();
+    c.breakIt(broken);
+    EXPECT_EQ(Load(WriteDevice("NEW.INI", broken)), c.result);
+    EXPECT_EQ(messages.Texts(), c.messages);
+    for (const auto& shown : messages.shown) EXPECT_TRUE(shown.plain);
+    EXPECT_FALSE(record.DeviceValid);
+    EXPECT_FALSE(MakeSetupDevice(record, false).deviceValid);
+    c.check(record, state);
+}
+
+const auto kReachedBrand = [](const DeviceRecord& r) { EXPECT_EQ(r.BRAND, "NEWCO"); };
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LoaderStopTest,
+    ::testing::Values(
+        StopCase{"EmptySection",
+                 [](DeviceKeys& d) { d = DeviceKeys{}; },
+                 // Every number reads 0, so the 0-pin device is refused at its pins,
+                 // before the pulse units.
+                 DeviceLoadResult::BadPin,
+                 {"INI:PIN Error ! A 0-pin device does not fit the 48-pin socket."},
+                 [](const DeviceRecord& r, const AppState& s) {
+                     EXPECT_EQ(r.BRAND, "None");
+                     EXPECT_EQ(r.Data_Width, "0");
+                     EXPECT_EQ(r.DeviceBytes, 0x4000u);  // "0" is neither width
+                     EXPECT_EQ(r.DeviceParamBlock.Word(param::TransferSize), 1);
+                     EXPECT_EQ(s.PinCount, 28);
+                 }},
+        StopCase{"NumberKeyNotANumber",
+                 [](DeviceKeys& d) { d.Set("fuse_row", "abc"); },
+                 DeviceLoadResult::NotANumber,
+                 {"'abc' is not a valid integer value"},
+                 [](const DeviceRecord& r, const AppState&) {
+                     kReachedBrand(r);
+                     EXPECT_EQ(r.DeviceParamBlock.Word(param::max_address_Low), 0xFFFF);
+                     EXPECT_EQ(r.Intact, 3);
+                     EXPECT_EQ(r.DeviceBytes, 0x4000u);
+                 }},
+        StopCase{"VoltageNotANumber",
+                 [](DeviceKeys& d) { d.Set("read_vcc", "5V"); },
+                 DeviceLoadResult::NotANumber,
+                 {"'5V' is not a valid integer value"},
+                 [](const DeviceRecord& r, const AppState&) {
+                     EXPECT_EQ(r.Voltages[kIdVcc], 50);
+                     EXPECT_EQ(r.Voltages[kReadVcc], 33);
+                     EXPECT_EQ(r.DeviceBytes, 0x10000u);
+                     EXPECT_EQ(r.Menu, "old.ini");
+                 }},
+        StopCase{"ProgramPulseUnitLowerCase",
+                 [](DeviceKeys& d) { d.Set("program_pulse_unit", "ms"); },
+                 DeviceLoadResult::BadPulseUnit,
+                 {"INI:Program_pulse_unit Error !"},
+                 [](const DeviceRecord& r, const AppState&) {
+                     EXPECT_EQ(r.Menu, "new.ini");
+                     EXPECT_EQ(r.PulseCopies[2], 7);  // program_times not reached
+                     EXPECT_EQ(r.IC_Information1, "Old part");
+                 }},
+        StopCase{"ErasePulseUnitMissing",
+                 [](DeviceKeys& d) { d.Remove("erase_pulse_unit"); },
+                 DeviceLoadResult::BadPulseUnit,
+                 {"INI:Erase_pulse_unit Error !"},
+                 [](const DeviceRecord& r, const AppState&) {
+                     EXPECT_EQ(r.PulseUnits[0], "uS");
+                     EXPECT_EQ(r.PulseUnits[1], "0");
+                 }},
+        StopCase{"ProtectPulseUnit",
+                 [](DeviceKeys& d) { d.Set("protect_pulse_unit", "us"); },
+                 DeviceLoadResult::BadPulseUnit,
+                 {"INI:Protect_pulse_unit Error !"},
+                 [](const DeviceRecord& r, const AppState&) { kReachedBrand(r); }},
+        StopCase{"UnprotectPulseUnit",
+                 [](DeviceKeys& d) { d.Set("unprotect_pulse_unit", "s"); },
+                 DeviceLoadResult::BadPulseUnit,
+                 {"INI:Unprotect_pulse_unit Error !"},
+                 [](const DeviceRecord& r, const AppState&) {
+                     EXPECT_EQ(r.PulseUnits[2], "uS");
+                 }},
+        StopCase{"FpgaFileMissing",
+                 [](DeviceKeys& d) { d.Set("UserWav", "NOPE.BIN"); },
+                 DeviceLoadResult::FpgaMissing,
+                 {"No found NOPE.BIN"},
+                 [](const DeviceRecord& r, const AppState&) {
+                     // Everything else of the new device is in place.
+                     EXPECT_EQ(r.IC_Information1, "New part");
+                     EXPECT_EQ(r.PulseCopies[2], 9);
+                     EXPECT_EQ(r.FpgaFileMissing, 1);
+                     EXPECT_TRUE(MakeSetupDevice(r, false).fpgaFileMissing);
+                 }},
+        StopCase{"GroundPinZero",
+                 [](DeviceKeys& d) { d.Set("Gnd_pin1", "0"); },
+                 DeviceLoadResult::BadPin,
+                 {"INI:Gnd_pin1 Error ! Pin 0 is not a pin of a 28-pin device."},
+                 [](const DeviceRecord& r, const AppState&) {
+                     EXPECT_EQ(r.DeviceParamBlock.Word(param::GndPins), 0);
+                     EXPECT_EQ(r.DeviceParamBlock.Word(param::read_mode), 0);
+                 }},
+        StopCase{"SecondGroundPinOutsideTheChip",
+                 [](DeviceKeys& d) { d.Set("Gnd_pin2", "30"); },
+                 DeviceLoadResult::BadPin,
+                 {"INI:Gnd_pin2 Error ! Pin 30 is not a pin of a 28-pin device."},
+                 [](const DeviceRecord& r, const AppState&) { kReachedBrand(r); }},
+        StopCase{"SupplyPinAboveThePinCount",
+                 [](DeviceKeys& d) { d.Set("Vcc_pin1", "29"); },
+                 DeviceLoadResult::BadPin,
+                 {"INI:Vcc_pin1 Error ! Pin 29 is not a pin of a 28-pin device."},
+                 [](const DeviceRecord& r, const AppState&) {
+                     EXPECT_EQ(r.DeviceParamBlock.Word(param::GndPins), 24);
+                     EXPECT_EQ(r.DeviceParamBlock.Word(param::VccPins), 0);
+                 }},
+        StopCase{"PinCountAboveTheSocket",
+                 // 304 would be 48 once kept to 8 bits.
+                 [](DeviceKeys& d) { d.Set("PIN", "304"); },
+                 DeviceLoadResult::BadPin,
+                 {"INI:PIN Error ! A 304-pin device does not fit the 48-pin socket."},
+                 [](const DeviceRecord&, const AppState& s) { EXPECT_EQ(s.PinCount, 28); }},
+        StopCase{"NegativeFuseRowWidth",
+                 [](DeviceKeys& d) {
+                     d.Set("fuse_row", "-32").Set("fuse_col", "64");
+                     d.Set("max_address_Hi", "1").Set("max_address_Low", "0x1B");
+                 },
+                 DeviceLoadResult::BadFuseMap,
+                 {"INI:Fuse map Error ! fuse_row -32, fuse_col 64 and 2048 fuses give no usable "
+                  "fuse map."},
+                 [](const DeviceRecord& r, const AppState& s) {
+                     EXPECT_EQ(s.HasFuseMap, 0);
+                     EXPECT_EQ(r.Intact, 1);
+                 }},
+        StopCase{"NoFuses",
+                 // max_address_Hi 0 gives a fuse count of 0 whatever the grid says.
+                 [](DeviceKeys& d) { d.Set("fuse_row", "32").Set("fuse_col", "64"); },
+                 DeviceLoadResult::BadFuseMap,
+                 {"INI:Fuse map Error ! fuse_row 32, fuse_col 64 and 0 fuses give no usable fuse "
+                  "map."},
+                 [](const DeviceRecord&, const AppState& s) { EXPECT_EQ(s.HasFuseMap, 0); }},
+        StopCase{"GridLargerThanTheFuseMap",
+                 [](DeviceKeys& d) {
+                     d.Set("fuse_row", "100").Set("fuse_col", "100");
+                     d.Set("max_address_Hi", "1").Set("max_address_Low", "0x1B");
+                 },
+                 DeviceLoadResult::BadFuseMap,
+                 {"INI:Fuse map Error ! fuse_row 100, fuse_col 100 and 2048 fuses give no usable "
+                  "fuse map."},
+                 [](const DeviceRecord&, const AppState& s) { EXPECT_EQ(s.HasFuseMap, 0); }},
+        StopCase{"DeviceTooLarge",
+                 [](DeviceKeys& d) {
+                     d.Set("Data_Width", "0xFFFF").Set("max_address_Hi", "0xFFFF");
+                 },
+                 DeviceLoadResult::DeviceTooLarge,
+                 {"INI:Device size Error ! The device needs more than 256 MB of buffer."},
+                 [](const DeviceRecord& r, const AppState&) {
+                     EXPECT_EQ(r.DeviceBytes, 0x4000u);
+                     EXPECT_EQ(r.BufferBytes, 0x10000u);
+                 }},
+        StopCase{"MenuTooLong",
+                 [](DeviceKeys& d) { d.Set("Menu", std::string(128, 'm')); },
+                 DeviceLoadResult::MenuTooLong,
+                 {"INI:Menu Error ! The file name is longer than 127 characters."},
+                 [](const DeviceRecord& r, const AppState&) { EXPECT_EQ(r.Menu, "old.ini"); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CatalogueFixture, OverLongPathsAreRefusedNotCut) {
+    ASSERT_EQ(Load(WriteDevice("OLD.INI", PreviousDevice())), DeviceLoadResult::Loaded);
+    const std::string oldPath = record.IniPathInUse;
+    messages.Clear();
+
+    const std::string longPath = state.AppDir + "INI\\" + std::string(130, 'd') + ".INI";
+    EXPECT_EQ(Load(longPath), DeviceLoadResult::PathTooLong);
+    EXPECT_EQ(messages.Texts(),
+              Texts{"Ini File path too long !! (more than 127 characters)\n" + longPath});
+    EXPECT_EQ(record.IniPathInUse, oldPath);
+    EXPECT_FALSE(record.DeviceValid);
+
+    messages.Clear();
+    const std::string name(127, 'f');
+    EXPECT_EQ(Load(WriteDevice("LONGFPGA.INI", ValidDevice().Set("UserWav", name))),
+              DeviceLoadResult::FpgaPathTooLong);
+    EXPECT_EQ(messages.Texts(), Texts{"FPGA file path too long !! (more than 127 characters)\n" +
+                                      state.AppDir + "FPGA\\" + name});
+}
+
+// ---- Paths and the valid state ---------------------------------------------------
+
+TEST_F(CatalogueFixture, EmptyPathChangesNothing) {
+    ASSERT_EQ(Load(WriteDevice("OLD.INI", PreviousDevice())), DeviceLoadResult::Loaded);
+    EXPECT_EQ(Load(""), DeviceLoadResult::NoPath);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(record.DeviceValid);
+    EXPECT_EQ(record.DeviceParamBlock.Word(param::max_address_Low), 0x3FFF);
+}
+
+TEST_F(CatalogueFixture, MissingDeviceFileClearsOnlyTheBlock) {
+    ASSERT_EQ(Load(WriteDevice("OLD.INI", PreviousDevice())), DeviceLoadResult::Loaded);
+    EXPECT_EQ(Load(state.AppDir + "INI\\TESTCO\\GONE.INI"), DeviceLoadResult::IniMissing);
+    EXPECT_EQ(messages.Texts(), Texts{"Ini File missing !!"});
+    EXPECT_EQ(record.IniPathInUse, state.AppDir + "INI\\TESTCO\\GONE.INI");
+    for (uint8_t b : record.DeviceParamBlock.Area()) ASSERT_EQ(b, 0);
+    EXPECT_EQ(record.BRAND, "OLDCO");
+    EXPECT_FALSE(record.DeviceValid);
+}
+
+TEST_F(CatalogueFixture, StoredPathsResolveWithoutRegardToCase) {
+    WriteDevice("LOWER.INI", ValidDevice().Set("UserWav", "test.bin"));
+    EXPECT_EQ(Load(state.AppDir + "ini\\testco\\lower.ini"), DeviceLoadResult::Loaded);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(record.FpgaFilePath, state.AppDir + "FPGA\\test.bin");
+}
+
+TEST_F(CatalogueFixture, SkipIniPathCopyReadsThePathInUse) {
+    record.IniPathInUse = WriteDevice("RESTORED.INI", ValidDevice().Set("BRAND", "RESTORED"));
+    record.IcFileName = state.AppDir + "INI\\TESTCO\\OTHER.INI";
+    state.SkipIniPathCopy = 1;
+    EXPECT_EQ(LoadDeviceIni(Context()), DeviceLoadResult::Loaded);
+    EXPECT_EQ(record.BRAND, "RESTORED");
+    EXPECT_EQ(record.IniPathInUse, state.AppDir + "INI\\TESTCO\\RESTORED.INI");
+}
+
+TEST_F(CatalogueFixture, FpgaImageFollowsTheDevice) {
+    WriteFpga("OTHER.BIN", 10, 0x11);
+    ASSERT_EQ(Load(WriteDevice("A.INI", ValidDevice())), DeviceLoadResult::Loaded);
+    EXPECT_EQ(fpga.Data()[99], 0x5A);
+    EXPECT_EQ(fpga.Data()[100], 0xFF);
+
+    // A missing image keeps the previous device's one in memory, but the
+    // set-up is told not to send it.
+    EXPECT_EQ(Load(WriteDevice("B.INI", ValidDevice().Set("UserWav", "NONE.BIN"))),
+              DeviceLoadResult::FpgaMissing);
+    EXPECT_EQ(fpga.Data()[0], 0x5A);
+    SetupDevice facts = MakeSetupDevice(record, false);
+    EXPECT_TRUE(facts.fpgaFileMissing);
+    EXPECT_FALSE(facts.deviceValid);
+
+    // A missing UserWav key names the file "None".
+    messages.Clear();
+    EXPECT_EQ(Load(WriteDevice("C.INI", ValidDevice().Remove("UserWav"))),
+              DeviceLoadResult::FpgaMissing);
+    EXPECT_EQ(messages.Texts(), Texts{"No found None"});
+
+    // The next device that finds its file clears the flag.
+    EXPECT_EQ(Load(WriteDevice("D.INI", ValidDevice().Set("UserWav", "OTHER.BIN"))),
+              DeviceLoadResult::Loaded);
+    EXPECT_EQ(fpga.Data()[9], 0x11);
+    EXPECT_EQ(fpga.Data()[10], 0xFF);
+    facts = MakeSetupDevice(record, true);
+    EXPECT_FALSE(facts.fpgaFileMissing);
+    EXPECT_TRUE(facts.deviceValid);
+    EXPECT_TRUE(facts.firstSetupSelected);
+    EXPECT_EQ(facts.paramBlock.data(), record.DeviceParamBlock.Sent().data());
+    EXPECT_EQ(DeviceSizeOf(record).DeviceBytes, 0x8000u);
+}
+
+TEST_F(CatalogueFixture, UnreadableFpgaFileLeavesTheDeviceInvalid) {
+    // A directory of the FPGA file's name exists but cannot be read as a file.
+    std::filesystem::create_directories(root_ / "FPGA" / "DIR.BIN");
+    const DeviceLoadResult r = Load(WriteDevice("A.INI", ValidDevice().Set("UserWav", "DIR.BIN")));
+    // Either the existence test or the read refuses it; the device never
+    // counts as loaded with the previous image.
+    EXPECT_NE(r, DeviceLoadResult::Loaded);
+    EXPECT_FALSE(record.DeviceValid);
+    EXPECT_EQ(record.FpgaFileMissing, 1);
+}
+
+// ---- Number forms -------------------------------------------------------------------
+
+struct NumberCase {
+    const char* text;  // as written after "read_vcc=" (quotes keep blanks)
+    bool valid;
+    uint16_t value;
+    const char* shownText;  // the text the conversion message names
+};
+
+class NumberFormTest : public CatalogueFixture, public ::testing::WithParamInterface<NumberCase> {};
+
+TEST_P(NumberFormTest, ConvertsOrStopsWithTheConversionMessage) {
+    const NumberCase& c = GetParam();
+    const DeviceLoadResult r = Load(WriteDevice("N.INI", ValidDevice().Set("read_vcc", c.text)));
+    if (c.valid) {
+        EXPECT_EQ(r, DeviceLoadResult::Loaded);
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_EQ(record.Voltages[kReadVcc], c.value);
+        EXPECT_EQ(record.DeviceParamBlock.Word(param::CurrentVcc), c.value);
+    } else {
+        EXPECT_EQ(r, DeviceLoadResult::NotANumber);
+        EXPECT_EQ(messages.Texts(),
+                  Texts{std::string("'") + c.shownText + "' is not a valid integer value"});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, NumberFormTest,
+    ::testing::Values(NumberCase{"50", true, 50, ""}, NumberCase{"\" 50\"", true, 50, ""},
+                      NumberCase{"+5", true, 5, ""}, NumberCase{"$FFFF", true, 0xFFFF, ""},
+                      NumberCase{"0xffff", true, 0xFFFF, ""},
+                      NumberCase{"0XFFFF", true, 0xFFFF, ""}, NumberCase{"-1", true, 0xFFFF, ""},
+                      // Kept to the 16 bits of the word.
+                      NumberCase{"70000", true, 70000 & 0xFFFF, ""},
+                      NumberCase{"", false, 0, ""}, NumberCase{"0x", false, 0, "0x"},
+                      NumberCase{"12a", false, 0, "12a"}, NumberCase{"5V", false, 0, "5V"}));
+
+TEST_F(CatalogueFixture, MissingNumbersReadAsZeroAndIntactNeverStops) {
+    DeviceKeys d = ValidDevice();
+    d.Remove("read_vcc").Remove("Intact").Set("id_vcc", "0x0032");
+    EXPECT_EQ(Load(WriteDevice("M.INI", d)), DeviceLoadResult::Loaded);
+    EXPECT_EQ(record.Voltages[kReadVcc], 0);
+    EXPECT_EQ(record.Voltages[kIdVcc], 50);
+    EXPECT_EQ(record.Intact, 0);
+
+    EXPECT_EQ(Load(WriteDevice("I.INI", ValidDevice().Set("Intact", "letters"))),
+              DeviceLoadResult::Loaded);
+    EXPECT_EQ(record.Intact, 0);
+    EXPECT_EQ(Load(WriteDevice("J.INI", ValidDevice().Set("Intact", "0x10"))),
+              DeviceLoadResult::Loaded);
+    EXPECT_EQ(record.Intact, 16);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(CatalogueFixture, TextsKeepTheirDefaultsAndLimits) {
+    DeviceKeys d = ValidDevice();
+    d.Remove("BRAND").Remove("UserEdit").Remove("Menu").Remove("Type");
+    d.Set("Data_DoNotCare", "0123456789ABCDEF");
+    d.Set("IC_Information1", "A").Set("IC_Information2", "None").Set("IC_Information3", "C");
+    ASSERT_EQ(Load(WriteDevice("T.INI", d)), DeviceLoadResult::Loaded);
+    EXPECT_EQ(record.BRAND, "None");
+    EXPECT_EQ(record.UserEdit, "MainEdit");
+    EXPECT_EQ(record.Menu, "0");
+    EXPECT_EQ(record.Type, "None");
+    EXPECT_EQ(record.DataDoNotCare, "0123456789A");
+    EXPECT_EQ(record.InfoHeader, "IC Information : ");
+    EXPECT_EQ(record.InfoText, "IC Information : \nA\n");
+    EXPECT_EQ(record.IC_Information3, "C");
+}
+
+// ---- Pins -----------------------------------------------------------------------------
+
+TEST(SocketPinTest, ChipSitsWithItsFirstSideEndingAtSocketPin24) {
+    struct Case {
+        uint8_t chipPin, pinCount, socketPin;
+    };
+    const Case cases[] = {
+        {14, 28, 24}, {28, 28, 38}, {1, 28, 11}, {20, 40, 24}, {40, 40, 44},
+        {1, 48, 1},   {48, 48, 48}, {4, 8, 24},  {8, 8, 28},   {0, 28, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SocketPin(c.chipPin, c.pinCount), c.socketPin)
+            << int(c.chipPin) << " of " << int(c.pinCount);
+}
+
+TEST_F(CatalogueFixture, SupplyAndGroundWordsCarryBothPins) {
+    struct Case {
+        const char *gnd2, *gnd1, *pins, *vcc2, *vcc1;
+        uint16_t gndPins, vccPins;
+    };
+    const Case cases[] = {
+        {"0", "14", "28", "0", "28", 0x0018, 0x0026},
+        {"0", "20", "40", "0", "40", 0x0018, 0x002C},
+        {"30", "10", "40", "0", "40", 0x220E, 0x002C},
+        {"0", "24", "48", "25", "48", 0x0018, 0x1930},
+        {"0", "4", "8", "0", "8", 0x0018, 0x001C},
+    };
+    for (const Case& c : cases) {
+        DeviceKeys d = ValidDevice();
+        d.Set("Gnd_pin2", c.gnd2).Set("Gnd_pin1", c.gnd1).Set("PIN", c.pins);
+        d.Set("Vcc_pin2", c.vcc2).Set("Vcc_pin1", c.vcc1);
+        ASSERT_EQ(Load(WriteDevice("P.INI", d)), DeviceLoadResult::Loaded) << c.pins;
+        EXPECT_EQ(record.DeviceParamBlock.Word(param::GndPins), c.gndPins) << c.gnd1;
+        EXPECT_EQ(record.DeviceParamBlock.Word(param::VccPins), c.vccPins) << c.vcc1;
+        EXPECT_EQ(state.PinCount, std::stoi(c.pins));
+    }
+}
+
+// ---- AllPinDef ----------------------------------------------------------------------------
+
+TEST(AllPinDefTest, DecodesCharacters4To16Only) {
+    struct Case {
+        const char* text;
+        std::vector<int> set;  // flags that are 1
+    };
+    std::vector<int> all;
+    for (int k = 0; k < 48; ++k) all.push_back(k);
+    std::vector<int> pins5to44;
+    for (int k = 4; k < 44; ++k) pins5to44.push_back(k);
+    const Case cases[] = {
+        {"xxxxFFFFFFFFFFFFF", all},
+        {"S40:03FFFFFFFFFC0", pins5to44},
+        {"xxxx2000000000000", {0}},
+        {"xxxx0000000000004", {47}},
+        // The two highest and the two lowest of the 52 bits are not pins.
+        {"xxxxC000000000003", {}},
+        // A character after index 16 is not decoded (it would shift every flag).
+        {"xxxx2000000000000F", {0}},
+        {"xxxx2000000000000FFFF", {0}},
+        // A bad character counts as 0.
+        {"xxxxZZZZZZZZZZZZ4", {47}},
+        // Shorter than 17 characters: no flag.
+        {"xxxxFFFFFFFFFFFF", {}},
+        {"None", {}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        const auto flags = DecodeAllPinDef(c.text);
+        std::vector<int> set;
+        for (int k = 0; k < 48; ++k) {
+            EXPECT_LE(flags[k], 1);
+            if (flags[k]) set.push_back(k);
+        }
+        EXPECT_EQ(set, c.set) << '"' << c.text << '"';
+    }
+}
+
+TEST_F(CatalogueFixture, ShortAllPinDefClearsThePreviousDevicesFlags) {
+    ASSERT_EQ(Load(WriteDevice("A.INI", ValidDevice().Set("AllPinDef", "xxxxFFFFFFFFFFFFF"))),
+              DeviceLoadResult::Loaded);
+    EXPECT_EQ(record.PinFlags[0], 1);
+    ASSERT_EQ(Load(WriteDevice("B.INI", ValidDevice().Remove("AllPinDef"))),
+              DeviceLoadResult::Loaded);
+    for (uint8_t f : record.PinFlags) EXPECT_EQ(f, 0);
+}
+
+// ---- Fuse-map devices ---------------------------------------------------------------------------
+
+TEST_F(CatalogueFixture, LogicDeviceGeometry) {
+    DeviceKeys d = ValidDevice();
+    d.Set("Type", "PLD").Set("fuse_row", "32").Set("fuse_col", "64");
+    d.Set("max_address_Hi", "0x0001").Set("max_address_Low", "0x001B").Set("Intact", "1");
+    ASSERT_EQ(Load(WriteDevice("G.INI", d)), DeviceLoadResult::Loaded);
+    EXPECT_EQ(state.FuseCols, 32);
+    EXPECT_EQ(state.FuseRows, 64);
+    EXPECT_EQ(state.FuseCount, 2048u);
+    EXPECT_EQ(state.HasFuseMap, 1);
+
+    // One of the two geometry keys 0: no fuse map, whatever else is written.
+    d.Set("fuse_col", "0").Set("fuse_row", "-5");
+    ASSERT_EQ(Load(WriteDevice("H.INI", d)), DeviceLoadResult::Loaded);
+    EXPECT_EQ(state.HasFuseMap, 0);
+}
+
+}  // namespace
+}  // namespace burnmark::testing
