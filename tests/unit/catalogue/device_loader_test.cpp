@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -311,6 +312,34 @@ TEST_F(CatalogueFixture, UnreadableFpgaFileLeavesTheDeviceInvalid) {
     EXPECT_EQ(record.FpgaFileMissing, 1);
 }
 
+// An FPGA image whose block cannot be had, as when memory runs out.
+class NoMemoryFpga : public FpgaImage {
+public:
+    using FpgaImage::FpgaImage;
+
+protected:
+    std::unique_ptr<Block> AllocateBlock() override { return nullptr; }
+};
+
+TEST_F(CatalogueFixture, FailedFpgaReadMarksTheImageMissing) {
+    ASSERT_EQ(Load(WriteDevice("A.INI", ValidDevice())), DeviceLoadResult::Loaded);
+    messages.Clear();
+
+    // The file is there but cannot be read: the image in memory is still the
+    // previous device's, so the set-up must not send it.
+    NoMemoryFpga noMemory{messages, fail, state};
+    record.IcFileName = WriteDevice("B.INI", ValidDevice().Set("BRAND", "NEWCO"));
+    EXPECT_EQ(LoadDeviceIni(DeviceLoadContext{record, state, messages, noMemory}),
+              DeviceLoadResult::FpgaLoadFailed);
+    EXPECT_EQ(messages.Texts(), Texts{"Memory Can't Open 32K Byte"});
+    EXPECT_EQ(record.BRAND, "NEWCO");
+    EXPECT_EQ(record.FpgaFileMissing, 1);
+    EXPECT_FALSE(record.DeviceValid);
+    const SetupDevice facts = MakeSetupDevice(record, false);
+    EXPECT_TRUE(facts.fpgaFileMissing);
+    EXPECT_FALSE(facts.deviceValid);
+}
+
 // ---- Number forms -------------------------------------------------------------------
 
 struct NumberCase {
@@ -342,11 +371,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(NumberCase{"50", true, 50, ""}, NumberCase{"\" 50\"", true, 50, ""},
                       NumberCase{"+5", true, 5, ""}, NumberCase{"$FFFF", true, 0xFFFF, ""},
                       NumberCase{"0xffff", true, 0xFFFF, ""},
-                      NumberCase{"0XFFFF", true, 0xFFFF, ""}, NumberCase{"-1", true, 0xFFFF, ""},
+                      NumberCase{"0XFFFF", true, 0xFFFF, ""}, NumberCase{"x32", true, 0x32, ""},
+                      NumberCase{"X32", true, 0x32, ""}, NumberCase{"-1", true, 0xFFFF, ""},
+                      NumberCase{"-$10", true, 0xFFF0, ""},
                       // Kept to the 16 bits of the word.
                       NumberCase{"70000", true, 70000 & 0xFFFF, ""},
+                      NumberCase{"$12345", true, 0x2345, ""},
                       NumberCase{"", false, 0, ""}, NumberCase{"0x", false, 0, "0x"},
-                      NumberCase{"12a", false, 0, "12a"}, NumberCase{"5V", false, 0, "5V"}));
+                      NumberCase{"12a", false, 0, "12a"}, NumberCase{"5V", false, 0, "5V"},
+                      NumberCase{"5.0", false, 0, "5.0"}, NumberCase{"0x-5", false, 0, "0x-5"},
+                      // Beyond 32 bits the text is no number at all, not a wrapped one.
+                      NumberCase{"4294967346", false, 0, "4294967346"}));
 
 TEST_F(CatalogueFixture, MissingNumbersReadAsZeroAndIntactNeverStops) {
     DeviceKeys d = ValidDevice();

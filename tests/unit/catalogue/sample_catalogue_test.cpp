@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -65,6 +66,21 @@ TEST_F(SampleCatalogueTest, EveryDeviceLoadsWithoutAMessage) {
                                             << (messages.shown.empty() ? "" : messages.shown[0].text);
         EXPECT_TRUE(record.DeviceValid);
         EXPECT_EQ(record.Name, e.type);
+
+        // AllPinDef marks exactly the socket pins the chip occupies, and the
+        // supply and ground pins are among them.
+        std::array<uint8_t, kSocketPins> occupied{};
+        for (int pin = 1; pin <= state.PinCount; ++pin)
+            occupied[SocketPin(uint8_t(pin), state.PinCount) - 1] = 1;
+        EXPECT_EQ(record.PinFlags, occupied) << e.maker << " " << e.type;
+        for (std::size_t word : {param::GndPins, param::VccPins}) {
+            const uint16_t pins = record.DeviceParamBlock.Word(word);
+            for (uint8_t socket : {uint8_t(pins & 0xFF), uint8_t(pins >> 8)}) {
+                if (socket == 0) continue;
+                EXPECT_EQ(occupied[socket - 1], 1) << e.type << " " << int(socket);
+            }
+            EXPECT_NE(pins & 0xFF, 0) << e.type;
+        }
     }
 }
 
