@@ -95,17 +95,20 @@ void OperationEngine::WaitAndPump() {
 }
 
 void OperationEngine::ShowOperationFail() {
+    // The pictures are put right on every call: something may have shown Wait
+    // or a bar again since the first call of the scope (protect goes on after
+    // a failed option send).
+    page_.Hide(StatusImage::Pass);
+    page_.Hide(StatusImage::Wait);
+    page_.SetBar21Visible(false);
+    page_.SetBar2Visible(true);
+    page_.FillBar2();
     if (scopeDepth_ > 0) {
         // The link and the operation both report the same failure; the
         // operator hears it once.
         if (failShown_) return;
         failShown_ = true;
     }
-    page_.Hide(StatusImage::Pass);
-    page_.Hide(StatusImage::Wait);
-    page_.SetBar21Visible(false);
-    page_.SetBar2Visible(true);
-    page_.FillBar2();
     if (state_.SoundOn == 1) PlayFailSound(sounds_, messages_, state_.SoundMode);
 }
 
@@ -650,7 +653,9 @@ bool OperationEngine::ProgramExtArea() {
     page_.SetBar2Position(10);
 
     const bool wide = width == DataWidth::Word16;
-    const ChunkPlan plan{!wide, false, OpProgramExt, kErrWriteData};
+    // Only the 8-bit path names its second bulk write a write; the 16-bit one
+    // says what program says.
+    const ChunkPlan plan{!wide, false, OpProgramExt, wide ? kErrReadData : kErrWriteData};
     // 16-bit: the size word is one less (0 gives 0xFFFF), as the programmer takes it.
     const uint16_t sizeWord = wide ? static_cast<uint16_t>(small - 1) : small;
     auto sendChunk = [&](uint64_t b, uint16_t offsetWord) {

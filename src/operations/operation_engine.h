@@ -96,11 +96,11 @@ public:
 
     OperationGuards Guards;
 
-    // One failure display per failure: while a scope is open, the second and
+    // One failure sound per failure: while a scope is open, the second and
     // later ShowOperationFail calls (the link's and the operation's for the same
-    // failure, a handler's after its operation's) change nothing and give no
-    // second sound. Every operation and handler opens one; the automatic run
-    // opens one around its whole sequence. Scopes nest.
+    // failure, a handler's after its operation's) only put the failure display
+    // right again and give no second sound. Every operation and handler opens
+    // one; the automatic run opens one around its whole sequence. Scopes nest.
     class OperationScope {
     public:
         explicit OperationScope(OperationEngine& engine);

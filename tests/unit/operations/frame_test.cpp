@@ -72,7 +72,7 @@ TEST(FrameTest, ShowOperationFailShowsFailBarsAndSoundOnlyWhenSoundIsOn) {
     EXPECT_TRUE(rig.sounds.calls.empty());
 }
 
-TEST(FrameTest, OneFailureDisplayPerScope) {
+TEST(FrameTest, OneFailureSoundPerScope) {
     OperationRig rig;
     {
         OperationEngine::OperationScope outer(rig.engine);

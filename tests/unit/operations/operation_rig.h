@@ -40,6 +40,31 @@ protected:
     }
 };
 
+// Records each new position of the two progress bars, in order.
+class BarRecorder : public CopyPageView {
+public:
+    explicit BarRecorder(CopyPageModel& page) : page_(page) {
+        last21_ = page.ProgressBar21().position;
+        last2_ = page.ProgressBar2().position;
+        page.SetView(this);
+    }
+    ~BarRecorder() override { page_.SetView(nullptr); }
+    void Changed() override {
+        Note(page_.ProgressBar21().position, last21_, bar21);
+        Note(page_.ProgressBar2().position, last2_, bar2);
+    }
+    std::vector<int32_t> bar21, bar2;
+
+private:
+    static void Note(int32_t now, int32_t& last, std::vector<int32_t>& seen) {
+        if (now == last) return;
+        last = now;
+        seen.push_back(now);
+    }
+    CopyPageModel& page_;
+    int32_t last21_ = 0, last2_ = 0;
+};
+
 struct DeviceShape {
     const char* width = "0x00FF";
     uint16_t maxHi = 0;

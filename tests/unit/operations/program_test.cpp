@@ -403,5 +403,141 @@ INSTANTIATE_TEST_SUITE_P(
                         [](OperationRig& r) { r.device.DeviceValid = false; }, kNone}),
     [](const ::testing::TestParamInfo<DownloadFailure>& info) { return info.param.name; });
 
+// ---- Extended-area failures -------------------------------------------------------------------
+
+const DeviceShape kByteExt128K{"0x00FF", 0, 0xFFFF, 1, 0xFFFF};
+const DeviceShape kWordExt40K{"0xFFFF", 0, 0x7FFF, 0, 0x9FFF};
+
+struct ExtFailure {
+    const char* name;
+    DeviceShape shape;
+    std::function<void(OperationRig&)> arrange;
+    std::vector<std::string> messages;
+};
+
+class ExtAreaFailureTest : public ::testing::TestWithParam<ExtFailure> {};
+
+TEST_P(ExtAreaFailureTest, StopsOnceWithTheFailedPicture) {
+    const ExtFailure& c = GetParam();
+    OperationRig rig;
+    rig.UseDevice(c.shape);
+    rig.OpenAsRunDid();  // the extended area follows program's set-up
+    c.arrange(rig);
+
+    EXPECT_FALSE(rig.engine.ProgramExtArea());
+    EXPECT_EQ(rig.FailSounds(), 1);
+    EXPECT_EQ(rig.messages.Texts(), c.messages);
+    EXPECT_EQ(rig.page.Top(CopyStep::Program), StepImage::Fail);
+    EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
+    EXPECT_FALSE(rig.buffer.Locked());
+}
+
+// Bulk writes per chunk: its block, half 0, half 1.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExtAreaFailureTest,
+    ::testing::Values(
+        ExtFailure{"ByteFirstHalf", kByteExt128K,
+                   [](OperationRig& r) { r.sim.InjectFault(SimCallKind::BulkOut, 2); },
+                   {kErrReadData}},
+        ExtFailure{"ByteSecondHalfIsAWrite", kByteExt128K,
+                   [](OperationRig& r) { r.sim.InjectFault(SimCallKind::BulkOut, 6); },
+                   {kErrWriteData}},
+        ExtFailure{"WordSecondHalfAsInProgram", kWordExt40K,
+                   [](OperationRig& r) { r.sim.InjectFault(SimCallKind::BulkOut, 3); },
+                   {kErrReadData}},
+        ExtFailure{"ChangePage", kWordExt40K,
+                   [](OperationRig& r) {
+                       r.sim.InjectFault(SimCallKind::VendorOut, 2, SimFault::Fail, 0x43);
+                   },
+                   {kErrChangePage}},
+        ExtFailure{"Execute", kByteExt128K,
+                   [](OperationRig& r) {
+                       r.sim.InjectFault(SimCallKind::VendorOut, 1, SimFault::Fail, 0x49);
+                   },
+                   {kErrExecuteProgram}},
+        ExtFailure{"ChunkAllocation", kWordExt40K,
+                   [](OperationRig& r) { r.engine.chunksBeforeFailure = 1; }, {kErrChunkAlloc}},
+        ExtFailure{"StatusNotPass", kByteExt128K,
+                   [](OperationRig& r) { r.sim.OverrideStatus(OpProgramExt, {1, 0}); }, kNone}),
+    [](const ::testing::TestParamInfo<ExtFailure>& info) { return info.param.name; });
+
+// ---- Bank bar and pass sound -------------------------------------------------------------------
+
+TEST(ProgramProgressTest, BankBarFollowsEachProceduresOwnCount) {
+    struct Case {
+        const char* name;
+        DeviceShape shape;
+        int procedure;  // 0 program, 1 extended area, 2 download
+        int32_t maximum;
+        std::vector<int32_t> positions;
+    };
+    const Case cases[] = {
+        {"Byte32K", {"0x00FF", 0, 0x7FFF}, 0, 2, {1, 2}},
+        {"Byte128K", kByte128K, 0, 3, {1, 2, 3}},
+        {"Byte192KFromBank1", {"0x00FF", 2, 0xFFFF, 0, 0, 1}, 0, 4, {2, 3, 4}},
+        // The 16-bit path counts from the bank itself, not one past it.
+        {"Word128K", kWord128K, 0, 3, {1, 0, 1, 3}},
+        {"ExtByte128K", kByteExt128K, 1, 2, {10, 0, 1, 2}},
+        {"DownloadLeavesTheBarAlone", kByte128K, 2, 100, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        rig.UseDevice(c.shape);
+        if (c.procedure != 0) rig.OpenAsRunDid();
+        BarRecorder bars(rig.page);
+        bool ok = false;
+        if (c.procedure == 0) ok = rig.engine.program_1Click(kModeReady);
+        if (c.procedure == 1) ok = rig.engine.ProgramExtArea();
+        if (c.procedure == 2) ok = rig.engine.SendBufferToProgrammer();
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(rig.page.ProgressBar2().maximum, c.maximum);
+        EXPECT_EQ(bars.bar2, c.positions);
+        EXPECT_TRUE(bars.bar21.empty());
+    }
+}
+
+// The pass sound needs sound on, no automatic run and Pass showing. After Stop
+// the pump leaves Pass hidden: each 8-bit chunk shows it again, the 16-bit
+// path does not.
+TEST(ProgramSoundTest, PassSoundNeedsSoundOnNoRunAndPassShowing) {
+    struct Case {
+        const char* name;
+        DeviceShape shape;
+        uint8_t soundOn, runActive, stop;
+        int passSounds;
+    };
+    const Case cases[] = {
+        {"Byte", {"0x00FF", 0, 0x7FFF}, 1, 0, 0, 1},
+        {"SoundOff", {"0x00FF", 0, 0x7FFF}, 0, 0, 0, 0},
+        {"DuringARun", {"0x00FF", 0, 0x7FFF}, 1, 1, 0, 0},
+        {"ByteAfterStop", {"0x00FF", 0, 0x7FFF}, 1, 0, 1, 1},
+        {"Word", {"0xFFFF", 0, 0x3FFF}, 1, 0, 0, 1},
+        {"WordAfterStop", {"0xFFFF", 0, 0x3FFF}, 1, 0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        rig.UseDevice(c.shape);
+        rig.state.SoundOn = c.soundOn;
+        rig.state.RunActive = c.runActive;
+        rig.state.StopFlag = c.stop;
+        ASSERT_TRUE(rig.engine.program_1Click(kModeReady));
+        EXPECT_EQ(rig.PassSounds(), c.passSounds);
+        EXPECT_EQ(rig.FailSounds(), 0);
+    }
+}
+
+TEST(ProgramSoundTest, HandlersClosingSoundIgnoresTheRunOnlyOnARerun) {
+    OperationRig rig;
+    rig.state.RunActive = 1;
+    rig.engine.prog_nClick();
+    EXPECT_EQ(rig.PassSounds(), 0);
+    rig.engine.prog_pClick();
+    EXPECT_EQ(rig.PassSounds(), 1);
+    EXPECT_EQ(rig.page.Top(CopyStep::Program), StepImage::Pass);
+    EXPECT_EQ(rig.engine.Guards.ProgramGuard, 0u);
+}
+
 }  // namespace
 }  // namespace burnmark::testing

@@ -127,6 +127,63 @@ TEST(ProtectTest, RerunFromThePassPictureSoundsTwiceEvenDuringARun) {
     EXPECT_EQ(rig.engine.Guards.SecurityGuard, 0u);
 }
 
+TEST(SimpleProgressTest, EachOperationMovesTheStepBarThroughItsOwnPositions) {
+    struct Case {
+        const char* name;
+        int operation;  // 0 erase, 1 blank check, 2 protect
+        std::vector<int32_t> positions;
+    };
+    const Case cases[] = {
+        {"erase", 0, {10, 20, 30, 85, 100}},
+        {"blank check", 1, {10, 30, 60, 100}},
+        {"protect", 2, {10, 40, 85, 100}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        BarRecorder bars(rig.page);
+        bool ok = false;
+        if (c.operation == 0) ok = rig.engine.erase_1Click(kModeReady);
+        if (c.operation == 1) ok = rig.engine.check_1Click(kModeReady);
+        if (c.operation == 2) ok = rig.engine.ProtectDevice(kModeReady);
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(bars.bar21, c.positions);
+        EXPECT_TRUE(bars.bar2.empty());
+        EXPECT_FALSE(rig.page.ProgressBar21().visible);
+        EXPECT_TRUE(rig.page.ProgressBar2().visible);
+    }
+}
+
+// The option-page window's send reports its own failures (through its link)
+// and protect carries on; a later failure of protect must still read as one,
+// and a later pass as a pass.
+TEST(ProtectTest, OutcomeAfterAFailedOptionSendIsShownAsItIs) {
+    for (bool executeFails : {false, true}) {
+        SCOPED_TRACE(executeFails);
+        OperationRig rig;
+        struct FailingSender : OptionDataSender {
+            explicit FailingSender(OperationEngine& e) : engine(e) {}
+            void SendOptionData() override { engine.ShowOperationFail(); }
+            OperationEngine& engine;
+        } sender(rig.engine);
+        rig.engine.SetOptionDataSender(&sender);
+        if (executeFails) rig.sim.InjectFault(SimCallKind::VendorOut, 1, SimFault::Fail, 0x49);
+
+        EXPECT_EQ(rig.engine.ProtectDevice(kModeReady), !executeFails);
+        EXPECT_EQ(rig.FailSounds(), 1);  // one failure heard, whatever follows
+        if (executeFails) {
+            EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
+            EXPECT_FALSE(rig.page.ProgressBar21().visible);
+            EXPECT_EQ(rig.page.ProgressBar2().position, rig.page.ProgressBar2().maximum);
+            EXPECT_EQ(rig.page.Top(CopyStep::Secur), StepImage::Fail);
+            EXPECT_EQ(rig.messages.Texts(), (std::vector<std::string>{kErrExecuteProtect}));
+        } else {
+            EXPECT_EQ(rig.page.Status(), StatusLook::Passed);
+            EXPECT_EQ(rig.page.Top(CopyStep::Secur), StepImage::Pass);
+        }
+    }
+}
+
 // ---- Failures ---------------------------------------------------------------------------------
 
 struct SimpleFailure {

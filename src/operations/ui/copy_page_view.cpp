@@ -1,0 +1,178 @@
+#include "operations/ui/copy_page_view.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QProgressBar>
+#include <QWidget>
+
+#include "operations/ui/step_pictures.h"
+#include "shell/ui/image_control.h"
+
+namespace burnmark {
+
+namespace {
+
+constexpr std::array<const char*, kCopyStepCount> kPanelNames = {
+    "CopyEraseBtn", "CopyCheckBtn", "CopyProgramBtn", "CopyVerifyBtn", "CopySecurityBtn",
+    "CopyReadBtn",  "CopyConfirmBtn", "CopyTypeBtn",  "Panel7",        "Panel8",
+    "Panel9",
+};
+
+constexpr StatusImage kStatusImages[] = {StatusImage::Fail, StatusImage::Wait, StatusImage::Pass};
+constexpr const char* kStatusNames[] = {"Fail", "Wait", "Pass"};
+
+std::size_t Index(CopyStep step) { return static_cast<std::size_t>(step); }
+std::size_t Index(StepImage image) { return static_cast<std::size_t>(image); }
+
+template <typename T>
+T* Find(QWidget& root, const char* name) {
+    return root.findChild<T*>(QString::fromLatin1(name));
+}
+
+void ShowBar(QProgressBar* bar, const ProgressBarState& state) {
+    // A range of 0 to 0 would turn the bar into a busy indicator.
+    const int maximum = std::max(1, state.maximum);
+    bar->setRange(0, maximum);
+    bar->setValue(std::clamp(state.position, 0, maximum));
+}
+
+}  // namespace
+
+const char* StepPanelName(CopyStep step) { return kPanelNames[Index(step)]; }
+
+CopyPageController::CopyPageController(QWidget& root, CopyPageModel& model,
+                                       CopyPageHandlers handlers)
+    : root_(root), model_(model), handlers_(std::move(handlers)) {
+    for (std::size_t s = 0; s < kCopyStepCount; ++s) BuildStep(static_cast<CopyStep>(s));
+
+    if (auto* panel = Find<QFrame>(root_, "StatusPanel")) panel->setFrameShape(QFrame::NoFrame);
+    for (std::size_t i = 0; i < 3; ++i) {
+        ImageControl* image = Find<ImageControl>(root_, kStatusNames[i]);
+        if (!image) continue;
+        image->setPixmap(StatusPicture(kStatusImages[i], image->size()));
+        status_[static_cast<std::size_t>(kStatusImages[i])] = image;
+    }
+
+    bar21_ = Find<QProgressBar>(root_, "ProgressBar21");
+    bar2_ = Find<QProgressBar>(root_, "ProgressBar2");
+    for (std::size_t b = 0; b < kCopyCheckBoxCount; ++b) {
+        QCheckBox* box = Find<QCheckBox>(root_, CopyCheckBoxName(static_cast<CopyCheckBox>(b)));
+        boxes_[b] = box;
+        if (!box) continue;
+        // The operator's ticks (and the restore's) are the model's ticks.
+        connect(box, &QCheckBox::toggled, this, [this, b](bool checked) {
+            if (!rendering_) model_.SetChecked(static_cast<CopyCheckBox>(b), checked);
+        });
+    }
+    for (std::size_t c = 0; c < kCopyControlCount; ++c)
+        controls_[c] = Find<QWidget>(root_, CopyControlName(static_cast<CopyControl>(c)));
+    multi_ = Find<QWidget>(root_, "Multi");
+    multiHint_ = Find<QWidget>(root_, "Multi_Hint");
+
+    // The form's own ticks and its "Device Parameter" picture stand as they are.
+    model_.SetView(nullptr);
+    TakeTicksFromBoxes();
+    if (multi_) model_.SetMulti(!multi_->isHidden());
+    if (multiHint_) model_.SetMultiHint(!multiHint_->isHidden());
+    model_.SetView(this);
+    Render();
+}
+
+CopyPageController::~CopyPageController() { model_.SetView(nullptr); }
+
+void CopyPageController::BuildStep(CopyStep step) {
+    auto* panel = Find<QWidget>(root_, StepPanelName(step));
+    if (!panel) return;
+    if (auto* frame = qobject_cast<QFrame*>(panel)) frame->setFrameShape(QFrame::NoFrame);
+
+    // Created bottom to top, so that the later ones lie over the earlier ones.
+    for (std::size_t i = 0; i < kStepImageCount; ++i) {
+        const auto image = static_cast<StepImage>(i);
+        if (!StepHasImage(step, image)) continue;
+        auto* picture =
+            new ImageControl(QString::fromStdString(StepImageName(step, image)), panel);
+        picture->setGeometry(0, 0, panel->width(), panel->height());
+        picture->setPixmap(StepPicture(step, image, panel->size()));
+        pictures_[Index(step)][i] = picture;
+
+        const std::size_t s = Index(step);
+        if (image == StepImage::Ready) {
+            connect(picture, &ImageControl::Clicked, this, [this, s] {
+                if (handlers_[s].ready) handlers_[s].ready();
+            });
+        } else if (image == StepImage::Pass || image == StepImage::Fail) {
+            connect(picture, &ImageControl::Clicked, this, [this, s] {
+                if (handlers_[s].rerun) handlers_[s].rerun();
+            });
+        }
+    }
+}
+
+void CopyPageController::TakeTicksFromBoxes() {
+    for (std::size_t b = 0; b < kCopyCheckBoxCount; ++b) {
+        if (!boxes_[b]) continue;
+        const auto box = static_cast<CopyCheckBox>(b);
+        model_.SetChecked(box, boxes_[b]->isChecked());
+        model_.SetBoxEnabled(box, boxes_[b]->isEnabledTo(boxes_[b]->parentWidget()));
+    }
+}
+
+ImageControl* CopyPageController::Picture(CopyStep step, StepImage image) const {
+    return pictures_[Index(step)][Index(image)];
+}
+
+ImageControl* CopyPageController::Status(StatusImage image) const {
+    return status_[static_cast<std::size_t>(image)];
+}
+
+void CopyPageController::Changed() {
+    // A change made while the page writes a control (a tick box's signal)
+    // is shown by the pass that is running.
+    if (!rendering_) Render();
+}
+
+void CopyPageController::Render() {
+    rendering_ = true;
+    for (std::size_t s = 0; s < kCopyStepCount; ++s) {
+        for (std::size_t i = 0; i < kStepImageCount; ++i) {
+            ImageControl* picture = pictures_[s][i];
+            if (!picture) continue;
+            const bool visible = model_.Visible(static_cast<CopyStep>(s), static_cast<StepImage>(i));
+            if (shownPictures_[s][i].Differs(visible)) picture->setVisible(visible);
+        }
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        const bool visible = model_.Visible(static_cast<StatusImage>(i));
+        if (status_[i] && shownStatus_[i].Differs(visible)) status_[i]->setVisible(visible);
+    }
+
+    const ProgressBarState& bar21 = model_.ProgressBar21();
+    const ProgressBarState& bar2 = model_.ProgressBar2();
+    if (bar21_) {
+        if (shownBar21Visible_.Differs(bar21.visible)) bar21_->setVisible(bar21.visible);
+        if (shownBar21_.Differs({bar21.position, bar21.maximum})) ShowBar(bar21_, bar21);
+    }
+    if (bar2_) {
+        if (shownBar2Visible_.Differs(bar2.visible)) bar2_->setVisible(bar2.visible);
+        if (shownBar2_.Differs({bar2.position, bar2.maximum})) ShowBar(bar2_, bar2);
+    }
+
+    for (std::size_t b = 0; b < kCopyCheckBoxCount; ++b) {
+        if (!boxes_[b]) continue;
+        const CheckBoxState& state = model_.Box(static_cast<CopyCheckBox>(b));
+        if (shownChecked_[b].Differs(state.checked)) boxes_[b]->setChecked(state.checked);
+        if (shownBoxEnabled_[b].Differs(state.enabled)) boxes_[b]->setEnabled(state.enabled);
+    }
+    for (std::size_t c = 0; c < kCopyControlCount; ++c) {
+        const bool enabled = model_.Enabled(static_cast<CopyControl>(c));
+        if (controls_[c] && shownEnabled_[c].Differs(enabled)) controls_[c]->setEnabled(enabled);
+    }
+    if (multi_ && shownMulti_.Differs(model_.MultiVisible())) multi_->setVisible(model_.MultiVisible());
+    if (multiHint_ && shownMultiHint_.Differs(model_.MultiHintVisible()))
+        multiHint_->setVisible(model_.MultiHintVisible());
+    rendering_ = false;
+}
+
+}  // namespace burnmark
