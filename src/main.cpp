@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "platform/libusb_transport.h"
 #include "platform/paths.h"
 #include "shell/start_up.h"
 #include "shell/ui/main_form.h"
@@ -41,7 +42,8 @@ int main(int argc, char** argv) {
         QtMessages messages;
         QtSounds sounds;
         QtPump pump;
-        TMainForm mainForm(appDir, MainFormPorts{&messages, &sounds, &pump});
+        LibusbTransport usb;
+        TMainForm mainForm(appDir, MainFormPorts{&messages, &sounds, &pump, &usb});
         messages.SetOwner(&mainForm);
 
         std::unique_ptr<QWidget> splash;
@@ -53,8 +55,8 @@ int main(int argc, char** argv) {
             }
         }
         // The start-up windows of the other subsystems come here, in this order:
-        // device selection dialog, progress window, option-page window,
-        // verify-error list.
+        // device selection dialog, option-page window, verify-error list. The
+        // progress window is made with the main window's core.
         splash.reset();
 
         mainForm.show();

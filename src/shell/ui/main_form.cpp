@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 
 #include "platform/profile.h"
+#include "shell/ui/app_composition.h"
 #include "shell/ui/image_control.h"
 
 namespace burnmark {
@@ -107,11 +108,19 @@ TMainForm::TMainForm(std::string appDir, MainFormPorts ports, MainFormSeams seam
     state_.OptionWords.fill(0);
     state_.RequestedBufferSize = 0;
 
+    if (ports_.usb) {
+        core_ = std::make_unique<AppComposition>(*this, *ports_.usb, *ports_.messages,
+                                                 *ports_.sounds, *ports_.pump);
+        core_->FillSeams(seams_);
+    }
+
     FormCreate();
 }
 
 TMainForm::~TMainForm() {
     if (qApp) qApp->removeEventFilter(this);
+    // The core lets go of the Copy page's controls before they go.
+    core_.reset();
 }
 
 void TMainForm::BuildLayout() {
@@ -166,7 +175,7 @@ void TMainForm::BuildLayout() {
         MakePanel(step, copyPanel_, QRect(x, 120, 56, 72));
         x += 60;
     }
-    MakeCheckBox("check_confirm", "Confirm", copyPanel_, QRect(444, 194, 80, 16), false);
+    MakeCheckBox("check_confirm", "Confirm", copyPanel_, QRect(444, 194, 80, 16), true);
     sumEdit_ = new QLineEdit(copyPanel_);
     sumEdit_->setObjectName(QStringLiteral("SumEdit"));
     sumEdit_->setGeometry(84, 215, 90, 20);

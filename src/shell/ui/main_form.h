@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <QPoint>
@@ -22,13 +23,19 @@ class QProgressBar;
 
 namespace burnmark {
 
+class AppComposition;
 class ImageControl;
+class UsbTransport;
 
 // The ports the window reports through. Not owned; they outlive the window.
 struct MainFormPorts {
     Messages* messages = nullptr;
     Sounds* sounds = nullptr;
     Pump* pump = nullptr;
+    // The programmer's transport. With one the window puts the core together
+    // (device, buffer, link, operations, Copy page) and fills the seams it
+    // serves; without one the window runs on the seams it is given alone.
+    UsbTransport* usb = nullptr;
 };
 
 // Work of the other subsystems that the window runs at its points. An empty
@@ -74,6 +81,8 @@ public:
     AppState& State() { return state_; }
     const AppState& State() const { return state_; }
     MainFormSeams& Seams() { return seams_; }
+    // The core, when the window was given a transport.
+    AppComposition* Core() const { return core_.get(); }
 
     // Operations, loads and the automatic run hold the window busy: every
     // command but Stop is disabled and Exit and close are refused. Calls nest.
@@ -119,6 +128,7 @@ private:
     AppState state_;
     MainFormPorts ports_;
     MainFormSeams seams_;
+    std::unique_ptr<AppComposition> core_;
 
     int busyDepth_ = 0;
     bool shownOnce_ = false;

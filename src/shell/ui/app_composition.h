@@ -1,0 +1,92 @@
+// The core of the program put together for the main window: the selected
+// device, the data buffer, the FPGA image, the fuse map, the programmer link
+// over the USB transport it is given, the operation engine and the Copy page
+// with its model, and the progress window. The main window owns one and lets
+// it fill the window's seams.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "buffer/checksum_view.h"
+#include "buffer/data_buffer.h"
+#include "catalogue/device_loader.h"
+#include "catalogue/device_record.h"
+#include "fusemap/fuse_map.h"
+#include "link/fpga_image.h"
+#include "link/programmer_link.h"
+#include "operations/copy_page_model.h"
+#include "operations/operation_engine.h"
+#include "platform/ports.h"
+#include "platform/usb_transport.h"
+#include "shell/session.h"
+
+class QLineEdit;
+
+namespace burnmark {
+
+class CopyPageController;
+class TMainForm;
+class TProgressWindow;
+struct MainFormSeams;
+
+class AppComposition : private ChecksumView {
+public:
+    // form: the window whose Copy page shows the model and whose state the
+    // core shares. The ports and the transport outlive the composition.
+    AppComposition(TMainForm& form, UsbTransport& usb, Messages& messages, Sounds& sounds,
+                   Pump& pump);
+    ~AppComposition() override;
+    AppComposition(const AppComposition&) = delete;
+    AppComposition& operator=(const AppComposition&) = delete;
+
+    // Fills every seam of the window that the core serves and that is still
+    // empty (a test may have put its own there).
+    void FillSeams(MainFormSeams& seams);
+
+    // The start-up restore's device load: the last device's path into the
+    // record, then the definition.
+    DeviceFacts LoadDevice(const std::string& icFileName);
+    // The restore's buffer sizing for the device LoadDevice loaded.
+    void SizeBufferForDevice();
+
+    DeviceRecord& Device() { return device_; }
+    DataBuffer& Buffer() { return buffer_; }
+    FpgaImage& Fpga() { return fpga_; }
+    FuseMap& Fuses() { return fuseMap_; }
+    ProgrammerLink& Link() { return link_; }
+    OperationEngine& Engine() { return engine_; }
+    CopyPageModel& Page() { return page_; }
+    CopyPageController& PageView() { return *pageView_; }
+    TProgressWindow& ProgressWindow() { return *progressWindow_; }
+
+private:
+    DeviceLoadContext Context() { return DeviceLoadContext{device_, state_, messages_, fpga_}; }
+    // Runs an engine command with every command but Stop disabled.
+    template <typename Command>
+    void Busy(Command&& command);
+
+    // ChecksumView over the Copy page's SumEdit.
+    uint32_t LastChecksum() const override { return state_.LastChecksum; }
+    void SetLastChecksum(uint32_t value) override { state_.LastChecksum = value; }
+    void SetChecksumHighlight(bool changed) override;
+
+    TMainForm& form_;
+    AppState& state_;
+    Messages& messages_;
+
+    // Only references cross between these: the FPGA image, the fuse map and the
+    // link report through the engine's failure display, which is built last.
+    CopyPageModel page_;
+    DeviceRecord device_;
+    std::unique_ptr<TProgressWindow> progressWindow_;
+    DataBuffer buffer_;
+    FpgaImage fpga_;
+    FuseMap fuseMap_;
+    ProgrammerLink link_;
+    OperationEngine engine_;
+    std::unique_ptr<CopyPageController> pageView_;
+    QLineEdit* sumEdit_ = nullptr;
+};
+
+}  // namespace burnmark
