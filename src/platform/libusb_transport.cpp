@@ -137,23 +137,24 @@ bool LibusbTransport::UsbVendorCmdWrite(uint8_t request, uint16_t value, uint16_
     return n >= 0 && static_cast<size_t>(n) == data.size();
 }
 
-bool LibusbTransport::UsbDataRead(std::span<uint8_t> data) {
-    if (!handle_ || data.size() > 0x7FFFFFFF) return false;
+bool LibusbTransport::Bulk(uint8_t endpoint, uint8_t* data, size_t length) {
+    if (!handle_ || length > 0x7FFFFFFF) return false;
     int transferred = 0;
-    const int rc = libusb_bulk_transfer(handle_, endpointIn_, data.data(),
-                                        static_cast<int>(data.size()), &transferred,
-                                        kBulkTimeoutMs);
-    return rc == 0 && static_cast<size_t>(transferred) >= data.size();
+    const int rc = libusb_bulk_transfer(handle_, endpoint, data, static_cast<int>(length),
+                                        &transferred, kBulkTimeoutMs);
+    // A stalled pipe stays stalled across a reopen; clear it so that the next
+    // set-up finds the programmer usable again.
+    if (rc == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_, endpoint);
+    return rc == 0 && static_cast<size_t>(transferred) >= length;
+}
+
+bool LibusbTransport::UsbDataRead(std::span<uint8_t> data) {
+    return Bulk(endpointIn_, data.data(), data.size());
 }
 
 bool LibusbTransport::UsbDataWrite(std::span<const uint8_t> data) {
-    if (!handle_ || data.size() > 0x7FFFFFFF) return false;
-    int transferred = 0;
-    auto* bytes = const_cast<uint8_t*>(data.data());
-    const int rc = libusb_bulk_transfer(handle_, endpointOut_, bytes,
-                                        static_cast<int>(data.size()), &transferred,
-                                        kBulkTimeoutMs);
-    return rc == 0 && static_cast<size_t>(transferred) >= data.size();
+    // libusb takes a non-const pointer for both directions; an OUT transfer is only read.
+    return Bulk(endpointOut_, const_cast<uint8_t*>(data.data()), data.size());
 }
 
 }  // namespace burnmark

@@ -3,6 +3,7 @@
 // OUT endpoints carry the data. Every transfer has a finite time-out.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -15,7 +16,9 @@ namespace burnmark {
 
 class LibusbTransport : public UsbTransport {
 public:
-    static constexpr unsigned kControlTimeoutMs = 2000;
+    // The programmer may complete an execute or status request only when its
+    // routine has finished, and erasing or programming a chip takes seconds.
+    static constexpr unsigned kControlTimeoutMs = 30000;
     static constexpr unsigned kBulkTimeoutMs = 10000;
     // As many candidates as the programmer's driver numbers device files (0 to 14).
     static constexpr int kMaxCandidates = 15;
@@ -40,6 +43,8 @@ public:
 
 private:
     bool EnsureContext();
+    // One bulk transfer of exactly data.size() bytes on endpoint.
+    bool Bulk(uint8_t endpoint, uint8_t* data, size_t length);
 
     std::optional<uint16_t> vendorId_;
     libusb_context* context_ = nullptr;

@@ -2,18 +2,20 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <numeric>
+
+#include "link/programmer_requests.h"
 
 namespace burnmark::testing {
 
 namespace {
 
-constexpr uint16_t kParamAddr = 0x0B00;
-constexpr uint16_t kOptionAddr = 0x0B80;
-constexpr uint16_t kChipOptionAddr = 0x0E00;
-constexpr uint16_t kPatchAddr = 0x0F00;
-constexpr uint16_t kFpgaAddr = 0x4000;
-constexpr uint32_t kHalf = 0x8000;
-constexpr uint32_t kChunk = 0x10000;
+constexpr uint16_t kParamAddr = kParamBlockAddr;
+constexpr uint16_t kOptionAddr = kOptionWordsAddr;
+constexpr uint16_t kPatchAddr = kPatchListAddr;
+constexpr uint16_t kFpgaAddr = kFpgaImageAddr;
+constexpr uint32_t kHalf = kDataWindowLength;
+constexpr uint32_t kChunk = kChunkLength;
 // The largest buffer image a download may build (64 MB).
 constexpr uint64_t kDownloadCap = 64ull << 20;
 
@@ -104,7 +106,8 @@ uint16_t SimulatedProgrammer::ParamWord(unsigned byteOffset) const {
 
 uint64_t SimulatedProgrammer::ChunkStart() const {
     // A bank is 64K addresses; the offset word moves within it (0 or 0x8000).
-    return (static_cast<uint64_t>(ParamWord(0x12)) * 0x10000 + ParamWord(0x10)) * chip_.Width();
+    return (static_cast<uint64_t>(ParamWord(kWordBank)) * 0x10000 + ParamWord(kWordOffset)) *
+           chip_.Width();
 }
 
 // ---- open and close -------------------------------------------------------------------------
@@ -151,7 +154,7 @@ bool SimulatedProgrammer::UsbVendorCmdRead(uint8_t request, uint16_t value, uint
     std::vector<uint8_t> reply;
     if (!ReplyIn(request, value, reply)) return false;
     size_t moved = std::min(reply.size(), data.size());
-    if (fault == SimFault::Short) moved = data.size() / 2;
+    if (fault == SimFault::Short) moved = std::min(moved, data.size() / 2);
     std::copy_n(reply.begin(), moved, data.begin());
     SimCall& call = trace_.back();
     call.data.assign(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(moved));
@@ -162,18 +165,18 @@ bool SimulatedProgrammer::UsbVendorCmdRead(uint8_t request, uint16_t value, uint
 
 bool SimulatedProgrammer::ReplyIn(uint8_t request, uint16_t value, std::vector<uint8_t>& reply) {
     switch (request) {
-    case 0x41:
+    case CmdReadSerial:
         reply.assign(serial.begin(), serial.end());
         return true;
-    case 0x42:
+    case CmdStatus:
         reply.assign(status_.begin(), status_.end());
         return true;
-    case 0x44: {
+    case CmdMemoryRead: {
         const size_t end = std::min<size_t>(size_t{value} + 512, ram_.size());
         reply.assign(ram_.begin() + value, ram_.begin() + static_cast<std::ptrdiff_t>(end));
         return true;
     }
-    case 0x4D:
+    case CmdReadVersion:
         reply.assign(version.begin(), version.end());
         return true;
     default:
@@ -197,10 +200,10 @@ bool SimulatedProgrammer::UsbVendorCmdWrite(uint8_t request, uint16_t value, uin
 }
 
 void SimulatedProgrammer::HandleOut(uint8_t request, uint16_t value, uint16_t index) {
-    if (request != 0x43) fpgaMode_ = false;
+    if (request != CmdChangePage) fpgaMode_ = false;
     pending_ = Pending::None;
     switch (request) {
-    case 0x43:  // change page
+    case CmdChangePage:
         if (fpgaMode_) {
             if (value >= fpga_.size()) Error("FPGA page " + Hex4(value) + " out of range");
             fpgaPage_ = std::min<int>(value, static_cast<int>(fpga_.size()) - 1);
@@ -208,16 +211,18 @@ void SimulatedProgrammer::HandleOut(uint8_t request, uint16_t value, uint16_t in
         } else {
             if (value != 0 || index != 0) Error("data page " + Hex4(value) + " selected");
             writeHalf_ = 0;
+            chunkUndo_.clear();
         }
         break;
-    case 0x45:  // diagnostic byte write
+    case CmdMemoryWriteByte:
         ram_[value] = static_cast<uint8_t>(index);
         break;
-    case 0x46:
+    case CmdBlockRead:
         pending_ = Pending::BlockRead;
         pendingAddress_ = value;
+        pendingLength_ = index;
         break;
-    case 0x47:
+    case CmdBlockWrite:
         if (value == kFpgaAddr) {
             fpgaMode_ = true;
             fpgaPagesWritten_ = 0;
@@ -226,20 +231,22 @@ void SimulatedProgrammer::HandleOut(uint8_t request, uint16_t value, uint16_t in
             pendingAddress_ = value;
         }
         break;
-    case 0x49:
-        if (value != kFpgaAddr) Error("execute at " + Hex4(value));
+    case CmdExecute:
+        if (value != kRoutineEntry) Error("execute at " + Hex4(value));
         Execute(index);
         break;
-    case 0x4B:
-        if (value != 0x8000 || index != 0x8000) Error("data read with odd words");
+    case CmdDataRead:
+        if (value != kDataWindowAddr || index != kDataWindowLength)
+            Error("data read with odd words");
         pending_ = Pending::DataRead;
         break;
-    case 0x4C:
-        if (value != 0x8000 || index != 0x8000) Error("data write with odd words");
+    case CmdDataWrite:
+        if (value != kDataWindowAddr || index != kDataWindowLength)
+            Error("data write with odd words");
         pending_ = Pending::DataWrite;
         break;
-    case 0x48:
-    case 0x4A:
+    case CmdSramCopy:
+    case CmdFpgaLoad:
         break;
     default:
         Error("unknown OUT request " + Hex2(request));
@@ -266,12 +273,15 @@ bool SimulatedProgrammer::UsbDataWrite(std::span<const uint8_t> data) {
             break;
         }
         std::copy(moved.begin(), moved.end(), ram_.begin() + pendingAddress_);
-        if (pendingAddress_ <= kParamAddr + 0x14 && pendingAddress_ + moved.size() > kParamAddr)
+        if (pendingAddress_ <= kParamAddr + kWordSmallSize &&
+            pendingAddress_ + moved.size() > kParamAddr) {
             writeHalf_ = 0;
+            chunkUndo_.clear();
+        }
         pending_ = Pending::None;
         break;
     case Pending::Fpga:
-        if (moved.size() > 0x4000) {
+        if (moved.size() > kFpgaPageLength) {
             Error("FPGA page longer than 16 KB");
             ok = false;
             break;
@@ -292,8 +302,12 @@ bool SimulatedProgrammer::UsbDataWrite(std::span<const uint8_t> data) {
         if (where + moved.size() > kDownloadCap) {
             Error("download beyond 64 MB");
         } else {
-            if (download_.size() < where + moved.size()) download_.resize(where + moved.size(), 0xFF);
-            std::copy(moved.begin(), moved.end(), download_.begin() + static_cast<std::ptrdiff_t>(where));
+            const uint64_t end = where + moved.size();
+            if (download_.size() < end) download_.resize(end, 0xFF);
+            const auto first = download_.begin() + static_cast<std::ptrdiff_t>(where);
+            const auto last = download_.begin() + static_cast<std::ptrdiff_t>(end);
+            chunkUndo_.push_back({where, std::vector<uint8_t>(first, last)});
+            std::copy(moved.begin(), moved.end(), first);
         }
         ++writeHalf_;
         pending_ = Pending::None;
@@ -312,11 +326,19 @@ bool SimulatedProgrammer::UsbDataRead(std::span<uint8_t> data) {
     Record(SimCallKind::BulkIn, 0, 0, 0, static_cast<uint32_t>(data.size()));
     const std::optional<SimFault> fault = TakeFault(SimCallKind::BulkIn, -1);
     if (!Reachable() || fault == SimFault::Fail || fault == SimFault::Unplug) return false;
-    const size_t moved = fault == SimFault::Short ? data.size() / 2 : data.size();
+    size_t moved = fault == SimFault::Short ? data.size() / 2 : data.size();
 
     bool ok = true;
     switch (pending_) {
     case Pending::BlockRead:
+        // The programmer sends what the request announced and no more; a
+        // shorter read takes part of it.
+        if (moved > pendingLength_) {
+            Error("bulk read of " + std::to_string(data.size()) + " bytes, " +
+                  std::to_string(pendingLength_) + " announced");
+            moved = pendingLength_;
+            ok = false;
+        }
         if (pendingAddress_ + moved > ram_.size()) {
             Error("block read beyond the programmer's memory");
             ok = false;
@@ -340,7 +362,8 @@ bool SimulatedProgrammer::UsbDataRead(std::span<uint8_t> data) {
         ok = false;
         break;
     }
-    if (ok) trace_.back().data.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(moved));
+    if (ok)
+        trace_.back().data.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(moved));
     trace_.back().ok = ok && !fault;
     return trace_.back().ok;
 }
@@ -371,6 +394,13 @@ uint16_t SimulatedProgrammer::DownloadSum() const {
     return static_cast<uint16_t>(sum);
 }
 
+void SimulatedProgrammer::UndoChunkDownload() {
+    for (auto it = chunkUndo_.rbegin(); it != chunkUndo_.rend(); ++it)
+        std::copy(it->bytes.begin(), it->bytes.end(),
+                  download_.begin() + static_cast<std::ptrdiff_t>(it->at));
+    chunkUndo_.clear();
+}
+
 void SimulatedProgrammer::ApplyPatches() {
     for (size_t e = 0; e + 6 <= 252; e += 6) {
         auto word = [&](size_t at) {
@@ -390,9 +420,12 @@ void SimulatedProgrammer::Execute(uint16_t operation) {
     writeHalf_ = 0;
     SimExecution run;
     run.operation = operation;
-    run.offsetWord = ParamWord(0x10);
-    run.bankWord = ParamWord(0x12);
-    run.sizeWord = ParamWord(0x14);
+    run.offsetWord = ParamWord(kWordOffset);
+    run.bankWord = ParamWord(kWordBank);
+    run.sizeWord = ParamWord(kWordSmallSize);
+    // The chunk just written was extended-area data, not part of the buffer image.
+    if (operation == OpProgramExt) UndoChunkDownload();
+    chunkUndo_.clear();
 
     const unsigned width = chip_.Width();
     auto addressOf = [&](uint64_t byte) { return static_cast<uint32_t>(byte / width); };
@@ -404,9 +437,9 @@ void SimulatedProgrammer::Execute(uint16_t operation) {
     };
 
     switch (operation) {
-    case 0x0100:  // read one chunk
-    case 0x0D00: {
-        std::vector<uint8_t>& area = operation == 0x0100 ? chip_.main : chip_.ext;
+    case OpRead:
+    case OpReadExt: {
+        std::vector<uint8_t>& area = operation == OpRead ? chip_.main : chip_.ext;
         readChunk_.fill(0xFF);
         if (area.empty()) {
             SetStatus(1, 0);
@@ -417,17 +450,23 @@ void SimulatedProgrammer::Execute(uint16_t operation) {
             for (uint64_t i = 0; i < kChunk && start + i < area.size(); ++i)
                 readChunk_[i] = area[start + i];
             SetStatus(0, 0);
+            SetChecksum(static_cast<uint16_t>(
+                std::accumulate(area.begin(), area.end(), uint32_t{0})));
+            if (operation == OpRead)
+                std::copy(chip_.chipOptionBlock.begin(), chip_.chipOptionBlock.end(),
+                          ram_.begin() + kChipOptionAddr);
         }
         break;
     }
-    case 0x0200:  // erase
+    case OpErase:
         std::fill(chip_.main.begin(), chip_.main.end(), 0xFF);
         std::fill(chip_.ext.begin(), chip_.ext.end(), 0xFF);
         chip_.optionWords.fill(0xFF);
+        chip_.chipOptionBlock.fill(0xFF);
         chip_.protectedFlag = false;
         SetStatus(0, 0);
         break;
-    case 0x0400: {  // blank check: main area, then the extended area behind it
+    case OpBlankCheck: {  // main area, then the extended area behind it
         SetStatus(0, 0);
         const std::vector<uint8_t>* areas[] = {&chip_.main, &chip_.ext};
         uint64_t base = 0;
@@ -443,9 +482,9 @@ void SimulatedProgrammer::Execute(uint16_t operation) {
         }
         break;
     }
-    case 0x0500:  // program one chunk
-    case 0x0E00: {
-        std::vector<uint8_t>& area = operation == 0x0500 ? chip_.main : chip_.ext;
+    case OpProgram:
+    case OpProgramExt: {
+        std::vector<uint8_t>& area = operation == OpProgram ? chip_.main : chip_.ext;
         const uint64_t start = ChunkStart();
         if (area.empty() || chip_.protectedFlag) {
             SetStatus(1, 0, addressOf(start));
@@ -463,7 +502,7 @@ void SimulatedProgrammer::Execute(uint16_t operation) {
         }
         break;
     }
-    case 0x0600: {  // compare the downloaded buffer with the chip
+    case OpVerify: {  // compare the downloaded buffer with the chip
         if (chip_.protectedFlag) {
             SetStatus(0, 4);
             break;
@@ -478,19 +517,20 @@ void SimulatedProgrammer::Execute(uint16_t operation) {
         }
         break;
     }
-    case 0x0700:  // protect, storing the option words with it
-        std::copy_n(ram_.begin() + kOptionAddr, chip_.optionWords.size(), chip_.optionWords.begin());
+    case OpProtect:  // storing the option words with it
+        std::copy_n(ram_.begin() + kOptionAddr, chip_.optionWords.size(),
+                    chip_.optionWords.begin());
         chip_.protectedFlag = true;
         SetStatus(0, 0);
         break;
-    case 0x0B00:  // option data of the chip, checksum of the download
+    case OpExtractOptions:  // option data of the chip, checksum of the download
         std::copy(chip_.optionWords.begin(), chip_.optionWords.end(), ram_.begin() + kOptionAddr);
         std::copy(chip_.chipOptionBlock.begin(), chip_.chipOptionBlock.end(),
                   ram_.begin() + kChipOptionAddr);
         SetStatus(0, 0);
         SetChecksum(DownloadSum());
         break;
-    case 0x0C00:  // apply the option data to the download; patch list at 0x0F00
+    case OpApplyOptions:  // apply the option data to the download; patch list at 0x0F00
         std::copy(patchList.begin(), patchList.end(), ram_.begin() + kPatchAddr);
         ApplyPatches();
         SetStatus(0, 0);

@@ -1,6 +1,24 @@
 // An in-memory programmer behind the USB transport, for tests: fifteen device
 // slots, the programmer's memory map and request set, the operation codes run
 // on a simulated EPROM-like chip, fault injection and a trace of every call.
+//
+// What the routines do (the host relies only on the formats, so these rules
+// are the simulator's own):
+// - a chunk lands at (bank word x 0x10000 + offset word) addresses, that is
+//   bank x 64 KB for an 8-bit chip and bank x 128 KB + offset x 2 for a
+//   16-bit one, in the main area (OpRead, OpProgram) or the extended area
+//   (OpReadExt, OpProgramExt);
+// - a passing OpRead / OpReadExt puts the 16-bit byte sum of the whole area
+//   into status bytes 2 and 3, and OpRead leaves the chip option block
+//   readable at 0x0E00;
+// - OpExtractOptions and OpApplyOptions put the 16-bit byte sum of the
+//   download (over the main area) into status bytes 2 and 3; OpExtractOptions
+//   leaves the chip's option words at 0x0B80 and its option block at 0x0E00,
+//   OpApplyOptions the patch list at 0x0F00 (and applies it to the download);
+// - OpProtect stores the 128 bytes at 0x0B80 as the chip's option words;
+//   OpErase sets the chip, its option words and option block to 0xFF;
+// - failures: bytes 0, 1 = 1, 0 with the error address in bytes 2 to 5 and
+//   the chip's data there in bytes 6, 7; a protected chip reads as 0, 4.
 #pragma once
 
 #include <array>
@@ -42,7 +60,7 @@ struct SimChip {
     std::vector<uint8_t> ext;
     bool protectedFlag = false;
     std::array<uint8_t, 128> optionWords{};  // what OpProtect stores, OpExtractOptions gives back
-    std::array<uint8_t, 256> chipOptionBlock{};
+    std::array<uint8_t, 256> chipOptionBlock{};  // at 0x0E00 after OpRead, OpExtractOptions
 
     unsigned Width() const { return wide ? 2 : 1; }
 };
@@ -109,6 +127,8 @@ public:
     // Which FPGA pages a bulk write has filled since the last announcement at 0x4000.
     uint8_t FpgaPagesWritten() const { return fpgaPagesWritten_; }
     // The buffer image the host downloaded chunk by chunk (0xFF where none came).
+    // Chunks that OpProgramExt then programs belong to the extended area and
+    // are not part of it.
     const std::vector<uint8_t>& Download() const { return download_; }
     uint16_t ParamWord(unsigned byteOffset) const;
 
@@ -142,6 +162,7 @@ private:
     void SetStatus(uint8_t s0, uint8_t s1, uint32_t address = 0, uint16_t data = 0);
     void SetChecksum(uint16_t sum);
     uint16_t DownloadSum() const;
+    void UndoChunkDownload();
     void ApplyPatches();
     void Error(const std::string& what) { errors_.push_back(what); }
 
@@ -163,6 +184,7 @@ private:
 
     Pending pending_ = Pending::None;
     uint16_t pendingAddress_ = 0;
+    uint16_t pendingLength_ = 0;  // what a block read announced
     bool fpgaMode_ = false;
     int fpgaPage_ = 0;
     int writeHalf_ = 0;
@@ -170,6 +192,13 @@ private:
     std::array<uint8_t, 0x10000> chunk_{};      // the chunk the host wrote
     std::array<uint8_t, 0x10000> readChunk_{};  // the chunk the last read produced
     std::vector<uint8_t> download_;
+    // What the current chunk's halves overwrote in download_, so that an
+    // extended-area chunk can be taken out again.
+    struct Overwritten {
+        uint64_t at;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<Overwritten> chunkUndo_;
 
     SimChip chip_;
 };

@@ -291,6 +291,20 @@ TEST_F(StatusTest, PassAndProtectedAndChecksum) {
     EXPECT_EQ(sim.TraceLines().back(), "in 42 0000 0000 16");
 }
 
+TEST_F(StatusTest, FailureGivesTheErrorAddressAndData) {
+    // A blank check that finds byte 0x12345 programmed to 0x5A.
+    sim.InsertChip(false, 0x20000);
+    sim.Chip().main[0x12345] = 0x5A;
+    ASSERT_TRUE(link.Execute(OpBlankCheck));
+    OperationStatus status;
+    ASSERT_TRUE(link.ReadStatus(status));
+    EXPECT_FALSE(status.Pass());
+    EXPECT_FALSE(status.ReadProtected());
+    EXPECT_EQ(status.ResultWord(), 0x0001);  // the high word, bytes 2 and 3
+    EXPECT_EQ(status.ErrorAddress(), 0x12345u);
+    EXPECT_EQ(status.ErrorData(), 0x5A);
+}
+
 TEST_F(StatusTest, FailedOrShortReplyIsNeverAPass) {
     for (SimFault fault : {SimFault::Fail, SimFault::Short, SimFault::Unplug}) {
         SCOPED_TRACE(static_cast<int>(fault));

@@ -74,6 +74,14 @@ TEST(SimulatedProgrammerWire, BulkMustBeAnnounced) {
     EXPECT_TRUE(sim.UsbDataWrite(bytes));
     EXPECT_FALSE(sim.UsbDataWrite(bytes));
     EXPECT_EQ(sim.ProtocolErrors().size(), 2u);
+
+    // A block read delivers what was announced and no more.
+    std::vector<uint8_t> in(256, 0xAA);
+    ASSERT_TRUE(sim.UsbVendorCmdWrite(CmdBlockRead, kOptionWordsAddr, kOptionWordsLength));
+    EXPECT_FALSE(sim.UsbDataRead(in));
+    EXPECT_EQ(sim.ProtocolErrors().size(), 3u);
+    EXPECT_EQ(in[127], sim.Ram()[kOptionWordsAddr + 127]);
+    EXPECT_TRUE(std::all_of(in.begin() + 128, in.end(), [](uint8_t b) { return b == 0xAA; }));
 }
 
 TEST(SimulatedProgrammerWire, ControlReplyOfTheWrongLengthFails) {
@@ -83,7 +91,16 @@ TEST(SimulatedProgrammerWire, ControlReplyOfTheWrongLengthFails) {
     tooLong.fill(0xAA);
     EXPECT_FALSE(sim.UsbVendorCmdRead(CmdStatus, 0, 0, tooLong));
     // Exactly the reply's 16 bytes arrived, nothing beyond them.
-    EXPECT_TRUE(std::all_of(tooLong.begin() + 16, tooLong.end(), [](uint8_t b) { return b == 0xAA; }));
+    EXPECT_TRUE(
+        std::all_of(tooLong.begin() + 16, tooLong.end(), [](uint8_t b) { return b == 0xAA; }));
+
+    // A short reply into a buffer longer than the reply moves only what there is.
+    std::array<uint8_t, 40> longer;
+    longer.fill(0xAA);
+    sim.InjectFault(SimCallKind::VendorIn, 1, SimFault::Short, CmdStatus);
+    EXPECT_FALSE(sim.UsbVendorCmdRead(CmdStatus, 0, 0, longer));
+    EXPECT_TRUE(
+        std::all_of(longer.begin() + 16, longer.end(), [](uint8_t b) { return b == 0xAA; }));
 }
 
 // Drives the chunk scheme the way the operations do.
@@ -168,23 +185,87 @@ TEST_F(SimChipTest, EraseBlankCheckAndProtect) {
     EXPECT_EQ(readStatus[0], 0);
     EXPECT_EQ(readStatus[1], 4);
 
+    sim.Chip().chipOptionBlock[3] = 0x00;
     EXPECT_EQ(Run(OpErase)[0], 0);
     EXPECT_FALSE(sim.Chip().protectedFlag);
+    EXPECT_EQ(sim.Chip().optionWords[0], 0xFF);
+    EXPECT_EQ(sim.Chip().chipOptionBlock[3], 0xFF);
     status = Run(OpBlankCheck);
     EXPECT_EQ(status[0], 0);
     EXPECT_EQ(status[1], 0);
 }
 
-TEST_F(SimChipTest, WideChunksAddressWordsByBankAndOffset) {
-    sim.InsertChip(true, 0x20000);  // 256 KB of words
+// Where a chunk lands: (bank x 64K + offset) addresses into the main or the
+// extended area, two bytes an address on a 16-bit chip.
+TEST_F(SimChipTest, ChunksLandByBankAndOffset) {
+    struct Case {
+        const char* name;
+        bool wide;
+        uint16_t offset;
+        uint16_t bank;
+        bool ext;
+        size_t byteStart;
+    };
+    const Case cases[] = {
+        {"8-bit main, bank 1", false, 0, 1, false, 0x10000},
+        {"8-bit extended, bank 1", false, 0, 1, true, 0x10000},
+        {"16-bit main, bank 1 second half", true, 0x8000, 1, false, 0x30000},
+        {"16-bit extended, bank 0 second half", true, 0x8000, 0, true, 0x10000},
+    };
     std::vector<uint8_t> chunk(0x10000);
     for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<uint8_t>(i ^ (i >> 8));
-    // Bank 1, second half: words 0x18000 on, bytes 0x30000 on.
-    const auto status = WriteChunk(0x8000, 1, chunk, OpProgram);
-    EXPECT_EQ(status[0], 0);
-    EXPECT_TRUE(std::equal(chunk.begin(), chunk.end(), sim.Chip().main.begin() + 0x30000));
-    EXPECT_EQ(sim.Chip().main[0x2FFFF], 0xFF);
-    EXPECT_EQ(ReadChunk(0x8000, 1, OpRead), chunk);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim.InsertChip(c.wide, 0x20000, 0x20000);  // 128K addresses in each area
+        const std::vector<uint8_t>& area = c.ext ? sim.Chip().ext : sim.Chip().main;
+        const std::vector<uint8_t>& other = c.ext ? sim.Chip().main : sim.Chip().ext;
+
+        const auto status =
+            WriteChunk(c.offset, c.bank, chunk, c.ext ? OpProgramExt : OpProgram);
+        EXPECT_EQ(status[0], 0);
+        EXPECT_TRUE(std::equal(chunk.begin(), chunk.end(), area.begin() + c.byteStart));
+        EXPECT_EQ(area[c.byteStart - 1], 0xFF);
+        EXPECT_TRUE(std::all_of(other.begin(), other.end(), [](uint8_t b) { return b == 0xFF; }));
+        EXPECT_EQ(ReadChunk(c.offset, c.bank, c.ext ? OpReadExt : OpRead), chunk);
+        EXPECT_TRUE(sim.ProtocolErrors().empty());
+    }
+}
+
+TEST_F(SimChipTest, ReadGivesTheChipSumAndOptionBlock) {
+    sim.InsertChip(false, 0x18000, 0x100);
+    sim.Chip().main.assign(sim.Chip().main.size(), 0x01);
+    sim.Chip().ext.assign(sim.Chip().ext.size(), 0x02);
+    for (size_t i = 0; i < 256; ++i) sim.Chip().chipOptionBlock[i] = static_cast<uint8_t>(~i);
+
+    // Every bank's status carries the sum of the whole area, so the last one does too.
+    for (uint16_t bank : {0, 1}) {
+        std::array<uint8_t, 16> status{};
+        ReadChunk(0, bank, OpRead, &status);
+        EXPECT_EQ(status[0] | status[1] << 8, 0);
+        EXPECT_EQ(status[2] | status[3] << 8, 0x8000);  // 0x18000 x 1, low 16 bits
+    }
+    std::array<uint8_t, 16> status{};
+    ReadChunk(0, 0, OpReadExt, &status);
+    EXPECT_EQ(status[2] | status[3] << 8, 0x200);
+
+    // The chip option block is readable at 0x0E00 right after the read.
+    std::vector<uint8_t> block(256);
+    ASSERT_TRUE(sim.UsbVendorCmdWrite(CmdBlockRead, kChipOptionAddr, kChipOptionLength));
+    ASSERT_TRUE(sim.UsbDataRead(block));
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), sim.Chip().chipOptionBlock.begin()));
+    EXPECT_TRUE(sim.ProtocolErrors().empty());
+}
+
+TEST_F(SimChipTest, ExtendedChunksStayOutOfTheDownload) {
+    sim.InsertChip(false, 0x10000, 0x8000);
+    const std::vector<uint8_t> mainChunk(0x10000, 0x11), extChunk(0x10000, 0x22);
+    WriteChunk(0, 0, mainChunk, OpProgram);
+    WriteChunk(0, 0, extChunk, OpProgramExt);
+    EXPECT_EQ(sim.Chip().ext[0], 0x22);
+    // The programmer's buffer image still holds the main area's data.
+    ASSERT_GE(sim.Download().size(), 0x10000u);
+    EXPECT_TRUE(std::equal(mainChunk.begin(), mainChunk.end(), sim.Download().begin()));
+    EXPECT_EQ(Run(OpVerify)[0], 0);
 }
 
 TEST_F(SimChipTest, VerifyAndChecksumWorkOnTheDownload) {
