@@ -25,7 +25,7 @@ bool FuseMap::InitFuseBuffer(const FuseGeometry& geometry) {
     // Rows are only drawn, but the fuse count sizes the block and the row
     // width steps the writer: without them there is no map to build.
     if (noFuses || geometry.FuseCols < 1) {
-        failDisplay_.ShowOperationFail();
+        FailNoBlock();
         return false;
     }
     try {

@@ -50,7 +50,8 @@ public:
 
     // Allocates and clears the map for the geometry (ClearFuseMap(0), slack 2).
     // A geometry without fuses or rows of less than one fuse is refused with
-    // "'' maybe error.." and leaves no map; so does a failed allocation.
+    // "'' maybe error.." and " Insufficient memory for GlobalAlloc! " and
+    // leaves no map; so does a failed allocation ("Momery not enough !").
     bool InitFuseBuffer(const FuseGeometry& geometry);
     void FreeFuseBuffer();
     bool HasBlock() const { return !block_.empty(); }

@@ -107,6 +107,12 @@ void ForEachJedecField(std::string_view text, Visit&& visit) {
     while (pos < text.size()) {
         while (pos < text.size() && IsBlank(text[pos])) ++pos;
         if (pos >= text.size() || text[pos] == kJedecEtx) return;
+        // An empty field ("**", or a '*' alone on a line): its '*' must not
+        // be taken as a letter, or the field after it would be lost.
+        if (text[pos] == '*') {
+            ++pos;
+            continue;
+        }
         const char letter = text[pos++];
         size_t end = pos;
         while (end < text.size() && text[end] != '*' && text[end] != kJedecEtx) ++end;
@@ -147,7 +153,11 @@ JedecParseStatus ParseJedecFuses(std::string_view text, std::span<uint8_t> fuses
     if (d != -1) std::fill(fuses.begin(), fuses.end(), static_cast<uint8_t>(d));
 
     JedecParseStatus status = JedecParseStatus::Ok;
+    int64_t ones = 0;  // fuses read as 1 from the L fields so far
     ForEachJedecField(text, [&](char letter, std::string_view body) {
+        // The checksum or the test vectors after a real fuse list end it;
+        // a list of hardly any set fuses is read on past them.
+        if (letter == 'C' || letter == 'V') return ones <= 10;
         // Notes, test vectors and every other field are passed over whole, so
         // an "L" inside them writes nothing.
         if (letter != 'L' || body.empty() || !IsDigit(body[0])) return true;
@@ -163,10 +173,11 @@ JedecParseStatus ParseJedecFuses(std::string_view text, std::span<uint8_t> fuses
             return false;
         }
         int64_t at = address;
-        for (; i < body.size(); ++i) {
+        for (; i < body.size() && at < count; ++i) {
             const char c = body[i];
             if (c != '0' && c != '1') continue;  // blanks and line ends use no fuse
-            if (at < count) fuses[static_cast<size_t>(at)] = static_cast<uint8_t>(c - '0');
+            fuses[static_cast<size_t>(at)] = static_cast<uint8_t>(c - '0');
+            if (c == '1') ++ones;
             ++at;
         }
         return true;

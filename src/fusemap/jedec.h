@@ -49,7 +49,8 @@ enum class JedecParseStatus {
 // Parses a text that passed CheckJedecFile over the given fuses (the caller's
 // scratch copy of its map): the default field sets every fuse first, then
 // each L field sets the fuses it lists. N and V fields are skipped whole and
-// the field list ends at ETX. Fuses beyond the span are not written. On
+// the field list ends at ETX, or at a C or V field once more than ten fuses
+// have been read as 1. Fuses beyond the span are not written. On
 // SizeMismatch the span holds a part of the file and must be thrown away.
 JedecParseStatus ParseJedecFuses(std::string_view text, std::span<uint8_t> fuses);
 

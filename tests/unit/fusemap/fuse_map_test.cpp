@@ -90,9 +90,15 @@ TEST_F(FuseMapTest, GeometryChecks) {
         FakeFailDisplay fail;
         FuseMap map(messages, fail);
         EXPECT_EQ(map.InitFuseBuffer(c.g), c.built) << c.name;
-        ASSERT_EQ(messages.shown.size(), 1u) << c.name;
+        ASSERT_FALSE(messages.shown.empty()) << c.name;
         EXPECT_EQ(messages.shown[0].text, "'' maybe error..") << c.name;
         EXPECT_EQ(messages.shown[0].title, "Ini Error") << c.name;
+        // Without a map the operator also hears that there is none.
+        const std::vector<std::string> texts = messages.Texts();
+        const std::vector<std::string> rest(texts.begin() + 1, texts.end());
+        EXPECT_EQ(rest, c.built ? std::vector<std::string>{}
+                                : std::vector<std::string>{" Insufficient memory for GlobalAlloc! "})
+            << c.name;
         EXPECT_EQ(fail.count, c.built ? 0 : 1) << c.name;
         EXPECT_EQ(map.HasBlock(), c.built) << c.name;
         if (!c.built) {
