@@ -1,0 +1,245 @@
+#include "buffer/formats/intel_hex.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "buffer/formats/text_block.h"
+
+namespace burnmark {
+
+namespace {
+
+enum class Outcome { Ok, FormatError, OutOfBuffer };
+
+// Characters of a record around its data: ':', count, address, type, checksum.
+constexpr std::size_t kRecordFrame = 11;
+
+}  // namespace
+
+bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uint64_t imageSize,
+                  std::span<const uint8_t> file, const FillSettings& fill) {
+    const bool store = pass == ReadPass::Store;
+    const uint8_t prefill = fill.fillUnused ? fill.userFill : 0;
+    std::vector<uint8_t> image;
+    if (store && !AllocateImage(image, imageSize, prefill)) {
+        ports.messages.MessageBox(format_text::kMemoryError, "ITL", MsgButtons::Ok, MsgIcon::None);
+        return false;
+    }
+    // The extent pass holds no data; it bounds addresses by the cap alone.
+    uint64_t limit = store ? image.size() : kMaxImageSize;
+
+    ports.progress.Show();
+    ports.progress.ProgressSetPosition(0);
+    const uint8_t* p = file.data();
+    const std::size_t n = file.size();
+    ScanPacer pacer(ports, n);
+
+    uint64_t segmentBase = 0;
+    uint64_t linearBase = 0;
+    uint64_t end = 0;  // exclusive end of the data seen
+    uint64_t mismatches = 0;
+    bool found = false;
+    Outcome outcome = Outcome::Ok;
+    std::size_t i = 0;
+
+    while (i < n) {
+        const void* colon = std::memchr(p + i, ':', n - i);
+        if (!colon) break;
+        i = static_cast<std::size_t>(static_cast<const uint8_t*>(colon) - p);
+        found = true;
+        pacer.At(i);
+
+        if (n - i < kRecordFrame) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        const int count = hex::Pair(p + i + 1);
+        const int addrHi = hex::Pair(p + i + 3);
+        const int addrLo = hex::Pair(p + i + 5);
+        const int type = hex::Pair(p + i + 7);
+        if ((count | addrHi | addrLo | type) < 0) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        if (type != 0 && type != 1 && type != 2 && type != 4) {
+            // Start addresses (03, 05) and unknown types carry nothing for us.
+            ++i;
+            continue;
+        }
+        const std::size_t recordEnd = i + kRecordFrame + 2 * static_cast<std::size_t>(count);
+        if (recordEnd > n || ((type == 2 || type == 4) && count < 2)) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        const uint8_t* data = p + i + 9;
+        unsigned sum = static_cast<unsigned>(count + addrHi + addrLo + type);
+        bool bad = false;
+
+        if (type == 0 && count > 0) {
+            const uint64_t address =
+                segmentBase + linearBase + (static_cast<unsigned>(addrHi) << 8 | addrLo);
+            if (address + count > limit) {
+                outcome = Outcome::OutOfBuffer;
+                break;
+            }
+            if (store) {
+                if (address + count > image.size()) {
+                    try {
+                        image.resize(static_cast<std::size_t>(limit), prefill);
+                    } catch (const std::bad_alloc&) {
+                        ports.progress.ProgressFinish();
+                        ports.progress.Close();
+                        ports.messages.MessageBox(format_text::kMemoryError, "ITL", MsgButtons::Ok,
+                                                  MsgIcon::None);
+                        return false;
+                    }
+                }
+                uint8_t* dst = image.data() + address;
+                for (int k = 0; k < count; ++k) {
+                    const int b = hex::Pair(data + 2 * k);
+                    bad |= b < 0;
+                    dst[k] = static_cast<uint8_t>(b);
+                    sum += static_cast<unsigned>(b);
+                }
+            } else {
+                for (int k = 0; k < 2 * count; ++k) bad |= !hex::IsDigit(data[k]);
+            }
+            end = std::max(end, address + count);
+        } else {
+            for (int k = 0; k < count; ++k) {
+                const int b = hex::Pair(data + 2 * k);
+                bad |= b < 0;
+                sum += static_cast<unsigned>(b);
+            }
+        }
+        const int checksum = hex::Pair(data + 2 * count);
+        if (bad || checksum < 0) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        if (store && checksum != static_cast<int>((0x100 - (sum & 0xFF)) & 0xFF)) ++mismatches;
+        i = recordEnd;
+
+        if (type == 1) break;
+        if (type == 2 || type == 4) {
+            const uint64_t value = static_cast<uint64_t>(hex::Pair(data) << 8 | hex::Pair(data + 2));
+            if (type == 2) {
+                segmentBase = value << 4;
+            } else {
+                linearBase = value << 16;
+                if (store && linearBase > limit) {
+                    // The image takes in the 64 KB this base opens; it is
+                    // allocated when data arrive there, not for a bare base.
+                    limit = std::min(linearBase + 0x10000, kMaxImageSize);
+                }
+            }
+        }
+    }
+
+    if (outcome == Outcome::Ok && !found) outcome = Outcome::FormatError;
+    if (outcome != Outcome::Ok) {
+        if (outcome == Outcome::FormatError) ShowFormatError(ports.messages);
+        ports.progress.ProgressFinish();
+        ports.progress.Close();
+        if (outcome == Outcome::OutOfBuffer) ShowOutOfBuffer(ports.messages);
+        return false;
+    }
+    out.LowAddress = 0;
+    out.HighAddress = static_cast<uint32_t>(end ? end - 1 : 0);
+    out.Image = std::move(image);
+    ports.progress.ProgressFinish();
+    ports.progress.Close();
+    if (mismatches) ShowChecksumWarning(ports.messages);
+    return true;
+}
+
+bool IsIntelHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {
+    const uint8_t* p = block.data();
+    const std::size_t n = block.size();
+    int others = 0;
+    bool yes = false;
+    for (std::size_t i = 0; i < n && !yes; ++i) {
+        if (p[i] != ':') {
+            if (++others >= 128) break;
+            continue;
+        }
+        if (n - i < kRecordFrame) continue;
+        const int count = hex::Pair(p + i + 1);
+        const int addrHi = hex::Pair(p + i + 3);
+        const int addrLo = hex::Pair(p + i + 5);
+        const int type = hex::Pair(p + i + 7);
+        if (count <= 0 || addrHi < 0 || addrLo < 0 || type != 0) continue;
+        if (n - i < kRecordFrame + 2 * static_cast<std::size_t>(count)) continue;
+        unsigned sum = static_cast<unsigned>(count + addrHi + addrLo);
+        bool bad = false;
+        for (int k = 0; k < count; ++k) {
+            const int b = hex::Pair(p + i + 9 + 2 * k);
+            bad |= b < 0;
+            sum += static_cast<unsigned>(b);
+        }
+        const int checksum = hex::Pair(p + i + 9 + 2 * count);
+        yes = !bad && checksum == static_cast<int>((0x100 - (sum & 0xFF)) & 0xFF);
+    }
+    return ProbeVerdict(messages, mode, "Intel", yes);
+}
+
+std::string FormatIntelHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
+                           Progress* progress) {
+    const uint64_t rounded = RoundUpTo32(length);
+    const uint64_t blocks = rounded ? (rounded - 1) / 0x10000 + 1 : 0;  // 64 KB blocks touched
+    // Base records: one per further 64 KB, plus the segment reset at 1 MB.
+    const uint64_t baseRecords = blocks > 1 ? blocks - 1 + (blocks > 16 ? 1 : 0) : 0;
+    std::string text;
+    text.resize(static_cast<std::size_t>(rounded / 32 * 77 + baseRecords * 17 + 13));
+    char* out = text.data();
+    ProgressSteps steps(progress, length);
+    SourceBytes source(buffer, start);
+    uint64_t segment = 0;
+
+    auto putBaseRecord = [&out](uint8_t type, uint16_t value) {
+        std::memcpy(out, ":02000002", 9);
+        out[8] = static_cast<char>('0' + type);
+        out += 9;
+        out = hex::PutByte(out, static_cast<uint8_t>(value >> 8));
+        out = hex::PutByte(out, static_cast<uint8_t>(value));
+        const unsigned sum = 2 + type + (value >> 8) + (value & 0xFF);
+        out = hex::PutByte(out, static_cast<uint8_t>(0x100 - (sum & 0xFF)));
+        *out++ = '\r';
+        *out++ = '\n';
+    };
+
+    uint8_t bytes[32];
+    for (uint64_t a = 0; a < rounded; a += 32) {
+        if (a / 0x10000 > segment) {
+            ++segment;
+            if (segment < 16) {
+                putBaseRecord(2, static_cast<uint16_t>(segment << 12));
+            } else {
+                if (segment == 16) putBaseRecord(2, 0);
+                putBaseRecord(4, static_cast<uint16_t>(segment));
+            }
+        }
+        source.Copy(a, bytes, 32);
+        const unsigned address = static_cast<unsigned>(a & 0xFFFF);
+        unsigned sum = 0x20 + (address >> 8) + (address & 0xFF);
+        std::memcpy(out, ":20", 3);
+        out += 3;
+        out = hex::PutByte(out, static_cast<uint8_t>(address >> 8));
+        out = hex::PutByte(out, static_cast<uint8_t>(address));
+        *out++ = '0';
+        *out++ = '0';
+        for (uint8_t b : bytes) {
+            out = hex::PutByte(out, b);
+            sum += b;
+        }
+        out = hex::PutByte(out, static_cast<uint8_t>(0x100 - (sum & 0xFF)));
+        *out++ = '\r';
+        *out++ = '\n';
+        steps.At(a + 32);
+    }
+    std::memcpy(out, ":00000001FF\r\n", 13);
+    return text;
+}
+
+}  // namespace burnmark

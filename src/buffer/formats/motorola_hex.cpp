@@ -1,0 +1,256 @@
+#include "buffer/formats/motorola_hex.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "buffer/formats/text_block.h"
+
+namespace burnmark {
+
+namespace {
+
+enum class Outcome { Ok, FormatError, OutOfBuffer };
+
+// Address bytes of a record type digit, 0 for the pairs that are no record.
+int AddressBytes(uint8_t digit) {
+    switch (digit) {
+        case '1': case '9': return 2;
+        case '2': case '8': return 3;
+        case '3': case '7': return 4;
+        default: return 0;
+    }
+}
+
+bool IsDataType(uint8_t digit) { return digit >= '1' && digit <= '3'; }
+
+}  // namespace
+
+bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uint64_t imageSize,
+                     std::span<const uint8_t> file, const FillSettings& fill) {
+    const bool store = pass == ReadPass::Store;
+    std::vector<uint8_t> image;
+    if (store && !AllocateImage(image, imageSize, fill.fillUnused ? fill.userFill : 0xFF)) {
+        ports.messages.MessageBox(format_text::kMemoryError, "", MsgButtons::Ok, MsgIcon::None);
+        return false;
+    }
+    const uint64_t limit = store ? image.size() : kMaxImageSize;
+
+    // This reader shows no running progress: the bar stands at 99 and the end
+    // records fill it.
+    ports.progress.SetCaption("Waiting...");
+    ports.progress.Show();
+    ports.progress.ProgressSetPosition(99);
+    const uint8_t* p = file.data();
+    const std::size_t n = file.size();
+    ScanPacer pacer(ports, n, /*stepProgress=*/false);
+
+    uint64_t low = UINT64_MAX;
+    uint64_t end = 0;
+    uint64_t mismatches = 0;
+    bool found = false;
+    Outcome outcome = Outcome::Ok;
+    std::size_t i = 0;
+
+    while (i < n) {
+        const void* s = std::memchr(p + i, 'S', n - i);
+        if (!s) break;
+        i = static_cast<std::size_t>(static_cast<const uint8_t*>(s) - p);
+        pacer.At(i);
+        const uint8_t digit = i + 1 < n ? p[i + 1] : 0;
+        const int addressBytes = AddressBytes(digit);
+        if (!addressBytes) {
+            ++i;
+            continue;
+        }
+        found = true;
+        if (n - i < 4) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        const int count = hex::Pair(p + i + 2);
+        // The count covers address, data and checksum.
+        if (count < addressBytes + 1) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        const std::size_t recordEnd = i + 4 + 2 * static_cast<std::size_t>(count);
+        if (recordEnd > n) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        const uint8_t* field = p + i + 4;
+        unsigned sum = static_cast<unsigned>(count);
+        uint64_t address = 0;
+        bool bad = false;
+        for (int k = 0; k < addressBytes; ++k) {
+            const int b = hex::Pair(field + 2 * k);
+            bad |= b < 0;
+            address = address << 8 | static_cast<uint8_t>(b);
+            sum += static_cast<unsigned>(b);
+        }
+        const int dataCount = count - addressBytes - 1;
+        const uint8_t* data = field + 2 * addressBytes;
+        if (IsDataType(digit) && dataCount > 0) {
+            if (bad) {
+                outcome = Outcome::FormatError;
+                break;
+            }
+            if (address + dataCount > limit) {
+                outcome = Outcome::OutOfBuffer;
+                break;
+            }
+            if (store) {
+                uint8_t* dst = image.data() + address;
+                for (int k = 0; k < dataCount; ++k) {
+                    const int b = hex::Pair(data + 2 * k);
+                    bad |= b < 0;
+                    dst[k] = static_cast<uint8_t>(b);
+                    sum += static_cast<unsigned>(b);
+                }
+            } else {
+                for (int k = 0; k < 2 * dataCount; ++k) bad |= !hex::IsDigit(data[k]);
+            }
+            low = std::min(low, address);
+            end = std::max(end, address + dataCount);
+        } else {
+            for (int k = 0; k < dataCount; ++k) {
+                const int b = hex::Pair(data + 2 * k);
+                bad |= b < 0;
+                sum += static_cast<unsigned>(b);
+            }
+        }
+        const int checksum = hex::Pair(data + 2 * dataCount);
+        if (bad || checksum < 0) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        if (store && checksum != static_cast<int>(~sum & 0xFF)) ++mismatches;
+        i = recordEnd;
+        if (!IsDataType(digit)) {
+            ports.progress.ProgressStep();
+            ports.progress.ProgressStep();
+            break;
+        }
+    }
+
+    if (outcome == Outcome::Ok && !found) outcome = Outcome::FormatError;
+    if (outcome != Outcome::Ok) {
+        if (outcome == Outcome::FormatError) ShowFormatError(ports.messages);
+        ports.progress.ProgressFinish();
+        ports.progress.Close();
+        if (outcome == Outcome::OutOfBuffer) ShowOutOfBuffer(ports.messages);
+        return false;
+    }
+    out.LowAddress = low == UINT64_MAX ? 0 : static_cast<uint32_t>(low);
+    out.HighAddress = static_cast<uint32_t>(end ? end - 1 : 0);
+    out.Image = std::move(image);
+    ports.progress.ProgressFinish();
+    ports.progress.Close();
+    if (mismatches) ShowChecksumWarning(ports.messages);
+    return true;
+}
+
+bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block,
+                       BlockExtent extent) {
+    const uint8_t* p = block.data();
+    const std::size_t n = block.size();
+    const bool head = extent == BlockExtent::Head;
+    int valid = 0;
+    bool no = false;
+    std::size_t i = 0;
+    while (i < n && !no) {
+        if (p[i] != 'S' && p[i] != '%') {
+            ++i;
+            continue;
+        }
+        // A "%" is a prefix: the pair is read one character later.
+        if (p[i] == '%') ++i;
+        if (i + 1 >= n) {
+            no = !head;  // the pair runs past the end of the block
+            break;
+        }
+        const uint8_t digit = p[i + 1];
+        if (p[i] != 'S' || !std::strchr("01235789", digit) || digit == 0) {
+            no = true;
+            break;
+        }
+        i += 2;  // the scan goes on at the count field
+        if (!IsDataType(digit)) continue;
+        if (n - i < 2) {
+            no = !head;
+            break;
+        }
+        const int count = hex::Pair(p + i);
+        if (count < 1) continue;
+        const int addressBytes = AddressBytes(digit);
+        if (count < addressBytes + 1) {
+            no = true;
+            break;
+        }
+        if (n - i < 2 + 2 * static_cast<std::size_t>(count)) {
+            no = !head;
+            break;
+        }
+        unsigned sum = static_cast<unsigned>(count);
+        bool bad = false;
+        for (int k = 0; k < count - 1; ++k) {
+            const int b = hex::Pair(p + i + 2 + 2 * k);
+            bad |= b < 0;
+            sum += static_cast<unsigned>(b);
+        }
+        const int checksum = hex::Pair(p + i + 2 * count);
+        if (bad || checksum != static_cast<int>(~sum & 0xFF)) {
+            no = true;
+            break;
+        }
+        ++valid;
+        i += 2 + 2 * static_cast<std::size_t>(count);
+    }
+    return ProbeVerdict(messages, mode, "Motorola", !no && valid > 0);
+}
+
+std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, MotorolaRecord type,
+                              uint64_t length, Progress* progress) {
+    const uint64_t rounded = RoundUpTo32(length);
+    const int addressBytes = type == MotorolaRecord::S1 ? 2 : type == MotorolaRecord::S2 ? 3 : 4;
+    const std::size_t lineLength = 4 + 2 * addressBytes + 32 + 2 + 2;
+    const char* header = type == MotorolaRecord::S1   ? "S113"
+                         : type == MotorolaRecord::S2 ? "S214"
+                                                      : "S315";
+    const char* ending = type == MotorolaRecord::S3 ? "S70500000000FA\r\n" : "S9030000FC\r\n";
+    const std::size_t endingLength = std::strlen(ending);
+
+    std::string text;
+    text.resize(12 + static_cast<std::size_t>(rounded / 16) * lineLength + endingLength);
+    char* out = text.data();
+    std::memcpy(out, "S0030000FC\r\n", 12);
+    out += 12;
+    ProgressSteps steps(progress, length);
+    SourceBytes source(buffer, start);
+    const unsigned base = 0x10 + static_cast<unsigned>(addressBytes) + 1;
+
+    uint8_t bytes[16];
+    for (uint64_t a = 0; a < rounded; a += 16) {
+        std::memcpy(out, header, 4);
+        out += 4;
+        unsigned sum = base;
+        for (int k = addressBytes - 1; k >= 0; --k) {
+            const uint8_t b = static_cast<uint8_t>(a >> (8 * k));
+            out = hex::PutByte(out, b);
+            sum += b;
+        }
+        source.Copy(a, bytes, 16);
+        for (uint8_t b : bytes) {
+            out = hex::PutByte(out, b);
+            sum += b;
+        }
+        out = hex::PutByte(out, static_cast<uint8_t>(~sum));
+        *out++ = '\r';
+        *out++ = '\n';
+        steps.At(a + 16);
+    }
+    std::memcpy(out, ending, endingLength);
+    return text;
+}
+
+}  // namespace burnmark

@@ -1,0 +1,82 @@
+#include "buffer/formats/record_scan.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <new>
+
+namespace burnmark {
+
+
+int64_t SteadyMillis() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+ScanPacer::ScanPacer(const ReaderPorts& ports, uint64_t stepBase, bool stepProgress)
+    : progress_(ports.progress),
+      pump_(ports.pump),
+      clock_(ports.clock ? ports.clock : MillisClock(SteadyMillis)),
+      stepProgress_(stepProgress),
+      width_(std::max<uint64_t>(stepBase / 100, 1)),
+      nextStep_(stepProgress ? width_ : UINT64_MAX),
+      nextClock_(kClockStride),
+      next_(std::min(nextStep_, nextClock_)),
+      lastPump_(clock_()) {
+    // One pump before the scan, so a click made just before the load is seen.
+    pump_.ProcessEvents();
+}
+
+void ScanPacer::Catch(uint64_t position) {
+    // Steps of long records or skipped gaps are caught up here; the bar itself
+    // stops at its maximum.
+    while (position >= nextStep_) {
+        progress_.ProgressStep();
+        nextStep_ += width_;
+    }
+    if (position >= nextClock_) {
+        nextClock_ = position + kClockStride;
+        const int64_t now = clock_();
+        if (now - lastPump_ >= kPumpIntervalMs) {
+            pump_.ProcessEvents();
+            lastPump_ = clock_();
+        }
+    }
+    next_ = std::min(nextStep_, nextClock_);
+}
+
+void ShowFormatError(Messages& messages) {
+    messages.MessageBox(format_text::kFormatError, "", MsgButtons::Ok, MsgIcon::None);
+}
+
+void ShowOutOfBuffer(Messages& messages) {
+    messages.MessageBox(format_text::kOutOfBuffer, "", MsgButtons::Ok, MsgIcon::None);
+}
+
+void ShowChecksumWarning(Messages& messages) {
+    messages.MessageBox(format_text::kChecksumWarning, "", MsgButtons::Ok, MsgIcon::Error);
+}
+
+bool AllocateImage(std::vector<uint8_t>& image, uint64_t imageSize, uint8_t fill) {
+    try {
+        image.assign(static_cast<std::size_t>(std::min(imageSize, kMaxImageSize)), fill);
+        return true;
+    } catch (const std::bad_alloc&) {
+        image.clear();
+        image.shrink_to_fit();
+        return false;
+    }
+}
+
+bool ProbeVerdict(Messages& messages, ProbeMode mode, const char* formatName, bool yes) {
+    if (!yes && mode == ProbeMode::ShowNo) {
+        messages.MessageBox(std::string("File is not ") + formatName + " Hex format !",
+                            format_text::kProbeNoTitle, MsgButtons::Ok, MsgIcon::None);
+    } else if (yes && mode == ProbeMode::ShowYes) {
+        messages.MessageBox(std::string("This is ") + formatName + " Hex format !",
+                            format_text::kProbeYesTitle, MsgButtons::Ok, MsgIcon::None);
+    }
+    return yes;
+}
+
+}  // namespace burnmark

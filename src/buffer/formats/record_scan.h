@@ -1,0 +1,153 @@
+// What the three hex record readers share: the in-out image record, the ports
+// they report through, the fill settings of the load dialog, the image cap, the
+// hex digit tables and the pacing of progress and event pumping during a scan.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/ports.h"
+
+namespace burnmark {
+
+// The largest image a reader builds. A record whose data would lie beyond it
+// gives "Out of buffer !" instead of an allocation of gigabytes.
+inline constexpr uint64_t kMaxImageSize = 256ull * 1024 * 1024;
+
+// The readers' in-out record.
+struct ParsedImage {
+    // Lowest data address seen (Motorola and Tektronix; always 0 for Intel).
+    uint32_t LowAddress = 0;
+    // The highest address a data record covers, inclusive; 0 when there is none.
+    uint32_t HighAddress = 0;
+    // The image of the store pass: byte a holds the data for address a. The
+    // extent pass leaves it empty (it holds no data).
+    std::vector<uint8_t> Image;
+};
+
+enum class ReadPass : int { Extent = 0, Store = 1 };
+
+// [LoadDlg] "UnuserFillCheck" and "UserFill": the store pass pre-fills its
+// image with the fill byte when fillUnused is set.
+struct FillSettings {
+    bool fillUnused = false;
+    uint8_t userFill = 0;
+};
+
+// Milliseconds from any fixed origin. Tests inject their own.
+using MillisClock = std::function<int64_t()>;
+int64_t SteadyMillis();
+
+struct ReaderPorts {
+    Messages& messages;
+    Progress& progress;
+    Pump& pump;
+    MillisClock clock = nullptr;  // SteadyMillis when empty
+};
+
+// The probes' modes: silent, say so when the answer is no, say so when yes.
+enum class ProbeMode : int { Silent = 0, ShowNo = 1, ShowYes = 2 };
+
+// Whether a probed block is the whole file or only its head (a private read
+// of the first bytes, used for detection): a record cut by the end of a head
+// is not held against the file.
+enum class BlockExtent { WholeFile, Head };
+
+namespace format_text {
+inline constexpr const char* kFormatError = "FORMAT ERROR !";
+inline constexpr const char* kOutOfBuffer = "Out of buffer !";
+inline constexpr const char* kChecksumWarning = "File read in complete!\nData still load in buffer.";
+inline constexpr const char* kMemoryError = "Memory Error.";
+inline constexpr const char* kProbeNoTitle = "ERROR !";
+inline constexpr const char* kProbeYesTitle = "Auto detect";
+}  // namespace format_text
+
+namespace hex {
+constexpr std::array<uint8_t, 256> MakeDigitValues() {
+    std::array<uint8_t, 256> t{};
+    for (auto& v : t) v = 0xFF;
+    for (int c = '0'; c <= '9'; ++c) t[c] = static_cast<uint8_t>(c - '0');
+    for (int c = 'A'; c <= 'F'; ++c) t[c] = static_cast<uint8_t>(c - 'A' + 10);
+    for (int c = 'a'; c <= 'f'; ++c) t[c] = static_cast<uint8_t>(c - 'a' + 10);
+    return t;
+}
+constexpr std::array<char, 512> MakeBytePairs() {
+    constexpr char digits[] = "0123456789ABCDEF";
+    std::array<char, 512> t{};
+    for (int b = 0; b < 256; ++b) {
+        t[2 * b] = digits[b >> 4];
+        t[2 * b + 1] = digits[b & 15];
+    }
+    return t;
+}
+// Value of a hex digit (either case), or 0xFF for any other character.
+inline constexpr std::array<uint8_t, 256> kDigitValue = MakeDigitValues();
+// "00" .. "FF", two upper-case characters per byte.
+inline constexpr std::array<char, 512> kBytePairs = MakeBytePairs();
+
+inline bool IsDigit(uint8_t c) { return kDigitValue[c] != 0xFF; }
+
+// The byte of two hex digits at p, or -1 when either is not a hex digit.
+inline int Pair(const uint8_t* p) {
+    const unsigned hi = kDigitValue[p[0]];
+    const unsigned lo = kDigitValue[p[1]];
+    return ((hi | lo) & 0xF0) ? -1 : static_cast<int>((hi << 4) | lo);
+}
+
+inline char* PutByte(char* out, uint8_t b) {
+    out[0] = kBytePairs[2 * b];
+    out[1] = kBytePairs[2 * b + 1];
+    return out + 2;
+}
+}  // namespace hex
+
+// Steps the progress bar once per hundredth of the scan and pumps window events
+// at most every kPumpIntervalMs, so that a parse of tens of megabytes neither
+// freezes the window nor spends its time pumping. The clock is read only every
+// few kilobytes of scan.
+class ScanPacer {
+public:
+    static constexpr int64_t kPumpIntervalMs = 50;
+    static constexpr uint64_t kClockStride = 16 * 1024;
+
+    // stepBase: the length the hundredths are taken of. stepProgress: false
+    // when the reader shows its progress otherwise (Motorola).
+    ScanPacer(const ReaderPorts& ports, uint64_t stepBase, bool stepProgress = true);
+
+    // Call with the scan position after each step of the scan.
+    void At(uint64_t position) {
+        if (position >= next_) Catch(position);
+    }
+
+private:
+    void Catch(uint64_t position);
+
+    Progress& progress_;
+    Pump& pump_;
+    MillisClock clock_;
+    bool stepProgress_;
+    uint64_t width_;
+    uint64_t nextStep_;
+    uint64_t nextClock_;
+    uint64_t next_;
+    int64_t lastPump_;
+};
+
+// The reader frame's messages, all with the plain OK box.
+void ShowFormatError(Messages& messages);
+void ShowOutOfBuffer(Messages& messages);
+void ShowChecksumWarning(Messages& messages);
+
+// Allocates the store pass's image: min(imageSize, kMaxImageSize) bytes of fill.
+// False when the allocation fails.
+bool AllocateImage(std::vector<uint8_t>& image, uint64_t imageSize, uint8_t fill);
+
+// Shows the probe's verdict as its mode asks. formatName: "Intel", "Motorola",
+// "Tektronix".
+bool ProbeVerdict(Messages& messages, ProbeMode mode, const char* formatName, bool yes);
+
+}  // namespace burnmark

@@ -1,0 +1,202 @@
+#include "buffer/formats/tektronix_hex.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "buffer/formats/text_block.h"
+
+namespace burnmark {
+
+namespace {
+
+enum class Outcome { Ok, FormatError, OutOfBuffer };
+
+// "/" and four hex digits at i.
+bool IsRecordStart(const uint8_t* p, std::size_t n, std::size_t i) {
+    return n - i >= 5 && p[i] == '/' && hex::IsDigit(p[i + 1]) && hex::IsDigit(p[i + 2]) &&
+           hex::IsDigit(p[i + 3]) && hex::IsDigit(p[i + 4]);
+}
+
+// The digit sum of the record head (address and count) and whether the head's
+// checksum field matches it. The caller has checked the address digits.
+struct Head {
+    unsigned address = 0;
+    int count = -1;       // -1: a non-hex count or checksum
+    bool matches = false;
+};
+
+Head ReadHead(const uint8_t* r) {
+    Head h;
+    const int count = hex::Pair(r + 5);
+    const int checksum = hex::Pair(r + 7);
+    if (count < 0 || checksum < 0) return h;
+    unsigned digits = 0;
+    for (int k = 1; k <= 6; ++k) digits += hex::kDigitValue[r[k]];
+    h.address = static_cast<unsigned>(hex::Pair(r + 1) << 8 | hex::Pair(r + 3));
+    h.count = count;
+    h.matches = (digits & 0xFF) == static_cast<unsigned>(checksum);
+    return h;
+}
+
+bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+}  // namespace
+
+bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
+                      uint64_t imageSize, std::span<const uint8_t> file, const FillSettings& fill) {
+    const bool store = pass == ReadPass::Store;
+    std::vector<uint8_t> image;
+    if (store && !AllocateImage(image, imageSize, fill.fillUnused ? fill.userFill : 0)) {
+        ports.messages.MessageBox(format_text::kMemoryError, "", MsgButtons::Ok, MsgIcon::None);
+        return false;
+    }
+    const uint64_t limit = store ? image.size() : kMaxImageSize;
+
+    ports.progress.Show();
+    ports.progress.ProgressSetPosition(0);
+    const uint8_t* p = file.data();
+    const std::size_t n = file.size();
+    // Stepped by the file's length: the image size says nothing about how
+    // far the scan has come.
+    ScanPacer pacer(ports, n);
+
+    uint64_t low = UINT64_MAX;
+    uint64_t end = 0;
+    uint64_t mismatches = 0;
+    bool found = false;
+    Outcome outcome = Outcome::Ok;
+    std::size_t i = 0;
+
+    while (i < n) {
+        const void* slash = std::memchr(p + i, '/', n - i);
+        if (!slash) break;
+        i = static_cast<std::size_t>(static_cast<const uint8_t*>(slash) - p);
+        pacer.At(i);
+        if (!IsRecordStart(p, n, i)) {
+            ++i;
+            continue;
+        }
+        found = true;
+        if (n - i < 9) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        const Head head = ReadHead(p + i);
+        if (head.count < 0 || !head.matches) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        if (head.count == 0) break;
+        const std::size_t recordEnd = i + 11 + 2 * static_cast<std::size_t>(head.count);
+        if (recordEnd > n) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        const uint8_t* data = p + i + 9;
+        const uint64_t address = head.address;
+        if (address + head.count > limit) {
+            outcome = Outcome::OutOfBuffer;
+            break;
+        }
+        unsigned digits = 0;
+        bool bad = false;
+        for (int k = 0; k < head.count; ++k) {
+            const int b = hex::Pair(data + 2 * k);
+            bad |= b < 0;
+            digits += static_cast<unsigned>((b >> 4) + (b & 15));
+            if (store) image[address + k] = static_cast<uint8_t>(b);
+        }
+        const int checksum = hex::Pair(data + 2 * head.count);
+        if (bad || checksum < 0) {
+            outcome = Outcome::FormatError;
+            break;
+        }
+        if (store && (digits & 0xFF) != static_cast<unsigned>(checksum)) ++mismatches;
+        low = std::min(low, address);
+        end = std::max(end, address + head.count);
+        i = recordEnd;
+    }
+
+    if (outcome == Outcome::Ok && !found) outcome = Outcome::FormatError;
+    if (outcome != Outcome::Ok) {
+        if (outcome == Outcome::FormatError) ShowFormatError(ports.messages);
+        ports.progress.ProgressFinish();
+        ports.progress.Close();
+        if (outcome == Outcome::OutOfBuffer) ShowOutOfBuffer(ports.messages);
+        return false;
+    }
+    out.LowAddress = low == UINT64_MAX ? 0 : static_cast<uint32_t>(low);
+    out.HighAddress = static_cast<uint32_t>(end ? end - 1 : 0);
+    out.Image = std::move(image);
+    ports.progress.ProgressFinish();
+    ports.progress.Close();
+    if (mismatches) ShowChecksumWarning(ports.messages);
+    return true;
+}
+
+bool IsTektronixHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {
+    const uint8_t* p = block.data();
+    const std::size_t n = block.size();
+    bool yes = false;
+    std::size_t i = 0;
+    for (;;) {
+        while (i < n && IsBlank(p[i])) ++i;
+        if (i >= n || !IsRecordStart(p, n, i) || n - i < 9) break;
+        const Head head = ReadHead(p + i);
+        if (head.count <= 0 || !head.matches) break;
+        const std::size_t recordEnd = i + 11 + 2 * static_cast<std::size_t>(head.count);
+        if (recordEnd > n) break;
+        unsigned digits = 0;
+        bool bad = false;
+        for (int k = 0; k < 2 * head.count; ++k) {
+            const uint8_t v = hex::kDigitValue[p[i + 9 + k]];
+            bad |= v == 0xFF;
+            digits += v;
+        }
+        const int checksum = hex::Pair(p + i + 9 + 2 * head.count);
+        if (bad || checksum < 0) break;
+        if ((digits & 0xFF) == static_cast<unsigned>(checksum)) {
+            yes = true;
+            break;
+        }
+        i = recordEnd;
+    }
+    return ProbeVerdict(messages, mode, "Tektronix", yes);
+}
+
+std::string FormatTektronixHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
+                               Progress* progress) {
+    const uint64_t rounded = RoundUpTo32(length);
+    std::string text;
+    text.resize(static_cast<std::size_t>(rounded / 16) * 45 + 11);
+    char* out = text.data();
+    ProgressSteps steps(progress, length);
+    SourceBytes source(buffer, start);
+
+    uint8_t bytes[16];
+    for (uint64_t a = 0; a < rounded; a += 16) {
+        const unsigned address = static_cast<unsigned>(a & 0xFFFF);
+        *out++ = '/';
+        out = hex::PutByte(out, static_cast<uint8_t>(address >> 8));
+        out = hex::PutByte(out, static_cast<uint8_t>(address));
+        *out++ = '1';
+        *out++ = '0';
+        const unsigned head = ((address >> 12) & 15) + ((address >> 8) & 15) +
+                              ((address >> 4) & 15) + (address & 15) + 1;
+        out = hex::PutByte(out, static_cast<uint8_t>(head));
+        source.Copy(a, bytes, 16);
+        unsigned digits = 0;
+        for (uint8_t b : bytes) {
+            out = hex::PutByte(out, b);
+            digits += (b >> 4) + (b & 15);
+        }
+        out = hex::PutByte(out, static_cast<uint8_t>(digits));
+        *out++ = '\r';
+        *out++ = '\n';
+        steps.At(a + 16);
+    }
+    std::memcpy(out, "/00000000\r\n", 11);
+    return text;
+}
+
+}  // namespace burnmark

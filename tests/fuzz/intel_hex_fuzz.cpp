@@ -1,0 +1,8 @@
+// Fuzzes the intel reader through both passes.
+#include "buffer/formats/intel_hex.h"
+#include "reader_harness.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    burnmark::fuzzing::RunReader(burnmark::LoadIntelHex, data, size);
+    return 0;
+}

@@ -1,0 +1,80 @@
+// Runs one record reader the way the load flow does (extent pass, then the
+// store pass into an image that holds what the extent pass found) and checks
+// what a caller relies on.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <string>
+
+#include "buffer/formats/record_scan.h"
+
+namespace burnmark::fuzzing {
+
+class NullMessages : public Messages {
+public:
+    void ShowMessage(const std::string&) override {}
+    MsgAnswer MessageBox(const std::string&, const std::string&, MsgButtons, MsgIcon) override {
+        return MsgAnswer::Ok;
+    }
+};
+class NullProgress : public Progress {
+public:
+    void SetCaption(const std::string&) override {}
+    void Show() override { shown = true; }
+    void Close() override { shown = false; }
+    bool Shown() const override { return shown; }
+    void ProgressSetPosition(int) override {}
+    void ProgressStep() override {}
+    void ProgressFinish() override {}
+    bool shown = false;
+};
+class NullPump : public Pump {
+public:
+    void ProcessEvents() override {}
+    void YieldSlice() override {}
+};
+
+using Reader = bool (*)(const ReaderPorts&, ReadPass, ParsedImage&, uint64_t,
+                        std::span<const uint8_t>, const FillSettings&);
+
+// Images beyond this are not built here: the fuzzer should spend its time on
+// parsing, not on filling hundreds of megabytes.
+inline constexpr uint64_t kLargestStoredImage = 1u << 20;
+
+inline void Check(bool ok) {
+    if (!ok) std::abort();
+}
+
+inline void RunReader(Reader read, const uint8_t* data, std::size_t size) {
+    NullMessages messages;
+    NullProgress progress;
+    NullPump pump;
+    int64_t now = 0;
+    const ReaderPorts ports{messages, progress, pump, [&now] { return now += 7; }};
+    const std::span<const uint8_t> file(data, size);
+    const FillSettings fill{size > 0 && (data[0] & 1), static_cast<uint8_t>(size ? data[0] : 0)};
+
+    ParsedImage extent;
+    const bool extentOk = read(ports, ReadPass::Extent, extent, 0x2400, file, fill);
+    Check(!progress.shown);
+    Check(extent.Image.empty());
+    if (!extentOk) return;
+    Check(extent.LowAddress <= extent.HighAddress);
+    Check(extent.HighAddress < kMaxImageSize);
+
+    uint64_t imageSize = 0x2400;
+    if (extent.HighAddress >= imageSize) imageSize = uint64_t{extent.HighAddress} + 1024;
+    if (imageSize > kLargestStoredImage) return;
+    ParsedImage stored;
+    const bool storeOk = read(ports, ReadPass::Store, stored, imageSize, file, fill);
+    Check(!progress.shown);
+    // The store pass sees what the extent pass saw: same verdict, same range.
+    Check(storeOk);
+    Check(stored.HighAddress == extent.HighAddress);
+    Check(stored.LowAddress == extent.LowAddress);
+    Check(stored.Image.size() >= imageSize && stored.HighAddress < stored.Image.size());
+}
+
+}  // namespace burnmark::fuzzing
