@@ -1,0 +1,109 @@
+// The hand-off to a device's external program after a load: DDEFile.ini and
+// the start of the program in the ExtPro folder, through a fake process port.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "buffer/flow/external_program.h"
+#include "unit/flow/flow_fixture.h"
+
+namespace burnmark::testing {
+namespace {
+
+struct ExtCase {
+    const char* name;
+    std::string extendPro;  // the device file's [ExtendPro] section
+    bool startWorks;
+    std::vector<std::string> shown;
+    bool started;
+};
+
+class ExternalProgram : public FlowTest, public ::testing::WithParamInterface<ExtCase> {
+protected:
+    void SetUp() override {
+        WriteSection("System", {{"Path", dir.Path() + "ext"}});
+        std::filesystem::create_directories(dir.Path() + "ext/ExtPro");
+    }
+    std::string DeviceFile(const std::string& extendPro) {
+        // Stored with backslashes, as the selection dialog writes it.
+        dir.Write("INI/MAKER/DEV.INI", "[DE_48ExternValue]\r\nName=X\r\n" + extendPro);
+        const std::string stored = dir.Path() + "INI\\MAKER\\DEV.INI";
+        WriteSection("SelectDlg", {{"IcFileName", stored}});
+        return stored;
+    }
+    std::string Dde(const std::string& section, const std::string& key) const {
+        return Profile(dir.Path() + "ext/DDEFile.ini").ReadString(section, key, "<missing>");
+    }
+};
+
+TEST_P(ExternalProgram, AfterALoadThatLanded) {
+    const ExtCase& c = GetParam();
+    DeviceFile(c.extendPro);
+    processes.startWorks = c.startWorks;
+    HandBack(WriteData("f.bin", "ABCD"), {{"Format", "3"}});
+
+    LoadFlow flow(Context());
+    // The load stands whatever the external program does.
+    EXPECT_EQ(flow.RunLoad(), LoadEnd::Loaded);
+    EXPECT_EQ(Bytes(0, 4), (std::vector<uint8_t>{'A', 'B', 'C', 'D'}));
+    EXPECT_EQ(messages.Texts(), c.shown);
+    if (c.started) {
+        EXPECT_EQ(processes.started,
+                  (std::vector<std::string>{dir.Path() + "ext/ExtPro/tool"}));
+    } else {
+        EXPECT_TRUE(processes.started.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExternalProgram,
+    ::testing::Values(
+        ExtCase{"Started", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", true, {},
+                true},
+        ExtCase{"NoExternalProgram", "[ExtendPro]\r\nHaveExtendPro=0\r\nExtendProName=tool\r\n",
+                true, {}, false},
+        ExtCase{"NameMissing", "[ExtendPro]\r\nHaveExtendPro=1\r\n", true,
+                {"[ExtendPro]-ExtendProName item error"}, false},
+        ExtCase{"NameLeavingTheFolder",
+                "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=..\\..\\bin\\sh\r\n", true,
+                {"[ExtendPro]-ExtendProName item error"}, false},
+        ExtCase{"StartFails", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", false,
+                {"Run external plugin fail !"}, true}),
+    [](const ::testing::TestParamInfo<ExtCase>& info) { return info.param.name; });
+
+TEST_F(ExternalProgram, WritesTheHandOffFileBeforeStarting) {
+    DeviceFile("[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n");
+    std::string actionAtStart;
+    processes.onStart = [&] { actionAtStart = Dde("Action", "ActionFlag"); };
+
+    EXPECT_EQ(RunExtendPro(kActionAfterLoad, History(), 0x5A00017, processes, messages),
+              kExtendProStarted);
+    EXPECT_EQ(actionAtStart, "4");
+    // The program is native: it gets the real path of the device file.
+    EXPECT_EQ(Dde("Action", "ININame"), dir.Path() + "INI/MAKER/DEV.INI");
+    EXPECT_EQ(Dde("MainSys", "MainHandle"), std::to_string(0x5A00017));
+}
+
+TEST_F(ExternalProgram, WithoutAFolderNothingIsStarted) {
+    Profile(History()).DeleteKey("System", "Path");
+    DeviceFile("[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n");
+    EXPECT_EQ(RunExtendPro(kActionAfterLoad, History(), 1, processes, messages),
+              kExtendProFailed);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Run external plugin fail !");
+    EXPECT_EQ(messages.shown[0].title, "ERROR");
+    EXPECT_TRUE(processes.started.empty());
+}
+
+TEST_F(ExternalProgram, NotStartedAfterAFailedLoad) {
+    DeviceFile("[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n");
+    HandBack(WriteData("f.bin", "ABCD"), {{"Format", "4"}});
+    LoadFlow flow(Context());
+    EXPECT_EQ(flow.RunLoad(), LoadEnd::LoadFailed);
+    EXPECT_TRUE(processes.started.empty());
+}
+
+}  // namespace
+}  // namespace burnmark::testing

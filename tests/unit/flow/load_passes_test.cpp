@@ -1,0 +1,234 @@
+// The two passes of the hex loads and the buffer size around them, format
+// detection for the dialog, and the busy state of the program during a load.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "unit/flow/flow_fixture.h"
+
+namespace burnmark::testing {
+namespace {
+
+// One byte 0x5A at 0x23456, reached through an extended linear address record.
+const std::string kIntelHigh = ":020000040002F8\r\n:013456005A1B\r\n:00000001FF\r\n";
+// The same byte as an S2 record.
+const std::string kMotorolaHigh = "S2050234565A14\r\nS804000000FB\r\n";
+// A good first record (so the probe says yes), a long gap, then a record cut short.
+std::string BrokenIntel(std::size_t gap) {
+    return ":0400000001020304F2\r\n" + std::string(gap, '\n') + ":1000000001";
+}
+
+class LoadPasses : public FlowTest {
+protected:
+    void BufferOf(uint32_t length) {
+        ASSERT_TRUE(buffer.SetBufferSize(length - DataBuffer::kLengthSlack));
+        messages.Clear();
+    }
+};
+
+struct ResizeCase {
+    const char* name;
+    std::string file;
+    std::vector<MsgAnswer> answers;
+    bool asked;
+    LoadEnd end;
+    uint32_t lengthAfter;
+};
+
+class ResizeQuestion : public LoadPasses, public ::testing::WithParamInterface<ResizeCase> {};
+
+TEST_P(ResizeQuestion, DataBeyondTheBuffer) {
+    const ResizeCase& c = GetParam();
+    BufferOf(0x10000);
+    FillBuffer(0x33);
+    HandBack(WriteData("high.hex", c.file));
+    messages.answers.assign(c.answers.begin(), c.answers.end());
+
+    LoadFlow flow(Context());
+    EXPECT_EQ(flow.RunLoad(), c.end);
+
+    bool asked = false;
+    for (const auto& s : messages.shown) {
+        if (s.title != "Out of buffer") continue;
+        asked = true;
+        EXPECT_EQ(s.text, "Resize to 0023456H");
+        EXPECT_EQ(s.buttons, MsgButtons::OkCancel);
+    }
+    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(buffer.GetBufferSize(), c.lengthAfter);
+    if (c.end == LoadEnd::Loaded) {
+        EXPECT_EQ(Byte(0x23456), 0x5A);
+        EXPECT_EQ(buffer.GetLoadedEnd(), 0x23457u);
+    } else {
+        EXPECT_EQ(Byte(0), 0x33);  // nothing placed
+        EXPECT_EQ(buffer.GetLoadedEnd(), 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ResizeQuestion,
+    ::testing::Values(
+        // The answer list starts with the announcement's OK.
+        ResizeCase{"IntelOkGrows", kIntelHigh, {MsgAnswer::Ok, MsgAnswer::Ok}, true,
+                   LoadEnd::Loaded, 0x23456 + 1024},
+        ResizeCase{"IntelCancelKeepsTheBuffer", kIntelHigh, {MsgAnswer::Ok, MsgAnswer::Cancel},
+                   true, LoadEnd::LoadFailed, 0x10000},
+        ResizeCase{"MotorolaGrowsWithoutAsking", kMotorolaHigh, {}, false, LoadEnd::Loaded,
+                   0x23456 + 1024}),
+    [](const ::testing::TestParamInfo<ResizeCase>& info) { return info.param.name; });
+
+TEST_F(LoadPasses, FailedPassRestoresTheSizeFromBeforeTheLoad) {
+    SelectDevice(ValidDevice());  // 8-bit 32 KB: the buffer holds 64 KB
+    const uint32_t before = buffer.GetBufferSize();
+    ASSERT_EQ(before, 0x10000u + 1024);
+    FillBuffer(0x33);
+    // Longer than the buffer, so reading it grows the buffer first.
+    HandBack(WriteData("broken.hex", BrokenIntel(0x12000)));
+
+    LoadFlow flow(Context());
+    EXPECT_EQ(flow.RunLoad(), LoadEnd::LoadFailed);
+    EXPECT_EQ(messages.Texts().back(), "FORMAT ERROR !");
+    EXPECT_EQ(buffer.GetBufferSize(), before);
+    EXPECT_EQ(Byte(0), 0x33);
+    EXPECT_EQ(Byte(before - 1), 0x33);
+}
+
+TEST_F(LoadPasses, FailedLoadNeverLeavesTheBufferBelowTheDevicesNeed) {
+    SelectDevice(ValidDevice());
+    BufferOf(0x2000);  // somebody left it smaller than the 64 KB an 8-bit device needs
+    HandBack(WriteData("broken.hex", BrokenIntel(16)));
+
+    LoadFlow flow(Context());
+    EXPECT_EQ(flow.RunLoad(), LoadEnd::LoadFailed);
+    EXPECT_EQ(buffer.GetBufferSize(), 0x10000u + 1024);
+}
+
+TEST_F(LoadPasses, FailedLoadOfAnOptionTypeOneDeviceSendsNothing) {
+    SelectDevice(ValidDevice().Set("Option_Fuse_Type", "0x01"));
+    ASSERT_EQ(device.FuseTypeDigit, 1);
+    const uint32_t before = buffer.GetBufferSize();
+    HandBack(WriteData("broken.hex", BrokenIntel(0x12000)));
+    sim.ClearTrace();
+
+    LoadFlow flow(Context());
+    EXPECT_EQ(flow.RunLoad(), LoadEnd::LoadFailed);
+    EXPECT_TRUE(sim.TraceLines().empty());
+    EXPECT_EQ(buffer.GetBufferSize(), before);
+}
+
+struct DetectCase {
+    const char* name;
+    std::string file;
+    LoadFormat expected;
+};
+
+class DetectForTheDialog : public LoadPasses, public ::testing::WithParamInterface<DetectCase> {};
+
+TEST_P(DetectForTheDialog, ProbesTheHeadWithoutTouchingTheBuffer) {
+    const DetectCase& c = GetParam();
+    BufferOf(0x10000);
+    const std::string path = WriteData("probe.dat", c.file);
+    WriteSection("LoadDlg", {{"Name", path}, {"SourceSAdd", "0"}, {"SourceEAdd", "99999999"}});
+    const uint32_t requested = buffer.RequestedBufferSize();
+
+    EXPECT_EQ(DetectFileFormat(History(), messages), c.expected);
+    EXPECT_EQ(buffer.GetBufferSize(), 0x10000u);
+    EXPECT_EQ(buffer.RequestedBufferSize(), requested);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(progress.shows, 0);
+}
+
+std::string ManyMotorolaRecords() {
+    // About 160 KB of S1 records: more than the buffer and than the probed head.
+    std::string text;
+    for (int i = 0; i < 4096; ++i) text += "S107000001020304EE\r\n";
+    return text + "S9030000FC\r\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DetectForTheDialog,
+    ::testing::Values(DetectCase{"Intel", ":0400000001020304F2\r\n" + std::string(0x20000, '\n'),
+                                 LoadFormat::IntelHex},
+                      DetectCase{"MotorolaLongerThanTheHead", ManyMotorolaRecords(),
+                                 LoadFormat::Motorola},
+                      DetectCase{"Tektronix", "/00000404010203040A\r\n/00000000\r\n",
+                                 LoadFormat::Tektronix},
+                      DetectCase{"Binary", std::string(300, '\x01'), LoadFormat::Auto}),
+    [](const ::testing::TestParamInfo<DetectCase>& info) { return info.param.name; });
+
+TEST_F(LoadPasses, DetectingAMissingFileGivesZero) {
+    WriteSection("LoadDlg", {{"Name", dir.Path() + "gone.hex"}});
+    EXPECT_EQ(DetectFileFormat(History(), messages), LoadFormat::Auto);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// ---- Busy ---------------------------------------------------------------------------------
+
+struct BusyCase {
+    const char* name;
+    std::string file;
+    Keys keys;
+    LoadEnd end;
+};
+
+class BusyDuringLoad : public LoadPasses, public ::testing::WithParamInterface<BusyCase> {};
+
+TEST_P(BusyDuringLoad, SetForTheLoadAndClearedOnEveryWayOut) {
+    const BusyCase& c = GetParam();
+    HandBack(WriteData("f.dat", c.file), c.keys);
+    std::vector<bool> switched;
+    FlowContext ctx = Context();
+    ctx.setBusy = [&](bool busy) {
+        switched.push_back(busy);
+        state.Busy = busy;
+    };
+    std::vector<bool> busyWhileParsing;
+    pump.onProcess = [&] { busyWhileParsing.push_back(state.Busy); };
+
+    ScriptedLoadDialog dialog;
+    LoadFlow flow(ctx);
+    EXPECT_EQ(flow.LoadFileClick(dialog), c.end);
+    if (c.end == LoadEnd::Cancelled)
+        EXPECT_TRUE(switched.empty());
+    else
+        EXPECT_EQ(switched, (std::vector<bool>{true, false}));
+    for (bool busy : busyWhileParsing) EXPECT_TRUE(busy);
+    EXPECT_FALSE(state.Busy);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BusyDuringLoad,
+    ::testing::Values(BusyCase{"Loaded", "ABCD", {{"Format", "3"}}, LoadEnd::Loaded},
+                      BusyCase{"ReadFailed", "ABCD", {{"SourceSAdd", "3"}, {"SourceEAdd", "1"}},
+                               LoadEnd::ReadFailed},
+                      BusyCase{"LoadFailed", "ABCD", {{"Format", "5"}}, LoadEnd::LoadFailed},
+                      BusyCase{"Cancelled", "ABCD", {{"OK", "0"}}, LoadEnd::Cancelled}),
+    [](const ::testing::TestParamInfo<BusyCase>& info) { return info.param.name; });
+
+TEST_F(LoadPasses, BusyDuringTheExternalProgramStart) {
+    dir.Write("ext/ExtPro/tool", "#!/bin/sh\n");
+    WriteSection("System", {{"Path", dir.Path() + "ext"}});
+    dir.Write("INI/DEV.INI", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n");
+    WriteSection("SelectDlg", {{"IcFileName", dir.Path() + "INI/DEV.INI"}});
+    HandBack(WriteData("f.bin", "ABCD"), {{"Format", "3"}});
+    bool busyAtStart = false;
+    processes.onStart = [&] { busyAtStart = state.Busy; };
+
+    LoadFlow flow(Context());
+    EXPECT_EQ(flow.RunLoad(), LoadEnd::Loaded);
+    EXPECT_TRUE(busyAtStart);
+    EXPECT_FALSE(state.Busy);
+}
+
+TEST_F(LoadPasses, LoadCommandWhileBusyIsIgnored) {
+    state.Busy = true;
+    ScriptedLoadDialog dialog;
+    LoadFlow flow(Context());
+    EXPECT_EQ(flow.LoadFileClick(dialog), LoadEnd::Ignored);
+    EXPECT_EQ(dialog.runs, 0);
+    EXPECT_TRUE(state.Busy);
+}
+
+}  // namespace
+}  // namespace burnmark::testing
