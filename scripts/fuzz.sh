@@ -45,6 +45,7 @@ for i in "${!targets[@]}"; do
         echo "${targets[$i]}: ok (${runs:-?} runs)"
     else
         echo "${targets[$i]}: FAILED, see build-fuzz/${targets[$i]}.log and build-fuzz/crashes/${targets[$i]}/"
+        tail -n 40 "$build/${targets[$i]}.log"
         failed=1
     fi
 done
