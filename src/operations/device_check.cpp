@@ -1,0 +1,45 @@
+#include "operations/device_check.h"
+
+#include "link/programmer_requests.h"
+
+namespace burnmark {
+
+bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& device,
+                           ProgrammerLink& link, CopyPageModel& page, Messages& messages) {
+    AppState& state = device.state;
+    if (state.DeviceIniPath.empty()) return false;
+
+    OperationEngine::OperationScope scope(engine);
+    device.record.IniPathInUse = state.DeviceIniPath;
+    // A definition that did not load completely, or whose FPGA image is
+    // missing, must not reach the programmer: refuse as the set-ups do.
+    if (LoadDeviceIni(device) != DeviceLoadResult::Loaded || !engine.DeviceUsable()) return false;
+
+    if (!link.SendParamBlock(device.record.DeviceParamBlock.Sent()) || !link.SendFpgaPages())
+        return false;
+
+    if (!link.Execute(OpVerify)) {
+        page.Hide(CopyStep::Verify, StepImage::Working);
+        page.Hide(CopyStep::Verify, StepImage::Pass);
+        page.Show(CopyStep::Verify, StepImage::Fail);
+        engine.ShowOperationFail();
+        messages.ShowMessage(kErrExecute49);
+        return false;
+    }
+
+    OperationStatus status;
+    // A failed status read leaves the pictures as they were.
+    if (!link.ReadStatus(status)) return false;
+    page.Hide(CopyStep::Verify, StepImage::Working);
+    if (status.Pass()) {
+        page.Show(CopyStep::Verify, StepImage::Pass);
+        page.Hide(CopyStep::Verify, StepImage::Fail);
+        return true;
+    }
+    page.Hide(CopyStep::Verify, StepImage::Pass);
+    page.Show(CopyStep::Verify, StepImage::Fail);
+    engine.ShowOperationFail();
+    return false;
+}
+
+}  // namespace burnmark

@@ -1,0 +1,17 @@
+// The device check after the About box: the box opened the programmer to read
+// its firmware version, so the device is loaded again, the programmer set up
+// for it, and its on-programmer verify run; the Copy page's verify step shows
+// the outcome.
+#pragma once
+
+#include "catalogue/device_loader.h"
+#include "operations/operation_engine.h"
+
+namespace burnmark {
+
+// Returns true when the verify passed; false when nothing was done or a step
+// failed (each failure shows its own failure display).
+bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& device,
+                           ProgrammerLink& link, CopyPageModel& page, Messages& messages);
+
+}  // namespace burnmark
