@@ -43,6 +43,9 @@ int main(int argc, char** argv) {
         QtSounds sounds;
         QtPump pump;
         LibusbTransport usb;
+        // The window stays alive while a transfer waits; the busy state keeps
+        // every command but Stop disabled meanwhile, and Stop must stay clickable.
+        usb.SetWaitHook([&pump] { pump.ProcessEvents(); });
         TMainForm mainForm(appDir, MainFormPorts{&messages, &sounds, &pump, &usb});
         messages.SetOwner(&mainForm);
 

@@ -2,7 +2,12 @@
 
 #include <libusb.h>
 
+#include <sys/time.h>
+
 #include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -44,13 +49,58 @@ std::optional<Endpoints> FindBulkEndpoints(libusb_device* device) {
     return found;
 }
 
+void LIBUSB_CALL MarkCompleted(libusb_transfer* transfer) {
+    *static_cast<int*>(transfer->user_data) = 1;
+}
+
+}  // namespace
+
+// One transfer with a buffer of its own, so that a transfer lost in flight
+// can be left allocated without pointing into the caller's memory.
+struct LibusbTransport::Pending {
+    libusb_transfer* transfer = libusb_alloc_transfer(0);
+    std::vector<uint8_t> buffer;
+    int completed = 0;
+    bool lost = false;
+
+    Pending() = default;
+    Pending(const Pending&) = delete;
+    Pending& operator=(const Pending&) = delete;
+    ~Pending() {
+        if (transfer) libusb_free_transfer(transfer);
+    }
+};
+
+namespace {
+
+// Counts the transfers being waited for; a close asked for meanwhile (from the
+// wait hook) is carried out when the outermost one has ended.
+class InFlightScope {
+public:
+    InFlightScope(int& count, std::function<void()> atEnd)
+        : count_(count), atEnd_(std::move(atEnd)) {
+        ++count_;
+    }
+    ~InFlightScope() {
+        if (--count_ == 0) atEnd_();
+    }
+    InFlightScope(const InFlightScope&) = delete;
+    InFlightScope& operator=(const InFlightScope&) = delete;
+
+private:
+    int& count_;
+    std::function<void()> atEnd_;
+};
+
 }  // namespace
 
 LibusbTransport::LibusbTransport(std::optional<uint16_t> vendorId) : vendorId_(vendorId) {}
 
 LibusbTransport::~LibusbTransport() {
+    closePending_ = false;
     UsbClose();
-    if (context_) libusb_exit(context_);
+    // A lost transfer still refers to the context.
+    if (context_ && !leaked_) libusb_exit(context_);
 }
 
 bool LibusbTransport::EnsureContext() {
@@ -65,7 +115,12 @@ bool LibusbTransport::EnsureContext() {
 }
 
 bool LibusbTransport::UsbOpen(uint16_t productId) {
-    if (handle_) return true;
+    if (handle_) {
+        // Opened again before a close asked for during a wait took place:
+        // the handle simply stays.
+        closePending_ = false;
+        return true;
+    }
     if (!EnsureContext()) return false;
 
     libusb_device** list = nullptr;
@@ -110,42 +165,118 @@ bool LibusbTransport::UsbOpen(uint16_t productId) {
 }
 
 bool LibusbTransport::UsbClose() {
-    if (!handle_) return false;
-    libusb_release_interface(handle_, 0);
-    libusb_close(handle_);
+    if (!handle_ || closePending_) return false;
+    // Closing under a transfer in flight (a close from the wait hook) would
+    // free what the transfer still uses.
+    if (inFlight_ > 0) {
+        closePending_ = true;
+        return true;
+    }
+    CloseNow();
+    return true;
+}
+
+void LibusbTransport::CloseNow() {
+    closePending_ = false;
+    if (!handle_) return;
+    // A lost transfer still refers to the handle: it is dropped, not freed.
+    if (!leaked_) {
+        libusb_release_interface(handle_, 0);
+        libusb_close(handle_);
+    }
     handle_ = nullptr;
     endpointIn_ = endpointOut_ = 0;
+}
+
+bool LibusbTransport::SubmitAndWait(Pending& pending, unsigned timeoutMs) {
+    if (libusb_submit_transfer(pending.transfer) != 0) return false;
+    const UsbWaitLoop::Transfer transfer{
+        [&pending] { return pending.completed != 0; },
+        [this, &pending](std::chrono::milliseconds slice) {
+            timeval tv{};
+            tv.tv_sec = static_cast<time_t>(slice.count() / 1000);
+            tv.tv_usec = static_cast<suseconds_t>(slice.count() % 1000 * 1000);
+            const int rc = libusb_handle_events_timeout_completed(context_, &tv,
+                                                                  &pending.completed);
+            return rc == 0 || rc == LIBUSB_ERROR_INTERRUPTED;
+        },
+        [&pending] { libusb_cancel_transfer(pending.transfer); },
+    };
+    if (waitLoop_.Wait(transfer, std::chrono::milliseconds(timeoutMs)) ==
+        UsbWaitLoop::Outcome::Abandoned) {
+        pending.lost = true;
+        leaked_ = true;
+        return false;
+    }
     return true;
+}
+
+bool LibusbTransport::Control(uint8_t requestType, uint8_t request, uint16_t value,
+                              uint16_t index, uint8_t* data, size_t length) {
+    if (!IsOpen() || length > 0xFFFF) return false;
+    const InFlightScope scope(inFlight_, [this] {
+        if (closePending_) CloseNow();
+    });
+    auto pending = std::make_unique<Pending>();
+    if (!pending->transfer) return false;
+    pending->buffer.resize(LIBUSB_CONTROL_SETUP_SIZE + length);
+    uint8_t* buffer = pending->buffer.data();
+    libusb_fill_control_setup(buffer, requestType, request, value, index,
+                              static_cast<uint16_t>(length));
+    const bool in = (requestType & LIBUSB_ENDPOINT_DIR_MASK) == LIBUSB_ENDPOINT_IN;
+    if (!in && length > 0) std::memcpy(buffer + LIBUSB_CONTROL_SETUP_SIZE, data, length);
+    // The wait loop owns the time-out, so libusb is given none.
+    libusb_fill_control_transfer(pending->transfer, handle_, buffer, MarkCompleted,
+                                 &pending->completed, 0);
+
+    const bool waited = SubmitAndWait(*pending, kControlTimeoutMs);
+    const libusb_transfer* t = pending->transfer;
+    const bool ok = waited && t->status == LIBUSB_TRANSFER_COMPLETED &&
+                    static_cast<size_t>(t->actual_length) == length;
+    if (ok && in && length > 0) std::memcpy(data, buffer + LIBUSB_CONTROL_SETUP_SIZE, length);
+    // A lost transfer is never freed: its completion could still arrive.
+    if (pending->lost) static_cast<void>(pending.release());
+    return ok;
 }
 
 bool LibusbTransport::UsbVendorCmdRead(uint8_t request, uint16_t value, uint16_t index,
                                        std::span<uint8_t> data) {
-    if (!handle_ || data.size() > 0xFFFF) return false;
-    const int n = libusb_control_transfer(handle_, kVendorIn, request, value, index,
-                                          data.empty() ? nullptr : data.data(),
-                                          static_cast<uint16_t>(data.size()), kControlTimeoutMs);
-    return n >= 0 && static_cast<size_t>(n) == data.size();
+    return Control(kVendorIn, request, value, index, data.data(), data.size());
 }
 
 bool LibusbTransport::UsbVendorCmdWrite(uint8_t request, uint16_t value, uint16_t index,
                                         std::span<const uint8_t> data) {
-    if (!handle_ || data.size() > 0xFFFF) return false;
-    // libusb takes a non-const pointer for both directions; an OUT stage is only read.
-    auto* bytes = const_cast<uint8_t*>(data.empty() ? nullptr : data.data());
-    const int n = libusb_control_transfer(handle_, kVendorOut, request, value, index, bytes,
-                                          static_cast<uint16_t>(data.size()), kControlTimeoutMs);
-    return n >= 0 && static_cast<size_t>(n) == data.size();
+    // Only read for an OUT stage.
+    return Control(kVendorOut, request, value, index, const_cast<uint8_t*>(data.data()),
+                   data.size());
 }
 
 bool LibusbTransport::Bulk(uint8_t endpoint, uint8_t* data, size_t length) {
-    if (!handle_ || length > 0x7FFFFFFF) return false;
-    int transferred = 0;
-    const int rc = libusb_bulk_transfer(handle_, endpoint, data, static_cast<int>(length),
-                                        &transferred, kBulkTimeoutMs);
+    if (!IsOpen() || length > 0x7FFFFFFF) return false;
+    const InFlightScope scope(inFlight_, [this] {
+        if (closePending_) CloseNow();
+    });
+    auto pending = std::make_unique<Pending>();
+    if (!pending->transfer) return false;
+    const bool in = (endpoint & LIBUSB_ENDPOINT_DIR_MASK) == LIBUSB_ENDPOINT_IN;
+    if (in)
+        pending->buffer.resize(length);
+    else
+        pending->buffer.assign(data, data + length);
+    libusb_fill_bulk_transfer(pending->transfer, handle_, endpoint, pending->buffer.data(),
+                              static_cast<int>(length), MarkCompleted, &pending->completed, 0);
+
+    const bool waited = SubmitAndWait(*pending, kBulkTimeoutMs);
+    const libusb_transfer* t = pending->transfer;
     // A stalled pipe stays stalled across a reopen; clear it so that the next
     // set-up finds the programmer usable again.
-    if (rc == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_, endpoint);
-    return rc == 0 && static_cast<size_t>(transferred) >= length;
+    if (waited && t->status == LIBUSB_TRANSFER_STALL) libusb_clear_halt(handle_, endpoint);
+    const bool ok = waited && t->status == LIBUSB_TRANSFER_COMPLETED &&
+                    static_cast<size_t>(t->actual_length) == length;
+    if (ok && in && length > 0) std::memcpy(data, pending->buffer.data(), length);
+    // A lost transfer is never freed: its completion could still arrive.
+    if (pending->lost) static_cast<void>(pending.release());
+    return ok;
 }
 
 bool LibusbTransport::UsbDataRead(std::span<uint8_t> data) {
@@ -153,7 +284,7 @@ bool LibusbTransport::UsbDataRead(std::span<uint8_t> data) {
 }
 
 bool LibusbTransport::UsbDataWrite(std::span<const uint8_t> data) {
-    // libusb takes a non-const pointer for both directions; an OUT transfer is only read.
+    // Only read for an OUT transfer.
     return Bulk(endpointOut_, const_cast<uint8_t*>(data.data()), data.size());
 }
 
