@@ -98,7 +98,9 @@ void CopyPageController::BuildStep(CopyStep step) {
         pictures_[Index(step)][i] = picture;
 
         const std::size_t s = Index(step);
-        if (image == StepImage::Ready) {
+        // A source step answers on its highlight picture as on its ready one.
+        const bool sourceStep = !StepHasImage(step, StepImage::Pass);
+        if (image == StepImage::Ready || (sourceStep && image == StepImage::Highlight)) {
             connect(picture, &ImageControl::Clicked, this, [this, s] {
                 if (handlers_[s].ready) handlers_[s].ready();
             });

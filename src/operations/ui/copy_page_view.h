@@ -3,8 +3,9 @@
 // stack of pictures (bottom to top _o, _f, _p, _w, _h, _n, named as the
 // operations name them), draws the Pass, Wait and Fail pictures, and after
 // every change of the model shows the pictures, progress bars, tick boxes and
-// panels as the model holds them. Clicks on a step's ready picture and on its
-// pass or fail picture go to the handlers given.
+// panels as the model holds them. Clicks on a step's ready picture (and on a
+// source step's highlight picture) and on its pass or fail picture go to the
+// handlers given.
 #pragma once
 
 #include <array>
@@ -26,7 +27,7 @@ class ImageControl;
 
 // What the clicks on one step's pictures start. An empty function does nothing.
 struct CopyStepHandlers {
-    std::function<void()> ready;  // the ready picture (_n)
+    std::function<void()> ready;  // the ready picture (_n); a source step's _h too
     std::function<void()> rerun;  // the pass and fail pictures (_p, _f)
 };
 using CopyPageHandlers = std::array<CopyStepHandlers, kCopyStepCount>;

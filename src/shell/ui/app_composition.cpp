@@ -4,8 +4,10 @@
 #include <QPalette>
 #include <QStyle>
 
+#include "buffer/ui/plain_file_dialogs.h"
 #include "buffer/ui/progress_window.h"
 #include "catalogue/device_facts.h"
+#include "fusemap/ui/fuse_file_dialogs.h"
 #include "operations/ui/copy_page_view.h"
 #include "platform/profile.h"
 #include "shell/ui/main_form.h"
@@ -28,6 +30,26 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
     buffer_.SetDeviceSizeProvider([this] { return DeviceSizeOf(device_); });
     buffer_.SetChecksumView(this);
     sumEdit_ = form.findChild<QLineEdit*>(QStringLiteral("SumEdit"));
+    loadPathEdit_ = form.findChild<QLineEdit*>(QStringLiteral("LoadPathEdit"));
+    // The fuse map keeps its own last checksum; the field shows it in the same way.
+    fuseMap_.OnChecksumShown = [this](const std::string& text, bool changed) {
+        ShowSumText(QString::fromStdString(text));
+        SetChecksumHighlight(changed);
+    };
+
+    FlowContext flow{state_,  device_, buffer_, messages, sounds, *progressWindow_, pump,
+                     processes_, link_, engine_, fpga_};
+    flow.setBusy = [this](bool busy) { form_.SetBusy(busy); };
+    flow.mainWindowId = [this] { return static_cast<uint64_t>(form_.winId()); };
+    loadFlow_ = std::make_unique<LoadFlow>(flow);
+    saveFlow_ = std::make_unique<SaveFlow>(flow);
+    plainLoad_ = std::make_unique<PlainLoadDialog>(&form, state_.HistoryIniPath(), loadPathEdit_);
+    plainSave_ = std::make_unique<PlainSaveDialog>(&form, state_.HistoryIniPath(),
+                                                   [this] { return DeviceRangeEnd(); });
+    plainFuseFiles_ = std::make_unique<QtFuseFileChooser>(&form);
+    SetLoadDialog(nullptr);
+    SetSaveDialog(nullptr);
+    SetFuseFileChooser(nullptr);
 
     // Every click on a step runs with the window busy, so that nothing but
     // Stop can start a second operation or close the window meanwhile.
@@ -43,6 +65,9 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
     bind(CopyStep::Check, &OperationEngine::check_nClick, &OperationEngine::check_pClick);
     bind(CopyStep::Secur, &OperationEngine::secur_nClick, &OperationEngine::secur_pClick);
     bind(CopyStep::Program, &OperationEngine::prog_nClick, &OperationEngine::prog_pClick);
+    // Load and Save hold the window busy themselves, once their dialog has closed.
+    handlers[static_cast<std::size_t>(CopyStep::Load)].ready = [this] { LoadStepClick(); };
+    handlers[static_cast<std::size_t>(CopyStep::Save)].ready = [this] { SaveStepClick(); };
     pageView_ = std::make_unique<CopyPageController>(form, page_, std::move(handlers));
 }
 
@@ -64,6 +89,9 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
         session.UpdateCopyButtons = [this](int arg) {
             Busy([&] { engine_.UpdateCopyButtons(arg); });
         };
+    // The fuse-map editor's window is not built yet; the map itself is.
+    if (!session.CreateFuseMapEditor) session.CreateFuseMapEditor = [] {};
+    if (!session.InitFuseBuffer) session.InitFuseBuffer = [this] { InitFuseMapForDevice(); };
     if (!seams.ReleaseOnExit)
         seams.ReleaseOnExit = [this] {
             fpga_.Release();
@@ -87,6 +115,112 @@ void AppComposition::SizeBufferForDevice() {
     // The restore has just loaded the definition: size from that load rather
     // than load it a second time, which would show each of its messages twice.
     buffer_.SetBufferSize(MergeDeviceBufferSize(device_, state_));
+}
+
+void AppComposition::InitFuseMapForDevice() {
+    fuseMap_.InitFuseBuffer(FuseGeometry{state_.FuseCount, state_.FuseCols, state_.FuseRows,
+                                         state_.PinCount, device_.Intact});
+}
+
+void AppComposition::SetLoadDialog(LoadDialogPort* dialog) {
+    loadDialog_ = dialog ? dialog : plainLoad_.get();
+}
+
+void AppComposition::SetSaveDialog(SaveDialogPort* dialog) {
+    saveDialog_ = dialog ? dialog : plainSave_.get();
+}
+
+void AppComposition::SetFuseFileChooser(FuseFileChooser* chooser) {
+    fuseFiles_ = chooser ? chooser : plainFuseFiles_.get();
+}
+
+// ---- Load and Save steps --------------------------------------------------------------------
+
+void AppComposition::LoadStepClick() {
+    if (state_.Busy) return;
+    if (state_.HasFuseMap == 1) {
+        LoadFuseMapFile();
+        return;
+    }
+    const uint32_t shownBefore = state_.LastChecksum;
+    switch (loadFlow_->LoadFileClick(*loadDialog_)) {
+        case LoadEnd::Ignored:
+        case LoadEnd::NoDevice:
+        case LoadEnd::Cancelled: return;
+        default: break;  // the dialog closed with its Load button
+    }
+    AfterBufferLoad(shownBefore);
+}
+
+void AppComposition::AfterBufferLoad(uint32_t shownBefore) {
+    BusyScope busy(form_);
+    if (device_.FuseTypeDigit != 1) {
+        // The load sums the range it read without showing it in the field:
+        // the colour tells whether the device's sum differs from the one the
+        // field showed before, not from that intermediate sum.
+        state_.LastChecksum = shownBefore;
+        if (buffer_.GetSum(0, device_.DeviceBytes, 1))
+            ShowSumText(QString::asprintf("%08X", static_cast<unsigned>(buffer_.GetCheckSum())));
+    }
+    engine_.EnableCopyButtons();
+    page_.SetMulti(true);
+    page_.SetMultiHint(true);
+    engine_.UpdateCopyButtons(state_.ProjectOpened ? 2 : 0);
+}
+
+void AppComposition::LoadFuseMapFile() {
+    const std::string path = fuseFiles_->ChooseJedecToLoad();
+    if (path.empty()) return;
+    BusyScope busy(form_);
+    if (!fuseMap_.HasBlock()) {
+        // The map could not be built for this device (that was reported).
+        messages_.ShowMessage(kErrLockFailed);
+        engine_.ShowOperationFail();
+        return;
+    }
+    FuseLoadStatus status;
+    {
+        BufferLock lock = buffer_.GetBufferHandle();
+        status = fuseMap_.LoadJedecFile(path, lock ? lock.Bytes() : std::span<uint8_t>{});
+        if (lock && status == FuseLoadStatus::Loaded) lock.MarkChanged();
+    }
+    if (status == FuseLoadStatus::Loaded && loadPathEdit_)
+        loadPathEdit_->setText(QString::fromStdString(fuseMap_.JedecPath()));
+    page_.SetMulti(true);
+    page_.SetMultiHint(true);
+    engine_.UpdateCopyButtons(state_.ProjectOpened ? 2 : 0);
+}
+
+void AppComposition::SaveStepClick() {
+    if (state_.Busy) return;
+    if (state_.HasFuseMap == 1) {
+        SaveFuseMapFile();
+        return;
+    }
+    saveFlow_->SaveFileClick(*saveDialog_);
+}
+
+void AppComposition::SaveFuseMapFile() {
+    const std::string path = fuseFiles_->ChooseJedecToSave();
+    if (path.empty()) return;
+    BusyScope busy(form_);
+    if (!fuseMap_.HasBlock()) {
+        // Without a map there are no rows to write.
+        messages_.ShowMessage(kErrLockFailed);
+        engine_.ShowOperationFail();
+        return;
+    }
+    fuseMap_.SaveJedecFile(path);
+}
+
+int64_t AppComposition::DeviceRangeEnd() const {
+    const DeviceSize size = DeviceSizeOf(device_);
+    if (size.DeviceBytes == 0) return int64_t{buffer_.GetBufferSize()} - 1;
+    return size.HasExtArea ? int64_t{size.DeviceBytes} : int64_t{size.DeviceBytes} - 1;
+}
+
+void AppComposition::ShowSumText(const QString& text) {
+    if (sumEdit_) sumEdit_->setText(text);
 }
 
 void AppComposition::SetChecksumHighlight(bool changed) {

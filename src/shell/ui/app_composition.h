@@ -1,7 +1,7 @@
 // The core of the program put together for the main window: the selected
 // device, the data buffer, the FPGA image, the fuse map, the programmer link
-// over the USB transport it is given, the operation engine and the Copy page
-// with its model, and the progress window. The main window owns one and lets
+// over the USB transport it is given, the operation engine, the load and save
+// flows, the Copy page with its model, and the progress window. The main window owns one and lets
 // it fill the window's seams.
 #pragma once
 
@@ -10,6 +10,9 @@
 
 #include "buffer/checksum_view.h"
 #include "buffer/data_buffer.h"
+#include "buffer/flow/load_flow.h"
+#include "buffer/flow/save_flow.h"
+#include "buffer/flow/ui/qt_process_starter.h"
 #include "catalogue/device_loader.h"
 #include "catalogue/device_record.h"
 #include "fusemap/fuse_map.h"
@@ -22,10 +25,15 @@
 #include "shell/session.h"
 
 class QLineEdit;
+class QString;
 
 namespace burnmark {
 
 class CopyPageController;
+class FuseFileChooser;
+class PlainLoadDialog;
+class PlainSaveDialog;
+class QtFuseFileChooser;
 class TMainForm;
 class TProgressWindow;
 struct MainFormSeams;
@@ -49,6 +57,21 @@ public:
     DeviceFacts LoadDevice(const std::string& icFileName);
     // The restore's buffer sizing for the device LoadDevice loaded.
     void SizeBufferForDevice();
+    // The fuse map for the device LoadDevice loaded (it has one): allocated
+    // for its geometry and cleared, so that program takes its data from it.
+    void InitFuseMapForDevice();
+
+    // The Copy page's Load and Save steps: the data buffer's load and save
+    // flows, or for a device with a fuse map its JEDEC load and save. A click
+    // while the window is busy does nothing.
+    void LoadStepClick();
+    void SaveStepClick();
+
+    // The file choices of Load and Save. The plain dialogs serve until a test
+    // gives its own; nullptr goes back to them. Not owned.
+    void SetLoadDialog(LoadDialogPort* dialog);
+    void SetSaveDialog(SaveDialogPort* dialog);
+    void SetFuseFileChooser(FuseFileChooser* chooser);
 
     DeviceRecord& Device() { return device_; }
     DataBuffer& Buffer() { return buffer_; }
@@ -57,6 +80,8 @@ public:
     ProgrammerLink& Link() { return link_; }
     OperationEngine& Engine() { return engine_; }
     CopyPageModel& Page() { return page_; }
+    LoadFlow& Loader() { return *loadFlow_; }
+    SaveFlow& Saver() { return *saveFlow_; }
     CopyPageController& PageView() { return *pageView_; }
     TProgressWindow& ProgressWindow() { return *progressWindow_; }
 
@@ -70,6 +95,16 @@ private:
     uint32_t LastChecksum() const override { return state_.LastChecksum; }
     void SetLastChecksum(uint32_t value) override { state_.LastChecksum = value; }
     void SetChecksumHighlight(bool changed) override;
+    void ShowSumText(const QString& text);
+
+    // The rest of the Load step after the buffer's load flow: the sum of the
+    // device range in SumEdit, the steps enabled and refreshed.
+    void AfterBufferLoad(uint32_t shownBefore);
+    void LoadFuseMapFile();
+    void SaveFuseMapFile();
+    // The end of the save dialog's "IC" range: the device's last byte (one
+    // further with an extended area), the buffer's while no device is known.
+    int64_t DeviceRangeEnd() const;
 
     TMainForm& form_;
     AppState& state_;
@@ -85,8 +120,19 @@ private:
     FuseMap fuseMap_;
     ProgrammerLink link_;
     OperationEngine engine_;
+    QtProcessStarter processes_;
+    std::unique_ptr<LoadFlow> loadFlow_;
+    std::unique_ptr<SaveFlow> saveFlow_;
     std::unique_ptr<CopyPageController> pageView_;
     QLineEdit* sumEdit_ = nullptr;
+    QLineEdit* loadPathEdit_ = nullptr;
+
+    std::unique_ptr<PlainLoadDialog> plainLoad_;
+    std::unique_ptr<PlainSaveDialog> plainSave_;
+    std::unique_ptr<QtFuseFileChooser> plainFuseFiles_;
+    LoadDialogPort* loadDialog_ = nullptr;
+    SaveDialogPort* saveDialog_ = nullptr;
+    FuseFileChooser* fuseFiles_ = nullptr;
 };
 
 }  // namespace burnmark
