@@ -1,0 +1,52 @@
+#include "shell/sounds.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_ports.h"
+
+namespace burnmark {
+namespace {
+
+using testing::FakeMessages;
+using testing::FakeSounds;
+
+TEST(Sounds, FailAndPassSequences) {
+    using Calls = std::vector<std::string>;
+    struct Case {
+        const char* name;
+        bool pass;
+        uint8_t mode;
+        bool systemFails;
+        Calls calls;
+        bool failBox;
+    } cases[] = {
+        {"mode 0: the error sound", false, 0, false, {"error"}, false},
+        {"mode 0, the system fails", false, 0, true, {"error"}, true},
+        {"mode 1: three beeps, a pause after the first", false, 1, false,
+         {"beep", "pause 50", "beep", "beep"}, false},
+        {"other modes as mode 1; beep failures unreported", false, 7, true,
+         {"beep", "pause 50", "beep", "beep"}, false},
+        {"pass: one beep", true, 0, false, {"beep"}, false},
+        {"pass, the system fails", true, 0, true, {"beep"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSounds sounds;
+        FakeMessages messages;
+        sounds.failErrorSound = sounds.failBeep = c.systemFails;
+        if (c.pass)
+            PlayPassSound(sounds, messages);
+        else
+            PlayFailSound(sounds, messages, c.mode);
+        EXPECT_EQ(sounds.calls, c.calls);
+        ASSERT_EQ(messages.shown.size(), c.failBox ? 1u : 0u);
+        if (c.failBox) {
+            EXPECT_EQ(messages.shown[0].text, "Sound Command Fail !!");
+            EXPECT_EQ(messages.shown[0].title, "Error");
+            EXPECT_EQ(messages.shown[0].icon, MsgIcon::Error);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace burnmark
