@@ -746,6 +746,19 @@ bool OperationEngine::SendBufferToProgrammer() {
 
 // ---- Picture handlers -------------------------------------------------------------------------
 
+// A pass or fail picture's reset before the step runs again: the guard is held
+// while UpdateCopyButtons pumps, so a click on the same step meanwhile sends
+// nothing.
+void OperationEngine::ResetForRerun(CopyStep step, uint32_t& guard) {
+    guard = 1;
+    UpdateCopyButtons(1);
+    page_.Show(step, StepImage::Ready);
+    page_.Show(step, StepImage::Working);
+    page_.Show(StatusImage::Pass);
+    page_.Show(StatusImage::Wait);
+    guard = 0;
+}
+
 void OperationEngine::erace_nClick() {
     OperationScope scope(*this);
     UpdateCopyButtons(2);
@@ -754,13 +767,7 @@ void OperationEngine::erace_nClick() {
 
 void OperationEngine::EraseRerun() {
     OperationScope scope(*this);
-    Guards.EraseGuard = 1;
-    UpdateCopyButtons(1);
-    page_.Show(CopyStep::Erase, StepImage::Ready);
-    page_.Show(CopyStep::Erase, StepImage::Working);
-    page_.Show(StatusImage::Pass);
-    page_.Show(StatusImage::Wait);
-    Guards.EraseGuard = 0;
+    ResetForRerun(CopyStep::Erase, Guards.EraseGuard);
     erase_1Click(kModeRerun);
     Guards.EraseGuard = 0;
 }
@@ -773,13 +780,7 @@ void OperationEngine::check_nClick() {
 
 void OperationEngine::CheckRerun() {
     OperationScope scope(*this);
-    Guards.BlankGuard = 1;
-    UpdateCopyButtons(1);
-    page_.Show(CopyStep::Check, StepImage::Ready);
-    page_.Show(CopyStep::Check, StepImage::Working);
-    page_.Show(StatusImage::Pass);
-    page_.Show(StatusImage::Wait);
-    Guards.BlankGuard = 0;
+    ResetForRerun(CopyStep::Check, Guards.BlankGuard);
     check_1Click(kModeRerun);
     Guards.BlankGuard = 0;
 }
@@ -792,13 +793,7 @@ void OperationEngine::secur_nClick() {
 
 void OperationEngine::SecurRerun() {
     OperationScope scope(*this);
-    Guards.SecurityGuard = 1;
-    UpdateCopyButtons(1);
-    page_.Show(CopyStep::Secur, StepImage::Ready);
-    page_.Show(CopyStep::Secur, StepImage::Working);
-    page_.Show(StatusImage::Pass);
-    page_.Show(StatusImage::Wait);
-    Guards.SecurityGuard = 0;
+    ResetForRerun(CopyStep::Secur, Guards.SecurityGuard);
     ProtectDevice(kModeRerun);
     // The re-run sounds its pass once more, run or no run.
     PassSoundIfDue(true);
@@ -826,13 +821,7 @@ void OperationEngine::prog_nClick() {
 
 void OperationEngine::ProgRerun() {
     OperationScope scope(*this);
-    Guards.ProgramGuard = 1;
-    UpdateCopyButtons(1);
-    page_.Show(CopyStep::Program, StepImage::Ready);
-    page_.Show(CopyStep::Program, StepImage::Working);
-    page_.Show(StatusImage::Pass);
-    page_.Show(StatusImage::Wait);
-    Guards.ProgramGuard = 0;
+    ResetForRerun(CopyStep::Program, Guards.ProgramGuard);
     ProgramWithExtArea(kModeRerun, true);
     Guards.ProgramGuard = 0;
 }

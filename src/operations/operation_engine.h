@@ -181,6 +181,7 @@ private:
     uint64_t FirstBank() const;
     // The data buffer locked for one operation, with the system's texts on failure.
     BufferLock LockDataBuffer();
+    void ResetForRerun(CopyStep step, uint32_t& guard);
     void EraseRerun();
     void CheckRerun();
     void SecurRerun();
