@@ -26,18 +26,21 @@ namespace {
 // The file pieces of one read: below 64 KB each, as the progress counts them.
 constexpr uint64_t kReadPiece = 0xFFFF;
 
-// Names the dialogs write are real paths; older settings may hold stored
-// ones with backslashes.
-std::FILE* OpenForReading(const std::string& name) {
-    if (std::FILE* f = std::fopen(name.c_str(), "rb")) return f;
-    const std::string resolved = ResolvePath(name);
-    return resolved == name ? nullptr : std::fopen(resolved.c_str(), "rb");
-}
-
-std::string ExistingPath(const std::string& name) {
+// The path of a regular file by that name, or empty. Names the dialogs write
+// are real paths; older settings may hold stored ones with backslashes. Only
+// regular files are read: opening a named pipe would wait for a writer and
+// hold the window, and a directory or device has no size to take a range of.
+std::string RegularFilePath(const std::string& name) {
     std::error_code ec;
     if (std::filesystem::is_regular_file(name, ec)) return name;
-    return ResolvePath(name);
+    const std::string resolved = ResolvePath(name);
+    if (resolved != name && std::filesystem::is_regular_file(resolved, ec)) return resolved;
+    return {};
+}
+
+std::FILE* OpenForReading(const std::string& name) {
+    const std::string path = RegularFilePath(name);
+    return path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
 }
 
 bool ReadHex(LoadFormat format, const ReaderPorts& ports, ReadPass pass, ParsedImage& image,
@@ -78,9 +81,9 @@ std::string ResizeQuestion(uint32_t highAddress) {
 
 uint32_t GetFileSizeByName(const std::string& name) {
     if (name.empty()) return 0;
+    const std::string path = RegularFilePath(name);
+    if (path.empty()) return 0;
     std::error_code ec;
-    const std::string path = ExistingPath(name);
-    if (!std::filesystem::is_regular_file(path, ec)) return 0;
     const uintmax_t size = std::filesystem::file_size(path, ec);
     return ec ? 0 : static_cast<uint32_t>(size & 0xFFFFFFFFu);
 }
@@ -88,7 +91,9 @@ uint32_t GetFileSizeByName(const std::string& name) {
 LoadFormat DetectFileFormat(const std::string& historyIniPath, Messages& messages) {
     const std::string name = Profile(historyIniPath).ReadString(kLoadSection, "Name", "None");
     // A private read of the head: the buffer is neither resized nor touched.
-    std::optional<FileHead> head = ReadFileHead(ExistingPath(name));
+    const std::string path = RegularFilePath(name);
+    if (path.empty()) return LoadFormat::Auto;
+    std::optional<FileHead> head = ReadFileHead(path);
     if (!head || head->bytes.empty()) return LoadFormat::Auto;
     return DetectHexFormat(messages, ProbeMode::Silent, head->bytes, head->extent);
 }

@@ -49,7 +49,7 @@ LoadSettings ReadLoadSettings(const Profile& history);
 // "Resize to " + the address as 7 upper-case hex digits + "H".
 std::string ResizeQuestion(uint32_t highAddress);
 
-// The file's size in bytes (low 32 bits); 0 when there is no such file.
+// The file's size in bytes (low 32 bits); 0 when there is no such regular file.
 uint32_t GetFileSizeByName(const std::string& name);
 
 // The format of the [LoadDlg] file for the load dialog: 4, 5 or 6 for Intel,
@@ -99,7 +99,8 @@ public:
 
     // Reads the [LoadDlg] range of the file into block. The range is clamped
     // to the bytes the file holds; a reversed range, or one that starts past
-    // the end of the file, is refused with "Input Value Error !".
+    // the end of the file, is refused with "Input Value Error !". A name that
+    // is no regular file (a pipe, a folder) cannot be opened: "Format Error !".
     bool ReadSourceFile(std::vector<uint8_t>& block);
 
     // Detection, parse, placement at "DistSadd", LoadedStart and LoadedEnd,

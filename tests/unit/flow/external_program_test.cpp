@@ -12,13 +12,22 @@
 namespace burnmark::testing {
 namespace {
 
+struct Shown {
+    std::string text;
+    std::string title;
+    bool operator==(const Shown&) const = default;
+};
+
 struct ExtCase {
     const char* name;
     std::string extendPro;  // the device file's [ExtendPro] section
     bool startWorks;
-    std::vector<std::string> shown;
+    std::vector<Shown> shown;
     bool started;
 };
+
+const Shown kNameError{"[ExtendPro]-ExtendProName item error", "INI file error"};
+const Shown kStartFail{"Run external plugin fail !", "ERROR"};
 
 class ExternalProgram : public FlowTest, public ::testing::WithParamInterface<ExtCase> {
 protected:
@@ -48,7 +57,9 @@ TEST_P(ExternalProgram, AfterALoadThatLanded) {
     // The load stands whatever the external program does.
     EXPECT_EQ(flow.RunLoad(), LoadEnd::Loaded);
     EXPECT_EQ(Bytes(0, 4), (std::vector<uint8_t>{'A', 'B', 'C', 'D'}));
-    EXPECT_EQ(messages.Texts(), c.shown);
+    std::vector<Shown> shown;
+    for (const auto& m : messages.shown) shown.push_back({m.text, m.title});
+    EXPECT_EQ(shown, c.shown);
     if (c.started) {
         EXPECT_EQ(processes.started,
                   (std::vector<std::string>{dir.Path() + "ext/ExtPro/tool"}));
@@ -64,13 +75,19 @@ INSTANTIATE_TEST_SUITE_P(
                 true},
         ExtCase{"NoExternalProgram", "[ExtendPro]\r\nHaveExtendPro=0\r\nExtendProName=tool\r\n",
                 true, {}, false},
-        ExtCase{"NameMissing", "[ExtendPro]\r\nHaveExtendPro=1\r\n", true,
-                {"[ExtendPro]-ExtendProName item error"}, false},
+        ExtCase{"NameMissing", "[ExtendPro]\r\nHaveExtendPro=1\r\n", true, {kNameError},
+                false},
+        ExtCase{"NameEmpty", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=\r\n", true,
+                {kNameError}, false},
         ExtCase{"NameLeavingTheFolder",
                 "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=..\\..\\bin\\sh\r\n", true,
-                {"[ExtendPro]-ExtendProName item error"}, false},
+                {kNameError}, false},
+        ExtCase{"NameWithASlash", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=/bin/sh\r\n",
+                true, {kNameError}, false},
+        ExtCase{"NameParentFolder", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=..\r\n",
+                true, {kNameError}, false},
         ExtCase{"StartFails", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", false,
-                {"Run external plugin fail !"}, true}),
+                {kStartFail}, true}),
     [](const ::testing::TestParamInfo<ExtCase>& info) { return info.param.name; });
 
 TEST_F(ExternalProgram, WritesTheHandOffFileBeforeStarting) {
@@ -78,12 +95,14 @@ TEST_F(ExternalProgram, WritesTheHandOffFileBeforeStarting) {
     std::string actionAtStart;
     processes.onStart = [&] { actionAtStart = Dde("Action", "ActionFlag"); };
 
-    EXPECT_EQ(RunExtendPro(kActionAfterLoad, History(), 0x5A00017, processes, messages),
+    // A window id with the top bit set: written unsigned, all 64 bits.
+    constexpr uint64_t kWindowId = 0x8000000100000017ull;
+    EXPECT_EQ(RunExtendPro(kActionAfterLoad, History(), kWindowId, processes, messages),
               kExtendProStarted);
     EXPECT_EQ(actionAtStart, "4");
     // The program is native: it gets the real path of the device file.
     EXPECT_EQ(Dde("Action", "ININame"), dir.Path() + "INI/MAKER/DEV.INI");
-    EXPECT_EQ(Dde("MainSys", "MainHandle"), std::to_string(0x5A00017));
+    EXPECT_EQ(Dde("MainSys", "MainHandle"), "9223372041149743127");
 }
 
 TEST_F(ExternalProgram, WithoutAFolderNothingIsStarted) {

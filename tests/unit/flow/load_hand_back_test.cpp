@@ -2,8 +2,17 @@
 // destination and fill, over small files written by the test.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -124,6 +133,63 @@ TEST_F(LoadHandBack, RangeFarBeyondTheFileDoesNotGrowTheBuffer) {
     EXPECT_EQ(flow.RunLoad(), LoadEnd::Loaded);
     EXPECT_EQ(buffer.GetBufferSize(), DataBuffer::kInitialLength);
     EXPECT_EQ(buffer.GetLoadedEnd(), 8u);
+}
+
+// Every second until the test has finished, opens the pipe for writing: a
+// reader blocked on it is let go, and the test learns that it waited.
+class PipeWatchdog {
+public:
+    explicit PipeWatchdog(std::string pipe)
+        : thread_([this, pipe = std::move(pipe)] {
+              std::unique_lock lock(mutex_);
+              while (!done_cv_.wait_for(lock, std::chrono::seconds(1), [this] { return done_; })) {
+                  const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+                  if (fd >= 0) {
+                      unblocked_ = true;
+                      ::close(fd);
+                  }
+              }
+          }) {}
+    // True when a reader had to be let go.
+    bool Finish() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        done_cv_.notify_one();
+        thread_.join();
+        return unblocked_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_cv_;
+    bool done_ = false;
+    bool unblocked_ = false;
+    std::thread thread_;
+};
+
+TEST_F(LoadHandBack, OnlyRegularFilesAreRead) {
+    // A named pipe would hold the window until somebody writes to it; a
+    // folder has no bytes to take a range of.
+    const std::string pipe = dir.Path() + "pipe.hex";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_directories(dir.Path() + "folder.bin");
+    for (const std::string& name : {pipe, dir.Path() + "folder.bin"}) {
+        SCOPED_TRACE(name);
+        messages.Clear();
+        WriteSection("LoadDlg", {{"Name", name}, {"SourceSAdd", "0"}, {"SourceEAdd", "99"},
+                                 {"Format", "3"}, {"OK", "1"}});
+        const uint32_t lengthBefore = buffer.GetBufferSize();
+        PipeWatchdog watchdog(pipe);
+        EXPECT_EQ(DetectFileFormat(History(), messages), LoadFormat::Auto);
+        EXPECT_EQ(GetFileSizeByName(name), 0u);
+        LoadFlow flow(Context());
+        EXPECT_EQ(flow.RunLoad(), LoadEnd::ReadFailed);
+        EXPECT_FALSE(watchdog.Finish());
+        EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Format Error !"}));
+        EXPECT_EQ(buffer.GetBufferSize(), lengthBefore);
+    }
 }
 
 TEST_F(LoadHandBack, CancelChangesNothingNotEvenTheDataMode) {

@@ -14,6 +14,8 @@ namespace {
 const std::string kIntelHigh = ":020000040002F8\r\n:013456005A1B\r\n:00000001FF\r\n";
 // The same byte as an S2 record.
 const std::string kMotorolaHigh = "S2050234565A14\r\nS804000000FB\r\n";
+// One byte 0x5A at 0xF000 (Tektronix addresses have 16 bits).
+const std::string kTektronixHigh = "/F00001105A0F\r\n/00000000\r\n";
 // A good first record (so the probe says yes), a long gap, then a record cut short.
 std::string BrokenIntel(std::size_t gap) {
     return ":0400000001020304F2\r\n" + std::string(gap, '\n') + ":1000000001";
@@ -30,17 +32,20 @@ protected:
 struct ResizeCase {
     const char* name;
     std::string file;
+    uint32_t high;  // where the file's one byte 0x5A lies
     std::vector<MsgAnswer> answers;
     bool asked;
     LoadEnd end;
     uint32_t lengthAfter;
+    uint32_t lengthBefore = 0x10000;
+    std::string question = "Resize to 0023456H";
 };
 
 class ResizeQuestion : public LoadPasses, public ::testing::WithParamInterface<ResizeCase> {};
 
 TEST_P(ResizeQuestion, DataBeyondTheBuffer) {
     const ResizeCase& c = GetParam();
-    BufferOf(0x10000);
+    BufferOf(c.lengthBefore);
     FillBuffer(0x33);
     HandBack(WriteData("high.hex", c.file));
     messages.answers.assign(c.answers.begin(), c.answers.end());
@@ -52,14 +57,14 @@ TEST_P(ResizeQuestion, DataBeyondTheBuffer) {
     for (const auto& s : messages.shown) {
         if (s.title != "Out of buffer") continue;
         asked = true;
-        EXPECT_EQ(s.text, "Resize to 0023456H");
+        EXPECT_EQ(s.text, c.question);
         EXPECT_EQ(s.buttons, MsgButtons::OkCancel);
     }
     EXPECT_EQ(asked, c.asked);
     EXPECT_EQ(buffer.GetBufferSize(), c.lengthAfter);
     if (c.end == LoadEnd::Loaded) {
-        EXPECT_EQ(Byte(0x23456), 0x5A);
-        EXPECT_EQ(buffer.GetLoadedEnd(), 0x23457u);
+        EXPECT_EQ(Byte(c.high), 0x5A);
+        EXPECT_EQ(buffer.GetLoadedEnd(), c.high + 1);
     } else {
         EXPECT_EQ(Byte(0), 0x33);  // nothing placed
         EXPECT_EQ(buffer.GetLoadedEnd(), 0u);
@@ -70,12 +75,17 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ResizeQuestion,
     ::testing::Values(
         // The answer list starts with the announcement's OK.
-        ResizeCase{"IntelOkGrows", kIntelHigh, {MsgAnswer::Ok, MsgAnswer::Ok}, true,
+        ResizeCase{"IntelOkGrows", kIntelHigh, 0x23456, {MsgAnswer::Ok, MsgAnswer::Ok}, true,
                    LoadEnd::Loaded, 0x23456 + 1024},
-        ResizeCase{"IntelCancelKeepsTheBuffer", kIntelHigh, {MsgAnswer::Ok, MsgAnswer::Cancel},
-                   true, LoadEnd::LoadFailed, 0x10000},
-        ResizeCase{"MotorolaGrowsWithoutAsking", kMotorolaHigh, {}, false, LoadEnd::Loaded,
-                   0x23456 + 1024}),
+        ResizeCase{"IntelCancelKeepsTheBuffer", kIntelHigh, 0x23456,
+                   {MsgAnswer::Ok, MsgAnswer::Cancel}, true, LoadEnd::LoadFailed, 0x10000},
+        ResizeCase{"MotorolaGrowsWithoutAsking", kMotorolaHigh, 0x23456, {}, false,
+                   LoadEnd::Loaded, 0x23456 + 1024},
+        ResizeCase{"TektronixAsksToo", kTektronixHigh, 0xF000, {MsgAnswer::Ok, MsgAnswer::Ok},
+                   true, LoadEnd::Loaded, 0xF000 + 1024, 0x2000, "Resize to 000F000H"},
+        ResizeCase{"TektronixCancelKeepsTheBuffer", kTektronixHigh, 0xF000,
+                   {MsgAnswer::Ok, MsgAnswer::Cancel}, true, LoadEnd::LoadFailed, 0x2000, 0x2000,
+                   "Resize to 000F000H"}),
     [](const ::testing::TestParamInfo<ResizeCase>& info) { return info.param.name; });
 
 TEST_F(LoadPasses, FailedPassRestoresTheSizeFromBeforeTheLoad) {
