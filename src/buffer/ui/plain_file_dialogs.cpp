@@ -1,6 +1,8 @@
 #include "buffer/ui/plain_file_dialogs.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -37,14 +39,20 @@ void WriteLoadHandBack(const std::string& historyIniPath, const std::optional<st
         history.WriteString(kLoadSection, "OK", "0");
         return;
     }
-    // The whole file; an empty one gives a reversed range that the load refuses.
+    // The whole file; an empty one gives a reversed range that the load refuses,
+    // and one too long for the range field is cut there (the load refuses what
+    // does not fit the buffer).
     const int64_t size = GetFileSizeByName(*file);
+    const int64_t end = std::min<int64_t>(size - 1, INT32_MAX);
     history.WriteInteger(kLoadSection, "SourceSAdd", 0);
-    history.WriteInteger(kLoadSection, "SourceEAdd", static_cast<int32_t>(size - 1));
+    history.WriteInteger(kLoadSection, "SourceEAdd", static_cast<int32_t>(end));
     history.WriteInteger(kLoadSection, "DistSAdd", 0);
+    // The dialog starts with "Fill unused with" ticked and FF: without the fill
+    // the gaps of a hex file would keep the previous load's bytes, which would
+    // then be programmed.
     history.WriteInteger(kLoadSection, "UserFill", 0xFF);
     history.WriteInteger(kLoadSection, "Format", static_cast<int32_t>(LoadFormat::Auto));
-    history.WriteInteger(kLoadSection, "UnuserFillCheck", 0);
+    history.WriteInteger(kLoadSection, "UnuserFillCheck", 1);
     history.WriteString(kLoadSection, "Name", *file);
     history.WriteString(kLoadSection, "OK", "1");
 }
