@@ -8,7 +8,7 @@
 # so those runs save and load 64 KB whatever MB says.
 #
 # BENCH: the bench_file_formats program (default: a Release build in
-# build-formats/release, made when missing).
+# build-bench, made when missing).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,11 +17,11 @@ shift || true
 formats=("$@")
 [ ${#formats[@]} -eq 0 ] && formats=(intel s28 s37)
 
-bench=${BENCH:-$here/build-formats/release/bench/bench_file_formats}
+bench=${BENCH:-$here/build-bench/bench/bench_file_formats}
 if [ ! -x "$bench" ]; then
-    cmake -S "$here" -B "$here/build-formats/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    cmake -S "$here" -B "$here/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DBURNMARK_UI=OFF -DBURNMARK_TESTS=OFF >/dev/null
-    cmake --build "$here/build-formats/release" --target bench_file_formats >/dev/null
+    cmake --build "$here/build-bench" --target bench_file_formats >/dev/null
 fi
 command -v srec_cat >/dev/null || { echo "srec_cat is not installed" >&2; exit 1; }
 [ -x /usr/bin/time ] || { echo "/usr/bin/time is not installed" >&2; exit 1; }

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "buffer/formats/text_block.h"
 
 namespace burnmark {
 
 namespace {
-
-enum class Outcome { Ok, FormatError, OutOfBuffer };
 
 // Characters of a record around its data: ':', count, address, type, checksum.
 constexpr std::size_t kRecordFrame = 11;
@@ -22,10 +21,7 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
     const bool store = pass == ReadPass::Store;
     const uint8_t prefill = fill.fillUnused ? fill.userFill : 0;
     std::vector<uint8_t> image;
-    if (store && !AllocateImage(image, imageSize, prefill)) {
-        ports.messages.MessageBox(format_text::kMemoryError, "ITL", MsgButtons::Ok, MsgIcon::None);
-        return false;
-    }
+    if (store && !AllocateImage(ports.messages, "ITL", image, imageSize, prefill)) return false;
     // The extent pass holds no data; it bounds addresses by the cap alone.
     uint64_t limit = store ? image.size() : kMaxImageSize;
 
@@ -37,21 +33,17 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
 
     uint64_t segmentBase = 0;
     uint64_t linearBase = 0;
-    uint64_t end = 0;  // exclusive end of the data seen
-    uint64_t mismatches = 0;
-    bool found = false;
-    Outcome outcome = Outcome::Ok;
+    // LowAddress stays 0 for Intel: the tally's end alone is kept.
+    ScanTally tally;
+    ScanOutcome outcome = ScanOutcome::Ok;
     std::size_t i = 0;
 
-    while (i < n) {
-        const void* colon = std::memchr(p + i, ':', n - i);
-        if (!colon) break;
-        i = static_cast<std::size_t>(static_cast<const uint8_t*>(colon) - p);
-        found = true;
+    while (hex::SeekTo(p, n, i, ':')) {
+        tally.found = true;
         pacer.At(i);
 
         if (n - i < kRecordFrame) {
-            outcome = Outcome::FormatError;
+            outcome = ScanOutcome::FormatError;
             break;
         }
         const int count = hex::Pair(p + i + 1);
@@ -59,7 +51,7 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
         const int addrLo = hex::Pair(p + i + 5);
         const int type = hex::Pair(p + i + 7);
         if ((count | addrHi | addrLo | type) < 0) {
-            outcome = Outcome::FormatError;
+            outcome = ScanOutcome::FormatError;
             break;
         }
         if (type != 0 && type != 1 && type != 2 && type != 4) {
@@ -69,18 +61,18 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
         }
         const std::size_t recordEnd = i + kRecordFrame + 2 * static_cast<std::size_t>(count);
         if (recordEnd > n || ((type == 2 || type == 4) && count < 2)) {
-            outcome = Outcome::FormatError;
+            outcome = ScanOutcome::FormatError;
             break;
         }
         const uint8_t* data = p + i + 9;
         unsigned sum = static_cast<unsigned>(count + addrHi + addrLo + type);
-        bool bad = false;
+        bool good;
 
         if (type == 0 && count > 0) {
             const uint64_t address =
                 segmentBase + linearBase + (static_cast<unsigned>(addrHi) << 8 | addrLo);
             if (address + count > limit) {
-                outcome = Outcome::OutOfBuffer;
+                outcome = ScanOutcome::OutOfBuffer;
                 break;
             }
             if (store) {
@@ -90,68 +82,46 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
                     } catch (const std::bad_alloc&) {
                         ports.progress.ProgressFinish();
                         ports.progress.Close();
-                        ports.messages.MessageBox(format_text::kMemoryError, "ITL", MsgButtons::Ok,
-                                                  MsgIcon::None);
+                        ShowMemoryError(ports.messages, "ITL");
                         return false;
                     }
                 }
-                uint8_t* dst = image.data() + address;
-                for (int k = 0; k < count; ++k) {
-                    const int b = hex::Pair(data + 2 * k);
-                    bad |= b < 0;
-                    dst[k] = static_cast<uint8_t>(b);
-                    sum += static_cast<unsigned>(b);
-                }
+                good = hex::StoreBytes(data, count, image.data() + address, sum);
             } else {
-                for (int k = 0; k < 2 * count; ++k) bad |= !hex::IsDigit(data[k]);
+                good = hex::AllDigits(data, 2 * static_cast<std::size_t>(count));
             }
-            end = std::max(end, address + count);
+            tally.end = std::max(tally.end, address + count);
         } else {
-            for (int k = 0; k < count; ++k) {
-                const int b = hex::Pair(data + 2 * k);
-                bad |= b < 0;
-                sum += static_cast<unsigned>(b);
-            }
+            good = hex::SumBytes(data, count, sum);
         }
         const int checksum = hex::Pair(data + 2 * count);
-        if (bad || checksum < 0) {
-            outcome = Outcome::FormatError;
+        if (!good || checksum < 0) {
+            outcome = ScanOutcome::FormatError;
             break;
         }
-        if (store && checksum != static_cast<int>((0x100 - (sum & 0xFF)) & 0xFF)) ++mismatches;
+        if (store && checksum != static_cast<int>((0x100 - (sum & 0xFF)) & 0xFF)) {
+            ++tally.mismatches;
+        }
         i = recordEnd;
 
         if (type == 1) break;
         if (type == 2 || type == 4) {
-            const uint64_t value = static_cast<uint64_t>(hex::Pair(data) << 8 | hex::Pair(data + 2));
+            const uint64_t value =
+                static_cast<uint64_t>(hex::Pair(data) << 8 | hex::Pair(data + 2));
             if (type == 2) {
                 segmentBase = value << 4;
             } else {
                 linearBase = value << 16;
-                if (store && linearBase > limit) {
-                    // The image takes in the 64 KB this base opens; it is
-                    // allocated when data arrive there, not for a bare base.
+                if (store && linearBase >= limit) {
+                    // The image takes in the 64 KB this base opens (also when
+                    // the image ends right at the base); it is allocated when
+                    // data arrive there, not for a bare base.
                     limit = std::min(linearBase + 0x10000, kMaxImageSize);
                 }
             }
         }
     }
-
-    if (outcome == Outcome::Ok && !found) outcome = Outcome::FormatError;
-    if (outcome != Outcome::Ok) {
-        if (outcome == Outcome::FormatError) ShowFormatError(ports.messages);
-        ports.progress.ProgressFinish();
-        ports.progress.Close();
-        if (outcome == Outcome::OutOfBuffer) ShowOutOfBuffer(ports.messages);
-        return false;
-    }
-    out.LowAddress = 0;
-    out.HighAddress = static_cast<uint32_t>(end ? end - 1 : 0);
-    out.Image = std::move(image);
-    ports.progress.ProgressFinish();
-    ports.progress.Close();
-    if (mismatches) ShowChecksumWarning(ports.messages);
-    return true;
+    return FinishRead(ports, outcome, tally, image, out);
 }
 
 bool IsIntelHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {
@@ -172,14 +142,9 @@ bool IsIntelHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t>
         if (count <= 0 || addrHi < 0 || addrLo < 0 || type != 0) continue;
         if (n - i < kRecordFrame + 2 * static_cast<std::size_t>(count)) continue;
         unsigned sum = static_cast<unsigned>(count + addrHi + addrLo);
-        bool bad = false;
-        for (int k = 0; k < count; ++k) {
-            const int b = hex::Pair(p + i + 9 + 2 * k);
-            bad |= b < 0;
-            sum += static_cast<unsigned>(b);
-        }
+        const bool good = hex::SumBytes(p + i + 9, count, sum);
         const int checksum = hex::Pair(p + i + 9 + 2 * count);
-        yes = !bad && checksum == static_cast<int>((0x100 - (sum & 0xFF)) & 0xFF);
+        yes = good && checksum == static_cast<int>((0x100 - (sum & 0xFF)) & 0xFF);
     }
     return ProbeVerdict(messages, mode, "Intel", yes);
 }

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "buffer/formats/text_block.h"
 
 namespace burnmark {
 
 namespace {
-
-enum class Outcome { Ok, FormatError, OutOfBuffer };
 
 // Address bytes of a record type digit, 0 for the pairs that are no record.
 int AddressBytes(uint8_t digit) {
@@ -29,8 +28,8 @@ bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, 
                      std::span<const uint8_t> file, const FillSettings& fill) {
     const bool store = pass == ReadPass::Store;
     std::vector<uint8_t> image;
-    if (store && !AllocateImage(image, imageSize, fill.fillUnused ? fill.userFill : 0xFF)) {
-        ports.messages.MessageBox(format_text::kMemoryError, "", MsgButtons::Ok, MsgIcon::None);
+    if (store && !AllocateImage(ports.messages, "", image, imageSize,
+                                fill.fillUnused ? fill.userFill : 0xFF)) {
         return false;
     }
     const uint64_t limit = store ? image.size() : kMaxImageSize;
@@ -44,17 +43,11 @@ bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, 
     const std::size_t n = file.size();
     ScanPacer pacer(ports, n, /*stepProgress=*/false);
 
-    uint64_t low = UINT64_MAX;
-    uint64_t end = 0;
-    uint64_t mismatches = 0;
-    bool found = false;
-    Outcome outcome = Outcome::Ok;
+    ScanTally tally;
+    ScanOutcome outcome = ScanOutcome::Ok;
     std::size_t i = 0;
 
-    while (i < n) {
-        const void* s = std::memchr(p + i, 'S', n - i);
-        if (!s) break;
-        i = static_cast<std::size_t>(static_cast<const uint8_t*>(s) - p);
+    while (hex::SeekTo(p, n, i, 'S')) {
         pacer.At(i);
         const uint8_t digit = i + 1 < n ? p[i + 1] : 0;
         const int addressBytes = AddressBytes(digit);
@@ -62,69 +55,55 @@ bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, 
             ++i;
             continue;
         }
-        found = true;
+        tally.found = true;
         if (n - i < 4) {
-            outcome = Outcome::FormatError;
+            outcome = ScanOutcome::FormatError;
             break;
         }
         const int count = hex::Pair(p + i + 2);
         // The count covers address, data and checksum.
         if (count < addressBytes + 1) {
-            outcome = Outcome::FormatError;
+            outcome = ScanOutcome::FormatError;
             break;
         }
         const std::size_t recordEnd = i + 4 + 2 * static_cast<std::size_t>(count);
         if (recordEnd > n) {
-            outcome = Outcome::FormatError;
+            outcome = ScanOutcome::FormatError;
             break;
         }
         const uint8_t* field = p + i + 4;
         unsigned sum = static_cast<unsigned>(count);
         uint64_t address = 0;
-        bool bad = false;
+        bool good = true;
         for (int k = 0; k < addressBytes; ++k) {
             const int b = hex::Pair(field + 2 * k);
-            bad |= b < 0;
+            good &= b >= 0;
             address = address << 8 | static_cast<uint8_t>(b);
             sum += static_cast<unsigned>(b);
         }
         const int dataCount = count - addressBytes - 1;
         const uint8_t* data = field + 2 * addressBytes;
         if (IsDataType(digit) && dataCount > 0) {
-            if (bad) {
-                outcome = Outcome::FormatError;
+            if (!good) {
+                outcome = ScanOutcome::FormatError;
                 break;
             }
             if (address + dataCount > limit) {
-                outcome = Outcome::OutOfBuffer;
+                outcome = ScanOutcome::OutOfBuffer;
                 break;
             }
-            if (store) {
-                uint8_t* dst = image.data() + address;
-                for (int k = 0; k < dataCount; ++k) {
-                    const int b = hex::Pair(data + 2 * k);
-                    bad |= b < 0;
-                    dst[k] = static_cast<uint8_t>(b);
-                    sum += static_cast<unsigned>(b);
-                }
-            } else {
-                for (int k = 0; k < 2 * dataCount; ++k) bad |= !hex::IsDigit(data[k]);
-            }
-            low = std::min(low, address);
-            end = std::max(end, address + dataCount);
+            good = store ? hex::StoreBytes(data, dataCount, image.data() + address, sum)
+                         : hex::AllDigits(data, 2 * static_cast<std::size_t>(dataCount));
+            tally.Cover(address, static_cast<uint64_t>(dataCount));
         } else {
-            for (int k = 0; k < dataCount; ++k) {
-                const int b = hex::Pair(data + 2 * k);
-                bad |= b < 0;
-                sum += static_cast<unsigned>(b);
-            }
+            good &= hex::SumBytes(data, dataCount, sum);
         }
         const int checksum = hex::Pair(data + 2 * dataCount);
-        if (bad || checksum < 0) {
-            outcome = Outcome::FormatError;
+        if (!good || checksum < 0) {
+            outcome = ScanOutcome::FormatError;
             break;
         }
-        if (store && checksum != static_cast<int>(~sum & 0xFF)) ++mismatches;
+        if (store && checksum != static_cast<int>(~sum & 0xFF)) ++tally.mismatches;
         i = recordEnd;
         if (!IsDataType(digit)) {
             ports.progress.ProgressStep();
@@ -132,22 +111,7 @@ bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, 
             break;
         }
     }
-
-    if (outcome == Outcome::Ok && !found) outcome = Outcome::FormatError;
-    if (outcome != Outcome::Ok) {
-        if (outcome == Outcome::FormatError) ShowFormatError(ports.messages);
-        ports.progress.ProgressFinish();
-        ports.progress.Close();
-        if (outcome == Outcome::OutOfBuffer) ShowOutOfBuffer(ports.messages);
-        return false;
-    }
-    out.LowAddress = low == UINT64_MAX ? 0 : static_cast<uint32_t>(low);
-    out.HighAddress = static_cast<uint32_t>(end ? end - 1 : 0);
-    out.Image = std::move(image);
-    ports.progress.ProgressFinish();
-    ports.progress.Close();
-    if (mismatches) ShowChecksumWarning(ports.messages);
-    return true;
+    return FinishRead(ports, outcome, tally, image, out);
 }
 
 bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block,
@@ -192,14 +156,9 @@ bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8
             break;
         }
         unsigned sum = static_cast<unsigned>(count);
-        bool bad = false;
-        for (int k = 0; k < count - 1; ++k) {
-            const int b = hex::Pair(p + i + 2 + 2 * k);
-            bad |= b < 0;
-            sum += static_cast<unsigned>(b);
-        }
+        const bool good = hex::SumBytes(p + i + 2, count - 1, sum);
         const int checksum = hex::Pair(p + i + 2 * count);
-        if (bad || checksum != static_cast<int>(~sum & 0xFF)) {
+        if (!good || checksum != static_cast<int>(~sum & 0xFF)) {
             no = true;
             break;
         }

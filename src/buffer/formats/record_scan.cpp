@@ -7,7 +7,6 @@
 
 namespace burnmark {
 
-
 int64_t SteadyMillis() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -57,15 +56,40 @@ void ShowChecksumWarning(Messages& messages) {
     messages.MessageBox(format_text::kChecksumWarning, "", MsgButtons::Ok, MsgIcon::Error);
 }
 
-bool AllocateImage(std::vector<uint8_t>& image, uint64_t imageSize, uint8_t fill) {
+void ShowMemoryError(Messages& messages, const char* title) {
+    messages.MessageBox(format_text::kMemoryError, title, MsgButtons::Ok, MsgIcon::None);
+}
+
+bool AllocateImage(Messages& messages, const char* title, std::vector<uint8_t>& image,
+                   uint64_t imageSize, uint8_t fill) {
     try {
         image.assign(static_cast<std::size_t>(std::min(imageSize, kMaxImageSize)), fill);
         return true;
     } catch (const std::bad_alloc&) {
         image.clear();
         image.shrink_to_fit();
+        ShowMemoryError(messages, title);
         return false;
     }
+}
+
+bool FinishRead(const ReaderPorts& ports, ScanOutcome outcome, const ScanTally& tally,
+                std::vector<uint8_t>& image, ParsedImage& out) {
+    if (outcome == ScanOutcome::Ok && !tally.found) outcome = ScanOutcome::FormatError;
+    if (outcome != ScanOutcome::Ok) {
+        if (outcome == ScanOutcome::FormatError) ShowFormatError(ports.messages);
+        ports.progress.ProgressFinish();
+        ports.progress.Close();
+        if (outcome == ScanOutcome::OutOfBuffer) ShowOutOfBuffer(ports.messages);
+        return false;
+    }
+    out.LowAddress = tally.low == UINT64_MAX ? 0 : static_cast<uint32_t>(tally.low);
+    out.HighAddress = static_cast<uint32_t>(tally.end ? tally.end - 1 : 0);
+    out.Image = std::move(image);
+    ports.progress.ProgressFinish();
+    ports.progress.Close();
+    if (tally.mismatches) ShowChecksumWarning(ports.messages);
+    return true;
 }
 
 bool ProbeVerdict(Messages& messages, ProbeMode mode, const char* formatName, bool yes) {

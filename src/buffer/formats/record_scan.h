@@ -1,10 +1,13 @@
 // What the three hex record readers share: the in-out image record, the ports
 // they report through, the fill settings of the load dialog, the image cap, the
-// hex digit tables and the pacing of progress and event pumping during a scan.
+// hex digit tables and byte runs, the pacing of progress and event pumping
+// during a scan, and the end of a reader's frame.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <span>
 #include <string>
@@ -98,6 +101,47 @@ inline int Pair(const uint8_t* p) {
     return ((hi | lo) & 0xF0) ? -1 : static_cast<int>((hi << 4) | lo);
 }
 
+// Moves i to the next c at or after it among the n bytes at p; false when
+// there is none.
+inline bool SeekTo(const uint8_t* p, std::size_t n, std::size_t& i, uint8_t c) {
+    if (i >= n) return false;
+    const void* at = std::memchr(p + i, c, n - i);
+    if (!at) return false;
+    i = static_cast<std::size_t>(static_cast<const uint8_t*>(at) - p);
+    return true;
+}
+
+// Adds the count bytes written as hex pairs at p to sum. False when a
+// character is not a hex digit (the sum is then of no use).
+inline bool SumBytes(const uint8_t* p, int count, unsigned& sum) {
+    bool bad = false;
+    for (int k = 0; k < count; ++k) {
+        const int b = Pair(p + 2 * k);
+        bad |= b < 0;
+        sum += static_cast<unsigned>(b);
+    }
+    return !bad;
+}
+
+// SumBytes that also stores the bytes at dst.
+inline bool StoreBytes(const uint8_t* p, int count, uint8_t* dst, unsigned& sum) {
+    bool bad = false;
+    for (int k = 0; k < count; ++k) {
+        const int b = Pair(p + 2 * k);
+        bad |= b < 0;
+        dst[k] = static_cast<uint8_t>(b);
+        sum += static_cast<unsigned>(b);
+    }
+    return !bad;
+}
+
+// Whether the n characters at p are all hex digits.
+inline bool AllDigits(const uint8_t* p, std::size_t n) {
+    bool bad = false;
+    for (std::size_t k = 0; k < n; ++k) bad |= !IsDigit(p[k]);
+    return !bad;
+}
+
 inline char* PutByte(char* out, uint8_t b) {
     out[0] = kBytePairs[2 * b];
     out[1] = kBytePairs[2 * b + 1];
@@ -141,10 +185,36 @@ private:
 void ShowFormatError(Messages& messages);
 void ShowOutOfBuffer(Messages& messages);
 void ShowChecksumWarning(Messages& messages);
+void ShowMemoryError(Messages& messages, const char* title);
 
 // Allocates the store pass's image: min(imageSize, kMaxImageSize) bytes of fill.
-// False when the allocation fails.
-bool AllocateImage(std::vector<uint8_t>& image, uint64_t imageSize, uint8_t fill);
+// When the allocation fails: "Memory Error." with the reader's title, false.
+bool AllocateImage(Messages& messages, const char* title, std::vector<uint8_t>& image,
+                   uint64_t imageSize, uint8_t fill);
+
+// How a reader's scan ended.
+enum class ScanOutcome { Ok, FormatError, OutOfBuffer };
+
+// What a reader's scan has seen.
+struct ScanTally {
+    bool found = false;         // a record start was met
+    uint64_t low = UINT64_MAX;  // lowest data address; UINT64_MAX while there is none
+    uint64_t end = 0;           // exclusive end of the data
+    uint64_t mismatches = 0;    // records whose checksum did not match
+
+    void Cover(uint64_t address, uint64_t count) {
+        low = std::min(low, address);
+        end = std::max(end, address + count);
+    }
+};
+
+// The end of a reader's frame. A scan that met no record is a format error.
+// On failure: "FORMAT ERROR !" (before the progress window is finished and
+// closed) or "Out of buffer !" (after), false. On success: out gets the image
+// and the range (HighAddress inclusive, 0 without data), the progress window is
+// finished and closed, and checksum mismatches end with the warning.
+bool FinishRead(const ReaderPorts& ports, ScanOutcome outcome, const ScanTally& tally,
+                std::vector<uint8_t>& image, ParsedImage& out);
 
 // Shows the probe's verdict as its mode asks. formatName: "Intel", "Motorola",
 // "Tektronix".

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "buffer/formats/text_block.h"
 
 namespace burnmark {
 
 namespace {
-
-enum class Outcome { Ok, FormatError, OutOfBuffer };
 
 // "/" and four hex digits at i.
 bool IsRecordStart(const uint8_t* p, std::size_t n, std::size_t i) {
@@ -46,8 +45,8 @@ bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
                       uint64_t imageSize, std::span<const uint8_t> file, const FillSettings& fill) {
     const bool store = pass == ReadPass::Store;
     std::vector<uint8_t> image;
-    if (store && !AllocateImage(image, imageSize, fill.fillUnused ? fill.userFill : 0)) {
-        ports.messages.MessageBox(format_text::kMemoryError, "", MsgButtons::Ok, MsgIcon::None);
+    if (store &&
+        !AllocateImage(ports.messages, "", image, imageSize, fill.fillUnused ? fill.userFill : 0)) {
         return false;
     }
     const uint64_t limit = store ? image.size() : kMaxImageSize;
@@ -60,42 +59,36 @@ bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
     // far the scan has come.
     ScanPacer pacer(ports, n);
 
-    uint64_t low = UINT64_MAX;
-    uint64_t end = 0;
-    uint64_t mismatches = 0;
-    bool found = false;
-    Outcome outcome = Outcome::Ok;
+    ScanTally tally;
+    ScanOutcome outcome = ScanOutcome::Ok;
     std::size_t i = 0;
 
-    while (i < n) {
-        const void* slash = std::memchr(p + i, '/', n - i);
-        if (!slash) break;
-        i = static_cast<std::size_t>(static_cast<const uint8_t*>(slash) - p);
+    while (hex::SeekTo(p, n, i, '/')) {
         pacer.At(i);
         if (!IsRecordStart(p, n, i)) {
             ++i;
             continue;
         }
-        found = true;
+        tally.found = true;
         if (n - i < 9) {
-            outcome = Outcome::FormatError;
+            outcome = ScanOutcome::FormatError;
             break;
         }
         const Head head = ReadHead(p + i);
         if (head.count < 0 || !head.matches) {
-            outcome = Outcome::FormatError;
+            outcome = ScanOutcome::FormatError;
             break;
         }
         if (head.count == 0) break;
         const std::size_t recordEnd = i + 11 + 2 * static_cast<std::size_t>(head.count);
         if (recordEnd > n) {
-            outcome = Outcome::FormatError;
+            outcome = ScanOutcome::FormatError;
             break;
         }
         const uint8_t* data = p + i + 9;
         const uint64_t address = head.address;
         if (address + head.count > limit) {
-            outcome = Outcome::OutOfBuffer;
+            outcome = ScanOutcome::OutOfBuffer;
             break;
         }
         unsigned digits = 0;
@@ -108,30 +101,14 @@ bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
         }
         const int checksum = hex::Pair(data + 2 * head.count);
         if (bad || checksum < 0) {
-            outcome = Outcome::FormatError;
+            outcome = ScanOutcome::FormatError;
             break;
         }
-        if (store && (digits & 0xFF) != static_cast<unsigned>(checksum)) ++mismatches;
-        low = std::min(low, address);
-        end = std::max(end, address + head.count);
+        if (store && (digits & 0xFF) != static_cast<unsigned>(checksum)) ++tally.mismatches;
+        tally.Cover(address, static_cast<uint64_t>(head.count));
         i = recordEnd;
     }
-
-    if (outcome == Outcome::Ok && !found) outcome = Outcome::FormatError;
-    if (outcome != Outcome::Ok) {
-        if (outcome == Outcome::FormatError) ShowFormatError(ports.messages);
-        ports.progress.ProgressFinish();
-        ports.progress.Close();
-        if (outcome == Outcome::OutOfBuffer) ShowOutOfBuffer(ports.messages);
-        return false;
-    }
-    out.LowAddress = low == UINT64_MAX ? 0 : static_cast<uint32_t>(low);
-    out.HighAddress = static_cast<uint32_t>(end ? end - 1 : 0);
-    out.Image = std::move(image);
-    ports.progress.ProgressFinish();
-    ports.progress.Close();
-    if (mismatches) ShowChecksumWarning(ports.messages);
-    return true;
+    return FinishRead(ports, outcome, tally, image, out);
 }
 
 bool IsTektronixHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {
