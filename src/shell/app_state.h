@@ -55,7 +55,6 @@ struct AppState {
     // Buffer sizing.
     uint32_t BufferSize = 0;
     uint32_t LoadedBufferSize = 0;
-    uint32_t RequestedBufferSize = 0;
 
     uint8_t WholeDeviceSum = 0;
     uint8_t LoadPending = 0;

@@ -75,7 +75,8 @@ ExitAnswer AskExit(AppState& state, Messages& messages, const std::function<Tick
         return ExitAnswer::Cancelled;
     }
     Profile history(state.HistoryIniPath());
-    history.WriteString("SelectDlg", "ProcessMode", BuildProcessMode(ticks ? ticks() : TickFlags{}));
+    history.WriteString("SelectDlg", "ProcessMode",
+                        BuildProcessMode(ticks ? ticks() : TickFlags{}));
     return ExitAnswer::Confirmed;
 }
 

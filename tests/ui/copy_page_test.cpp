@@ -315,6 +315,47 @@ TEST_F(CopyPageTest, WithoutAProgrammerAStepSaysTheHardwareIsMissing) {
     EXPECT_FALSE(form_->Busy());
 }
 
+TEST_F(CopyPageTest, TheCheckAfterTheAboutBoxVerifiesTheRestoredDeviceOnTheProgrammer) {
+    struct Case {
+        const char* name;
+        std::array<uint8_t, 16> status;
+        bool passed;
+    };
+    const Case cases[] = {
+        {"the chip matches", {}, true},
+        {"the chip differs", {1, 0}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMainForm& form = Start();
+        sounds_.calls.clear();
+        // The About box opened the programmer to read its version and left it open.
+        sim_.UsbOpen(ProgrammerProductId);
+        sim_.ClearTrace();
+        sim_.OverrideStatus(OpVerify, c.status);
+        const std::size_t executedBefore = Executed().size();
+
+        form.CheckDeviceAfterAbout();
+
+        // The restored device's set-up, then the verify on the programmer.
+        const std::vector<std::string> trace = sim_.TraceLines();
+        ASSERT_GE(trace.size(), 3u);
+        EXPECT_EQ(trace.front(), "out 47 0B00 0080");
+        EXPECT_EQ(trace[trace.size() - 2], "out 49 4000 0600");
+        EXPECT_EQ(trace.back(), "in 42 0000 0000 16");
+        ASSERT_EQ(Executed().size(), executedBefore + 1);
+        EXPECT_EQ(Executed().back(), OpVerify);
+
+        EXPECT_TRUE(Picture(CopyStep::Verify, StepImage::Working)->isHidden());
+        EXPECT_EQ(Picture(CopyStep::Verify, StepImage::Pass)->isHidden(), !c.passed);
+        EXPECT_EQ(Picture(CopyStep::Verify, StepImage::Fail)->isHidden(), c.passed);
+        EXPECT_EQ(Result(), c.passed ? "Pass" : "Fail");
+        EXPECT_EQ(Count("error"), c.passed ? 0 : 1);
+        EXPECT_TRUE(messages_.shown.empty()) << "a status failure has no message";
+        EXPECT_FALSE(form.Busy());
+    }
+}
+
 TEST_F(CopyPageTest, WhileAStepRunsOnlyStopAnswers) {
     TMainForm& form = Start();
     bool acted = false;

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QImage>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -325,10 +326,17 @@ TEST_F(MainFormTest, TheWheelReachesTheEditorOneNotchAtATime) {
 
 TEST_F(MainFormTest, TheCustomLogoIsRestoredInTheApplicationDirectoryOnlyWhenAsked) {
     std::vector<std::string> restored;
+    bool writePicture = true;
     MainFormSeams seams;
     seams.RestoreBitmapFile = [&](const std::string& src, const std::string& dst) {
         restored.push_back(src + " > " + dst);
-        std::ofstream(dst, std::ios::binary) << "not a picture";
+        if (writePicture) {
+            QImage picture(20, 10, QImage::Format_RGB32);
+            picture.fill(Qt::blue);
+            EXPECT_TRUE(picture.save(QString::fromStdString(dst), "BMP"));
+        } else {
+            std::ofstream(dst, std::ios::binary) << "not a picture";
+        }
         return true;
     };
     Start(seams);
@@ -339,7 +347,16 @@ TEST_F(MainFormTest, TheCustomLogoIsRestoredInTheApplicationDirectoryOnlyWhenAsk
     Start(seams);
     ASSERT_EQ(restored.size(), 1u);
     EXPECT_EQ(restored[0], appDir_ + "Temp0.cue > " + appDir_ + "0.bmp");
-    EXPECT_TRUE(Child("SLogo")->isVisible());
+    auto* logo = Child<ImageControl>("SLogo");
+    EXPECT_TRUE(logo->isVisible());
+    EXPECT_EQ(logo->pixmap().size(), QSize(20, 10));
+    EXPECT_FALSE(fs::exists(dir_ / "0.bmp"));
+
+    // A restored file that is no picture: the start goes on with the logo hidden.
+    writePicture = false;
+    Start(seams);
+    EXPECT_EQ(restored.size(), 2u);
+    EXPECT_FALSE(Child("SLogo")->isVisible());
     EXPECT_FALSE(fs::exists(dir_ / "0.bmp"));
 }
 

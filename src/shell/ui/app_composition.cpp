@@ -8,6 +8,7 @@
 #include "buffer/ui/progress_window.h"
 #include "catalogue/device_facts.h"
 #include "fusemap/ui/fuse_file_dialogs.h"
+#include "operations/device_check.h"
 #include "operations/ui/copy_page_view.h"
 #include "platform/profile.h"
 #include "shell/ui/main_form.h"
@@ -92,6 +93,14 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
     // The fuse-map editor's window is not built yet; the map itself is.
     if (!session.CreateFuseMapEditor) session.CreateFuseMapEditor = [] {};
     if (!session.InitFuseBuffer) session.InitFuseBuffer = [this] { InitFuseMapForDevice(); };
+    // The About box leaves the programmer open; the check talks to it, so the
+    // window is held busy as for any operation.
+    if (!seams.CheckDeviceAfterAbout)
+        seams.CheckDeviceAfterAbout = [this] {
+            Busy([&] {
+                burnmark::CheckDeviceAfterAbout(engine_, Context(), link_, page_, messages_);
+            });
+        };
     if (!seams.ReleaseOnExit)
         seams.ReleaseOnExit = [this] {
             fpga_.Release();

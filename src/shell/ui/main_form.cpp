@@ -106,7 +106,6 @@ TMainForm::TMainForm(std::string appDir, MainFormPorts ports, MainFormSeams seam
     state_.HasFuseMap = 0;
     state_.Form2Created = 0;
     state_.OptionWords.fill(0);
-    state_.RequestedBufferSize = 0;
 
     if (ports_.usb) {
         core_ = std::make_unique<AppComposition>(*this, *ports_.usb, *ports_.messages,
@@ -194,7 +193,8 @@ void TMainForm::BuildLayout() {
     tickBoxes_[TickBlank] = MakeCheckBox("CheckBox2", "Blank", main_, row.translated(144, 0), true);
     tickBoxes_[TickProgram] = MakeCheckBox("CheckBox3", "Program", copyPanel_,
                                            row.translated(224 - 8, -53), true);
-    tickBoxes_[TickVerify] = MakeCheckBox("CheckBox4", "Verify", main_, row.translated(304, 0), true);
+    tickBoxes_[TickVerify] =
+        MakeCheckBox("CheckBox4", "Verify", main_, row.translated(304, 0), true);
     tickBoxes_[TickProtect] =
         MakeCheckBox("CheckBox5", "Protect", main_, row.translated(384, 0), false);
     tickBoxes_[TickHiddenT] = MakeCheckBox("CheckBox11", "T", main_, row.translated(464, 0), false);
@@ -214,7 +214,8 @@ void TMainForm::BuildLayout() {
     KeepLookWhenDisabled(loadPathEdit_);
 
     statusPanel_ = MakePanel("StatusPanel", main_, QRect(424, 268, 100, 56));
-    for (const char* status : {"Fail", "Wait", "Pass"}) MakeImage(status, statusPanel_, QRect(0, 0, 100, 56));
+    for (const char* status : {"Fail", "Wait", "Pass"})
+        MakeImage(status, statusPanel_, QRect(0, 0, 100, 56));
     KeepLookWhenDisabled(statusPanel_);
 
     progressBar2_ = new QProgressBar(main_);
@@ -265,11 +266,16 @@ void TMainForm::BuildLayout() {
 }
 
 void TMainForm::ApplyCustomLogo(const std::string& symbol) {
-    const bool shown = LoadCustomLogo(state_.AppDir, symbol, seams_.RestoreBitmapFile,
-                                      [this](const std::string& path) {
-                                          sLogo_->setPixmap(QPixmap(QString::fromStdString(path)));
-                                      });
-    sLogo_->setVisible(shown);
+    // A restored file that is no picture leaves the logo hidden rather than
+    // showing an empty box or stopping the start.
+    bool decoded = false;
+    const bool handed = LoadCustomLogo(state_.AppDir, symbol, seams_.RestoreBitmapFile,
+                                       [this, &decoded](const std::string& path) {
+                                           const QPixmap picture(QString::fromStdString(path));
+                                           decoded = !picture.isNull();
+                                           if (decoded) sLogo_->setPixmap(picture);
+                                       });
+    sLogo_->setVisible(handed && decoded);
 }
 
 void TMainForm::FormCreate() {
