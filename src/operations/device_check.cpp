@@ -4,6 +4,18 @@
 
 namespace burnmark {
 
+namespace {
+
+// The ready and highlight pictures lie over pass and fail: without hiding them
+// the operator would not see the outcome.
+void UncoverResult(CopyPageModel& page) {
+    page.Hide(CopyStep::Verify, StepImage::Ready);
+    page.Hide(CopyStep::Verify, StepImage::Highlight);
+    page.Hide(CopyStep::Verify, StepImage::Working);
+}
+
+}  // namespace
+
 bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& device,
                            ProgrammerLink& link, CopyPageModel& page, Messages& messages) {
     AppState& state = device.state;
@@ -19,7 +31,7 @@ bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& dev
         return false;
 
     if (!link.Execute(OpVerify)) {
-        page.Hide(CopyStep::Verify, StepImage::Working);
+        UncoverResult(page);
         page.Hide(CopyStep::Verify, StepImage::Pass);
         page.Show(CopyStep::Verify, StepImage::Fail);
         engine.ShowOperationFail();
@@ -30,7 +42,7 @@ bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& dev
     OperationStatus status;
     // A failed status read leaves the pictures as they were.
     if (!link.ReadStatus(status)) return false;
-    page.Hide(CopyStep::Verify, StepImage::Working);
+    UncoverResult(page);
     if (status.Pass()) {
         page.Show(CopyStep::Verify, StepImage::Pass);
         page.Hide(CopyStep::Verify, StepImage::Fail);
