@@ -177,16 +177,20 @@ void AppComposition::AfterBufferLoad(uint32_t shownBefore) {
     engine_.UpdateCopyButtons(state_.ProjectOpened ? 2 : 0);
 }
 
+bool AppComposition::FuseMapReady() {
+    if (fuseMap_.HasBlock()) return true;
+    // The map could not be built for this device (that was reported at the
+    // load): there is nothing to load into and no rows to write.
+    messages_.ShowMessage(kErrLockFailed);
+    engine_.ShowOperationFail();
+    return false;
+}
+
 void AppComposition::LoadFuseMapFile() {
     const std::string path = fuseFiles_->ChooseJedecToLoad();
     if (path.empty()) return;
     BusyScope busy(form_);
-    if (!fuseMap_.HasBlock()) {
-        // The map could not be built for this device (that was reported).
-        messages_.ShowMessage(kErrLockFailed);
-        engine_.ShowOperationFail();
-        return;
-    }
+    if (!FuseMapReady()) return;
     FuseLoadStatus status;
     {
         BufferLock lock = buffer_.GetBufferHandle();
@@ -213,12 +217,7 @@ void AppComposition::SaveFuseMapFile() {
     const std::string path = fuseFiles_->ChooseJedecToSave();
     if (path.empty()) return;
     BusyScope busy(form_);
-    if (!fuseMap_.HasBlock()) {
-        // Without a map there are no rows to write.
-        messages_.ShowMessage(kErrLockFailed);
-        engine_.ShowOperationFail();
-        return;
-    }
+    if (!FuseMapReady()) return;
     fuseMap_.SaveJedecFile(path);
 }
 

@@ -100,6 +100,8 @@ private:
     // The rest of the Load step after the buffer's load flow: the sum of the
     // device range in SumEdit, the steps enabled and refreshed.
     void AfterBufferLoad(uint32_t shownBefore);
+    // Says so when the device's fuse map could not be built.
+    bool FuseMapReady();
     void LoadFuseMapFile();
     void SaveFuseMapFile();
     // The end of the save dialog's "IC" range: the device's last byte (one
