@@ -11,23 +11,13 @@
 
 #include "buffer/data_buffer.h"
 #include "platform/ports.h"
+#include "platform/quiet_ports.h"
 
 namespace {
 
 using burnmark::DataBuffer;
 using burnmark::DataMode;
 
-class QuietMessages : public burnmark::Messages {
-public:
-    void ShowMessage(const std::string& text) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    burnmark::MsgAnswer MessageBox(const std::string& text, const std::string& title,
-                                   burnmark::MsgButtons, burnmark::MsgIcon) override {
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-        return burnmark::MsgAnswer::Ok;
-    }
-};
 
 class CountingProgress : public burnmark::Progress {
 public:
@@ -67,7 +57,7 @@ void Report(const char* name, double bytes, double seconds, long steps = -1) {
 }  // namespace
 
 int main() {
-    QuietMessages messages;
+    burnmark::QuietMessages messages{/*echo=*/true};
     CountingProgress progress;
 
     // Yardsticks.

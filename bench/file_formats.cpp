@@ -20,36 +20,14 @@
 #include "buffer/formats/intel_hex.h"
 #include "buffer/formats/motorola_hex.h"
 #include "buffer/formats/tektronix_hex.h"
+#include "platform/quiet_ports.h"
 
 using namespace burnmark;
 
 namespace {
 
-class QuietMessages : public Messages {
-public:
-    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-    MsgAnswer MessageBox(const std::string& text, const std::string&, MsgButtons, MsgIcon) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return MsgAnswer::Ok;
-    }
-};
-class QuietProgress : public Progress {
-public:
-    void SetCaption(const std::string&) override {}
-    void Show() override {}
-    void Close() override {}
-    bool Shown() const override { return false; }
-    void ProgressSetPosition(int) override {}
-    void ProgressStep() override {}
-    void ProgressFinish() override {}
-};
-class QuietPump : public Pump {
-public:
-    void ProcessEvents() override {}
-    void YieldSlice() override {}
-};
 
-QuietMessages gMessages;
+QuietMessages gMessages{/*echo=*/true};
 QuietProgress gProgress;
 QuietPump gPump;
 

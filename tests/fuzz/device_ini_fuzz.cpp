@@ -22,6 +22,7 @@
 #include "catalogue/device_loader.h"
 #include "link/fpga_image.h"
 #include "platform/profile.h"
+#include "platform/quiet_ports.h"
 
 namespace {
 
@@ -33,27 +34,6 @@ inline void Check(bool ok) {
 
 constexpr std::size_t kBufferCap = std::size_t{8} << 20;
 
-class RecordingMessages : public Messages {
-public:
-    void ShowMessage(const std::string& text) override { texts.push_back(text); }
-    MsgAnswer MessageBox(const std::string& text, const std::string&, MsgButtons,
-                         MsgIcon) override {
-        boxes.push_back(text);
-        return MsgAnswer::Ok;
-    }
-    std::vector<std::string> texts;
-    std::vector<std::string> boxes;
-};
-class NullProgress : public Progress {
-public:
-    void SetCaption(const std::string&) override {}
-    void Show() override {}
-    void Close() override {}
-    bool Shown() const override { return false; }
-    void ProgressSetPosition(int) override {}
-    void ProgressStep() override {}
-    void ProgressFinish() override {}
-};
 class CountingFailDisplay : public OperationFailDisplay {
 public:
     void ShowOperationFail() override { ++count; }
@@ -159,8 +139,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         std::string::npos)
         return 0;
 
-    RecordingMessages messages;
-    NullProgress progress;
+    QuietMessages messages;
+    QuietProgress progress;
     CountingFailDisplay fail;
     AppState state;
     state.AppDir = dir.appDir;

@@ -10,7 +10,7 @@
 using namespace burnmark;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    fuzzing::NullMessages messages;
+    QuietMessages messages;
     const std::span<const uint8_t> block(data, size);
     for (BlockExtent extent : {BlockExtent::WholeFile, BlockExtent::Head}) {
         const LoadFormat found = DetectHexFormat(messages, ProbeMode::Silent, block, extent);

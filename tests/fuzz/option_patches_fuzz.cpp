@@ -13,6 +13,7 @@
 
 #include "buffer/data_buffer.h"
 #include "buffer/option_patches.h"
+#include "platform/quiet_ports.h"
 
 namespace {
 
@@ -22,27 +23,6 @@ inline void Check(bool ok) {
     if (!ok) std::abort();
 }
 
-class RecordingMessages : public Messages {
-public:
-    void ShowMessage(const std::string& text) override { texts.push_back(text); }
-    MsgAnswer MessageBox(const std::string& text, const std::string&, MsgButtons,
-                         MsgIcon) override {
-        boxes.push_back(text);
-        return MsgAnswer::Ok;
-    }
-    std::vector<std::string> texts;
-    std::vector<std::string> boxes;
-};
-class NullProgress : public Progress {
-public:
-    void SetCaption(const std::string&) override {}
-    void Show() override {}
-    void Close() override {}
-    bool Shown() const override { return false; }
-    void ProgressSetPosition(int) override {}
-    void ProgressStep() override {}
-    void ProgressFinish() override {}
-};
 
 uint8_t Pattern(std::size_t i) { return static_cast<uint8_t>(i * 7 + 3); }
 
@@ -60,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     list.fill(0xFF);
     std::copy_n(data + 3, std::min(size - 3, kPatchListBytes), list.begin());
 
-    RecordingMessages messages;
-    NullProgress progress;
+    QuietMessages messages;
+    QuietProgress progress;
     // A block limit below the initial block leaves the buffer without one.
     DataBuffer buffer(messages, progress, "History_1.ini",
                       noBlock ? 1024 : std::size_t{n} + 2 * kGrowth + 4096);

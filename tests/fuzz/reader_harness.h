@@ -9,32 +9,10 @@
 #include <string>
 
 #include "buffer/formats/record_scan.h"
+#include "platform/quiet_ports.h"
 
 namespace burnmark::fuzzing {
 
-class NullMessages : public Messages {
-public:
-    void ShowMessage(const std::string&) override {}
-    MsgAnswer MessageBox(const std::string&, const std::string&, MsgButtons, MsgIcon) override {
-        return MsgAnswer::Ok;
-    }
-};
-class NullProgress : public Progress {
-public:
-    void SetCaption(const std::string&) override {}
-    void Show() override { shown = true; }
-    void Close() override { shown = false; }
-    bool Shown() const override { return shown; }
-    void ProgressSetPosition(int) override {}
-    void ProgressStep() override {}
-    void ProgressFinish() override {}
-    bool shown = false;
-};
-class NullPump : public Pump {
-public:
-    void ProcessEvents() override {}
-    void YieldSlice() override {}
-};
 
 using Reader = bool (*)(const ReaderPorts&, ReadPass, ParsedImage&, uint64_t,
                         std::span<const uint8_t>, const FillSettings&);
@@ -48,9 +26,9 @@ inline void Check(bool ok) {
 }
 
 inline void RunReader(Reader read, const uint8_t* data, std::size_t size) {
-    NullMessages messages;
-    NullProgress progress;
-    NullPump pump;
+    QuietMessages messages;
+    QuietProgress progress;
+    QuietPump pump;
     int64_t now = 0;
     const ReaderPorts ports{messages, progress, pump, [&now] { return now += 7; }};
     const std::span<const uint8_t> file(data, size);
