@@ -21,4 +21,8 @@ DeviceSize DeviceSizeOf(const DeviceRecord& record) {
     return size;
 }
 
+uint8_t VerifyListWantedFor(const DeviceRecord& record) {
+    return (record.Type == "PLD" || record.FuseTypeDigit == 1) ? 0 : 1;
+}
+
 }  // namespace burnmark

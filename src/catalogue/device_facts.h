@@ -24,4 +24,9 @@ SetupDevice MakeSetupDevice(const DeviceRecord& record, bool firstSetupSelected)
 // The buffer's view of the device size (DeviceBytes 0 while no device loaded).
 DeviceSize DeviceSizeOf(const DeviceRecord& record);
 
+// Whether verify and confirm list every difference for a newly chosen device:
+// not for logic devices (type "PLD") nor for option type 1, whose verify runs
+// on the programmer.
+uint8_t VerifyListWantedFor(const DeviceRecord& record);
+
 }  // namespace burnmark

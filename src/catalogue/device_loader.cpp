@@ -131,19 +131,18 @@ std::array<uint8_t, kSocketPins> DecodeAllPinDef(std::string_view allPinDef) {
 DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet, uint16_t bank,
                                uint16_t offset) {
     DeviceRecord& rec = ctx.record;
-    AppState& st = ctx.state;
     Messages& msg = ctx.messages;
     DeviceParamBlock& block = rec.DeviceParamBlock;
 
     // 1-2. The path to read.
-    const std::string& path = st.SkipIniPathCopy ? rec.IniPathInUse : rec.IcFileName;
+    const std::string& path = rec.SkipIniPathCopy ? rec.IniPathInUse : rec.IcFileName;
     if (path.empty()) return DeviceLoadResult::NoPath;
     rec.DeviceValid = false;
     if (path.size() > kMaxPathChars) {
         msg.ShowMessage("Ini File path too long !! (more than 127 characters)\n" + path);
         return DeviceLoadResult::PathTooLong;
     }
-    if (!st.SkipIniPathCopy) rec.IniPathInUse = rec.IcFileName;
+    if (!rec.SkipIniPathCopy) rec.IniPathInUse = rec.IcFileName;
 
     // 3-5.
     block.Clear();
@@ -180,23 +179,23 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
 
     std::optional<int32_t> fuseRow = file.Number("fuse_row");
     if (!fuseRow) return DeviceLoadResult::NotANumber;
-    st.FuseCols = *fuseRow;
+    rec.FuseCols = *fuseRow;
     std::optional<int32_t> fuseCol = file.Number("fuse_col");
     if (!fuseCol) return DeviceLoadResult::NotANumber;
-    st.FuseRows = *fuseCol;
-    st.FuseCount =
+    rec.FuseRows = *fuseCol;
+    rec.FuseCount =
         ComputeFuseCount(block.Word(param::max_address_Hi), block.Word(param::max_address_Low));
 
     rec.Intact = file.Integer("Intact");
-    const bool hasFuseMap = st.FuseCols != 0 && st.FuseRows != 0;
-    if (hasFuseMap && !FuseGeometryUsable(st.FuseCols, st.FuseRows, st.FuseCount)) {
-        st.HasFuseMap = 0;
-        msg.ShowMessage("INI:Fuse map Error ! fuse_row " + std::to_string(st.FuseCols) +
-                        ", fuse_col " + std::to_string(st.FuseRows) + " and " +
-                        std::to_string(st.FuseCount) + " fuses give no usable fuse map.");
+    const bool hasFuseMap = rec.FuseCols != 0 && rec.FuseRows != 0;
+    if (hasFuseMap && !FuseGeometryUsable(rec.FuseCols, rec.FuseRows, rec.FuseCount)) {
+        rec.HasFuseMap = 0;
+        msg.ShowMessage("INI:Fuse map Error ! fuse_row " + std::to_string(rec.FuseCols) +
+                        ", fuse_col " + std::to_string(rec.FuseRows) + " and " +
+                        std::to_string(rec.FuseCount) + " fuses give no usable fuse map.");
         return DeviceLoadResult::BadFuseMap;
     }
-    st.HasFuseMap = hasFuseMap ? 1 : 0;
+    rec.HasFuseMap = hasFuseMap ? 1 : 0;
 
     const DeviceSizes sizes = ComputeDeviceSizes(block, rec.Data_Width);
     if (sizes.bufferBytes && (*sizes.bufferBytes > kMaxBufferBytes ||
@@ -257,7 +256,7 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
         msg.ShowMessage(PinErrorText("Gnd_pin1", *gnd1, *pins));
         return DeviceLoadResult::BadPin;
     }
-    st.PinCount = pinCount;
+    rec.PinCount = pinCount;
     block.SetWord(param::GndPins,
                   static_cast<uint16_t>(SocketPin(uint8_t(*gnd2), pinCount) << 8 |
                                         SocketPin(uint8_t(*gnd1), pinCount)));
@@ -348,7 +347,7 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
     rec.PinFlags = DecodeAllPinDef(file.Text("AllPinDef", "None"));
 
     // 12. The FPGA image the device names.
-    std::string fpgaPath = st.AppDir + "FPGA\\" + userWav;
+    std::string fpgaPath = rec.AppDir + "FPGA\\" + userWav;
     if (fpgaPath.size() > kMaxPathChars) {
         msg.ShowMessage("FPGA file path too long !! (more than 127 characters)\n" + fpgaPath);
         return DeviceLoadResult::FpgaPathTooLong;
@@ -369,7 +368,7 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
     return DeviceLoadResult::Loaded;
 }
 
-uint32_t MergeDeviceBufferSize(const DeviceRecord& rec, AppState& st) {
+uint32_t MergeDeviceBufferSize(const DeviceRecord& rec, BufferSizing& st) {
     // The same classification the loader used for DeviceBytes, so that the
     // buffer always covers a device whose size the loader set.
     const DeviceSizes sizes = ComputeDeviceSizes(rec.DeviceParamBlock, rec.Data_Width);
@@ -382,9 +381,10 @@ uint32_t MergeDeviceBufferSize(const DeviceRecord& rec, AppState& st) {
     return st.BufferSize;
 }
 
-DeviceLoadResult ApplyDeviceBufferSize(const DeviceLoadContext& ctx, DataBuffer& buffer) {
+DeviceLoadResult ApplyDeviceBufferSize(const DeviceLoadContext& ctx, BufferSizing& sizing,
+                                       DataBuffer& buffer) {
     const DeviceLoadResult result = LoadDeviceIni(ctx, kReadVoltages, 0, 0);
-    buffer.SetBufferSize(MergeDeviceBufferSize(ctx.record, ctx.state));
+    buffer.SetBufferSize(MergeDeviceBufferSize(ctx.record, sizing));
     return result;
 }
 

@@ -11,7 +11,7 @@
 
 #include "catalogue/device_record.h"
 #include "platform/ports.h"
-#include "shell/app_state.h"
+#include "buffer/buffer_sizing.h"
 
 namespace burnmark {
 
@@ -46,11 +46,10 @@ enum class DeviceLoadResult {
     FpgaLoadFailed,  // the FPGA file exists but could not be read; FpgaFileMissing set
 };
 
-// What the loader works on: the one device record, the program-wide fields,
-// the operator's messages and the FPGA image.
+// What the loader works on: the one device record (its fuse-map geometry
+// included), the operator's messages and the FPGA image.
 struct DeviceLoadContext {
     DeviceRecord& record;
-    AppState& state;
     Messages& messages;
     FpgaImage& fpga;
 };
@@ -76,12 +75,13 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
 // Loads the device, then sizes the data buffer: the device's need (at least
 // 64 KB for 8-bit and 128 KB for 16-bit devices) merged with LoadedBufferSize,
 // so that within one run the buffer never shrinks.
-DeviceLoadResult ApplyDeviceBufferSize(const DeviceLoadContext& ctx, DataBuffer& buffer);
+DeviceLoadResult ApplyDeviceBufferSize(const DeviceLoadContext& ctx, BufferSizing& sizing,
+                                       DataBuffer& buffer);
 
 // The buffer size ApplyDeviceBufferSize asks for, from the record after a load
-// and the sizes recorded so far. Also updates state.BufferSize and
-// state.LoadedBufferSize.
-uint32_t MergeDeviceBufferSize(const DeviceRecord& record, AppState& state);
+// and the sizes recorded so far. Also updates sizing.BufferSize and
+// sizing.LoadedBufferSize.
+uint32_t MergeDeviceBufferSize(const DeviceRecord& record, BufferSizing& sizing);
 
 // Chip pin to socket pin: the chip's last pin of its first side sits at socket
 // pin 24. 0 (no pin) stays 0. 8-bit arithmetic, as the block carries bytes.

@@ -166,6 +166,19 @@ struct DeviceRecord {
     int32_t Intact = 0;
     bool HasExtArea = false;
 
+    // Fuse-map geometry, set by the loader: "fuse_row" gives the fuses per
+    // row (FuseCols), "fuse_col" the rows (FuseRows); the device has a fuse
+    // map when both are non-zero.
+    uint8_t HasFuseMap = 0;
+    int32_t FuseRows = 0;
+    int32_t FuseCols = 0;
+    uint8_t PinCount = 0;
+    uint32_t FuseCount = 0;
+
+    // 1 while the start-up restore loads the device: the loader then keeps
+    // IniPathInUse as it was given instead of copying IcFileName into it.
+    uint8_t SkipIniPathCopy = 0;
+
     // Set only when a device load ran to its end. A load that stops half way
     // leaves a record that mixes two devices (and the previous device's FPGA
     // image), so the programmer set-ups and the operations refuse while it is

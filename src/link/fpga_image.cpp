@@ -5,8 +5,8 @@
 
 namespace burnmark {
 
-FpgaImage::FpgaImage(Messages& messages, OperationFailDisplay& fail, AppState& state)
-    : messages_(messages), fail_(fail), state_(state) {}
+FpgaImage::FpgaImage(Messages& messages, OperationFailDisplay& fail)
+    : messages_(messages), fail_(fail) {}
 
 std::unique_ptr<FpgaImage::Block> FpgaImage::AllocateBlock() {
     return std::unique_ptr<Block>(new (std::nothrow) Block);
@@ -45,7 +45,6 @@ bool FpgaImage::LoadFpgaFile(const std::string& path) {
     }
 
     image_ = std::move(fresh);
-    state_.FpgaBufferOwned = 1;
     return true;
 }
 
@@ -62,7 +61,6 @@ std::span<const uint8_t, kFpgaBufferSize> FpgaImage::Data() const {
 
 void FpgaImage::Release() {
     image_.reset();
-    state_.FpgaBufferOwned = 0;
 }
 
 }  // namespace burnmark

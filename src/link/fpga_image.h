@@ -10,7 +10,6 @@
 #include <string>
 
 #include "platform/ports.h"
-#include "shell/app_state.h"
 
 namespace burnmark {
 
@@ -22,7 +21,7 @@ class FpgaImage {
 public:
     using Block = std::array<uint8_t, kFpgaBufferSize>;
 
-    FpgaImage(Messages& messages, OperationFailDisplay& fail, AppState& state);
+    FpgaImage(Messages& messages, OperationFailDisplay& fail);
     virtual ~FpgaImage() = default;
 
     FpgaImage(const FpgaImage&) = delete;
@@ -36,9 +35,9 @@ public:
     // operation-fail display.
     bool LoadFpgaFile(const std::string& path);
 
-    // True once a file has been loaded completely (mirrored into
-    // AppState::FpgaBufferOwned).
+    // True once a file has been loaded completely: the FpgaBuffer is owned.
     bool Owned() const { return image_ != nullptr; }
+    uint8_t FpgaBufferOwned() const { return Owned() ? 1 : 0; }
 
     // The whole image; only valid while Owned().
     std::span<const uint8_t, kFpgaBufferSize> Data() const;
@@ -54,7 +53,6 @@ protected:
 private:
     Messages& messages_;
     OperationFailDisplay& fail_;
-    AppState& state_;
     std::unique_ptr<Block> image_;
 };
 

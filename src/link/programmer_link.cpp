@@ -2,13 +2,12 @@
 
 #include <array>
 
-#include "shell/sounds.h"
 
 namespace burnmark {
 
-ProgrammerLink::ProgrammerLink(UsbTransport& usb, Messages& messages, Sounds& sounds,
-                               OperationFailDisplay& fail, AppState& state, FpgaImage& fpga)
-    : usb_(usb), messages_(messages), sounds_(sounds), fail_(fail), state_(state), fpga_(fpga) {}
+ProgrammerLink::ProgrammerLink(UsbTransport& usb, Messages& messages, SoundPlayer& sounds,
+                               OperationFailDisplay& fail, FpgaImage& fpga)
+    : usb_(usb), messages_(messages), sounds_(sounds), fail_(fail), fpga_(fpga) {}
 
 void ProgrammerLink::Fail(const char* message) {
     fail_.ShowOperationFail();
@@ -30,12 +29,12 @@ bool ProgrammerLink::FirstSetup(const SetupDevice& device) {
     if (SetupRefused(device)) return false;
 
     if (!Reopen()) {
-        messages_.ShowMessage(state_.HardwareMissingMessage);
+        messages_.ShowMessage(HardwareMissingMessage);
         return false;
     }
     if (device.firstSetupSelected) {
         // Whatever SoundOn says: the operator tried to work without a device.
-        PlayFailSound(sounds_, messages_, state_.SoundMode);
+        sounds_.FailSoundAlways();
         return false;
     }
     // No image was ever loaded (the first device's file was missing or

@@ -6,16 +6,21 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "link/fpga_image.h"
 #include "link/programmer_requests.h"
 #include "platform/ports.h"
 #include "platform/usb_transport.h"
-#include "shell/app_state.h"
+#include "platform/sound_player.h"
 
 namespace burnmark {
 
 inline constexpr std::size_t kParamBlockSize = 128;
+
+inline constexpr const char* kHardwareMissingText =
+    " Hardware not connected! \n\n Please Check USB cable connect,Power,Power Switch..\n\n"
+    " The System is in DEMO mode Now !!";
 using ParamBlockView = std::span<const uint8_t, kParamBlockSize>;
 
 // What the set-up needs to know of the selected device; the catalogue fills it.
@@ -31,8 +36,11 @@ struct SetupDevice {
 
 class ProgrammerLink {
 public:
-    ProgrammerLink(UsbTransport& usb, Messages& messages, Sounds& sounds,
-                   OperationFailDisplay& fail, AppState& state, FpgaImage& fpga);
+    ProgrammerLink(UsbTransport& usb, Messages& messages, SoundPlayer& sounds,
+                   OperationFailDisplay& fail, FpgaImage& fpga);
+
+    // What the operator is told when no programmer answers.
+    std::string HardwareMissingMessage = kHardwareMissingText;
 
     // Brings the programmer into a known state before an operation: reopen,
     // clear the parameter area, parameter block, FPGA image. Refuses silently
@@ -75,9 +83,8 @@ private:
 
     UsbTransport& usb_;
     Messages& messages_;
-    Sounds& sounds_;
+    SoundPlayer& sounds_;
     OperationFailDisplay& fail_;
-    AppState& state_;
     FpgaImage& fpga_;
 };
 

@@ -17,12 +17,12 @@ void UncoverResult(CopyPageModel& page) {
 }  // namespace
 
 bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& device,
-                           ProgrammerLink& link, CopyPageModel& page, Messages& messages) {
-    AppState& state = device.state;
-    if (state.DeviceIniPath.empty()) return false;
+                           const std::string& deviceIniPath, ProgrammerLink& link,
+                           CopyPageModel& page, Messages& messages) {
+    if (deviceIniPath.empty()) return false;
 
     OperationEngine::OperationScope scope(engine);
-    device.record.IniPathInUse = state.DeviceIniPath;
+    device.record.IniPathInUse = deviceIniPath;
     // A definition that did not load completely, or whose FPGA image is
     // missing, must not reach the programmer: refuse as the set-ups do.
     if (LoadDeviceIni(device) != DeviceLoadResult::Loaded || !engine.DeviceUsable()) return false;

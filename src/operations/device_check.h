@@ -4,6 +4,8 @@
 // the outcome.
 #pragma once
 
+#include <string>
+
 #include "catalogue/device_loader.h"
 #include "operations/operation_engine.h"
 
@@ -11,7 +13,10 @@ namespace burnmark {
 
 // Returns true when the verify passed; false when nothing was done or a step
 // failed (each failure shows its own failure display).
+// deviceIniPath: the device file the start-up restored; nothing is done when
+// it is empty.
 bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& device,
-                           ProgrammerLink& link, CopyPageModel& page, Messages& messages);
+                           const std::string& deviceIniPath, ProgrammerLink& link,
+                           CopyPageModel& page, Messages& messages);
 
 }  // namespace burnmark

@@ -7,7 +7,6 @@
 #include "catalogue/device_facts.h"
 #include "platform/number.h"
 #include "platform/profile.h"
-#include "shell/sounds.h"
 
 namespace burnmark {
 
@@ -54,11 +53,12 @@ uint64_t FillChunk(TransferChunk& chunk, std::span<const uint8_t> source, uint64
 
 // ---- Construction and scope ------------------------------------------------------------------
 
-OperationEngine::OperationEngine(AppState& state, DeviceRecord& device, DataBuffer& buffer,
-                                 FuseMap& fuseMap, ProgrammerLink& link, CopyPageModel& page,
-                                 Messages& messages, Sounds& sounds, Pump& pump)
-    : state_(state),
-      device_(device),
+OperationEngine::OperationEngine(DeviceRecord& device, DeviceOptions& options,
+                                 DataBuffer& buffer, FuseMap& fuseMap, ProgrammerLink& link,
+                                 CopyPageModel& page, Messages& messages, SoundPlayer& sounds,
+                                 Pump& pump)
+    : device_(device),
+      options_(options),
       buffer_(buffer),
       fuseMap_(fuseMap),
       link_(link),
@@ -87,7 +87,7 @@ void OperationEngine::WaitAndPump() {
     page_.Hide(StatusImage::Pass);
     for (int i = 0; i < kPumpPasses; ++i) {
         // Stop leaves Pass hidden: the run reads that as a failed step.
-        if (state_.StopFlag) return;
+        if (Run.StopFlag) return;
         pump_.YieldSlice();
         pump_.ProcessEvents();
     }
@@ -109,13 +109,13 @@ void OperationEngine::ShowOperationFail() {
         if (failShown_) return;
         failShown_ = true;
     }
-    if (state_.SoundOn == 1) PlayFailSound(sounds_, messages_, state_.SoundMode);
+    sounds_.FailSound();
 }
 
 void OperationEngine::UpdateCopyButtons(int arg) {
     WaitAndPump();
 
-    const Profile history(state_.HistoryIniPath());
+    const Profile history(device_.HistoryIniPath);
     if (IsFirstSetup(history.ReadString("SelectDlg", "Manufacturer", ""))) return;
 
     static constexpr StepImage kFive[] = {StepImage::Ready, StepImage::Highlight,
@@ -199,9 +199,8 @@ bool OperationEngine::ExtAreaNotEmpty() const {
 }
 
 void OperationEngine::PassSoundIfDue(bool ignoreRun) {
-    if (state_.SoundOn == 1 && page_.Visible(StatusImage::Pass) &&
-        (ignoreRun || state_.RunActive == 0))
-        PlayPassSound(sounds_, messages_);
+    if (page_.Visible(StatusImage::Pass) && (ignoreRun || Run.RunActive == 0))
+        sounds_.PassSound();
 }
 
 uint16_t OperationEngine::Word(std::size_t offset) const {
@@ -379,8 +378,8 @@ bool OperationEngine::ProtectDevice(int mode) {
     // The first 64 option words, low byte first.
     std::array<uint8_t, kOptionWordsLength> words{};
     for (std::size_t i = 0; i < words.size() / 2; ++i) {
-        words[2 * i] = static_cast<uint8_t>(state_.OptionWords[i]);
-        words[2 * i + 1] = static_cast<uint8_t>(state_.OptionWords[i] >> 8);
+        words[2 * i] = static_cast<uint8_t>(options_.OptionWords[i]);
+        words[2 * i + 1] = static_cast<uint8_t>(options_.OptionWords[i] >> 8);
     }
     // A chip whose option words did not arrive must not look protected.
     if (!link_.BlockWrite(kOptionWordsAddr, kOptionWordsLength)) {
@@ -526,7 +525,7 @@ bool OperationEngine::program_1Click(int mode) {
     std::span<const uint8_t> source;
 
     if (width == DataWidth::Byte8) {
-        if (state_.HasFuseMap) {
+        if (device_.HasFuseMap) {
             if (!fuseMap_.HasBlock()) {
                 messages_.ShowMessage(kErrLockFailed);
                 FailStep(step);
@@ -548,7 +547,7 @@ bool OperationEngine::program_1Click(int mode) {
             if (!chunk) {
                 messages_.ShowMessage(kErrChunkAlloc);
                 FailStep(step);
-                state_.ReadOkFlag = 0;
+                Run.ReadOkFlag = 0;
                 return false;
             }
             FillChunk(*chunk, source, b * kBank8, source.size());
@@ -805,8 +804,8 @@ void OperationEngine::ProgramWithExtArea(int mode, bool rerun) {
     if (ok && device_.FuseTypeDigit != 1 && ExtAreaNotEmpty()) {
         if (!ProgramExtArea()) {
             ShowOperationFail();
-            state_.RunActive = 0;
-            state_.RunFailed = 1;
+            Run.RunActive = 0;
+            Run.RunFailed = 1;
             ok = false;
         }
     }

@@ -2,9 +2,9 @@
 // WaitAndPump, the common failure display, the availability of the Copy-page
 // steps, and the operations without a data transfer (erase, blank check,
 // protect) and with a download (program, extended-area program, buffer
-// download). It owns nothing: it works on the program-wide state, the
-// selected device, the data buffer, the fuse map and the programmer link it
-// is given, and shows everything on the Copy-page model.
+// download). It keeps the run and verify state; it works on the selected
+// device, its option words, the data buffer, the fuse map and the programmer
+// link it is given, and shows everything on the Copy-page model.
 #pragma once
 
 #include <array>
@@ -18,7 +18,9 @@
 #include "link/programmer_link.h"
 #include "operations/copy_page_model.h"
 #include "platform/ports.h"
-#include "shell/app_state.h"
+#include "catalogue/device_options.h"
+#include "operations/run_state.h"
+#include "platform/sound_player.h"
 
 namespace burnmark {
 
@@ -84,9 +86,9 @@ class OperationEngine : public OperationFailDisplay {
 public:
     // Only the references are stored: the link and the fuse map may be built
     // after the engine with the engine as their OperationFailDisplay.
-    OperationEngine(AppState& state, DeviceRecord& device, DataBuffer& buffer, FuseMap& fuseMap,
-                    ProgrammerLink& link, CopyPageModel& page, Messages& messages, Sounds& sounds,
-                    Pump& pump);
+    OperationEngine(DeviceRecord& device, DeviceOptions& options, DataBuffer& buffer,
+                    FuseMap& fuseMap, ProgrammerLink& link, CopyPageModel& page,
+                    Messages& messages, SoundPlayer& sounds, Pump& pump);
     ~OperationEngine() override = default;
     OperationEngine(const OperationEngine&) = delete;
     OperationEngine& operator=(const OperationEngine&) = delete;
@@ -95,6 +97,7 @@ public:
     void SetOptionDataSender(OptionDataSender* sender) { optionSender_ = sender; }
 
     OperationGuards Guards;
+    RunState Run;
 
     // One failure sound per failure: while a scope is open, the second and
     // later ShowOperationFail calls (the link's and the operation's for the same
@@ -188,14 +191,14 @@ private:
     void ProgRerun();
     void ProgramWithExtArea(int mode, bool rerun);
 
-    AppState& state_;
     DeviceRecord& device_;
+    DeviceOptions& options_;
     DataBuffer& buffer_;
     FuseMap& fuseMap_;
     ProgrammerLink& link_;
     CopyPageModel& page_;
     Messages& messages_;
-    Sounds& sounds_;
+    SoundPlayer& sounds_;
     Pump& pump_;
     OptionDataSender* optionSender_ = nullptr;
 

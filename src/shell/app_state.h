@@ -1,16 +1,18 @@
-// The program-wide state the main window holds for every subsystem. One
-// instance, owned by TMainForm, handed to the others by reference.
+// The main window's own state: the application directory, the exit guard,
+// the busy lock, and the project and lamp flags. Everything else lives with
+// the subsystem that writes it (the device record and its fuse-map geometry,
+// the buffer sizing, the option words, the run state, the link's flags, the
+// sound settings, the checksum field).
 #pragma once
 
-#include <array>
+#include "shell/shell_only.h"
+
 #include <cstdint>
 #include <string>
 
-namespace burnmark {
+#include "platform/busy.h"
 
-inline constexpr const char* kHardwareMissingText =
-    " Hardware not connected! \n\n Please Check USB cable connect,Power,Power Switch..\n\n"
-    " The System is in DEMO mode Now !!";
+namespace burnmark {
 
 struct AppState {
     // Application directory, always ending in '/'.
@@ -18,54 +20,25 @@ struct AppState {
     // Scratch for the settings path (AppDir + "History_1.ini").
     std::string PathBuffer;
 
-    uint8_t SoundOn = 1;
-    uint8_t SoundMode = 0;
-    std::string HardwareMissingMessage = kHardwareMissingText;
-
+    // 1 from the moment the exit question is asked; cleared by No.
     uint8_t ExitGuard = 0;
-    uint8_t StopFlag = 0;
 
+    // The device file the start-up restored ([SelectDlg] "IcFileName"); the
+    // device check after the About box loads it again.
     std::string DeviceIniPath;
-    uint8_t SkipIniPathCopy = 0;
-    uint8_t FpgaBufferOwned = 0;
 
-    // Fuse-map geometry of the selected device.
-    uint8_t HasFuseMap = 0;
-    int32_t FuseRows = 0;
-    int32_t FuseCols = 0;
-    uint8_t PinCount = 0;
-    uint32_t FuseCount = 0;
+    // 1 once the fuse-map editor window exists.
     uint8_t Form2Created = 0;
-
-    std::array<uint16_t, 128> OptionWords{};
-    std::array<uint16_t, 128> ChipOptionWords{};
-    int32_t OptionValuesSaved = 0;
-    uint8_t VerifyListWanted = 0;
+    // 1 after a project entry was opened.
     uint8_t ProjectOpened = 0;
-
-    // Automatic run.
-    uint8_t RunActive = 0;
-    uint8_t RunReady = 0;
-    uint8_t RunFailed = 0;
-    uint8_t VerifyErrorsFound = 0;
-    uint8_t ReadOkFlag = 0;
-
-    uint32_t LastChecksum = 0;
-
-    // Buffer sizing.
-    uint32_t BufferSize = 0;
-    uint32_t LoadedBufferSize = 0;
-
-    uint8_t WholeDeviceSum = 0;
-    uint8_t LoadPending = 0;
 
     // The second Run picture's lamp sequence: 0 after the main window's
     // creation, 1 whenever the Copy page is shown, toggled by CheckBox1.
     uint8_t Run2LedFlag = 0;
 
-    // True while an operation, a load or the automatic run is going: every
+    // Set while an operation, a load or the automatic run is going: every
     // command but Stop is disabled.
-    bool Busy = false;
+    BusyState Busy;
 
     std::string HistoryIniPath() const { return AppDir + "History_1.ini"; }
 };

@@ -2,6 +2,8 @@
 // [SelectDlg] "ProcessMode" text ("+E+P" = erase and program).
 #pragma once
 
+#include "shell/shell_only.h"
+
 #include <array>
 #include <cstddef>
 #include <string>

@@ -20,7 +20,6 @@ TickFlags OnlyOffered(const TickFlags& wanted, const TickFlags& offered, const T
 
 void RestoreLastSession(AppState& state, SessionView& view, const SessionSeams& seams,
                         Messages& messages) {
-    state.OptionValuesSaved = 0;
     const Profile history(state.HistoryIniPath());
     const std::string maker = history.ReadString("SelectDlg", "Manufacturer", "None");
     const std::string type = history.ReadString("SelectDlg", "TypeNum", "None");
@@ -31,20 +30,15 @@ void RestoreLastSession(AppState& state, SessionView& view, const SessionSeams& 
 
     view.ShowSelectedType(maker, type);
 
-    state.SkipIniPathCopy = 1;
     DeviceFacts device;
     if (seams.LoadDeviceIni) device = seams.LoadDeviceIni(icFile);
-    state.VerifyListWanted = (device.Type == "PLD" || device.FuseTypeDigit == 1) ? 0 : 1;
-    state.RunReady = 1;
-    state.SkipIniPathCopy = 0;
 
     const TickFlags restored = ParseProcessMode(processMode, view.Ticks());
     view.SetTicks(restored);
 
-    state.LoadedBufferSize = 0;
     if (seams.ApplyDeviceBufferSize) seams.ApplyDeviceBufferSize();
 
-    if (state.HasFuseMap == 1 && seams.CreateFuseMapEditor) {
+    if (device.HasFuseMap == 1 && seams.CreateFuseMapEditor) {
         try {
             seams.CreateFuseMapEditor();
             state.Form2Created = 1;
@@ -66,7 +60,7 @@ void RestoreLastSession(AppState& state, SessionView& view, const SessionSeams& 
 }
 
 ExitAnswer AskExit(AppState& state, Messages& messages, const std::function<TickFlags()>& ticks) {
-    if (state.Busy || state.ExitGuard) return ExitAnswer::Ignored;
+    if (state.Busy.Busy() || state.ExitGuard) return ExitAnswer::Ignored;
     state.ExitGuard = 1;
     const MsgAnswer answer =
         messages.MessageBox(kExitQuestion, kExitTitle, MsgButtons::YesNo, MsgIcon::None);

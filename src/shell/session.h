@@ -2,6 +2,8 @@
 // it is first shown, and the exit question that saves the ticks.
 #pragma once
 
+#include "shell/shell_only.h"
+
 #include <functional>
 #include <string>
 
@@ -15,16 +17,19 @@ namespace burnmark {
 struct DeviceFacts {
     std::string Type = "None";  // the definition's "Type" ("PLD" for logic devices)
     int FuseTypeDigit = 0;      // the option type
+    uint8_t HasFuseMap = 0;     // the device has a fuse map
 };
 
 // The work of other subsystems that the restore runs in its order. An empty
 // function is skipped.
 struct SessionSeams {
-    // Copies the path into the device record (IcFileName and IniPathInUse)
-    // and loads the definition (selector 0, two zero words); sets the state's
-    // fuse-map fields. Reports its own failures.
+    // The option values start from the definition again; the path goes into
+    // the device record (IcFileName and IniPathInUse) and the definition is
+    // loaded keeping that path (selector 0, two zero words); the verify-list
+    // choice follows the device and a new run may start. Reports its own
+    // failures.
     std::function<DeviceFacts(const std::string& icFileName)> LoadDeviceIni;
-    // Sizes the data buffer for the device.
+    // Sizes the data buffer for the device, the size of earlier loads cleared.
     std::function<void()> ApplyDeviceBufferSize;
     // Creates the fuse-map editor window (over the main window) and has it
     // allocate its fuse buffer. May throw; the restore shows it and goes on.

@@ -29,13 +29,13 @@ std::string ChooseAppDir(const char* overrideDir, const std::string& programDir)
     return dir;
 }
 
-MainSettings ReadMainSettings(const Profile& history, AppState& state) {
+MainSettings ReadMainSettings(const Profile& history) {
     const std::string soundSetup = history.ReadString("Option", "sound_setup", "1");
     const std::string soundMode = history.ReadString("Option", "sound_mode", "0");
     MainSettings settings;
     settings.Symbol = history.ReadString("System", "Symbol", "0");
-    state.SoundOn = static_cast<uint8_t>(StrToIntDef(soundSetup, 1) & 0xFF);
-    state.SoundMode = static_cast<uint8_t>(StrToIntDef(soundMode, 0) & 0xFF);
+    settings.SoundOn = static_cast<uint8_t>(StrToIntDef(soundSetup, 1) & 0xFF);
+    settings.SoundMode = static_cast<uint8_t>(StrToIntDef(soundMode, 0) & 0xFF);
     return settings;
 }
 

@@ -2,12 +2,13 @@
 // exists, and the settings the main window reads when it is built.
 #pragma once
 
+#include "shell/shell_only.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 
 #include "platform/profile.h"
-#include "shell/app_state.h"
 
 namespace burnmark {
 
@@ -39,13 +40,16 @@ std::string ChooseAppDir(const char* overrideDir, const std::string& programDir)
 struct MainSettings {
     // [System] "Symbol": "1" shows the custom logo picture.
     std::string Symbol = "0";
+    // [Option] "sound_setup" and "sound_mode", for the sound player.
+    uint8_t SoundOn = 1;
+    uint8_t SoundMode = 0;
 };
 
-// The settings the main window's constructor reads into the state: SoundOn
-// from [Option] "sound_setup" (default 1) and SoundMode from "sound_mode"
-// (default 0), each the low byte of the number. A value that is not a number
-// takes the default instead of stopping the program.
-MainSettings ReadMainSettings(const Profile& history, AppState& state);
+// The settings the main window's constructor reads: SoundOn from [Option]
+// "sound_setup" (default 1) and SoundMode from "sound_mode" (default 0), each
+// the low byte of the number. A value that is not a number takes the default
+// instead of stopping the program.
+MainSettings ReadMainSettings(const Profile& history);
 
 // The splash period: [System] "Short" seconds as milliseconds. Not a number,
 // negative or too large for the timer: 0 (the splash stays until start-up ends).

@@ -81,7 +81,7 @@ AppDirectory& Dir() {
 bool IsPulseUnit(const std::string& u) { return u == "uS" || u == "mS" || u == "S"; }
 
 // What must hold after any load, whatever the file said.
-void CheckRecord(DeviceLoadResult result, const DeviceRecord& rec, const AppState& st,
+void CheckRecord(DeviceLoadResult result, const DeviceRecord& rec,
                  const FpgaImage& fpga, std::size_t messagesOfLoad) {
     Check(result != DeviceLoadResult::NoPath);
     Check(rec.DeviceValid == (result == DeviceLoadResult::Loaded));
@@ -102,7 +102,7 @@ void CheckRecord(DeviceLoadResult result, const DeviceRecord& rec, const AppStat
     for (const std::string& unit : rec.PulseUnits) Check(IsPulseUnit(unit));
 
     // Supply and ground land on socket pins; the first pin of each pair is set.
-    Check(st.PinCount >= 1 && st.PinCount <= kSocketPins);
+    Check(rec.PinCount >= 1 && rec.PinCount <= kSocketPins);
     for (std::size_t word : {param::GndPins, param::VccPins}) {
         const uint16_t pins = rec.DeviceParamBlock.Word(word);
         Check((pins & 0xFF) >= 1 && (pins & 0xFF) <= kSocketPins);
@@ -110,9 +110,9 @@ void CheckRecord(DeviceLoadResult result, const DeviceRecord& rec, const AppStat
     }
 
     // The fuse grid fits the fuse map (fuse count + 4096 cells).
-    if (st.HasFuseMap) {
-        Check(st.FuseCols > 0 && st.FuseRows > 0 && st.FuseCount >= 1);
-        Check(uint64_t(st.FuseCols) * uint64_t(st.FuseRows) <= uint64_t{st.FuseCount} + 4096);
+    if (rec.HasFuseMap) {
+        Check(rec.FuseCols > 0 && rec.FuseRows > 0 && rec.FuseCount >= 1);
+        Check(uint64_t(rec.FuseCols) * uint64_t(rec.FuseRows) <= uint64_t{rec.FuseCount} + 4096);
     }
 
     // The sizes the operations use agree with the address words they send.
@@ -142,16 +142,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     QuietMessages messages;
     QuietProgress progress;
     CountingFailDisplay fail;
-    AppState state;
-    state.AppDir = dir.appDir;
+    BufferSizing sizing;
     DeviceRecord record;
-    FpgaImage fpga(messages, fail, state);
+    record.AppDir = dir.appDir;
+    FpgaImage fpga(messages, fail);
     DataBuffer buffer(messages, progress, dir.appDir + "History_1.ini", kBufferCap);
-    const DeviceLoadContext ctx{record, state, messages, fpga};
+    const DeviceLoadContext ctx{record, messages, fpga};
 
     if (size % 2 == 1) {
         record.IcFileName = dir.previousStored;
-        Check(ApplyDeviceBufferSize(ctx, buffer) == DeviceLoadResult::Loaded);
+        Check(ApplyDeviceBufferSize(ctx, sizing, buffer) == DeviceLoadResult::Loaded);
         Check(record.DeviceBytes == 0x20000 && buffer.GetBufferSize() == 0x20000 + 1024);
         Check(messages.texts.empty() && messages.boxes.empty());
     }
@@ -160,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const auto voltageSet = static_cast<uint16_t>((size / 2) % 6);
     const auto bank = static_cast<uint16_t>(size > 0 ? data[0] : 0);
     const DeviceLoadResult first = LoadDeviceIni(ctx, voltageSet, bank, 0x8000);
-    CheckRecord(first, record, state, fpga, messages.texts.size());
+    CheckRecord(first, record, fpga, messages.texts.size());
     if (first == DeviceLoadResult::Loaded) {
         Check(record.DeviceParamBlock.Word(param::TransferBank) == bank);
         Check(record.DeviceParamBlock.Word(param::TransferOffset) == 0x8000);
@@ -168,22 +168,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     messages.texts.clear();
     messages.boxes.clear();
-    const uint32_t loadedBefore = state.LoadedBufferSize;
-    const DeviceLoadResult second = ApplyDeviceBufferSize(ctx, buffer);
-    CheckRecord(second, record, state, fpga, messages.texts.size());
+    const uint32_t loadedBefore = sizing.LoadedBufferSize;
+    const DeviceLoadResult second = ApplyDeviceBufferSize(ctx, sizing, buffer);
+    CheckRecord(second, record, fpga, messages.texts.size());
     // The same file gives the same verdict (the test voltages are read only
     // for their own set, so a bad one stops only that load).
     if (voltageSet != kTestVoltages) Check(second == first);
 
     // The buffer never shrinks within a run and covers the device whenever
     // the size could be had.
-    Check(state.LoadedBufferSize == state.BufferSize && state.BufferSize >= loadedBefore);
-    if (uint64_t{state.BufferSize} + DataBuffer::kBlockSlack <= kBufferCap) {
+    Check(sizing.LoadedBufferSize == sizing.BufferSize && sizing.BufferSize >= loadedBefore);
+    if (uint64_t{sizing.BufferSize} + DataBuffer::kBlockSlack <= kBufferCap) {
         Check(messages.boxes.empty());
         // A size of 0 equals a fresh buffer's last request and is skipped.
-        if (state.BufferSize != 0)
+        if (sizing.BufferSize != 0)
             Check(buffer.GetBufferSize() ==
-                  uint64_t{state.BufferSize} + DataBuffer::kLengthSlack);
+                  uint64_t{sizing.BufferSize} + DataBuffer::kLengthSlack);
         Check(buffer.GetBufferSize() >= record.DeviceBytes);
         if (second == DeviceLoadResult::Loaded && ComputeDeviceSizes(
                 record.DeviceParamBlock, record.Data_Width).deviceBytes)

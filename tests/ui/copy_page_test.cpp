@@ -201,7 +201,7 @@ TEST_F(CopyPageTest, StartsWithTheDefaultDeviceLoadedAndItsBufferSized) {
     EXPECT_EQ(device.Name, "AT89C51");
     EXPECT_EQ(device.Manufacturer, "ATMEL");
     // A 4 KB 8-bit device gets the 64 KB least.
-    EXPECT_EQ(form.State().BufferSize, 0x10000u);
+    EXPECT_EQ(Core().Core().Sizing().BufferSize, 0x10000u);
     EXPECT_EQ(Core().Buffer().GetBufferSize(), 0x10000u + DataBuffer::kLengthSlack);
     EXPECT_TRUE(Core().Fpga().Owned());
     EXPECT_TRUE(messages_.shown.empty());
@@ -251,7 +251,7 @@ TEST_F(CopyPageTest, AMissingFpgaFileIsToldOnceAndTheStepsRefuseSilently) {
     fs::remove(dir_.Path() + "FPGA/MCU51.BIN");
     Start();
     EXPECT_EQ(messages_.Texts(), std::vector<std::string>{"No found MCU51.BIN"});
-    EXPECT_EQ(form_->State().BufferSize, 0x10000u);
+    EXPECT_EQ(Core().Core().Sizing().BufferSize, 0x10000u);
 
     messages_.Clear();
     Click(Picture(CopyStep::Erase, StepImage::Ready));

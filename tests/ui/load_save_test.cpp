@@ -22,7 +22,7 @@
 
 #include "buffer/ui/plain_file_dialogs.h"
 #include "buffer/ui/progress_window.h"
-#include "fusemap/ui/fuse_file_dialogs.h"
+#include "fusemap/ui/qt_fuse_file_chooser.h"
 #include "link/programmer_requests.h"
 #include "operations/copy_page_model.h"
 #include "platform/profile.h"
@@ -31,6 +31,7 @@
 #include "shell/ui/image_control.h"
 #include "shell/ui/main_form.h"
 #include "support/fake_ports.h"
+#include "support/flow_fakes.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
 
@@ -43,39 +44,6 @@ using testing::FakePump;
 using testing::FakeSounds;
 using testing::SimulatedProgrammer;
 using testing::TempDir;
-
-// Leaves [LoadDlg] as the load dialog does when it closes, and records what
-// the load shows in LoadPathEdit.
-class HandBackLoadDialog : public LoadDialogPort {
-public:
-    void RunLoadDialog() override {
-        ++runs;
-        if (write) write();
-    }
-    void SetLoadPathEdit(const std::string& name) override { shownNames.push_back(name); }
-
-    std::function<void()> write;
-    int runs = 0;
-    std::vector<std::string> shownNames;
-};
-
-class HandBackSaveDialog : public SaveDialogPort {
-public:
-    void RunSaveDialog() override {
-        ++runs;
-        if (write) write();
-    }
-    std::function<void()> write;
-    int runs = 0;
-};
-
-class GivenJedecFiles : public FuseFileChooser {
-public:
-    std::string ChooseJedecToLoad() override { ++loads; return loadPath; }
-    std::string ChooseJedecToSave() override { ++saves; return savePath; }
-    std::string loadPath, savePath;  // empty: the operator cancels
-    int loads = 0, saves = 0;
-};
 
 std::string IntelRecord(uint16_t address, uint8_t type, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> bytes = {static_cast<uint8_t>(data.size()),
@@ -190,7 +158,7 @@ protected:
 
     // [LoadDlg] as the load dialog's Load button writes it.
     void HandBackLoad(const std::string& path, int fill = -1, int dest = 0, int format = 0) {
-        loadDialog_.write = [=, this] {
+        loadDialog_.onRun = [=, this] {
             Profile h = History();
             h.WriteInteger("LoadDlg", "SourceSAdd", 0);
             h.WriteInteger("LoadDlg", "SourceEAdd", static_cast<int32_t>(fs::file_size(path)) - 1);
@@ -224,9 +192,9 @@ protected:
     FakeSounds sounds_;
     FakePump pump_;
     SimulatedProgrammer sim_;
-    HandBackLoadDialog loadDialog_;
-    HandBackSaveDialog saveDialog_;
-    GivenJedecFiles jedecFiles_;
+    testing::ScriptedLoadDialog loadDialog_;
+    testing::ScriptedSaveDialog saveDialog_;
+    testing::ScriptedFuseFiles jedecFiles_;
     std::unique_ptr<TMainForm> form_;
 };
 
@@ -270,7 +238,7 @@ TEST_F(LoadSaveTest, CancelInTheLoadDialogChangesNothing) {
     ClearBuffer();
     const QString sumBefore = SumText();
     const DataMode modeBefore = Core().Buffer().ReturnDataMode();
-    loadDialog_.write = [this] { WriteLoadHandBack(History().Path(), std::nullopt); };
+    loadDialog_.onRun = [this] { WriteLoadHandBack(History().Path(), std::nullopt); };
     ClickLoad();
 
     EXPECT_EQ(loadDialog_.runs, 1);
@@ -287,7 +255,7 @@ TEST_F(LoadSaveTest, ThePlainDialogsHandBackLoadsTheWholeFileAndFillsTheRest) {
     ClearBuffer();
     const std::vector<uint8_t> data = Pattern(100, 9);
     const std::string path = dir_.Write("image.bin", std::string(data.begin(), data.end()));
-    loadDialog_.write = [&] { WriteLoadHandBack(History().Path(), path); };
+    loadDialog_.onRun = [&] { WriteLoadHandBack(History().Path(), path); };
     ClickLoad();
 
     EXPECT_EQ(BufferBytes(0, 100), data);
@@ -318,7 +286,7 @@ TEST_F(LoadSaveTest, SaveWritesTheRangeInTheFormatOfTheChosenFilter) {
         const std::string path = dir_.Path() + "out" + std::to_string(c.filter);
         const SaveFormat format = SaveFormatOfFilter(filters[c.filter]);
         EXPECT_EQ(static_cast<int>(format), c.filter);
-        saveDialog_.write = [&] {
+        saveDialog_.onRun = [&] {
             WriteSaveHandBack(History().Path(), path, format, 0x100, 0x12F);
         };
         ClickSave();
@@ -333,7 +301,7 @@ TEST_F(LoadSaveTest, SaveWritesTheRangeInTheFormatOfTheChosenFilter) {
 
         // Read back through the load, auto-detected, to the same place.
         ClearBuffer();
-        loadDialog_.write = [&] {
+        loadDialog_.onRun = [&] {
             WriteLoadHandBack(History().Path(), path);
             History().WriteInteger("LoadDlg", "DistSAdd", 0x100);
         };
@@ -343,7 +311,7 @@ TEST_F(LoadSaveTest, SaveWritesTheRangeInTheFormatOfTheChosenFilter) {
     EXPECT_EQ(saveDialog_.runs, 6);
 
     // Cancel writes nothing.
-    saveDialog_.write = [&] {
+    saveDialog_.onRun = [&] {
         WriteSaveHandBack(History().Path(), std::nullopt, SaveFormat::Binary, 0, 0);
     };
     ClickSave();
@@ -366,8 +334,8 @@ TEST_F(LoadSaveTest, WhileALoadRunsOnlyStopAnswers) {
         EXPECT_TRUE(Child("StopPanel")->isEnabled());
         EXPECT_TRUE(Child("Stop_Hint")->isEnabled());
         // Neither a second load, a save nor the exit question starts.
-        Core().LoadStepClick();
-        Core().SaveStepClick();
+        Core().Core().Steps().LoadStepClick();
+        Core().Core().Steps().SaveStepClick();
         form.ExitClick();
         EXPECT_FALSE(form.close());
     };
@@ -386,7 +354,7 @@ TEST_F(LoadSaveTest, WhileALoadRunsOnlyStopAnswers) {
 
 TEST_F(LoadSaveTest, ALogicDeviceLoadsAndSavesItsFuseMapAsJedec) {
     TMainForm& form = StartLogicDevice();
-    ASSERT_EQ(form.State().HasFuseMap, 1);
+    ASSERT_EQ(Core().Device().HasFuseMap, 1);
     FuseMap& fuses = Core().Fuses();
     ASSERT_TRUE(fuses.HasBlock());
     ASSERT_EQ(fuses.FuseCount(), 2048);

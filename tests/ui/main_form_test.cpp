@@ -155,8 +155,6 @@ TEST_F(MainFormTest, FirstStartWritesTheDefaultDeviceAndShowsIt) {
     EXPECT_EQ(list->item(0)->text(), QStringLiteral("ATMEL"));
     EXPECT_EQ(list->item(1)->text(), QStringLiteral("AT89C51"));
     EXPECT_EQ(form.State().DeviceIniPath, appDir_ + "INI\\ATMEL\\AT89C51.INI");
-    EXPECT_EQ(form.State().SoundOn, 1);
-    EXPECT_EQ(form.State().SoundMode, 0);
     EXPECT_EQ(Picture(), "ECPV.");  // the form's ticks
     EXPECT_EQ(Profile(appDir_ + "logo.c.ini").ReadString("Main", "Handle", ""),
               std::to_string(static_cast<quint64>(form.winId())));
@@ -226,7 +224,7 @@ TEST_F(MainFormTest, BusyDisablesEveryCommandButStop) {
 
     form.SetBusy(true);
     form.SetBusy(true);  // a load inside a run
-    EXPECT_TRUE(form.State().Busy);
+    EXPECT_TRUE(form.Busy());
     for (QWidget* w : form.findChildren<QWidget*>()) {
         if (w->isWindow()) continue;
         const bool stop = w == stopPanel || stopPanel->isAncestorOf(w);
@@ -247,10 +245,10 @@ TEST_F(MainFormTest, BusyDisablesEveryCommandButStop) {
     EXPECT_TRUE(form.isVisible());
 
     form.SetBusy(false);
-    EXPECT_TRUE(form.State().Busy);  // the outer one still holds
+    EXPECT_TRUE(form.Busy());  // the outer one still holds
     EXPECT_FALSE(Child("Exit_Hint")->isEnabled());
     form.SetBusy(false);
-    EXPECT_FALSE(form.State().Busy);
+    EXPECT_FALSE(form.Busy());
     EXPECT_TRUE(Child("Exit_Hint")->isEnabled());
     EXPECT_TRUE(copyErase->isEnabled());
     EXPECT_FALSE(Box(2)->isEnabled());
@@ -259,7 +257,7 @@ TEST_F(MainFormTest, BusyDisablesEveryCommandButStop) {
     EXPECT_TRUE(Child("Exit_Hint")->isEnabled());
 
     {
-        BusyScope busy(form);
+        BusyScope busy(form.BusyLock());
         EXPECT_FALSE(Child("Help_Hint")->isEnabled());
     }
     messages_.answers = {MsgAnswer::No};

@@ -1,7 +1,8 @@
-// What the editor's Load and Save commands work with: the program-wide state,
-// the selected device, the data buffer, the operator's ports, the process
-// starter for the external program, and the programmer side for the
-// option-type-1 exchange after a load. Only references are held.
+// What the editor's Load and Save commands work with: the program's busy
+// state, the selected device and its option words, the data buffer, the
+// operator's ports, the process starter for the external program, and the
+// programmer side for the option-type-1 exchange after a load. Only
+// references are held.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +11,11 @@
 
 #include "buffer/data_buffer.h"
 #include "buffer/flow/process_starter.h"
+#include "catalogue/device_options.h"
 #include "catalogue/device_record.h"
+#include "platform/busy.h"
 #include "platform/ports.h"
-#include "shell/app_state.h"
+#include "platform/sound_player.h"
 
 namespace burnmark {
 
@@ -21,47 +24,23 @@ class OperationEngine;
 class FpgaImage;
 
 struct FlowContext {
-    AppState& state;
+    // Every command but Stop is disabled while it is set.
+    BusyState& busy;
     DeviceRecord& device;
+    DeviceOptions& options;
     DataBuffer& buffer;
     Messages& messages;
-    Sounds& sounds;
+    SoundPlayer& sounds;
     Progress& progress;
     Pump& pump;
     ProcessStarter& processes;
     ProgrammerLink& link;
     OperationEngine& engine;
     FpgaImage& fpga;
-    // The main window's busy switch (it counts nesting and disables every
-    // command but Stop). Empty: the flow sets AppState::Busy itself.
-    std::function<void(bool)> setBusy = nullptr;
     // The main window's window id, written to DDEFile.ini as "MainHandle".
     std::function<uint64_t()> mainWindowId = nullptr;
 
-    std::string HistoryIniPath() const { return state.HistoryIniPath(); }
-};
-
-// Holds the program busy for one scope and lets it go on every way out.
-class FlowBusyScope {
-public:
-    explicit FlowBusyScope(const FlowContext& ctx) : ctx_(ctx), was_(ctx.state.Busy) {
-        if (ctx_.setBusy)
-            ctx_.setBusy(true);
-        else
-            ctx_.state.Busy = true;
-    }
-    ~FlowBusyScope() {
-        if (ctx_.setBusy)
-            ctx_.setBusy(false);
-        else
-            ctx_.state.Busy = was_;
-    }
-    FlowBusyScope(const FlowBusyScope&) = delete;
-    FlowBusyScope& operator=(const FlowBusyScope&) = delete;
-
-private:
-    const FlowContext& ctx_;
-    bool was_;
+    const std::string& HistoryIniPath() const { return device.HistoryIniPath; }
 };
 
 }  // namespace burnmark

@@ -17,7 +17,6 @@
 #include "link/programmer_link.h"
 #include "operations/operation_engine.h"
 #include "platform/paths.h"
-#include "shell/sounds.h"
 
 namespace burnmark {
 
@@ -102,8 +101,8 @@ LoadFormat DetectFileFormat(const std::string& historyIniPath, Messages& message
 
 LoadEnd LoadFlow::LoadFileClick(LoadDialogPort& dialog) {
     // A click delivered while a load or an operation pumps events.
-    if (ctx_.state.Busy) return LoadEnd::Ignored;
-    ctx_.state.LoadPending = 0;
+    if (ctx_.busy.Busy()) return LoadEnd::Ignored;
+    LoadPending = 0;
     if (RefuseLoadWithoutDevice()) return LoadEnd::NoDevice;
     try {
         dialog.RunLoadDialog();
@@ -122,14 +121,14 @@ bool LoadFlow::FirstSetupSelected() const { return IsFirstSetup(ctx_.device.Manu
 
 bool LoadFlow::RefuseLoadWithoutDevice() {
     if (!FirstSetupSelected()) return false;
-    PlayFailSound(ctx_.sounds, ctx_.messages, ctx_.state.SoundMode);
+    ctx_.sounds.FailSoundAlways();
     ctx_.messages.ShowMessage(kLoadNoDeviceText);
-    ctx_.state.LoadPending = 1;
+    LoadPending = 1;
     return true;
 }
 
 LoadEnd LoadFlow::RunLoad() {
-    FlowBusyScope busy(ctx_);
+    BusyScope busy(ctx_.busy);
     Profile history(ctx_.HistoryIniPath());
     const int32_t ok = history.ReadInteger(kLoadSection, "OK", 0);
     if (ok == 0) return LoadEnd::Cancelled;
@@ -366,7 +365,7 @@ bool LoadFlow::ExchangeOptionsAfterLoad() {
     ProgrammerLink& link = ctx_.link;
     OperationEngine::OperationScope scope(engine);
 
-    LoadDeviceIni(DeviceLoadContext{ctx_.device, ctx_.state, ctx_.messages, ctx_.fpga});
+    LoadDeviceIni(DeviceLoadContext{ctx_.device, ctx_.messages, ctx_.fpga});
     if (!engine.RunFirstSetup()) {
         engine.FailStep(CopyStep::Verify);
         return false;
@@ -376,9 +375,9 @@ bool LoadFlow::ExchangeOptionsAfterLoad() {
     if (!engine.SendBufferToProgrammer()) return false;
 
     std::array<uint8_t, kChipOptionLength> words{};
-    for (std::size_t i = 0; i < ctx_.state.OptionWords.size(); ++i) {
-        words[2 * i] = static_cast<uint8_t>(ctx_.state.OptionWords[i] & 0xFF);
-        words[2 * i + 1] = static_cast<uint8_t>(ctx_.state.OptionWords[i] >> 8);
+    for (std::size_t i = 0; i < ctx_.options.OptionWords.size(); ++i) {
+        words[2 * i] = static_cast<uint8_t>(ctx_.options.OptionWords[i] & 0xFF);
+        words[2 * i + 1] = static_cast<uint8_t>(ctx_.options.OptionWords[i] >> 8);
     }
     if (!link.BlockWrite(kChipOptionAddr, kChipOptionLength)) {
         ExchangeFail(kErrBlockWrite);

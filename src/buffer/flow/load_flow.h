@@ -116,6 +116,10 @@ public:
     // The device's external program for the action (see RunExtendPro).
     int32_t RunExtendPro(int32_t action);
 
+    // 1 after a load was refused for want of a device: the load waits for
+    // the device choice, which runs it again.
+    uint8_t LoadPending = 0;
+
 private:
     bool FirstSetupSelected() const;
     // The buffer size the selected device needs (its bytes, at least 64 KB

@@ -22,7 +22,7 @@ std::string SaveLimitText(SaveFormat format) {
 }
 
 SaveEnd SaveFlow::SaveFileClick(SaveDialogPort& dialog) {
-    if (ctx_.state.Busy) return SaveEnd::Ignored;
+    if (ctx_.busy.Busy()) return SaveEnd::Ignored;
     try {
         dialog.RunSaveDialog();
         return RunSave();
@@ -36,7 +36,7 @@ SaveEnd SaveFlow::RunSave() {
     const Profile history(ctx_.HistoryIniPath());
     if (history.ReadInteger(kSaveSection, "OK", 0) == 0) return SaveEnd::Cancelled;
 
-    FlowBusyScope busy(ctx_);
+    BusyScope busy(ctx_.busy);
     const SaveSettings settings = ReadSaveSettings(history);
     SaveResult result;
     {

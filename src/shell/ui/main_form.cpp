@@ -88,9 +88,9 @@ TMainForm::TMainForm(std::string appDir, MainFormPorts ports, MainFormSeams seam
     setWindowTitle(QStringLiteral("MainForm"));
     BuildLayout();
 
-    state_.BufferSize = 0;
     state_.AppDir = std::move(appDir);
-    const MainSettings settings = ReadMainSettings(Profile(state_.HistoryIniPath()), state_);
+    state_.Busy.OnChange = [this](bool busy) { ShowBusy(busy); };
+    const MainSettings settings = ReadMainSettings(Profile(state_.HistoryIniPath()));
     ApplyCustomLogo(settings.Symbol);
 
     findChild<QWidget*>(QStringLiteral("CopyReadBtn"))->setEnabled(true);
@@ -99,17 +99,12 @@ TMainForm::TMainForm(std::string appDir, MainFormPorts ports, MainFormSeams seam
     findChild<QWidget*>(QStringLiteral("Multi_Hint"))->show();
     findChild<QWidget*>(QStringLiteral("parameter"))->setEnabled(true);
 
-    state_.FpgaBufferOwned = 0;
-    state_.HardwareMissingMessage = kHardwareMissingText;
     state_.ExitGuard = 0;
-    state_.LastChecksum = 0;
-    state_.HasFuseMap = 0;
     state_.Form2Created = 0;
-    state_.OptionWords.fill(0);
 
     if (ports_.usb) {
         core_ = std::make_unique<AppComposition>(*this, *ports_.usb, *ports_.messages,
-                                                 *ports_.sounds, *ports_.pump);
+                                                 *ports_.sounds, *ports_.pump, settings);
         core_->FillSeams(seams_);
     }
 
@@ -329,12 +324,13 @@ TickFlags TMainForm::Offered() const {
 }
 
 void TMainForm::SetBusy(bool busy) {
-    if (busy) {
-        if (busyDepth_++ > 0) return;
-    } else {
-        if (busyDepth_ == 0 || --busyDepth_ > 0) return;
-    }
-    state_.Busy = busy;
+    if (busy)
+        state_.Busy.Enter();
+    else
+        state_.Busy.Leave();
+}
+
+void TMainForm::ShowBusy(bool busy) {
     // Every command lies on the background: disabling it disables them all and
     // keeps their own Enabled, which the operations may change meanwhile.
     main_->setEnabled(!busy);
@@ -342,7 +338,7 @@ void TMainForm::SetBusy(bool busy) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (state_.Busy) {
+    if (state_.Busy.Busy()) {
         event->ignore();
         return;
     }
@@ -440,7 +436,7 @@ void TMainForm::AppMessage(QObject* watched, QEvent* event) {
         hoverWindow_ = watched;
         return;
     }
-    if (!editor_ || state_.Busy || !seams_.RouteWheel) return;
+    if (!editor_ || state_.Busy.Busy() || !seams_.RouteWheel) return;
     const auto* wheel = static_cast<const QWheelEvent*>(event);
     const WheelStep step = ClassifyWheelDelta(static_cast<uint16_t>(wheel->angleDelta().y()));
     if (step != WheelStep::None) seams_.RouteWheel(hoverWindow_, step);

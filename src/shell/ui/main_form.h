@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "platform/busy.h"
 #include "platform/ports.h"
 #include "shell/app_state.h"
 #include "shell/process_mode.h"
@@ -87,7 +88,8 @@ public:
     // Operations, loads and the automatic run hold the window busy: every
     // command but Stop is disabled and Exit and close are refused. Calls nest.
     void SetBusy(bool busy);
-    bool Busy() const { return state_.Busy; }
+    bool Busy() const { return state_.Busy.Busy(); }
+    BusyState& BusyLock() { return state_.Busy; }
 
     // Event handlers of the form.
     void FormShow();
@@ -118,6 +120,8 @@ private:
     void FormCreate();
     void ApplyCustomLogo(const std::string& symbol);
     void PlaceEditor();
+    // The busy state changed: every command lies on the background.
+    void ShowBusy(bool busy);
     // AppMessage: the application's hook, sees every event before it is handled.
     void AppMessage(QObject* watched, QEvent* event);
 
@@ -130,7 +134,6 @@ private:
     MainFormSeams seams_;
     std::unique_ptr<AppComposition> core_;
 
-    int busyDepth_ = 0;
     bool shownOnce_ = false;
     QPoint dragOffset_;
     QPointer<QObject> hoverWindow_;
@@ -159,18 +162,6 @@ private:
     QLineEdit* sumEdit_ = nullptr;
     QProgressBar* progressBar2_ = nullptr;
     QProgressBar* progressBar21_ = nullptr;
-};
-
-// Holds the main window busy for one scope.
-class BusyScope {
-public:
-    explicit BusyScope(TMainForm& form) : form_(form) { form_.SetBusy(true); }
-    ~BusyScope() { form_.SetBusy(false); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    TMainForm& form_;
 };
 
 }  // namespace burnmark

@@ -13,7 +13,7 @@
 
 #include "catalogue/device_loader.h"
 #include "link/fpga_image.h"
-#include "shell/app_state.h"
+#include "buffer/buffer_sizing.h"
 #include "support/fake_ports.h"
 
 namespace burnmark::testing {
@@ -83,7 +83,7 @@ protected:
         std::filesystem::create_directories(root_ / "INI" / "TESTCO");
         std::filesystem::create_directories(root_ / "FPGA");
         WriteFpga("TEST.BIN", 100, 0x5A);
-        state.AppDir = root_.string() + "/";
+        record.AppDir = root_.string() + "/";
     }
     void TearDown() override { std::filesystem::remove_all(root_); }
 
@@ -98,7 +98,7 @@ protected:
         std::ofstream out(root_ / "INI" / "TESTCO" / file, std::ios::binary);
         out << "[" << section << "]\r\n";
         for (const auto& [k, v] : keys.Keys()) out << k << "=" << v << "\r\n";
-        return state.AppDir + "INI\\TESTCO\\" + file;
+        return record.AppDir + "INI\\TESTCO\\" + file;
     }
 
     // Selects a device file as the selection dialog's OK does, and loads it.
@@ -107,14 +107,14 @@ protected:
         return LoadDeviceIni(Context());
     }
 
-    DeviceLoadContext Context() { return DeviceLoadContext{record, state, messages, fpga}; }
+    DeviceLoadContext Context() { return DeviceLoadContext{record, messages, fpga}; }
 
     std::filesystem::path root_;
     DeviceRecord record;
-    AppState state;
+    BufferSizing sizing;
     FakeMessages messages;
     FakeFailDisplay fail;
-    FpgaImage fpga{messages, fail, state};
+    FpgaImage fpga{messages, fail};
 };
 
 }  // namespace burnmark::testing

@@ -40,7 +40,7 @@ struct StopCase {
     DeviceLoadResult result;
     Texts messages;
     // What the record holds afterwards.
-    std::function<void(const DeviceRecord&, const AppState&)> check;
+    std::function<void(const DeviceRecord&)> check;
 };
 
 class LoaderStopTest : public CatalogueFixture, public ::testing::WithParamInterface<StopCase> {};
@@ -58,7 +58,7 @@ TEST_P(LoaderStopTest, StopsAtTheBadKeyAndKeepsTheRest) {
     for (const auto& shown : messages.shown) EXPECT_TRUE(shown.plain);
     EXPECT_FALSE(record.DeviceValid);
     EXPECT_FALSE(MakeSetupDevice(record, false).deviceValid);
-    c.check(record, state);
+    c.check(record);
 }
 
 const auto kReachedBrand = [](const DeviceRecord& r) { EXPECT_EQ(r.BRAND, "NEWCO"); };
@@ -72,18 +72,18 @@ INSTANTIATE_TEST_SUITE_P(
                  // before the pulse units.
                  DeviceLoadResult::BadPin,
                  {"INI:PIN Error ! A 0-pin device does not fit the 48-pin socket."},
-                 [](const DeviceRecord& r, const AppState& s) {
+                 [](const DeviceRecord& r) {
                      EXPECT_EQ(r.BRAND, "None");
                      EXPECT_EQ(r.Data_Width, "0");
                      EXPECT_EQ(r.DeviceBytes, 0x4000u);  // "0" is neither width
                      EXPECT_EQ(r.DeviceParamBlock.Word(param::TransferSize), 1);
-                     EXPECT_EQ(s.PinCount, 28);
+                     EXPECT_EQ(r.PinCount, 28);
                  }},
         StopCase{"NumberKeyNotANumber",
                  [](DeviceKeys& d) { d.Set("fuse_row", "abc"); },
                  DeviceLoadResult::NotANumber,
                  {"'abc' is not a valid integer value"},
-                 [](const DeviceRecord& r, const AppState&) {
+                 [](const DeviceRecord& r) {
                      kReachedBrand(r);
                      EXPECT_EQ(r.DeviceParamBlock.Word(param::max_address_Low), 0xFFFF);
                      EXPECT_EQ(r.Intact, 3);
@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](DeviceKeys& d) { d.Set("read_vcc", "5V"); },
                  DeviceLoadResult::NotANumber,
                  {"'5V' is not a valid integer value"},
-                 [](const DeviceRecord& r, const AppState&) {
+                 [](const DeviceRecord& r) {
                      EXPECT_EQ(r.Voltages[kIdVcc], 50);
                      EXPECT_EQ(r.Voltages[kReadVcc], 33);
                      EXPECT_EQ(r.DeviceBytes, 0x10000u);
@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](DeviceKeys& d) { d.Set("program_pulse_unit", "ms"); },
                  DeviceLoadResult::BadPulseUnit,
                  {"INI:Program_pulse_unit Error !"},
-                 [](const DeviceRecord& r, const AppState&) {
+                 [](const DeviceRecord& r) {
                      EXPECT_EQ(r.Menu, "new.ini");
                      EXPECT_EQ(r.PulseCopies[2], 7);  // program_times not reached
                      EXPECT_EQ(r.IC_Information1, "Old part");
@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](DeviceKeys& d) { d.Remove("erase_pulse_unit"); },
                  DeviceLoadResult::BadPulseUnit,
                  {"INI:Erase_pulse_unit Error !"},
-                 [](const DeviceRecord& r, const AppState&) {
+                 [](const DeviceRecord& r) {
                      EXPECT_EQ(r.PulseUnits[0], "uS");
                      EXPECT_EQ(r.PulseUnits[1], "0");
                  }},
@@ -120,19 +120,19 @@ INSTANTIATE_TEST_SUITE_P(
                  [](DeviceKeys& d) { d.Set("protect_pulse_unit", "us"); },
                  DeviceLoadResult::BadPulseUnit,
                  {"INI:Protect_pulse_unit Error !"},
-                 [](const DeviceRecord& r, const AppState&) { kReachedBrand(r); }},
+                 [](const DeviceRecord& r) { kReachedBrand(r); }},
         StopCase{"UnprotectPulseUnit",
                  [](DeviceKeys& d) { d.Set("unprotect_pulse_unit", "s"); },
                  DeviceLoadResult::BadPulseUnit,
                  {"INI:Unprotect_pulse_unit Error !"},
-                 [](const DeviceRecord& r, const AppState&) {
+                 [](const DeviceRecord& r) {
                      EXPECT_EQ(r.PulseUnits[2], "uS");
                  }},
         StopCase{"FpgaFileMissing",
                  [](DeviceKeys& d) { d.Set("UserWav", "NOPE.BIN"); },
                  DeviceLoadResult::FpgaMissing,
                  {"No found NOPE.BIN"},
-                 [](const DeviceRecord& r, const AppState&) {
+                 [](const DeviceRecord& r) {
                      // Everything else of the new device is in place.
                      EXPECT_EQ(r.IC_Information1, "New part");
                      EXPECT_EQ(r.PulseCopies[2], 9);
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](DeviceKeys& d) { d.Set("Gnd_pin1", "0"); },
                  DeviceLoadResult::BadPin,
                  {"INI:Gnd_pin1 Error ! Pin 0 is not a pin of a 28-pin device."},
-                 [](const DeviceRecord& r, const AppState&) {
+                 [](const DeviceRecord& r) {
                      EXPECT_EQ(r.DeviceParamBlock.Word(param::GndPins), 0);
                      EXPECT_EQ(r.DeviceParamBlock.Word(param::read_mode), 0);
                  }},
@@ -151,12 +151,12 @@ INSTANTIATE_TEST_SUITE_P(
                  [](DeviceKeys& d) { d.Set("Gnd_pin2", "30"); },
                  DeviceLoadResult::BadPin,
                  {"INI:Gnd_pin2 Error ! Pin 30 is not a pin of a 28-pin device."},
-                 [](const DeviceRecord& r, const AppState&) { kReachedBrand(r); }},
+                 [](const DeviceRecord& r) { kReachedBrand(r); }},
         StopCase{"SupplyPinAboveThePinCount",
                  [](DeviceKeys& d) { d.Set("Vcc_pin1", "29"); },
                  DeviceLoadResult::BadPin,
                  {"INI:Vcc_pin1 Error ! Pin 29 is not a pin of a 28-pin device."},
-                 [](const DeviceRecord& r, const AppState&) {
+                 [](const DeviceRecord& r) {
                      EXPECT_EQ(r.DeviceParamBlock.Word(param::GndPins), 24);
                      EXPECT_EQ(r.DeviceParamBlock.Word(param::VccPins), 0);
                  }},
@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](DeviceKeys& d) { d.Set("PIN", "304"); },
                  DeviceLoadResult::BadPin,
                  {"INI:PIN Error ! A 304-pin device does not fit the 48-pin socket."},
-                 [](const DeviceRecord&, const AppState& s) { EXPECT_EQ(s.PinCount, 28); }},
+                 [](const DeviceRecord& r) { EXPECT_EQ(r.PinCount, 28); }},
         StopCase{"NegativeFuseRowWidth",
                  [](DeviceKeys& d) {
                      d.Set("fuse_row", "-32").Set("fuse_col", "64");
@@ -174,8 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
                  DeviceLoadResult::BadFuseMap,
                  {"INI:Fuse map Error ! fuse_row -32, fuse_col 64 and 2048 fuses give no usable "
                   "fuse map."},
-                 [](const DeviceRecord& r, const AppState& s) {
-                     EXPECT_EQ(s.HasFuseMap, 0);
+                 [](const DeviceRecord& r) {
+                     EXPECT_EQ(r.HasFuseMap, 0);
                      EXPECT_EQ(r.Intact, 1);
                  }},
         StopCase{"NoFuses",
@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
                  DeviceLoadResult::BadFuseMap,
                  {"INI:Fuse map Error ! fuse_row 32, fuse_col 64 and 0 fuses give no usable fuse "
                   "map."},
-                 [](const DeviceRecord&, const AppState& s) { EXPECT_EQ(s.HasFuseMap, 0); }},
+                 [](const DeviceRecord& r) { EXPECT_EQ(r.HasFuseMap, 0); }},
         StopCase{"GridLargerThanTheFuseMap",
                  [](DeviceKeys& d) {
                      d.Set("fuse_row", "100").Set("fuse_col", "100");
@@ -193,14 +193,14 @@ INSTANTIATE_TEST_SUITE_P(
                  DeviceLoadResult::BadFuseMap,
                  {"INI:Fuse map Error ! fuse_row 100, fuse_col 100 and 2048 fuses give no usable "
                   "fuse map."},
-                 [](const DeviceRecord&, const AppState& s) { EXPECT_EQ(s.HasFuseMap, 0); }},
+                 [](const DeviceRecord& r) { EXPECT_EQ(r.HasFuseMap, 0); }},
         StopCase{"DeviceTooLarge",
                  [](DeviceKeys& d) {
                      d.Set("Data_Width", "0xFFFF").Set("max_address_Hi", "0xFFFF");
                  },
                  DeviceLoadResult::DeviceTooLarge,
                  {"INI:Device size Error ! The device needs more than 256 MB of buffer."},
-                 [](const DeviceRecord& r, const AppState&) {
+                 [](const DeviceRecord& r) {
                      EXPECT_EQ(r.DeviceBytes, 0x4000u);
                      EXPECT_EQ(r.BufferBytes, 0x10000u);
                  }},
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](DeviceKeys& d) { d.Set("Menu", std::string(128, 'm')); },
                  DeviceLoadResult::MenuTooLong,
                  {"INI:Menu Error ! The file name is longer than 127 characters."},
-                 [](const DeviceRecord& r, const AppState&) { EXPECT_EQ(r.Menu, "old.ini"); }}),
+                 [](const DeviceRecord& r) { EXPECT_EQ(r.Menu, "old.ini"); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CatalogueFixture, OverLongPathsAreRefusedNotCut) {
@@ -216,7 +216,7 @@ TEST_F(CatalogueFixture, OverLongPathsAreRefusedNotCut) {
     const std::string oldPath = record.IniPathInUse;
     messages.Clear();
 
-    const std::string longPath = state.AppDir + "INI\\" + std::string(130, 'd') + ".INI";
+    const std::string longPath = record.AppDir + "INI\\" + std::string(130, 'd') + ".INI";
     EXPECT_EQ(Load(longPath), DeviceLoadResult::PathTooLong);
     EXPECT_EQ(messages.Texts(),
               Texts{"Ini File path too long !! (more than 127 characters)\n" + longPath});
@@ -228,7 +228,7 @@ TEST_F(CatalogueFixture, OverLongPathsAreRefusedNotCut) {
     EXPECT_EQ(Load(WriteDevice("LONGFPGA.INI", ValidDevice().Set("UserWav", name))),
               DeviceLoadResult::FpgaPathTooLong);
     EXPECT_EQ(messages.Texts(), Texts{"FPGA file path too long !! (more than 127 characters)\n" +
-                                      state.AppDir + "FPGA\\" + name});
+                                      record.AppDir + "FPGA\\" + name});
 }
 
 // ---- Paths and the valid state ---------------------------------------------------
@@ -243,9 +243,9 @@ TEST_F(CatalogueFixture, EmptyPathChangesNothing) {
 
 TEST_F(CatalogueFixture, MissingDeviceFileClearsOnlyTheBlock) {
     ASSERT_EQ(Load(WriteDevice("OLD.INI", PreviousDevice())), DeviceLoadResult::Loaded);
-    EXPECT_EQ(Load(state.AppDir + "INI\\TESTCO\\GONE.INI"), DeviceLoadResult::IniMissing);
+    EXPECT_EQ(Load(record.AppDir + "INI\\TESTCO\\GONE.INI"), DeviceLoadResult::IniMissing);
     EXPECT_EQ(messages.Texts(), Texts{"Ini File missing !!"});
-    EXPECT_EQ(record.IniPathInUse, state.AppDir + "INI\\TESTCO\\GONE.INI");
+    EXPECT_EQ(record.IniPathInUse, record.AppDir + "INI\\TESTCO\\GONE.INI");
     for (uint8_t b : record.DeviceParamBlock.Area()) ASSERT_EQ(b, 0);
     EXPECT_EQ(record.BRAND, "OLDCO");
     EXPECT_FALSE(record.DeviceValid);
@@ -253,18 +253,18 @@ TEST_F(CatalogueFixture, MissingDeviceFileClearsOnlyTheBlock) {
 
 TEST_F(CatalogueFixture, StoredPathsResolveWithoutRegardToCase) {
     WriteDevice("LOWER.INI", ValidDevice().Set("UserWav", "test.bin"));
-    EXPECT_EQ(Load(state.AppDir + "ini\\testco\\lower.ini"), DeviceLoadResult::Loaded);
+    EXPECT_EQ(Load(record.AppDir + "ini\\testco\\lower.ini"), DeviceLoadResult::Loaded);
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(record.FpgaFilePath, state.AppDir + "FPGA\\test.bin");
+    EXPECT_EQ(record.FpgaFilePath, record.AppDir + "FPGA\\test.bin");
 }
 
 TEST_F(CatalogueFixture, SkipIniPathCopyReadsThePathInUse) {
     record.IniPathInUse = WriteDevice("RESTORED.INI", ValidDevice().Set("BRAND", "RESTORED"));
-    record.IcFileName = state.AppDir + "INI\\TESTCO\\OTHER.INI";
-    state.SkipIniPathCopy = 1;
+    record.IcFileName = record.AppDir + "INI\\TESTCO\\OTHER.INI";
+    record.SkipIniPathCopy = 1;
     EXPECT_EQ(LoadDeviceIni(Context()), DeviceLoadResult::Loaded);
     EXPECT_EQ(record.BRAND, "RESTORED");
-    EXPECT_EQ(record.IniPathInUse, state.AppDir + "INI\\TESTCO\\RESTORED.INI");
+    EXPECT_EQ(record.IniPathInUse, record.AppDir + "INI\\TESTCO\\RESTORED.INI");
 }
 
 TEST_F(CatalogueFixture, FpgaImageFollowsTheDevice) {
@@ -327,9 +327,9 @@ TEST_F(CatalogueFixture, FailedFpgaReadMarksTheImageMissing) {
 
     // The file is there but cannot be read: the image in memory is still the
     // previous device's, so the set-up must not send it.
-    NoMemoryFpga noMemory{messages, fail, state};
+    NoMemoryFpga noMemory{messages, fail};
     record.IcFileName = WriteDevice("B.INI", ValidDevice().Set("BRAND", "NEWCO"));
-    EXPECT_EQ(LoadDeviceIni(DeviceLoadContext{record, state, messages, noMemory}),
+    EXPECT_EQ(LoadDeviceIni(DeviceLoadContext{record, messages, noMemory}),
               DeviceLoadResult::FpgaLoadFailed);
     EXPECT_EQ(messages.Texts(), Texts{"Memory Can't Open 32K Byte"});
     EXPECT_EQ(record.BRAND, "NEWCO");
@@ -450,7 +450,7 @@ TEST_F(CatalogueFixture, SupplyAndGroundWordsCarryBothPins) {
         ASSERT_EQ(Load(WriteDevice("P.INI", d)), DeviceLoadResult::Loaded) << c.pins;
         EXPECT_EQ(record.DeviceParamBlock.Word(param::GndPins), c.gndPins) << c.gnd1;
         EXPECT_EQ(record.DeviceParamBlock.Word(param::VccPins), c.vccPins) << c.vcc1;
-        EXPECT_EQ(state.PinCount, std::stoi(c.pins));
+        EXPECT_EQ(record.PinCount, std::stoi(c.pins));
     }
 }
 
@@ -509,15 +509,15 @@ TEST_F(CatalogueFixture, LogicDeviceGeometry) {
     d.Set("Type", "PLD").Set("fuse_row", "32").Set("fuse_col", "64");
     d.Set("max_address_Hi", "0x0001").Set("max_address_Low", "0x001B").Set("Intact", "1");
     ASSERT_EQ(Load(WriteDevice("G.INI", d)), DeviceLoadResult::Loaded);
-    EXPECT_EQ(state.FuseCols, 32);
-    EXPECT_EQ(state.FuseRows, 64);
-    EXPECT_EQ(state.FuseCount, 2048u);
-    EXPECT_EQ(state.HasFuseMap, 1);
+    EXPECT_EQ(record.FuseCols, 32);
+    EXPECT_EQ(record.FuseRows, 64);
+    EXPECT_EQ(record.FuseCount, 2048u);
+    EXPECT_EQ(record.HasFuseMap, 1);
 
     // One of the two geometry keys 0: no fuse map, whatever else is written.
     d.Set("fuse_col", "0").Set("fuse_row", "-5");
     ASSERT_EQ(Load(WriteDevice("H.INI", d)), DeviceLoadResult::Loaded);
-    EXPECT_EQ(state.HasFuseMap, 0);
+    EXPECT_EQ(record.HasFuseMap, 0);
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ TEST_F(CatalogueFixture, ParameterBlockByteForByte) {
     EXPECT_EQ(record.StartAddressHiText, "0x6766");
     EXPECT_TRUE(record.HasExtArea);
     EXPECT_TRUE(record.HasIdMode);
-    EXPECT_EQ(state.PinCount, 28);
+    EXPECT_EQ(record.PinCount, 28);
 }
 
 TEST_F(CatalogueFixture, VoltageSetChoosesTheCurrentVoltages) {

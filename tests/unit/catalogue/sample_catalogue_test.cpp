@@ -41,19 +41,19 @@ std::vector<CatalogueEntry> ListCatalogue() {
 
 class SampleCatalogueTest : public ::testing::Test {
 protected:
-    SampleCatalogueTest() { state.AppDir = kSampleDir; }
+    SampleCatalogueTest() { record.AppDir = kSampleDir; }
 
     DeviceLoadResult Load(const std::string& relative) {
-        record.IcFileName = state.AppDir + "INI\\" + relative;
+        record.IcFileName = record.AppDir + "INI\\" + relative;
         return LoadDeviceIni(Context());
     }
-    DeviceLoadContext Context() { return DeviceLoadContext{record, state, messages, fpga}; }
+    DeviceLoadContext Context() { return DeviceLoadContext{record, messages, fpga}; }
 
     DeviceRecord record;
-    AppState state;
+    BufferSizing sizing;
     FakeMessages messages;
     FakeFailDisplay fail;
-    FpgaImage fpga{messages, fail, state};
+    FpgaImage fpga{messages, fail};
 };
 
 TEST_F(SampleCatalogueTest, EveryDeviceLoadsWithoutAMessage) {
@@ -70,8 +70,8 @@ TEST_F(SampleCatalogueTest, EveryDeviceLoadsWithoutAMessage) {
         // AllPinDef marks exactly the socket pins the chip occupies, and the
         // supply and ground pins are among them.
         std::array<uint8_t, kSocketPins> occupied{};
-        for (int pin = 1; pin <= state.PinCount; ++pin)
-            occupied[SocketPin(uint8_t(pin), state.PinCount) - 1] = 1;
+        for (int pin = 1; pin <= record.PinCount; ++pin)
+            occupied[SocketPin(uint8_t(pin), record.PinCount) - 1] = 1;
         EXPECT_EQ(record.PinFlags, occupied) << e.maker << " " << e.type;
         for (std::size_t word : {param::GndPins, param::VccPins}) {
             const uint16_t pins = record.DeviceParamBlock.Word(word);
@@ -123,10 +123,10 @@ TEST_F(SampleCatalogueTest, DevicesCoverTheKindsTheSystemKnows) {
         EXPECT_EQ(record.BufferBytes, e.bufferBytes) << e.file;
         EXPECT_EQ(record.FuseTypeDigit, e.optionType) << e.file;
         EXPECT_EQ(record.HasExtArea, e.hasExtArea) << e.file;
-        EXPECT_EQ(state.HasFuseMap, e.hasFuseMap) << e.file;
+        EXPECT_EQ(record.HasFuseMap, e.hasFuseMap) << e.file;
         if (e.hasFuseMap) {
-            EXPECT_EQ(state.FuseCount, e.fuseCount) << e.file;
-            EXPECT_LE(uint64_t(state.FuseRows) * uint64_t(state.FuseCols), e.fuseCount);
+            EXPECT_EQ(record.FuseCount, e.fuseCount) << e.file;
+            EXPECT_LE(uint64_t(record.FuseRows) * uint64_t(record.FuseCols), e.fuseCount);
         }
     }
 }
@@ -138,12 +138,12 @@ protected:
     BufferSizingTest() : buffer(messages, progress, kSampleDir + "History_1.ini") {}
 
     uint32_t Choose(const std::string& relative) {
-        record.IcFileName = state.AppDir + "INI\\" + relative;
-        EXPECT_EQ(ApplyDeviceBufferSize(Context(), buffer), DeviceLoadResult::Loaded) << relative;
-        EXPECT_EQ(buffer.RequestedBufferSize(), state.BufferSize) << relative;
-        EXPECT_EQ(buffer.GetBufferSize(), state.BufferSize + 1024) << relative;
-        EXPECT_EQ(state.LoadedBufferSize, state.BufferSize) << relative;
-        return state.BufferSize;
+        record.IcFileName = record.AppDir + "INI\\" + relative;
+        EXPECT_EQ(ApplyDeviceBufferSize(Context(), sizing, buffer), DeviceLoadResult::Loaded) << relative;
+        EXPECT_EQ(buffer.RequestedBufferSize(), sizing.BufferSize) << relative;
+        EXPECT_EQ(buffer.GetBufferSize(), sizing.BufferSize + 1024) << relative;
+        EXPECT_EQ(sizing.LoadedBufferSize, sizing.BufferSize) << relative;
+        return sizing.BufferSize;
     }
 
     FakeProgress progress;
@@ -158,8 +158,8 @@ TEST_F(BufferSizingTest, FirstDeviceOfARunGetsItsMinimum) {
     for (const Case& c : {Case{"ATMEL\\AT89C51.INI", 0x10000}, Case{"GENERAL\\27C1024.INI", 0x20000},
                           Case{"GENERAL\\29F040.INI", 0x80000}, Case{"FIRST\\SETUP.INI", 0x10000},
                           Case{"NORTHCHIP\\NC16L8.INI", 65564}}) {
-        state.BufferSize = 0;
-        state.LoadedBufferSize = 0;
+        sizing.BufferSize = 0;
+        sizing.LoadedBufferSize = 0;
         EXPECT_EQ(Choose(c.file), c.size) << c.file;
     }
 }
@@ -168,7 +168,7 @@ TEST_F(BufferSizingTest, WithinARunTheBufferNeverShrinks) {
     EXPECT_EQ(Choose("GENERAL\\27C1024.INI"), 0x20000u);
     EXPECT_EQ(Choose("GENERAL\\27C256.INI"), 0x20000u);
     // The load dialog records a loaded 256 KB file.
-    state.LoadedBufferSize = 0x40000;
+    sizing.LoadedBufferSize = 0x40000;
     EXPECT_EQ(Choose("GENERAL\\27C256.INI"), 0x40000u);
     EXPECT_EQ(Choose("GENERAL\\29F040.INI"), 0x80000u);
     EXPECT_EQ(Choose("ATMEL\\AT89C51.INI"), 0x80000u);
@@ -201,26 +201,26 @@ TEST_F(BufferSizingFixture, SizeFollowsTheWidthTheLoaderRecognised) {
         {"16bit", "1", "0xFFFF", 0x10000},
     };
     for (const Case& c : cases) {
-        state.BufferSize = state.LoadedBufferSize = 0x10000;
+        sizing.BufferSize = sizing.LoadedBufferSize = 0x10000;
         DeviceKeys d = ValidDevice();
         d.Set("Data_Width", c.width).Set("max_address_Hi", c.maxHi).Set("max_address_Low", c.maxLow);
         record.IcFileName = WriteDevice("W.INI", d);
-        EXPECT_EQ(ApplyDeviceBufferSize(Context(), buffer), DeviceLoadResult::Loaded);
-        EXPECT_EQ(state.BufferSize, c.bufferSize) << c.width << " " << c.maxHi;
+        EXPECT_EQ(ApplyDeviceBufferSize(Context(), sizing, buffer), DeviceLoadResult::Loaded);
+        EXPECT_EQ(sizing.BufferSize, c.bufferSize) << c.width << " " << c.maxHi;
         EXPECT_GE(uint64_t(buffer.GetBufferSize()), uint64_t(c.bufferSize));
         if (ClassifyDataWidth(c.width, DataWidthSpellings::Loader, 0x20000) != DataWidth::Neither) {
-            EXPECT_GE(state.BufferSize, record.DeviceBytes) << c.width;
+            EXPECT_GE(sizing.BufferSize, record.DeviceBytes) << c.width;
         }
     }
 }
 
 TEST_F(BufferSizingFixture, RefusedDeviceLeavesTheSizeAlone) {
-    state.BufferSize = state.LoadedBufferSize = 0x20000;
+    sizing.BufferSize = sizing.LoadedBufferSize = 0x20000;
     DeviceKeys d = ValidDevice();
     d.Set("Data_Width", "0xFFFF").Set("max_address_Hi", "0x8000");  // 4 GB of words
     record.IcFileName = WriteDevice("HUGE.INI", d);
-    EXPECT_EQ(ApplyDeviceBufferSize(Context(), buffer), DeviceLoadResult::DeviceTooLarge);
-    EXPECT_EQ(state.BufferSize, 0x20000u);
+    EXPECT_EQ(ApplyDeviceBufferSize(Context(), sizing, buffer), DeviceLoadResult::DeviceTooLarge);
+    EXPECT_EQ(sizing.BufferSize, 0x20000u);
     EXPECT_EQ(buffer.RequestedBufferSize(), 0x20000u);
 }
 

@@ -24,46 +24,12 @@
 #include "operations/operation_engine.h"
 #include "platform/profile.h"
 #include "support/fake_ports.h"
+#include "support/flow_fakes.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
 #include "unit/catalogue/catalogue_fixture.h"
 
 namespace burnmark::testing {
-
-class FakeProcesses : public ProcessStarter {
-public:
-    bool StartDetached(const std::string& program) override {
-        started.push_back(program);
-        if (onStart) onStart();
-        return startWorks;
-    }
-    std::vector<std::string> started;
-    bool startWorks = true;
-    std::function<void()> onStart;
-};
-
-// The dialogs as the commands see them: they write their section and go.
-class ScriptedLoadDialog : public LoadDialogPort {
-public:
-    void RunLoadDialog() override {
-        ++runs;
-        if (onRun) onRun();
-    }
-    void SetLoadPathEdit(const std::string& name) override { loadPathEdit = name; }
-    std::function<void()> onRun;
-    int runs = 0;
-    std::string loadPathEdit = "unchanged";
-};
-
-class ScriptedSaveDialog : public SaveDialogPort {
-public:
-    void RunSaveDialog() override {
-        ++runs;
-        if (onRun) onRun();
-    }
-    std::function<void()> onRun;
-    int runs = 0;
-};
 
 using Keys = std::map<std::string, std::string>;
 
@@ -73,7 +39,7 @@ protected:
         buffer.SetDeviceSizeProvider([this] { return DeviceSizeOf(device); });
     }
 
-    std::string History() const { return state.HistoryIniPath(); }
+    std::string History() const { return device.HistoryIniPath; }
 
     void WriteSection(const std::string& section, const Keys& keys) {
         Profile history(History());
@@ -108,19 +74,19 @@ protected:
         for (const auto& [k, v] : keys.Keys()) text += k + "=" + v + "\r\n";
         text += extendPro;
         dir.Write("INI/TESTCO/DEV.INI", text);
-        const std::string stored = state.AppDir + "INI\\TESTCO\\DEV.INI";
+        const std::string stored = device.AppDir + "INI\\TESTCO\\DEV.INI";
         device.IcFileName = stored;
         device.Manufacturer = "TESTCO";
         WriteSection("SelectDlg", {{"IcFileName", stored}});
-        ASSERT_EQ(ApplyDeviceBufferSize(LoadContext(), buffer), DeviceLoadResult::Loaded);
+        ASSERT_EQ(ApplyDeviceBufferSize(LoadContext(), sizing, buffer), DeviceLoadResult::Loaded);
         messages.Clear();
     }
 
-    DeviceLoadContext LoadContext() { return DeviceLoadContext{device, state, messages, fpga}; }
+    DeviceLoadContext LoadContext() { return DeviceLoadContext{device, messages, fpga}; }
 
     FlowContext Context() {
-        return FlowContext{state,   device, buffer, messages, sounds, progress,
-                           pump,    processes, link, engine, fpga, nullptr,
+        return FlowContext{busy,     device,    options, buffer, messages, player, progress,
+                           pump,     processes, link,    engine, fpga,
                            [] { return uint64_t{0x5A00017}; }};
     }
 
@@ -134,29 +100,33 @@ protected:
         std::fill(lock.data(), lock.data() + lock.size(), value);
     }
 
-    static AppState StateIn(const TempDir& d) {
-        AppState s;
-        s.AppDir = d.Path();
-        return s;
+    static DeviceRecord DeviceIn(const TempDir& d) {
+        DeviceRecord r;
+        r.AppDir = d.Path();
+        r.HistoryIniPath = d.Path() + "History_1.ini";
+        return r;
     }
 
     TempDir dir;
-    AppState state = StateIn(dir);
+    BusyState busy;
+    DeviceOptions options;
+    BufferSizing sizing;
     FakeMessages messages;
     FakeSounds sounds;
+    SoundPlayer player{sounds, messages};
     FakeProgress progress;
     FakePump pump;
     FakeProcesses processes;
-    DataBuffer buffer{messages, progress, state.AppDir + "History_1.ini"};
-    DeviceRecord device;
+    DeviceRecord device = DeviceIn(dir);
+    DataBuffer buffer{messages, progress, device.HistoryIniPath};
     SimulatedProgrammer sim;
     CopyPageModel page;
     // The engine is the failure display of the link and the fuse map, which
     // it holds by reference only.
-    OperationEngine engine{state, device, buffer, fuseMap, link, page, messages, sounds, pump};
+    OperationEngine engine{device, options, buffer, fuseMap, link, page, messages, player, pump};
     FuseMap fuseMap{messages, engine};
-    FpgaImage fpga{messages, engine, state};
-    ProgrammerLink link{sim, messages, sounds, engine, state, fpga};
+    FpgaImage fpga{messages, engine};
+    ProgrammerLink link{sim, messages, player, engine, fpga};
 };
 
 }  // namespace burnmark::testing

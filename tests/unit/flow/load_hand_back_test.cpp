@@ -73,7 +73,7 @@ TEST_P(LoadHandBack, LoadsWhatTheDialogHandedBack) {
     if (c.sum) {
         EXPECT_EQ(buffer.GetCheckSum(), *c.sum);
     }
-    EXPECT_FALSE(state.Busy);
+    EXPECT_FALSE(busy.Busy());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -220,12 +220,12 @@ TEST_F(LoadHandBack, LoadSetsTheDataModeBackToAllAndTakesTheName) {
 
 TEST_F(LoadHandBack, FirstSetupRefusesBeforeTheDialogWhateverTheSoundSetting) {
     device.Manufacturer = kFirstSetupMaker;
-    state.SoundOn = 0;
+    player.SoundOn = 0;
     ScriptedLoadDialog dialog;
     LoadFlow flow(Context());
     EXPECT_EQ(flow.LoadFileClick(dialog), LoadEnd::NoDevice);
     EXPECT_EQ(dialog.runs, 0);
-    EXPECT_EQ(state.LoadPending, 1);
+    EXPECT_EQ(flow.LoadPending, 1);
     EXPECT_EQ(sounds.calls, (std::vector<std::string>{"error"}));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Please Selete IC...");
@@ -238,7 +238,7 @@ TEST_F(LoadHandBack, ExceptionInTheDialogIsShownAndTheProgramIsNotLeftBusy) {
     LoadFlow flow(Context());
     EXPECT_EQ(flow.LoadFileClick(dialog), LoadEnd::LoadFailed);
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"dialog broke"}));
-    EXPECT_FALSE(state.Busy);
+    EXPECT_FALSE(busy.Busy());
 }
 
 }  // namespace

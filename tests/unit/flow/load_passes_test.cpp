@@ -189,12 +189,9 @@ TEST_P(BusyDuringLoad, SetForTheLoadAndClearedOnEveryWayOut) {
     HandBack(WriteData("f.dat", c.file), c.keys);
     std::vector<bool> switched;
     FlowContext ctx = Context();
-    ctx.setBusy = [&](bool busy) {
-        switched.push_back(busy);
-        state.Busy = busy;
-    };
+    busy.OnChange = [&](bool now) { switched.push_back(now); };
     std::vector<bool> busyWhileParsing;
-    pump.onProcess = [&] { busyWhileParsing.push_back(state.Busy); };
+    pump.onProcess = [&] { busyWhileParsing.push_back(busy.Busy()); };
 
     ScriptedLoadDialog dialog;
     LoadFlow flow(ctx);
@@ -204,7 +201,7 @@ TEST_P(BusyDuringLoad, SetForTheLoadAndClearedOnEveryWayOut) {
     else
         EXPECT_EQ(switched, (std::vector<bool>{true, false}));
     for (bool busy : busyWhileParsing) EXPECT_TRUE(busy);
-    EXPECT_FALSE(state.Busy);
+    EXPECT_FALSE(busy.Busy());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -223,21 +220,21 @@ TEST_F(LoadPasses, BusyDuringTheExternalProgramStart) {
     WriteSection("SelectDlg", {{"IcFileName", dir.Path() + "INI/DEV.INI"}});
     HandBack(WriteData("f.bin", "ABCD"), {{"Format", "3"}});
     bool busyAtStart = false;
-    processes.onStart = [&] { busyAtStart = state.Busy; };
+    processes.onStart = [&] { busyAtStart = busy.Busy(); };
 
     LoadFlow flow(Context());
     EXPECT_EQ(flow.RunLoad(), LoadEnd::Loaded);
     EXPECT_TRUE(busyAtStart);
-    EXPECT_FALSE(state.Busy);
+    EXPECT_FALSE(busy.Busy());
 }
 
 TEST_F(LoadPasses, LoadCommandWhileBusyIsIgnored) {
-    state.Busy = true;
+    BusyScope held(busy);
     ScriptedLoadDialog dialog;
     LoadFlow flow(Context());
     EXPECT_EQ(flow.LoadFileClick(dialog), LoadEnd::Ignored);
     EXPECT_EQ(dialog.runs, 0);
-    EXPECT_TRUE(state.Busy);
+    EXPECT_TRUE(busy.Busy());
 }
 
 }  // namespace

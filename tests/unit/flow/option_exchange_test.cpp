@@ -109,8 +109,8 @@ protected:
     void SetUp() override {
         SelectDevice(ValidDevice().Set("Option_Fuse_Type", "0x01"));
         ASSERT_EQ(device.FuseTypeDigit, 1);
-        for (std::size_t i = 0; i < state.OptionWords.size(); ++i)
-            state.OptionWords[i] = static_cast<uint16_t>(0xA000 + i);
+        for (std::size_t i = 0; i < options.OptionWords.size(); ++i)
+            options.OptionWords[i] = static_cast<uint16_t>(0xA000 + i);
         sim.InsertChip(false, 0x8000);
         sim.patchList = PatchList({{0x0002, 0xBEEF}, {0xFFFFFFFF, 0x5566}});
         HandBack(WriteData("data.bin", "ABCDEFGH"), {{"Format", "3"}});
@@ -193,7 +193,7 @@ TEST_P(OptionExchangeFaults, EachStepEndsTheCommandWithItsMessage) {
     EXPECT_EQ(std::count(sounds.calls.begin(), sounds.calls.end(), "error"), 1);
     // The loaded data stays; no patch was applied.
     EXPECT_EQ(Bytes(0, 4), (std::vector<uint8_t>{'A', 'B', 'C', 'D'}));
-    EXPECT_FALSE(state.Busy);
+    EXPECT_FALSE(busy.Busy());
 }
 
 INSTANTIATE_TEST_SUITE_P(

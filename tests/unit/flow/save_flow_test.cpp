@@ -43,7 +43,7 @@ TEST_P(SaveCommand, SavesWhatTheDialogHandedBack) {
         ASSERT_FALSE(messages.shown.empty());
         EXPECT_EQ(messages.shown[0].title, c.title);
     }
-    EXPECT_FALSE(state.Busy);
+    EXPECT_FALSE(busy.Busy());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -87,7 +87,7 @@ TEST_F(SaveCommand, UnwritableFileIsReported) {
 }
 
 TEST_F(SaveCommand, SaveWhileBusyIsIgnored) {
-    state.Busy = true;
+    BusyScope held(busy);
     ScriptedSaveDialog dialog;
     SaveFlow flow(Context());
     EXPECT_EQ(flow.SaveFileClick(dialog), SaveEnd::Ignored);

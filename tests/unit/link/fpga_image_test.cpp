@@ -25,7 +25,7 @@ TEST_F(FpgaImageTest, ShortFileIsPaddedWithFF) {
     EXPECT_FALSE(fpga.Owned());
     ASSERT_TRUE(fpga.LoadFpgaFile(WriteFile("a.fpga", kShortFpga)));
     EXPECT_TRUE(fpga.Owned());
-    EXPECT_EQ(state.FpgaBufferOwned, 1);
+    EXPECT_EQ(fpga.FpgaBufferOwned(), 1);
     const auto data = fpga.Data();
     EXPECT_TRUE(std::equal(kShortFpga.begin(), kShortFpga.end(), data.begin()));
     EXPECT_TRUE(std::all_of(data.begin() + 10, data.end(), [](uint8_t b) { return b == 0xFF; }));
@@ -63,7 +63,7 @@ class FpgaLoadFailTest : public LinkFixture, public ::testing::WithParamInterfac
 
 TEST_P(FpgaLoadFailTest, KeepsTheOldImageAndReports) {
     const LoadFailCase& c = GetParam();
-    StarvedFpgaImage image(messages, fail, state);
+    StarvedFpgaImage image(messages, fail);
     for (bool loadedBefore : {false, true}) {
         SCOPED_TRACE(loadedBefore ? "with an image loaded before" : "first load");
         messages.Clear();
@@ -84,7 +84,7 @@ TEST_P(FpgaLoadFailTest, KeepsTheOldImageAndReports) {
         EXPECT_TRUE(messages.shown[0].plain);
         EXPECT_EQ(fail.count, 1);
         EXPECT_EQ(image.Owned(), loadedBefore);
-        EXPECT_EQ(state.FpgaBufferOwned, loadedBefore ? 1 : 0);
+        EXPECT_EQ(image.FpgaBufferOwned(), loadedBefore ? 1 : 0);
         if (loadedBefore) {
             EXPECT_TRUE(std::equal(kShortFpga.begin(), kShortFpga.end(), image.Data().begin()));
         }

@@ -12,7 +12,6 @@
 
 #include "link/fpga_image.h"
 #include "link/programmer_link.h"
-#include "shell/app_state.h"
 #include "support/fake_ports.h"
 #include "support/simulated_programmer.h"
 
@@ -56,9 +55,9 @@ protected:
     FakeMessages messages;
     FakeSounds sounds;
     FakeFailDisplay fail;
-    AppState state;
-    FpgaImage fpga{messages, fail, state};
-    ProgrammerLink link{sim, messages, sounds, fail, state, fpga};
+    SoundPlayer player{sounds, messages};
+    FpgaImage fpga{messages, fail};
+    ProgrammerLink link{sim, messages, player, fail, fpga};
     std::array<uint8_t, 128> block{};
 
 private:

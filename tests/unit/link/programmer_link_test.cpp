@@ -144,14 +144,14 @@ TEST_F(FirstSetupTest, NoProgrammerShowsTheHardwareText) {
 
 TEST_F(FirstSetupTest, FirstSetupSelectedGivesTheFailureSoundWhateverSoundOnSays) {
     LoadShortFpga();
-    state.SoundOn = 0;
+    player.SoundOn = 0;
     const std::vector<std::pair<uint8_t, std::vector<std::string>>> modes = {
         {0, {"error"}}, {1, {"beep", "pause 50", "beep", "beep"}}};
     for (const auto& [mode, sound] : modes) {
         SCOPED_TRACE(mode);
         sounds.calls.clear();
         sim.ClearTrace();
-        state.SoundMode = mode;
+        player.SoundMode = mode;
         SetupDevice device = Device();
         device.firstSetupSelected = true;
         EXPECT_FALSE(link.FirstSetup(device));

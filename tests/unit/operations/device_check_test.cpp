@@ -22,8 +22,8 @@ struct CheckRig {
         rig.dir.Write("INI/ATMEL/AT89C51.INI", SampleFile("INI/ATMEL/AT89C51.INI"));
         rig.dir.Write("FPGA/MCU51.BIN", SampleFile("FPGA/MCU51.BIN"));
         // As the start-up restore leaves them.
-        rig.state.DeviceIniPath = rig.dir.Path() + "INI\\ATMEL\\AT89C51.INI";
-        rig.device.IcFileName = rig.state.DeviceIniPath;
+        deviceIniPath = rig.dir.Path() + "INI\\ATMEL\\AT89C51.INI";
+        rig.device.IcFileName = deviceIniPath;
         // The About box left the programmer open.
         rig.sim.UsbOpen(ProgrammerProductId);
         rig.sim.ClearTrace();
@@ -42,8 +42,9 @@ struct CheckRig {
     }
 
     bool Check() {
-        DeviceLoadContext ctx{rig.device, rig.state, rig.messages, rig.fpga};
-        return CheckDeviceAfterAbout(rig.engine, ctx, rig.link, rig.page, rig.messages);
+        DeviceLoadContext ctx{rig.device, rig.messages, rig.fpga};
+        return CheckDeviceAfterAbout(rig.engine, ctx, deviceIniPath, rig.link, rig.page,
+                                     rig.messages);
     }
 
     static std::vector<std::string> SetupLines() {
@@ -58,6 +59,7 @@ struct CheckRig {
     }
 
     OperationRig rig;
+    std::string deviceIniPath;
 };
 
 class DeviceCheckTest : public ::testing::Test, public CheckRig {};
@@ -125,13 +127,13 @@ TEST_F(DeviceCheckTest, FailuresShowTheVerifyStepFailedOnce) {
 
 TEST_F(DeviceCheckTest, NothingIsSentWithoutAUsableDevice) {
     // No device restored at start-up.
-    rig.state.DeviceIniPath.clear();
+    deviceIniPath.clear();
     EXPECT_FALSE(Check());
     EXPECT_TRUE(rig.sim.Trace().empty());
 
     // A device whose FPGA file has gone: the loader says so once, nothing is sent.
     std::filesystem::remove(rig.dir.Path() + "FPGA/MCU51.BIN");
-    rig.state.DeviceIniPath = rig.dir.Path() + "INI\\ATMEL\\AT89C51.INI";
+    deviceIniPath = rig.dir.Path() + "INI\\ATMEL\\AT89C51.INI";
     EXPECT_FALSE(Check());
     EXPECT_TRUE(rig.sim.Trace().empty());
     EXPECT_EQ(rig.messages.Texts(), std::vector<std::string>{"No found MCU51.BIN"});

@@ -50,7 +50,7 @@ TEST(FrameTest, WaitAndPumpPumpsHundredTimesOrStopsAtOnce) {
     EXPECT_TRUE(rig.page.Visible(StatusImage::Pass));
 
     rig.pump.processed = 0;
-    rig.state.StopFlag = 1;
+    rig.engine.Run.StopFlag = 1;
     rig.engine.WaitAndPump();
     EXPECT_EQ(rig.pump.processed, 0);
     EXPECT_FALSE(rig.page.Visible(StatusImage::Pass));
@@ -67,7 +67,7 @@ TEST(FrameTest, ShowOperationFailShowsFailBarsAndSoundOnlyWhenSoundIsOn) {
     EXPECT_EQ(rig.sounds.calls, (std::vector<std::string>{"error"}));
 
     rig.sounds.calls.clear();
-    rig.state.SoundOn = 0;
+    rig.player.SoundOn = 0;
     rig.engine.ShowOperationFail();
     EXPECT_TRUE(rig.sounds.calls.empty());
 }

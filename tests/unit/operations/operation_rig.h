@@ -18,7 +18,6 @@
 #include "link/programmer_link.h"
 #include "operations/copy_page_model.h"
 #include "operations/operation_engine.h"
-#include "shell/app_state.h"
 #include "support/fake_ports.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
@@ -91,11 +90,12 @@ class OperationRig {
 public:
     explicit OperationRig(std::size_t maxBufferBlock = DataBuffer::kDefaultMaxBlockBytes)
         : buffer(messages, progress, dir.Path() + "History_1.ini", maxBufferBlock),
-          engine(state, device, buffer, fuseMap, link, page, messages, sounds, pump),
-          fpga(messages, engine, state),
+          engine(device, options, buffer, fuseMap, link, page, messages, player, pump),
+          fpga(messages, engine),
           fuseMap(messages, engine),
-          link(sim, messages, sounds, engine, state, fpga) {
-        state.AppDir = dir.Path();
+          link(sim, messages, player, engine, fpga) {
+        device.AppDir = dir.Path();
+        device.HistoryIniPath = dir.Path() + "History_1.ini";
         dir.Write("History_1.ini", "[SelectDlg]\r\nManufacturer=ATMEL\r\nTypeNum=AT27C256\r\n");
         const std::string image = dir.Write("FPGA/test.fpg", "FPGA-IMAGE");
         fpga.LoadFpgaFile(image);
@@ -196,10 +196,11 @@ public:
     }
 
     TempDir dir;
-    AppState state;
     DeviceRecord device;
+    DeviceOptions options;
     FakeMessages messages;
     FakeSounds sounds;
+    SoundPlayer player{sounds, messages};
     FakePump pump;
     FakeProgress progress;
     SimulatedProgrammer sim;

@@ -135,7 +135,7 @@ TEST(ProgramTest, ProgramOverDataWithoutEraseFailsAndEraseMakesItPass) {
 TEST(ProgramTest, FuseMapDeviceProgramsTheFuses) {
     OperationRig rig;
     rig.UseDevice({"0x00FF", 0, 5000 - 1});
-    rig.state.HasFuseMap = 1;
+    rig.device.HasFuseMap = 1;
     ASSERT_TRUE(rig.fuseMap.InitFuseBuffer({5000, 100, 50, 24, 0}));
     rig.fuseMap.ClearFuseMap(1);
     for (int64_t i = 0; i < 5000; i += 3) rig.fuseMap.SetFuse(i, 0);
@@ -180,7 +180,7 @@ TEST_P(ExtAreaTest, HandlerProgramsBothAreasFromTheirPlacesInTheBuffer) {
     EXPECT_TRUE(ext == rig.BufferBytes(main.size(), ext.size()));
     EXPECT_TRUE(rig.sim.ProtocolErrors().empty());
     EXPECT_EQ(rig.page.Top(CopyStep::Program), StepImage::Pass);
-    EXPECT_EQ(rig.state.RunFailed, 0);
+    EXPECT_EQ(rig.engine.Run.RunFailed, 0);
     EXPECT_EQ(rig.PassSounds(), 2);  // program's own and the handler's
     EXPECT_FALSE(rig.buffer.Locked());
 }
@@ -209,8 +209,8 @@ TEST(ExtAreaHandlerTest, OptionTypeOneSkipsTheExtendedAreaAndItsFailureFailsTheS
     rig.sounds.calls.clear();
     rig.engine.prog_fClick();
     EXPECT_EQ(rig.page.Top(CopyStep::Program), StepImage::Fail);
-    EXPECT_EQ(rig.state.RunFailed, 1);
-    EXPECT_EQ(rig.state.RunActive, 0);
+    EXPECT_EQ(rig.engine.Run.RunFailed, 1);
+    EXPECT_EQ(rig.engine.Run.RunActive, 0);
     EXPECT_EQ(rig.FailSounds(), 1);
     EXPECT_EQ(rig.PassSounds(), 1);  // the main area's own pass
 }
@@ -309,7 +309,7 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramFailure{"SmallDeviceWithMixedCaseWidth", {"0xFFff", 0, 0x7FFF},
                        [](OperationRig&) {}, kNone, 0},
         ProgramFailure{"FuseMapWithoutBlock", {"0x00FF", 0, 0x7FFF},
-                       [](OperationRig& r) { r.state.HasFuseMap = 1; }, {kErrLockFailed}, 0},
+                       [](OperationRig& r) { r.device.HasFuseMap = 1; }, {kErrLockFailed}, 0},
         ProgramFailure{"StartBankPastTheDevice", {"0x00FF", 1, 0xFFFF, 0, 0, 2},
                        [](OperationRig&) {}, kNone, 0},
         ProgramFailure{"DeviceLoadIncomplete", kByte128K,
@@ -519,9 +519,9 @@ TEST(ProgramSoundTest, PassSoundNeedsSoundOnNoRunAndPassShowing) {
         SCOPED_TRACE(c.name);
         OperationRig rig;
         rig.UseDevice(c.shape);
-        rig.state.SoundOn = c.soundOn;
-        rig.state.RunActive = c.runActive;
-        rig.state.StopFlag = c.stop;
+        rig.player.SoundOn = c.soundOn;
+        rig.engine.Run.RunActive = c.runActive;
+        rig.engine.Run.StopFlag = c.stop;
         ASSERT_TRUE(rig.engine.program_1Click(kModeReady));
         EXPECT_EQ(rig.PassSounds(), c.passSounds);
         EXPECT_EQ(rig.FailSounds(), 0);
@@ -530,7 +530,7 @@ TEST(ProgramSoundTest, PassSoundNeedsSoundOnNoRunAndPassShowing) {
 
 TEST(ProgramSoundTest, HandlersClosingSoundIgnoresTheRunOnlyOnARerun) {
     OperationRig rig;
-    rig.state.RunActive = 1;
+    rig.engine.Run.RunActive = 1;
     rig.engine.prog_nClick();
     EXPECT_EQ(rig.PassSounds(), 0);
     rig.engine.prog_pClick();

@@ -52,7 +52,7 @@ TEST(EraseTest, ReadyModeSetsUpThenErasesA32KDevice) {
 TEST(EraseTest, RunModeSendsNoSetupAndNoPassSoundDuringARun) {
     OperationRig rig;
     rig.OpenAsRunDid();
-    rig.state.RunActive = 1;
+    rig.engine.Run.RunActive = 1;
     ASSERT_TRUE(rig.engine.erase_1Click(kModeRun));
     EXPECT_EQ(rig.sim.TraceLines(), (std::vector<std::string>{"out 47 0B00 0080", "bulk-out 128",
                                                               "out 49 4000 0200",
@@ -96,9 +96,9 @@ TEST(ProtectTest, EveryModeSetsUpThenWritesTheOptionWordsAndProtects) {
         SCOPED_TRACE(mode);
         OperationRig rig;
         if (mode == kModeRun) rig.OpenAsRunDid();
-        rig.state.OptionWords[0] = 0xA55A;
-        rig.state.OptionWords[63] = 0x1234;
-        rig.state.OptionWords[64] = 0xEEEE;  // beyond the 64 words that travel
+        rig.options.OptionWords[0] = 0xA55A;
+        rig.options.OptionWords[63] = 0x1234;
+        rig.options.OptionWords[64] = 0xEEEE;  // beyond the 64 words that travel
         ASSERT_TRUE(rig.engine.ProtectDevice(mode));
 
         EXPECT_EQ(rig.sim.TraceLines(),
@@ -118,10 +118,10 @@ TEST(ProtectTest, EveryModeSetsUpThenWritesTheOptionWordsAndProtects) {
 
 TEST(ProtectTest, RerunFromThePassPictureSoundsTwiceEvenDuringARun) {
     OperationRig rig;
-    rig.state.RunActive = 1;
+    rig.engine.Run.RunActive = 1;
     rig.engine.secur_pClick();
     EXPECT_EQ(rig.PassSounds(), 1);  // the operation itself stays quiet during a run
-    rig.state.RunActive = 0;
+    rig.engine.Run.RunActive = 0;
     rig.engine.secur_fClick();
     EXPECT_EQ(rig.PassSounds(), 3);
     EXPECT_EQ(rig.engine.Guards.SecurityGuard, 0u);

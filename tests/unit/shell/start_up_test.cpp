@@ -113,20 +113,16 @@ TEST_F(MainSettingsRead, SoundSettingsTable) {
         Profile history = History();
         if (c.setup) history.WriteString("Option", "sound_setup", c.setup);
         if (c.mode) history.WriteString("Option", "sound_mode", c.mode);
-        AppState state;
-        state.SoundOn = 7;
-        state.SoundMode = 7;
-        ReadMainSettings(history, state);
-        EXPECT_EQ(state.SoundOn, c.soundOn) << (c.setup ? c.setup : "(missing)");
-        EXPECT_EQ(state.SoundMode, c.soundMode) << (c.mode ? c.mode : "(missing)");
+        const MainSettings settings = ReadMainSettings(history);
+        EXPECT_EQ(settings.SoundOn, c.soundOn) << (c.setup ? c.setup : "(missing)");
+        EXPECT_EQ(settings.SoundMode, c.soundMode) << (c.mode ? c.mode : "(missing)");
     }
 }
 
 TEST_F(MainSettingsRead, SymbolIsReadAsText) {
-    AppState state;
-    EXPECT_EQ(ReadMainSettings(History(), state).Symbol, "0");
+    EXPECT_EQ(ReadMainSettings(History()).Symbol, "0");
     History().WriteString("System", "Symbol", "1");
-    EXPECT_EQ(ReadMainSettings(History(), state).Symbol, "1");
+    EXPECT_EQ(ReadMainSettings(History()).Symbol, "1");
 }
 
 using SplashPeriod = TempAppDir;

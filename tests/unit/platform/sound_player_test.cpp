@@ -1,4 +1,4 @@
-#include "shell/sounds.h"
+#include "platform/sound_player.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +45,31 @@ TEST(Sounds, FailAndPassSequences) {
             EXPECT_EQ(messages.shown[0].title, "Error");
             EXPECT_EQ(messages.shown[0].icon, MsgIcon::Error);
         }
+    }
+}
+
+TEST(SoundPlayer, SoundSetupSilencesTheOperationsButNotStopOrTheRefusals) {
+    struct Case {
+        uint8_t soundOn;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {1, {"beep", "beep", "pause 50", "beep", "beep", "beep", "pause 50", "beep", "beep"}},
+        // Only the sound that ignores the setting is heard.
+        {0, {"beep", "pause 50", "beep", "beep"}},
+        // Anything but 1 counts as off.
+        {2, {"beep", "pause 50", "beep", "beep"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.soundOn));
+        FakeSounds sounds;
+        FakeMessages messages;
+        SoundPlayer player(sounds, messages);
+        player.SoundOn = c.soundOn;
+        player.SoundMode = 1;
+        player.PassSound();
+        player.FailSound();
+        player.FailSoundAlways();
+        EXPECT_EQ(sounds.calls, c.calls);
     }
 }
 

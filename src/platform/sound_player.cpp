@@ -1,16 +1,8 @@
-// The pass and failure sounds. Neither looks at SoundOn: the callers do.
-#pragma once
-
-#include <cstdint>
-
-#include "platform/ports.h"
+#include "platform/sound_player.h"
 
 namespace burnmark {
 
-inline constexpr const char* kSoundFailText = "Sound Command Fail !!";
-
-// Mode 0: the error-icon sound; any other mode: beep, 50 ms, beep, beep.
-inline void PlayFailSound(Sounds& sounds, Messages& messages, uint8_t mode) {
+void PlayFailSound(Sounds& sounds, Messages& messages, uint8_t mode) {
     if (mode == 0) {
         if (!sounds.ErrorSound())
             messages.MessageBox(kSoundFailText, "Error", MsgButtons::Ok, MsgIcon::Error);
@@ -23,9 +15,19 @@ inline void PlayFailSound(Sounds& sounds, Messages& messages, uint8_t mode) {
     sounds.DefaultBeep();
 }
 
-inline void PlayPassSound(Sounds& sounds, Messages& messages) {
+void PlayPassSound(Sounds& sounds, Messages& messages) {
     if (!sounds.DefaultBeep())
         messages.MessageBox(kSoundFailText, "Error", MsgButtons::Ok, MsgIcon::Error);
 }
+
+void SoundPlayer::PassSound() {
+    if (SoundOn == 1) PlayPassSound(sounds_, messages_);
+}
+
+void SoundPlayer::FailSound() {
+    if (SoundOn == 1) PlayFailSound(sounds_, messages_, SoundMode);
+}
+
+void SoundPlayer::FailSoundAlways() { PlayFailSound(sounds_, messages_, SoundMode); }
 
 }  // namespace burnmark

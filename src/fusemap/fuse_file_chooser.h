@@ -4,8 +4,6 @@
 
 #include <string>
 
-class QWidget;
-
 namespace burnmark {
 
 class FuseFileChooser {
@@ -16,18 +14,6 @@ public:
     // The JEDEC file to save to. Empty when the operator cancelled. No
     // question about an existing file: the save asks that itself.
     virtual std::string ChooseJedecToSave() = 0;
-};
-
-// The open dialog "LOAD" and the save dialog "SAVE" of the fuse-map editor.
-class QtFuseFileChooser : public FuseFileChooser {
-public:
-    explicit QtFuseFileChooser(QWidget* parent) : parent_(parent) {}
-
-    std::string ChooseJedecToLoad() override;
-    std::string ChooseJedecToSave() override;
-
-private:
-    QWidget* parent_;
 };
 
 }  // namespace burnmark

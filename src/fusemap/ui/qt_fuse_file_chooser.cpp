@@ -1,4 +1,4 @@
-#include "fusemap/ui/fuse_file_dialogs.h"
+#include "fusemap/ui/qt_fuse_file_chooser.h"
 
 #include <QFileDialog>
 #include <QStringList>

@@ -1,0 +1,77 @@
+// The Copy page's source steps: Load and Save, for data devices through the
+// data buffer's load and save flows and for devices with a fuse map through
+// JEDEC files; and what follows a load (the device's sum in the checksum
+// field, the steps enabled and refreshed). The window only hands the clicks
+// over; the dialogs and the file chooser are ports.
+#pragma once
+
+#include "shell/shell_only.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "buffer/checksum_view.h"
+#include "buffer/data_buffer.h"
+#include "buffer/flow/load_flow.h"
+#include "buffer/flow/save_flow.h"
+#include "catalogue/device_record.h"
+#include "fusemap/fuse_file_chooser.h"
+#include "fusemap/fuse_map.h"
+#include "operations/copy_page_model.h"
+#include "operations/operation_engine.h"
+#include "platform/busy.h"
+#include "platform/ports.h"
+#include "shell/app_state.h"
+
+namespace burnmark {
+
+// What the steps work on; only references are held.
+struct SourceStepParts {
+    AppState& state;
+    DeviceRecord& device;
+    DataBuffer& buffer;
+    FuseMap& fuses;
+    OperationEngine& engine;
+    CopyPageModel& page;
+    ChecksumDisplay& checksum;
+    LoadFlow& loader;
+    SaveFlow& saver;
+    Messages& messages;
+};
+
+// The end of the save dialog's "IC" range: the device's last byte (one
+// further with an extended area), the buffer's last while no device is known.
+int64_t DeviceRangeEnd(const DeviceRecord& device, const DataBuffer& buffer);
+
+class CopySourceSteps {
+public:
+    explicit CopySourceSteps(SourceStepParts parts) : p_(parts) {}
+
+    // The dialogs and the JEDEC file chooser. Not owned; set before a click.
+    void SetLoadDialog(LoadDialogPort* dialog) { loadDialog_ = dialog; }
+    void SetSaveDialog(SaveDialogPort* dialog) { saveDialog_ = dialog; }
+    void SetFuseFileChooser(FuseFileChooser* chooser) { fuseFiles_ = chooser; }
+    // The main window's LoadPathEdit, which names the JEDEC file last loaded.
+    std::function<void(const std::string& path)> ShowLoadPath;
+
+    // A click while the program is busy does nothing.
+    void LoadStepClick();
+    void SaveStepClick();
+
+private:
+    // The rest of the Load step after the buffer's load flow: the sum of the
+    // device range in SumEdit, the steps enabled and refreshed.
+    void AfterBufferLoad(uint32_t shownBefore);
+    // Says so when the device's fuse map could not be built.
+    bool FuseMapReady();
+    void LoadFuseMapFile();
+    void SaveFuseMapFile();
+
+    SourceStepParts p_;
+    LoadDialogPort* loadDialog_ = nullptr;
+    SaveDialogPort* saveDialog_ = nullptr;
+    FuseFileChooser* fuseFiles_ = nullptr;
+};
+
+}  // namespace burnmark

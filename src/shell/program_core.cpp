@@ -1,0 +1,94 @@
+#include "shell/program_core.h"
+
+#include "catalogue/device_facts.h"
+#include "operations/device_check.h"
+#include "platform/profile.h"
+
+namespace burnmark {
+
+ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& settings)
+    : state_(state),
+      messages_(ports.messages),
+      sounds_(ports.sounds, ports.messages),
+      buffer_(ports.messages, ports.progress, state.HistoryIniPath()),
+      fpga_(ports.messages, engine_),
+      fuseMap_(ports.messages, engine_),
+      link_(ports.usb, ports.messages, sounds_, engine_, fpga_),
+      engine_(device_, options_, buffer_, fuseMap_, link_, page_, ports.messages, sounds_,
+              ports.pump),
+      loadFlow_(FlowContext{state.Busy, device_, options_, buffer_, ports.messages, sounds_,
+                            ports.progress, ports.pump, ports.processes, link_, engine_, fpga_,
+                            ports.mainWindowId}),
+      saveFlow_(FlowContext{state.Busy, device_, options_, buffer_, ports.messages, sounds_,
+                            ports.progress, ports.pump, ports.processes, link_, engine_, fpga_,
+                            ports.mainWindowId}),
+      steps_(SourceStepParts{state, device_, buffer_, fuseMap_, engine_, page_, checksum_,
+                             loadFlow_, saveFlow_, ports.messages}) {
+    device_.HistoryIniPath = state.HistoryIniPath();
+    device_.AppDir = state.AppDir;
+    sounds_.SoundOn = settings.SoundOn;
+    sounds_.SoundMode = settings.SoundMode;
+    buffer_.SetDeviceSizeProvider([this] { return DeviceSizeOf(device_); });
+    buffer_.SetChecksumView(&checksum_);
+    // The fuse map keeps its own last checksum; the field shows it in the same way.
+    fuseMap_.OnChecksumShown = [this](const std::string& text, bool changed) {
+        checksum_.ShowText(text, changed);
+    };
+}
+
+DeviceFacts ProgramCore::RestoreDevice(const std::string& icFileName) {
+    options_.OptionValuesSaved = 0;
+    // The selection dialog keeps the chosen maker and type in the record; at
+    // start-up they are the last ones chosen.
+    const Profile history(state_.HistoryIniPath());
+    device_.Manufacturer = history.ReadString("SelectDlg", "Manufacturer", "None");
+    device_.TypeNum = history.ReadString("SelectDlg", "TypeNum", "None");
+    device_.IcFileName = icFileName;
+    device_.IniPathInUse = icFileName;
+    device_.SkipIniPathCopy = 1;
+    LoadDeviceIni(LoadContext());
+    device_.SkipIniPathCopy = 0;
+    options_.VerifyListWanted = VerifyListWantedFor(device_);
+    engine_.Run.RunReady = 1;
+    return DeviceFacts{device_.Type, device_.FuseTypeDigit, device_.HasFuseMap};
+}
+
+void ProgramCore::SizeBufferForRestore() {
+    sizing_.LoadedBufferSize = 0;
+    // The restore has just loaded the definition: size from that load rather
+    // than load it a second time, which would show each of its messages twice.
+    buffer_.SetBufferSize(MergeDeviceBufferSize(device_, sizing_));
+}
+
+void ProgramCore::InitFuseMapForDevice() {
+    fuseMap_.InitFuseBuffer(FuseGeometry{device_.FuseCount, device_.FuseCols, device_.FuseRows,
+                                         device_.PinCount, device_.Intact});
+}
+
+void ProgramCore::FillSessionSeams(SessionSeams& session) {
+    if (!session.LoadDeviceIni)
+        session.LoadDeviceIni = [this](const std::string& path) { return RestoreDevice(path); };
+    if (!session.ApplyDeviceBufferSize)
+        session.ApplyDeviceBufferSize = [this] { SizeBufferForRestore(); };
+    if (!session.UpdateCopyButtons)
+        session.UpdateCopyButtons = [this](int arg) {
+            RunBusy([&] { engine_.UpdateCopyButtons(arg); });
+        };
+    if (!session.InitFuseBuffer) session.InitFuseBuffer = [this] { InitFuseMapForDevice(); };
+}
+
+void ProgramCore::CheckDeviceAfterAbout() {
+    // The About box leaves the programmer open; the check talks to it, so the
+    // program is held busy as for any operation.
+    RunBusy([&] {
+        burnmark::CheckDeviceAfterAbout(engine_, LoadContext(), state_.DeviceIniPath, link_, page_,
+                                        messages_);
+    });
+}
+
+void ProgramCore::ReleaseOnExit() {
+    fpga_.Release();
+    if (device_.HasFuseMap == 1) fuseMap_.FreeFuseBuffer();
+}
+
+}  // namespace burnmark

@@ -1,0 +1,127 @@
+// The core of the program put together: the sound player, the checksum
+// field's rule, the Copy page's model, the selected device with its options,
+// the data buffer and its sizing, the FPGA image, the fuse map, the
+// programmer link over the USB transport it is given, the operation engine,
+// the load and save flows and the Copy page's source steps. The window builds
+// one over its ports and connects its controls to it; everything it runs is
+// here and is tested without a window.
+#pragma once
+
+#include "shell/shell_only.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "buffer/buffer_sizing.h"
+#include "buffer/checksum_view.h"
+#include "buffer/data_buffer.h"
+#include "buffer/flow/load_flow.h"
+#include "buffer/flow/process_starter.h"
+#include "buffer/flow/save_flow.h"
+#include "catalogue/device_loader.h"
+#include "catalogue/device_options.h"
+#include "catalogue/device_record.h"
+#include "fusemap/fuse_map.h"
+#include "link/fpga_image.h"
+#include "link/programmer_link.h"
+#include "operations/copy_page_model.h"
+#include "operations/operation_engine.h"
+#include "platform/ports.h"
+#include "platform/sound_player.h"
+#include "platform/usb_transport.h"
+#include "shell/app_state.h"
+#include "shell/copy_source_steps.h"
+#include "shell/session.h"
+#include "shell/start_up.h"
+
+namespace burnmark {
+
+// The ports the core reports through and the services it uses. Not owned;
+// they outlive the core.
+struct CorePorts {
+    UsbTransport& usb;
+    Messages& messages;
+    Sounds& sounds;
+    Pump& pump;
+    Progress& progress;
+    ProcessStarter& processes;
+    // The main window's id, written to DDEFile.ini for the external program.
+    std::function<uint64_t()> mainWindowId = nullptr;
+};
+
+class ProgramCore {
+public:
+    // state: the main window's own state (application directory, busy lock,
+    // project flag), which outlives the core. settings: what the main window
+    // read at its creation (the sound settings).
+    ProgramCore(AppState& state, CorePorts ports, const MainSettings& settings = {});
+    ProgramCore(const ProgramCore&) = delete;
+    ProgramCore& operator=(const ProgramCore&) = delete;
+
+    SoundPlayer& Sounds() { return sounds_; }
+    ChecksumDisplay& Checksum() { return checksum_; }
+    CopyPageModel& Page() { return page_; }
+    DeviceRecord& Device() { return device_; }
+    DeviceOptions& Options() { return options_; }
+    BufferSizing& Sizing() { return sizing_; }
+    DataBuffer& Buffer() { return buffer_; }
+    FpgaImage& Fpga() { return fpga_; }
+    FuseMap& Fuses() { return fuseMap_; }
+    ProgrammerLink& Link() { return link_; }
+    OperationEngine& Engine() { return engine_; }
+    LoadFlow& Loader() { return loadFlow_; }
+    SaveFlow& Saver() { return saveFlow_; }
+    CopySourceSteps& Steps() { return steps_; }
+
+    DeviceLoadContext LoadContext() { return DeviceLoadContext{device_, messages_, fpga_}; }
+
+    // Runs a command with every command but Stop disabled.
+    template <typename Command>
+    void RunBusy(Command&& command) {
+        BusyScope busy(state_.Busy);
+        command();
+    }
+
+    // --- The start-up restore's work -------------------------------------------------------
+    // The restore's device load: the option values start from the
+    // definition, the last device's maker, type and path go into the record,
+    // the definition loads keeping that path, the verify-list choice follows
+    // the device and a new run may start.
+    DeviceFacts RestoreDevice(const std::string& icFileName);
+    // The restore's buffer sizing for the device RestoreDevice loaded, the
+    // size of earlier loads cleared.
+    void SizeBufferForRestore();
+    // The fuse map for the loaded device (it has one): allocated for its
+    // geometry and cleared, so that program takes its data from it.
+    void InitFuseMapForDevice();
+    // The restore's seams served by the core (those still empty).
+    void FillSessionSeams(SessionSeams& seams);
+
+    // The device check after the About box, holding the program busy.
+    void CheckDeviceAfterAbout();
+    // At exit: the FPGA image and the fuse buffer go.
+    void ReleaseOnExit();
+
+private:
+    AppState& state_;
+    Messages& messages_;
+    SoundPlayer sounds_;
+    ChecksumDisplay checksum_;
+    CopyPageModel page_;
+    DeviceRecord device_;
+    DeviceOptions options_;
+    BufferSizing sizing_;
+    DataBuffer buffer_;
+    // The FPGA image, the fuse map and the link report through the engine's
+    // failure display, which is built after them: only references cross.
+    FpgaImage fpga_;
+    FuseMap fuseMap_;
+    ProgrammerLink link_;
+    OperationEngine engine_;
+    LoadFlow loadFlow_;
+    SaveFlow saveFlow_;
+    CopySourceSteps steps_;
+};
+
+}  // namespace burnmark
