@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "operations/ui/verify_error_window.h"
 #include "platform/libusb_transport.h"
 #include "platform/paths.h"
 #include "shell/start_up.h"
@@ -60,6 +61,9 @@ int main(int argc, char** argv) {
         // The start-up windows of the other subsystems come here, in this order:
         // device selection dialog, option-page window, verify-error list. The
         // progress window is made with the main window's core.
+        // The verify-error list stays hidden until a compare lists a difference;
+        // Verify_error() hands its port to the compares.
+        TVerify_error verifyError(&mainForm);
         splash.reset();
 
         mainForm.show();
