@@ -48,6 +48,16 @@ std::string PinErrorText(const char* key, int32_t pin, int32_t pinCount) {
            " is not a pin of a " + std::to_string(pinCount) + "-pin device.";
 }
 
+std::string PinCountErrorText(int32_t pinCount) {
+    return "INI:PIN Error ! A " + std::to_string(pinCount) +
+           "-pin device does not fit the 48-pin socket.";
+}
+
+std::string MissingPinText(const char* first, const char* second, const char* what) {
+    return std::string("INI:") + first + " Error ! Neither " + first + " nor " + second +
+           " names a " + what + " pin.";
+}
+
 // One open device file. Reads stop the load on the first bad number; the
 // Profile closes its file after every call, so an early return leaks nothing.
 class DeviceFile {
@@ -138,10 +148,6 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
     const std::string& path = rec.SkipIniPathCopy ? rec.IniPathInUse : rec.IcFileName;
     if (path.empty()) return DeviceLoadResult::NoPath;
     rec.DeviceValid = false;
-    if (path.size() > kMaxPathChars) {
-        msg.ShowMessage("Ini File path too long !! (more than 127 characters)\n" + path);
-        return DeviceLoadResult::PathTooLong;
-    }
     if (!rec.SkipIniPathCopy) rec.IniPathInUse = rec.IcFileName;
 
     // 3-5.
@@ -231,30 +237,27 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
         return DeviceLoadResult::NotANumber;
 
     // 7. Supply and ground pins. A pin outside the chip or the socket would put
-    // supply or ground on a wrong socket pin, so such a device is refused.
+    // supply or ground on a wrong socket pin, so such a device is refused; 0
+    // names no pin. That each pair names a pin at all is checked once the
+    // whole definition has been read (a file without the section stops at its
+    // pulse units first).
     std::optional<int32_t> gnd2 = file.Number("Gnd_pin2");
     if (!gnd2) return DeviceLoadResult::NotANumber;
     std::optional<int32_t> gnd1 = file.Number("Gnd_pin1");
     if (!gnd1) return DeviceLoadResult::NotANumber;
     std::optional<int32_t> pins = file.Number("PIN");
     if (!pins) return DeviceLoadResult::NotANumber;
-    if (*pins < 1 || *pins > int32_t(kSocketPins)) {
-        msg.ShowMessage("INI:PIN Error ! A " + std::to_string(*pins) +
-                        "-pin device does not fit the 48-pin socket.");
+    if (*pins < 0 || *pins > int32_t(kSocketPins)) {
+        msg.ShowMessage(PinCountErrorText(*pins));
         return DeviceLoadResult::BadPin;
     }
     const auto pinCount = static_cast<uint8_t>(*pins);
-    // The first pin of each pair is required; the second may be 0 (none).
-    auto pinOk = [&](int32_t pin, bool required) {
-        return (pin == 0 && !required) || (pin >= 1 && pin <= *pins);
-    };
-    if (!pinOk(*gnd2, false)) {
-        msg.ShowMessage(PinErrorText("Gnd_pin2", *gnd2, *pins));
-        return DeviceLoadResult::BadPin;
-    }
-    if (!pinOk(*gnd1, true)) {
-        msg.ShowMessage(PinErrorText("Gnd_pin1", *gnd1, *pins));
-        return DeviceLoadResult::BadPin;
+    auto pinOk = [&](int32_t pin) { return pin >= 0 && pin <= *pins; };
+    for (const auto& [key, pin] : {std::pair{"Gnd_pin2", *gnd2}, std::pair{"Gnd_pin1", *gnd1}}) {
+        if (!pinOk(pin)) {
+            msg.ShowMessage(PinErrorText(key, pin, *pins));
+            return DeviceLoadResult::BadPin;
+        }
     }
     rec.PinCount = pinCount;
     block.SetWord(param::GndPins,
@@ -265,17 +268,17 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
     if (!vcc2) return DeviceLoadResult::NotANumber;
     std::optional<int32_t> vcc1 = file.Number("Vcc_pin1");
     if (!vcc1) return DeviceLoadResult::NotANumber;
-    if (!pinOk(*vcc2, false)) {
-        msg.ShowMessage(PinErrorText("Vcc_pin2", *vcc2, *pins));
-        return DeviceLoadResult::BadPin;
-    }
-    if (!pinOk(*vcc1, true)) {
-        msg.ShowMessage(PinErrorText("Vcc_pin1", *vcc1, *pins));
-        return DeviceLoadResult::BadPin;
+    for (const auto& [key, pin] : {std::pair{"Vcc_pin2", *vcc2}, std::pair{"Vcc_pin1", *vcc1}}) {
+        if (!pinOk(pin)) {
+            msg.ShowMessage(PinErrorText(key, pin, *pins));
+            return DeviceLoadResult::BadPin;
+        }
     }
     block.SetWord(param::VccPins,
                   static_cast<uint16_t>(SocketPin(uint8_t(*vcc2), pinCount) << 8 |
                                         SocketPin(uint8_t(*vcc1), pinCount)));
+    const bool groundNamed = *gnd1 != 0 || *gnd2 != 0;
+    const bool supplyNamed = *vcc1 != 0 || *vcc2 != 0;
 
     // 8. Keys 49 to 61.
     if (!ReadBlockWords(file, block, {{"read_mode", param::read_mode},
@@ -297,12 +300,7 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
                                       {"unprotect_pulse", param::unprotect_pulse}}))
         return DeviceLoadResult::NotANumber;
 
-    std::string menu = file.Text("Menu", "0");
-    if (menu.size() > kMaxPathChars) {
-        msg.ShowMessage("INI:Menu Error ! The file name is longer than 127 characters.");
-        return DeviceLoadResult::MenuTooLong;
-    }
-    rec.Menu = std::move(menu);
+    rec.Menu = file.Text("Menu", "0");
 
     // 9. Pulse units label their widths; only these three are known.
     for (std::size_t i = 0; i < 4; ++i) {
@@ -346,13 +344,23 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
     // 11.
     rec.PinFlags = DecodeAllPinDef(file.Text("AllPinDef", "None"));
 
-    // 12. The FPGA image the device names.
-    std::string fpgaPath = rec.AppDir + "FPGA\\" + userWav;
-    if (fpgaPath.size() > kMaxPathChars) {
-        msg.ShowMessage("FPGA file path too long !! (more than 127 characters)\n" + fpgaPath);
-        return DeviceLoadResult::FpgaPathTooLong;
+    // A chip without a ground or a supply pin cannot be powered: refused
+    // before its FPGA image is loaded.
+    if (pinCount == 0) {
+        msg.ShowMessage(PinCountErrorText(0));
+        return DeviceLoadResult::BadPin;
     }
-    rec.FpgaFilePath = std::move(fpgaPath);
+    if (!groundNamed) {
+        msg.ShowMessage(MissingPinText("Gnd_pin1", "Gnd_pin2", "ground"));
+        return DeviceLoadResult::BadPin;
+    }
+    if (!supplyNamed) {
+        msg.ShowMessage(MissingPinText("Vcc_pin1", "Vcc_pin2", "supply"));
+        return DeviceLoadResult::BadPin;
+    }
+
+    // 12. The FPGA image the device names.
+    rec.FpgaFilePath = rec.AppDir + "FPGA\\" + userWav;
     if (!StoredFileExists(rec.FpgaFilePath)) {
         msg.ShowMessage(kFpgaNotFoundPrefix + userWav);
         rec.FpgaFileMissing = 1;

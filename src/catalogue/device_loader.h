@@ -33,15 +33,12 @@ inline constexpr const char* kFpgaNotFoundPrefix = "No found ";
 enum class DeviceLoadResult {
     Loaded,
     NoPath,          // IniPathInUse empty: nothing changes, no message
-    PathTooLong,     // the device file path is longer than 127 characters
     IniMissing,      // "Ini File missing !!"
     NotANumber,      // "'%s' is not a valid integer value"
     DeviceTooLarge,  // the sizes would need a buffer beyond kMaxBufferBytes
     BadFuseMap,      // a logic device whose fuse geometry gives no usable map
     BadPin,          // a supply or ground pin outside the chip or the socket
-    MenuTooLong,     // the option-definition file name is longer than 127 characters
     BadPulseUnit,    // "INI:..._pulse_unit Error !"
-    FpgaPathTooLong, // the FPGA file path is longer than 127 characters
     FpgaMissing,     // "No found " + file name; FpgaFileMissing set
     FpgaLoadFailed,  // the FPGA file exists but could not be read; FpgaFileMissing set
 };

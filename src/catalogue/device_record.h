@@ -17,9 +17,6 @@ namespace burnmark {
 // would need more is refused by the loader instead of wrapping in 32 bits.
 inline constexpr uint64_t kMaxBufferBytes = 256ull * 1024 * 1024;
 
-// Longest text of the path-like fields (the stored format keeps 128-byte fields;
-// a longer path is refused rather than cut into another file's name).
-inline constexpr std::size_t kMaxPathChars = 127;
 // Data_DoNotCare keeps at most this many characters.
 inline constexpr std::size_t kMaxDataDoNotCareChars = 11;
 

@@ -92,8 +92,6 @@ void CheckRecord(DeviceLoadResult result, const DeviceRecord& rec,
     Check(rec.DeviceBytes <= rec.BufferBytes);
     for (uint8_t flag : rec.PinFlags) Check(flag <= 1);
     Check(rec.DataDoNotCare.size() <= kMaxDataDoNotCareChars);
-    Check(rec.Menu.size() <= kMaxPathChars && rec.FpgaFilePath.size() <= kMaxPathChars &&
-          rec.IniPathInUse.size() <= kMaxPathChars);
     if (result == DeviceLoadResult::FpgaMissing || result == DeviceLoadResult::FpgaLoadFailed)
         Check(rec.FpgaFileMissing != 0);
     if (result != DeviceLoadResult::Loaded) return;

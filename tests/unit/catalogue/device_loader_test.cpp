@@ -68,84 +68,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StopCase{"EmptySection",
                  [](DeviceKeys& d) { d = DeviceKeys{}; },
-                 // Every number reads 0, so the 0-pin device is refused at its pins,
-                 // before the pulse units.
-                 DeviceLoadResult::BadPin,
-                 {"INI:PIN Error ! A 0-pin device does not fit the 48-pin socket."},
+                 // Every number reads 0 and every unit "0": the load stops at the
+                 // first pulse unit.
+                 DeviceLoadResult::BadPulseUnit,
+                 {"INI:Program_pulse_unit Error !"},
                  [](const DeviceRecord& r) {
                      EXPECT_EQ(r.BRAND, "None");
                      EXPECT_EQ(r.Data_Width, "0");
                      EXPECT_EQ(r.DeviceBytes, 0x4000u);  // "0" is neither width
                      EXPECT_EQ(r.DeviceParamBlock.Word(param::TransferSize), 1);
-                     EXPECT_EQ(r.PinCount, 28);
-                 }},
-        StopCase{"NumberKeyNotANumber",
-                 [](DeviceKeys& d) { d.Set("fuse_row", "abc"); },
-                 DeviceLoadResult::NotANumber,
-                 {"'abc' is not a valid integer value"},
-                 [](const DeviceRecord& r) {
-                     kReachedBrand(r);
-                     EXPECT_EQ(r.DeviceParamBlock.Word(param::max_address_Low), 0xFFFF);
-                     EXPECT_EQ(r.Intact, 3);
-                     EXPECT_EQ(r.DeviceBytes, 0x4000u);
-                 }},
-        StopCase{"VoltageNotANumber",
-                 [](DeviceKeys& d) { d.Set("read_vcc", "5V"); },
-                 DeviceLoadResult::NotANumber,
-                 {"'5V' is not a valid integer value"},
-                 [](const DeviceRecord& r) {
-                     EXPECT_EQ(r.Voltages[kIdVcc], 50);
-                     EXPECT_EQ(r.Voltages[kReadVcc], 33);
-                     EXPECT_EQ(r.DeviceBytes, 0x10000u);
-                     EXPECT_EQ(r.Menu, "old.ini");
-                 }},
-        StopCase{"ProgramPulseUnitLowerCase",
-                 [](DeviceKeys& d) { d.Set("program_pulse_unit", "ms"); },
-                 DeviceLoadResult::BadPulseUnit,
-                 {"INI:Program_pulse_unit Error !"},
-                 [](const DeviceRecord& r) {
-                     EXPECT_EQ(r.Menu, "new.ini");
-                     EXPECT_EQ(r.PulseCopies[2], 7);  // program_times not reached
+                     EXPECT_EQ(r.PinCount, 0);
+                     EXPECT_EQ(r.Menu, "0");
+                     // What comes after the pulse units keeps the old device's values.
                      EXPECT_EQ(r.IC_Information1, "Old part");
-                 }},
-        StopCase{"ErasePulseUnitMissing",
-                 [](DeviceKeys& d) { d.Remove("erase_pulse_unit"); },
-                 DeviceLoadResult::BadPulseUnit,
-                 {"INI:Erase_pulse_unit Error !"},
-                 [](const DeviceRecord& r) {
-                     EXPECT_EQ(r.PulseUnits[0], "uS");
-                     EXPECT_EQ(r.PulseUnits[1], "0");
-                 }},
-        StopCase{"ProtectPulseUnit",
-                 [](DeviceKeys& d) { d.Set("protect_pulse_unit", "us"); },
-                 DeviceLoadResult::BadPulseUnit,
-                 {"INI:Protect_pulse_unit Error !"},
-                 [](const DeviceRecord& r) { kReachedBrand(r); }},
-        StopCase{"UnprotectPulseUnit",
-                 [](DeviceKeys& d) { d.Set("unprotect_pulse_unit", "s"); },
-                 DeviceLoadResult::BadPulseUnit,
-                 {"INI:Unprotect_pulse_unit Error !"},
-                 [](const DeviceRecord& r) {
-                     EXPECT_EQ(r.PulseUnits[2], "uS");
-                 }},
-        StopCase{"FpgaFileMissing",
-                 [](DeviceKeys& d) { d.Set("UserWav", "NOPE.BIN"); },
-                 DeviceLoadResult::FpgaMissing,
-                 {"No found NOPE.BIN"},
-                 [](const DeviceRecord& r) {
-                     // Everything else of the new device is in place.
-                     EXPECT_EQ(r.IC_Information1, "New part");
-                     EXPECT_EQ(r.PulseCopies[2], 9);
-                     EXPECT_EQ(r.FpgaFileMissing, 1);
-                     EXPECT_TRUE(MakeSetupDevice(r, false).fpgaFileMissing);
-                 }},
-        StopCase{"GroundPinZero",
-                 [](DeviceKeys& d) { d.Set("Gnd_pin1", "0"); },
-                 DeviceLoadResult::BadPin,
-                 {"INI:Gnd_pin1 Error ! Pin 0 is not a pin of a 28-pin device."},
-                 [](const DeviceRecord& r) {
-                     EXPECT_EQ(r.DeviceParamBlock.Word(param::GndPins), 0);
-                     EXPECT_EQ(r.DeviceParamBlock.Word(param::read_mode), 0);
+                     EXPECT_EQ(r.PulseCopies[2], 7);
                  }},
         StopCase{"SecondGroundPinOutsideTheChip",
                  [](DeviceKeys& d) { d.Set("Gnd_pin2", "30"); },
@@ -203,32 +139,35 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const DeviceRecord& r) {
                      EXPECT_EQ(r.DeviceBytes, 0x4000u);
                      EXPECT_EQ(r.BufferBytes, 0x10000u);
-                 }},
-        StopCase{"MenuTooLong",
-                 [](DeviceKeys& d) { d.Set("Menu", std::string(128, 'm')); },
-                 DeviceLoadResult::MenuTooLong,
-                 {"INI:Menu Error ! The file name is longer than 127 characters."},
-                 [](const DeviceRecord& r) { EXPECT_EQ(r.Menu, "old.ini"); }}),
+                 }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(CatalogueFixture, OverLongPathsAreRefusedNotCut) {
-    ASSERT_EQ(Load(WriteDevice("OLD.INI", PreviousDevice())), DeviceLoadResult::Loaded);
-    const std::string oldPath = record.IniPathInUse;
-    messages.Clear();
-
-    const std::string longPath = record.AppDir + "INI\\" + std::string(130, 'd') + ".INI";
-    EXPECT_EQ(Load(longPath), DeviceLoadResult::PathTooLong);
-    EXPECT_EQ(messages.Texts(),
-              Texts{"Ini File path too long !! (more than 127 characters)\n" + longPath});
-    EXPECT_EQ(record.IniPathInUse, oldPath);
-    EXPECT_FALSE(record.DeviceValid);
-
-    messages.Clear();
-    const std::string name(127, 'f');
-    EXPECT_EQ(Load(WriteDevice("LONGFPGA.INI", ValidDevice().Set("UserWav", name))),
-              DeviceLoadResult::FpgaPathTooLong);
-    EXPECT_EQ(messages.Texts(), Texts{"FPGA file path too long !! (more than 127 characters)\n" +
-                                      record.AppDir + "FPGA\\" + name});
+TEST_F(CatalogueFixture, LongPathsAreTakenWhole) {
+    // Installed deep down, with long file names: nothing is cut or refused.
+    const std::string deep = std::string(150, 'd');
+    std::filesystem::create_directories(root_ / deep / "INI" / "TESTCO");
+    std::filesystem::create_directories(root_ / deep / "FPGA");
+    record.AppDir = root_.string() + "/" + deep + "/";
+    const std::string fpgaName = std::string(140, 'f') + ".BIN";
+    {
+        std::ofstream out(root_ / deep / "FPGA" / fpgaName, std::ios::binary);
+        out << std::string(100, '\x5A');
+    }
+    const std::string menu = std::string(200, 'm') + ".ini";
+    {
+        std::ofstream out(root_ / deep / "INI" / "TESTCO" / "DEEP.INI", std::ios::binary);
+        out << "[" << kDeviceSection << "]\r\n";
+        for (const auto& [k, v] : ValidDevice().Set("UserWav", fpgaName).Set("Menu", menu).Keys())
+            out << k << "=" << v << "\r\n";
+    }
+    const std::string stored = record.AppDir + "INI\\TESTCO\\DEEP.INI";
+    ASSERT_GT(stored.size(), 180u);
+    EXPECT_EQ(Load(stored), DeviceLoadResult::Loaded);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(record.IniPathInUse, stored);
+    EXPECT_EQ(record.Menu, menu);
+    EXPECT_EQ(record.FpgaFilePath, record.AppDir + "FPGA\\" + fpgaName);
+    EXPECT_TRUE(fpga.Owned());
 }
 
 // ---- Paths and the valid state ---------------------------------------------------
@@ -429,6 +368,44 @@ TEST(SocketPinTest, ChipSitsWithItsFirstSideEndingAtSocketPin24) {
     for (const Case& c : cases)
         EXPECT_EQ(SocketPin(c.chipPin, c.pinCount), c.socketPin)
             << int(c.chipPin) << " of " << int(c.pinCount);
+}
+
+TEST_F(CatalogueFixture, EachPairNeedsOnePinInsideTheChip) {
+    struct Case {
+        const char *vcc1, *vcc2, *gnd1, *gnd2, *pins;
+        DeviceLoadResult result;
+        const char* text;  // nullptr: loaded without a message
+    } cases[] = {
+        {"28", "0", "14", "0", "28", DeviceLoadResult::Loaded, nullptr},
+        // The second key alone names the pin.
+        {"28", "0", "0", "14", "28", DeviceLoadResult::Loaded, nullptr},
+        {"0", "28", "14", "0", "28", DeviceLoadResult::Loaded, nullptr},
+        {"28", "0", "0", "0", "28", DeviceLoadResult::BadPin,
+         "INI:Gnd_pin1 Error ! Neither Gnd_pin1 nor Gnd_pin2 names a ground pin."},
+        {"0", "0", "14", "0", "28", DeviceLoadResult::BadPin,
+         "INI:Vcc_pin1 Error ! Neither Vcc_pin1 nor Vcc_pin2 names a supply pin."},
+        {"28", "0", "14", "29", "28", DeviceLoadResult::BadPin,
+         "INI:Gnd_pin2 Error ! Pin 29 is not a pin of a 28-pin device."},
+        {"28", "49", "14", "0", "48", DeviceLoadResult::BadPin,
+         "INI:Vcc_pin2 Error ! Pin 49 is not a pin of a 48-pin device."},
+        {"28", "0", "-1", "14", "28", DeviceLoadResult::BadPin,
+         "INI:Gnd_pin1 Error ! Pin -1 is not a pin of a 28-pin device."},
+        {"28", "0", "14", "0", "49", DeviceLoadResult::BadPin,
+         "INI:PIN Error ! A 49-pin device does not fit the 48-pin socket."},
+        {"0", "0", "0", "0", "0", DeviceLoadResult::BadPin,
+         "INI:PIN Error ! A 0-pin device does not fit the 48-pin socket."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.vcc1) + "/" + c.vcc2 + " " + c.gnd1 + "/" + c.gnd2 + " of " +
+                     c.pins);
+        messages.Clear();
+        DeviceKeys d = ValidDevice();
+        d.Set("Vcc_pin1", c.vcc1).Set("Vcc_pin2", c.vcc2).Set("Gnd_pin1", c.gnd1);
+        d.Set("Gnd_pin2", c.gnd2).Set("PIN", c.pins);
+        EXPECT_EQ(Load(WriteDevice("P.INI", d)), c.result);
+        EXPECT_EQ(messages.Texts(), c.text ? Texts{c.text} : Texts{});
+        EXPECT_EQ(record.DeviceValid, c.result == DeviceLoadResult::Loaded);
+    }
 }
 
 TEST_F(CatalogueFixture, SupplyAndGroundWordsCarryBothPins) {
