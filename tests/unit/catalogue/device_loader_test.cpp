@@ -157,8 +157,9 @@ TEST_F(CatalogueFixture, LongPathsAreTakenWhole) {
     {
         std::ofstream out(root_ / deep / "INI" / "TESTCO" / "DEEP.INI", std::ios::binary);
         out << "[" << kDeviceSection << "]\r\n";
-        for (const auto& [k, v] : ValidDevice().Set("UserWav", fpgaName).Set("Menu", menu).Keys())
-            out << k << "=" << v << "\r\n";
+        DeviceKeys keys = ValidDevice();
+        keys.Set("UserWav", fpgaName).Set("Menu", menu);
+        for (const auto& [k, v] : keys.Keys()) out << k << "=" << v << "\r\n";
     }
     const std::string stored = record.AppDir + "INI\\TESTCO\\DEEP.INI";
     ASSERT_GT(stored.size(), 180u);
