@@ -21,6 +21,15 @@ DeviceSize DeviceSizeOf(const DeviceRecord& record) {
     return size;
 }
 
+std::optional<DeviceByteRange> DeviceChecksumRange(const DeviceRecord& record) {
+    if (!record.DeviceValid || record.DeviceBytes == 0) return std::nullopt;
+    if (!record.HasExtArea) return DeviceByteRange{0, record.DeviceBytes - 1};
+    const DataWidth width = ComputeDeviceSizes(record.DeviceParamBlock, record.Data_Width).width;
+    const ExtAreaLayout area = ExtAreaLayoutOf(record.DeviceParamBlock, width);
+    // The loader refuses devices beyond kMaxBufferBytes, so the end fits.
+    return DeviceByteRange{0, static_cast<uint32_t>(area.offset + area.bytes - 1)};
+}
+
 uint8_t VerifyListWantedFor(const DeviceRecord& record) {
     return (record.Type == "PLD" || record.FuseTypeDigit == 1) ? 0 : 1;
 }

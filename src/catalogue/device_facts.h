@@ -2,6 +2,8 @@
 // from the one DeviceRecord.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "buffer/data_buffer.h"
@@ -23,6 +25,16 @@ SetupDevice MakeSetupDevice(const DeviceRecord& record, bool firstSetupSelected)
 
 // The buffer's view of the device size (DeviceBytes 0 while no device loaded).
 DeviceSize DeviceSizeOf(const DeviceRecord& record);
+
+// The device's bytes in the data buffer, inclusive: the main area and, for a
+// device with an extended area, the area behind it (ExtAreaLayoutOf). Every
+// place that shows the device's sum and the save dialog's "IC" range use it.
+struct DeviceByteRange {
+    uint32_t start = 0;
+    uint32_t end = 0;
+};
+// nullopt while no device is loaded (or it has no size).
+std::optional<DeviceByteRange> DeviceChecksumRange(const DeviceRecord& record);
 
 // Whether verify and confirm list every difference for a newly chosen device:
 // not for logic devices (type "PLD") nor for option type 1, whose verify runs

@@ -43,12 +43,18 @@ DataWidth ClassifyDataWidth(std::string_view text, DataWidthSpellings spellings,
 }
 
 uint64_t DeviceSizeInAddresses(uint16_t maxHi, uint16_t maxLow, uint16_t extHi, uint16_t extLow) {
-    // Both pairs are last addresses. The extended area follows the main area in
-    // the buffer and holds ext_address + 1 addresses, so it counts one more than
-    // its pair; a pair of 0 means no extended area.
-    const uint64_t main = (uint64_t{maxHi} << 16) + maxLow + 1;
-    const uint64_t ext = (uint64_t{extHi} << 16) + extLow;
-    return main + (ext != 0 ? ext + 1 : 0);
+    // The programmer takes the size as the last main address plus the
+    // extended pair plus one (the transfer size word carries it).
+    return (uint64_t{maxHi} << 16) + maxLow + (uint64_t{extHi} << 16) + extLow + 1;
+}
+
+ExtAreaLayout ExtAreaLayoutOf(const DeviceParamBlock& block, DataWidth width) {
+    const uint64_t unit = width == DataWidth::Word16 ? 2 : 1;
+    const uint64_t mainAddresses =
+        ((uint64_t{block.Word(param::max_address_Hi)} << 16) | block.Word(param::max_address_Low)) + 1;
+    const uint64_t extAddresses =
+        ((uint64_t{block.Word(param::ext_address_Hi)} << 16) | block.Word(param::ext_address_Low)) + 1;
+    return ExtAreaLayout{mainAddresses * unit, extAddresses * unit};
 }
 
 DeviceSizes ComputeDeviceSizes(const DeviceParamBlock& block, std::string_view dataWidth) {

@@ -209,10 +209,21 @@ DataWidth ClassifyDataWidth(std::string_view text,
 
 // ---- Derived values ---------------------------------------------------------
 
-// Size in addresses: the main area (max_address + 1) plus the extended area
-// (ext_address + 1, none when ext_address is 0). For a 16-bit device an
-// address holds one word. Needs up to 34 bits.
+// Size in addresses: max_address + ext_address + 1 (ext_address 0 when the
+// device has no extended area). For a 16-bit device an address holds one
+// word. Needs up to 34 bits.
 uint64_t DeviceSizeInAddresses(uint16_t maxHi, uint16_t maxLow, uint16_t extHi, uint16_t extLow);
+
+// Where the extended area lies in the data buffer: directly behind the main
+// area, at the main area's size in bytes ((max_address + 1), twice that for a
+// 16-bit device), and how many bytes it holds ((ext_address + 1), twice that
+// for 16-bit). The read places the area there; program and the compares use
+// the same place.
+struct ExtAreaLayout {
+    uint64_t offset = 0;
+    uint64_t bytes = 0;
+};
+ExtAreaLayout ExtAreaLayoutOf(const DeviceParamBlock& block, DataWidth width);
 
 struct DeviceSizes {
     uint64_t size = 0;        // addresses

@@ -28,15 +28,6 @@ DataWidth OperationDataWidth(const DeviceRecord& device) {
     return ClassifyDataWidth(device.Data_Width, DataWidthSpellings::Loader, size);
 }
 
-ExtAreaLayout ExtAreaLayoutOf(const DeviceParamBlock& block, DataWidth width) {
-    const uint64_t unit = width == DataWidth::Word16 ? 2 : 1;
-    const uint64_t mainAddresses =
-        ((uint64_t{block.Word(param::max_address_Hi)} << 16) | block.Word(param::max_address_Low)) + 1;
-    const uint64_t extAddresses =
-        ((uint64_t{block.Word(param::ext_address_Hi)} << 16) | block.Word(param::ext_address_Low)) + 1;
-    return ExtAreaLayout{mainAddresses * unit, extAddresses * unit};
-}
-
 uint64_t FillChunk(TransferChunk& chunk, std::span<const uint8_t> source, uint64_t start,
                    uint64_t limit) {
     const uint64_t end = std::min<uint64_t>(limit, source.size());

@@ -65,17 +65,6 @@ struct TransferChunk {
 // way the loader sized the buffer for the same device.
 DataWidth OperationDataWidth(const DeviceRecord& device);
 
-// Where the extended area lies in the data buffer: directly behind the main
-// area, at the main area's size in bytes ((max_address + 1), twice that for a
-// 16-bit device), and how many bytes it holds ((ext_address + 1), twice that
-// for 16-bit). The read places the area there; program and the compares use
-// the same place.
-struct ExtAreaLayout {
-    uint64_t offset = 0;
-    uint64_t bytes = 0;
-};
-ExtAreaLayout ExtAreaLayoutOf(const DeviceParamBlock& block, DataWidth width);
-
 // Fills the chunk with source bytes [start, start + 64 KB), taking none at or
 // beyond limit or the end of the source, and 0xFF for the rest. Returns the
 // number of bytes copied.

@@ -5,9 +5,8 @@
 namespace burnmark {
 
 int64_t DeviceRangeEnd(const DeviceRecord& device, const DataBuffer& buffer) {
-    const DeviceSize size = DeviceSizeOf(device);
-    if (size.DeviceBytes == 0) return int64_t{buffer.GetBufferSize()} - 1;
-    return size.HasExtArea ? int64_t{size.DeviceBytes} : int64_t{size.DeviceBytes} - 1;
+    const std::optional<DeviceByteRange> range = DeviceChecksumRange(device);
+    return range ? int64_t{range->end} : int64_t{buffer.GetBufferSize()} - 1;
 }
 
 void CopySourceSteps::LoadStepClick() {
@@ -34,7 +33,8 @@ void CopySourceSteps::AfterBufferLoad(uint32_t shownBefore) {
         // the colour tells whether the device's sum differs from the one the
         // field showed before, not from that intermediate sum.
         p_.checksum.SetLastChecksum(shownBefore);
-        p_.checksum.ShowBufferSum(p_.buffer, 0, p_.device.DeviceBytes, 1);
+        if (const std::optional<DeviceByteRange> range = DeviceChecksumRange(p_.device))
+            p_.checksum.ShowBufferSum(p_.buffer, range->start, range->end, 1);
     }
     p_.engine.EnableCopyButtons();
     p_.page.SetMulti(true);

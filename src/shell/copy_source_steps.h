@@ -40,8 +40,8 @@ struct SourceStepParts {
     Messages& messages;
 };
 
-// The end of the save dialog's "IC" range: the device's last byte (one
-// further with an extended area), the buffer's last while no device is known.
+// The end of the save dialog's "IC" range: the device's last byte (its
+// extended area included), the buffer's last while no device is known.
 int64_t DeviceRangeEnd(const DeviceRecord& device, const DataBuffer& buffer);
 
 class CopySourceSteps {

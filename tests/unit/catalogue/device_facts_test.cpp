@@ -26,5 +26,39 @@ TEST(DeviceFacts, VerifyListWantedFollowsTheDevice) {
     }
 }
 
+TEST(DeviceFacts, TheChecksumRangeCoversTheMainAndTheExtendedAreaExactly) {
+    struct Case {
+        const char* name;
+        const char* width;
+        uint16_t maxLow, extLow;
+        std::optional<uint32_t> end;
+    } cases[] = {
+        {"8-bit", "0x00FF", 0x7FFF, 0, 0x7FFF},
+        // 0x8000 bytes of main area and 0x400 behind it.
+        {"8-bit with extended area", "0x00FF", 0x7FFF, 0x03FF, 0x83FF},
+        {"16-bit", "0xFFFF", 0x7FFF, 0, 0xFFFF},
+        // 0x10000 bytes of words and 0x800 bytes of words behind them.
+        {"16-bit with extended area", "0xFFFF", 0x7FFF, 0x03FF, 0x107FF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeviceRecord record;
+        record.DeviceParamBlock.SetWord(param::max_address_Low, c.maxLow);
+        record.DeviceParamBlock.SetWord(param::ext_address_Low, c.extLow);
+        record.Data_Width = c.width;
+        const DeviceSizes sizes = ComputeDeviceSizes(record.DeviceParamBlock, c.width);
+        record.DeviceBytes = static_cast<uint32_t>(*sizes.deviceBytes);
+        record.HasExtArea = sizes.hasExtArea;
+        record.DeviceValid = true;
+        const std::optional<DeviceByteRange> range = DeviceChecksumRange(record);
+        ASSERT_TRUE(range.has_value());
+        EXPECT_EQ(range->start, 0u);
+        EXPECT_EQ(range->end, *c.end);
+
+        record.DeviceValid = false;  // a device whose load did not complete
+        EXPECT_FALSE(DeviceChecksumRange(record).has_value());
+    }
+}
+
 }  // namespace
 }  // namespace burnmark

@@ -66,13 +66,15 @@ INSTANTIATE_TEST_SUITE_P(
         SizeCase{"Words64K", "0xffff", 0, 0xFFFF, 0, 0, 0x10000, 0x20000, 0x20000, 0, false},
         SizeCase{"Flash512K", "0x00ff", 7, 0xFFFF, 0, 0, 0x80000, 0x80000, 0x80000, 0, false},
         SizeCase{"Bytes128K", "0x00FF", 1, 0xFFFF, 0, 0, 0x20000, 0x20000, 0x20000, 0, false},
-        SizeCase{"ExtendedArea", "0x00FF", 0, 0x0FFF, 0, 0x00FF, 0x1100, 0x1100, 0x10000, 0x1100,
+        // max + ext + 1: 0x0FFF + 0x00FF + 1.
+        SizeCase{"ExtendedArea", "0x00FF", 0, 0x0FFF, 0, 0x00FF, 0x10FF, 0x10FF, 0x10000, 0x10FF,
                  true},
-        SizeCase{"ExtendedHighWordOnly", "0x00FF", 0, 0x0FFF, 1, 0, 0x11001, 0x11001, 0x11001, 0,
+        SizeCase{"ExtendedHighWordOnly", "0x00FF", 0, 0x0FFF, 1, 0, 0x11000, 0x11000, 0x11000, 0,
                  true},
-        // The extended area's last address counts: 0x1000 + 0x400 addresses.
-        SizeCase{"ExtendedKilobyte", "0x00FF", 0, 0x7FFF, 0, 0x03FF, 0x8400, 0x8400, 0x10000,
-                 0x8400, true},
+        SizeCase{"ExtendedKilobyte", "0x00FF", 0, 0x7FFF, 0, 0x03FF, 0x83FF, 0x83FF, 0x10000,
+                 0x83FF, true},
+        SizeCase{"ExtendedWords", "0xFFFF", 0, 0x7FFF, 0, 0x03FF, 0x83FF, 0x107FE, 0x20000,
+                 0x83FF, true},
         SizeCase{"SingleAddress", "0x00FF", 0, 0, 0, 0, 1, 1, 0x10000, 1, false},
         // Mixed-case spellings mean 16-bit only from 65536 addresses on.
         SizeCase{"MixedCaseSmall", "0xffFF", 0, 0x7FFF, 0, 0, 0x8000, std::nullopt, std::nullopt,
@@ -82,8 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
                  0x8000, false},
         SizeCase{"DefaultWidth", "0", 0, 0, 0, 0, 1, std::nullopt, std::nullopt, 1, false},
         // Every word at its maximum: 34 bits of size, nothing wraps.
-        SizeCase{"Largest16Bit", "0xFFFF", 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0x200000000ull,
-                 0x400000000ull, 0x400000000ull, 0, true}),
+        SizeCase{"Largest16Bit", "0xFFFF", 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0x1FFFFFFFFull,
+                 0x3FFFFFFFEull, 0x3FFFFFFFEull, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DataWidthTest, EachCallerAcceptsItsOwnSpellings) {

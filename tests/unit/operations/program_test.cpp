@@ -74,6 +74,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0, 0, 0}, {1, 0, 0}}},
         ChunkCase{"Byte128KFromBank1", {"0x00FF", 1, 0xFFFF, 0, 0, 1}, {{1, 0, 0}},
                   {{0, 0, 0}, {1, 0, 0}}},
+        // The download's size covers the main area and the 1 KB behind it exactly.
+        ChunkCase{"Byte32KWithExtArea", {"0x00FF", 0, 0x7FFF, 0, 0x03FF}, {{0, 0, 0x7FFF}},
+                  {{0, 0, 0x8400}}},
         ChunkCase{"Word16K", {"0xFFFF", 0, 0x3FFF}, {{0, 0, 0x8000}}, {{0, 0, 0x8001}}},
         ChunkCase{"Word32K", {"0xffff", 0, 0x7FFF}, {{0, 0, 0}},
                   {{0, 0, 0}, {0, 0x8000, 0}}},
