@@ -8,6 +8,7 @@
 #include "buffer/ui/progress_window.h"
 #include "catalogue/device_facts.h"
 #include "fusemap/ui/fuse_file_dialogs.h"
+#include "fusemap/ui/gal_form.h"
 #include "operations/device_check.h"
 #include "operations/ui/copy_page_view.h"
 #include "platform/profile.h"
@@ -69,6 +70,7 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
     // Load and Save hold the window busy themselves, once their dialog has closed.
     handlers[static_cast<std::size_t>(CopyStep::Load)].ready = [this] { LoadStepClick(); };
     handlers[static_cast<std::size_t>(CopyStep::Save)].ready = [this] { SaveStepClick(); };
+    handlers[static_cast<std::size_t>(CopyStep::Edit)].ready = [this] { EditStepClick(); };
     pageView_ = std::make_unique<CopyPageController>(form, page_, std::move(handlers));
 }
 
@@ -90,8 +92,10 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
         session.UpdateCopyButtons = [this](int arg) {
             Busy([&] { engine_.UpdateCopyButtons(arg); });
         };
-    // The fuse-map editor's window is not built yet; the map itself is.
-    if (!session.CreateFuseMapEditor) session.CreateFuseMapEditor = [] {};
+    if (!session.CreateFuseMapEditor)
+        session.CreateFuseMapEditor = [this] {
+            if (!fuseEditor_) fuseEditor_ = std::make_unique<Tform2>(fuseMap_, &form_);
+        };
     if (!session.InitFuseBuffer) session.InitFuseBuffer = [this] { InitFuseMapForDevice(); };
     // The About box leaves the programmer open; the check talks to it, so the
     // window is held busy as for any operation.
@@ -129,6 +133,7 @@ void AppComposition::SizeBufferForDevice() {
 void AppComposition::InitFuseMapForDevice() {
     fuseMap_.InitFuseBuffer(FuseGeometry{state_.FuseCount, state_.FuseCols, state_.FuseRows,
                                          state_.PinCount, device_.Intact});
+    if (fuseEditor_) fuseEditor_->Rebind();
 }
 
 void AppComposition::SetLoadDialog(LoadDialogPort* dialog) {
@@ -219,6 +224,13 @@ void AppComposition::SaveFuseMapFile() {
     BusyScope busy(form_);
     if (!FuseMapReady()) return;
     fuseMap_.SaveJedecFile(path);
+}
+
+void AppComposition::EditStepClick() {
+    if (state_.Busy || state_.HasFuseMap != 1 || !fuseEditor_) return;
+    form_.CopyBtnClick();
+    engine_.EnableCopyButtons();
+    fuseEditor_->ShowModalOver(form_);
 }
 
 int64_t AppComposition::DeviceRangeEnd() const {

@@ -35,6 +35,7 @@ class PlainLoadDialog;
 class PlainSaveDialog;
 class QtFuseFileChooser;
 class TMainForm;
+class Tform2;
 class TProgressWindow;
 struct MainFormSeams;
 
@@ -66,6 +67,9 @@ public:
     // while the window is busy does nothing.
     void LoadStepClick();
     void SaveStepClick();
+    // The Copy page's Edit step: for a device with a fuse map, the fuse-map
+    // editor shown modally over the window.
+    void EditStepClick();
 
     // The file choices of Load and Save. The plain dialogs serve until a test
     // gives its own; nullptr goes back to them. Not owned.
@@ -83,6 +87,8 @@ public:
     LoadFlow& Loader() { return *loadFlow_; }
     SaveFlow& Saver() { return *saveFlow_; }
     CopyPageController& PageView() { return *pageView_; }
+    // The fuse-map editor, once a device with a fuse map made it.
+    Tform2* FuseEditor() const { return fuseEditor_.get(); }
     TProgressWindow& ProgressWindow() { return *progressWindow_; }
 
 private:
@@ -135,6 +141,8 @@ private:
     LoadDialogPort* loadDialog_ = nullptr;
     SaveDialogPort* saveDialog_ = nullptr;
     FuseFileChooser* fuseFiles_ = nullptr;
+    // One editor for every device, bound to fuseMap_; it goes before the map.
+    std::unique_ptr<Tform2> fuseEditor_;
 };
 
 }  // namespace burnmark
