@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -351,6 +352,14 @@ TEST_F(GalFormTest, ScrollBarsMoveTheViewOnEveryChangeButTheDrag) {
     SendKey(grid, Qt::Key_Up);
     EXPECT_EQ(v->value(), 29);
     EXPECT_EQ(map_.RowOffset, 29);
+
+    // The wheel over the grid turns its vertical bar.
+    const QPoint at = CellPoint(2, 2);
+    QWheelEvent wheel(QPointF(at), QPointF(grid->mapToGlobal(at)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid, &wheel);
+    EXPECT_GT(map_.RowOffset, 29);
+    EXPECT_EQ(v->value(), map_.RowOffset);
 }
 
 TEST_F(GalFormTest, WithoutAMapTheWindowShowsNothingToEdit) {

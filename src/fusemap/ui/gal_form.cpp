@@ -354,6 +354,7 @@ void Tform2::BuildLayout() {
         button->setGeometry(x, 10, 80, 64);
         button->AddCaption(b.label, b.caption);
         button->onClick = b.click;
+        if (!b.click) button->setCursor(Qt::ArrowCursor);
         x += 80 + 46;
     }
 }
