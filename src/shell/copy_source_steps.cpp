@@ -78,6 +78,14 @@ void CopySourceSteps::SaveStepClick() {
     if (saveDialog_) p_.saver.SaveFileClick(*saveDialog_);
 }
 
+void CopySourceSteps::EditStepClick() {
+    if (p_.state.Busy.Busy() || p_.device.HasFuseMap != 1) return;
+    if (!fuseEditor_ || !FuseMapReady()) return;
+    if (ShowCopyPage) ShowCopyPage();
+    p_.engine.EnableCopyButtons();
+    fuseEditor_->ShowModal();
+}
+
 void CopySourceSteps::SaveFuseMapFile() {
     if (!fuseFiles_) return;
     const std::string path = fuseFiles_->ChooseJedecToSave();

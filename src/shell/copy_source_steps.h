@@ -18,6 +18,7 @@
 #include "catalogue/device_record.h"
 #include "fusemap/fuse_file_chooser.h"
 #include "fusemap/fuse_map.h"
+#include "fusemap/fuse_map_editor.h"
 #include "operations/copy_page_model.h"
 #include "operations/operation_engine.h"
 #include "platform/busy.h"
@@ -52,12 +53,19 @@ public:
     void SetLoadDialog(LoadDialogPort* dialog) { loadDialog_ = dialog; }
     void SetSaveDialog(SaveDialogPort* dialog) { saveDialog_ = dialog; }
     void SetFuseFileChooser(FuseFileChooser* chooser) { fuseFiles_ = chooser; }
+    // The fuse-map editor, once a device with a fuse map made it. Not owned.
+    void SetFuseMapEditor(FuseMapEditor* editor) { fuseEditor_ = editor; }
+    FuseMapEditor* FuseEditor() const { return fuseEditor_; }
     // The main window's LoadPathEdit, which names the JEDEC file last loaded.
     std::function<void(const std::string& path)> ShowLoadPath;
+    // Shows the Copy page (the editors open over it).
+    std::function<void()> ShowCopyPage;
 
     // A click while the program is busy does nothing.
     void LoadStepClick();
     void SaveStepClick();
+    // For a device with a fuse map: the fuse-map editor over the Copy page.
+    void EditStepClick();
 
 private:
     // The rest of the Load step after the buffer's load flow: the sum of the
@@ -72,6 +80,7 @@ private:
     LoadDialogPort* loadDialog_ = nullptr;
     SaveDialogPort* saveDialog_ = nullptr;
     FuseFileChooser* fuseFiles_ = nullptr;
+    FuseMapEditor* fuseEditor_ = nullptr;
 };
 
 }  // namespace burnmark

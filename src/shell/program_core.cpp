@@ -63,6 +63,7 @@ void ProgramCore::SizeBufferForRestore() {
 void ProgramCore::InitFuseMapForDevice() {
     fuseMap_.InitFuseBuffer(FuseGeometry{device_.FuseCount, device_.FuseCols, device_.FuseRows,
                                          device_.PinCount, device_.Intact});
+    if (FuseMapEditor* editor = steps_.FuseEditor()) editor->Rebind();
 }
 
 void ProgramCore::FillSessionSeams(SessionSeams& session) {

@@ -6,6 +6,7 @@
 
 #include "buffer/ui/plain_file_dialogs.h"
 #include "buffer/ui/progress_window.h"
+#include "fusemap/ui/gal_form.h"
 #include "fusemap/ui/qt_fuse_file_chooser.h"
 #include "operations/ui/copy_page_view.h"
 #include "shell/ui/main_form.h"
@@ -79,15 +80,25 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
     };
     handlers[static_cast<std::size_t>(CopyStep::Load)].ready = [&steps] { steps.LoadStepClick(); };
     handlers[static_cast<std::size_t>(CopyStep::Save)].ready = [&steps] { steps.SaveStepClick(); };
+    handlers[static_cast<std::size_t>(CopyStep::Edit)].ready = [&steps] { steps.EditStepClick(); };
+    steps.ShowCopyPage = [this] { form_.CopyBtnClick(); };
     pageView_ = std::make_unique<CopyPageController>(form, core_->Page(), std::move(handlers));
 }
 
-AppComposition::~AppComposition() = default;
+AppComposition::~AppComposition() {
+    // The editor lets go of the fuse map before the core goes.
+    if (core_) core_->Steps().SetFuseMapEditor(nullptr);
+    fuseEditor_.reset();
+}
 
 void AppComposition::FillSeams(MainFormSeams& seams) {
     core_->FillSessionSeams(seams.session);
-    // The fuse-map editor's window is not built yet; the map itself is.
-    if (!seams.session.CreateFuseMapEditor) seams.session.CreateFuseMapEditor = [] {};
+    if (!seams.session.CreateFuseMapEditor)
+        seams.session.CreateFuseMapEditor = [this] {
+            if (fuseEditor_) return;
+            fuseEditor_ = std::make_unique<Tform2>(core_->Fuses(), &form_);
+            core_->Steps().SetFuseMapEditor(fuseEditor_.get());
+        };
     if (!seams.CheckDeviceAfterAbout)
         seams.CheckDeviceAfterAbout = [this] { core_->CheckDeviceAfterAbout(); };
     if (!seams.ReleaseOnExit) seams.ReleaseOnExit = [this] { core_->ReleaseOnExit(); };

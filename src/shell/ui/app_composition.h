@@ -21,6 +21,7 @@ class PlainSaveDialog;
 class QtChecksumField;
 class QtFuseFileChooser;
 class TMainForm;
+class Tform2;
 class TProgressWindow;
 struct MainFormSeams;
 
@@ -55,6 +56,8 @@ public:
     LoadFlow& Loader() { return core_->Loader(); }
     SaveFlow& Saver() { return core_->Saver(); }
     CopyPageController& PageView() { return *pageView_; }
+    // The fuse-map editor, once a device with a fuse map made it.
+    Tform2* FuseEditor() const { return fuseEditor_.get(); }
     TProgressWindow& ProgressWindow() { return *progressWindow_; }
 
 private:
@@ -68,6 +71,9 @@ private:
     std::unique_ptr<PlainLoadDialog> plainLoad_;
     std::unique_ptr<PlainSaveDialog> plainSave_;
     std::unique_ptr<QtFuseFileChooser> plainFuseFiles_;
+    // One editor for every device, bound to the core's fuse map: it goes
+    // before the core.
+    std::unique_ptr<Tform2> fuseEditor_;
 };
 
 }  // namespace burnmark
