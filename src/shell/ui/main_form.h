@@ -88,6 +88,10 @@ public:
     // command but Stop is disabled and Exit and close are refused. Calls nest.
     void SetBusy(bool busy);
     bool Busy() const { return state_.Busy; }
+    // How often Stop was pressed while no automatic run was going: such a
+    // press may end the programmer's transfer being waited for, while in a
+    // run the transfer finishes and the run stops between its steps.
+    unsigned long long StopPresses() const { return stopPresses_; }
 
     // Event handlers of the form.
     void FormShow();
@@ -131,6 +135,7 @@ private:
     std::unique_ptr<AppComposition> core_;
 
     int busyDepth_ = 0;
+    unsigned long long stopPresses_ = 0;
     bool shownOnce_ = false;
     QPoint dragOffset_;
     QPointer<QObject> hoverWindow_;
