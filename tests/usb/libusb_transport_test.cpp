@@ -29,7 +29,7 @@ using testing::HoldMode;
 using testing::SimCallKind;
 using testing::SimFault;
 using testing::SimulatedProgrammer;
-using testing::UsbDeviceSpec;
+using testing::UsbDeviceLayout;
 using testing::UsbDeviceStats;
 using testing::UsbTestbed;
 
@@ -60,7 +60,7 @@ protected:
         sim_.ClearTrace();
     }
 
-    int AddProgrammer(UsbDeviceSpec spec = {}) { return bed_->AddDevice(spec, &sim_); }
+    int AddProgrammer(UsbDeviceLayout layout = {}) { return bed_->AddDevice(layout, &sim_); }
 
     LibusbTransport& Transport(LibusbTransport::Timeouts timeouts = QuickTimeouts(),
                                std::optional<uint16_t> vendor = std::nullopt) {
@@ -112,17 +112,17 @@ protected:
 TEST_F(LibusbStackTest, OpensTheProgrammerAndNoOtherDevice) {
     struct Case {
         const char* name;
-        std::vector<UsbDeviceSpec> others;  // on the bus before the programmer
+        std::vector<UsbDeviceLayout> others;  // on the bus before the programmer
         bool programmer;
         std::optional<uint16_t> vendorAsked;
     };
-    UsbDeviceSpec foreign;
+    UsbDeviceLayout foreign;
     foreign.productId = kForeignProduct;
-    UsbDeviceSpec noIn;
+    UsbDeviceLayout noIn;
     noIn.bulkIn = false;
-    UsbDeviceSpec noOut;
+    UsbDeviceLayout noOut;
     noOut.bulkOut = false;
-    UsbDeviceSpec otherVendor;
+    UsbDeviceLayout otherVendor;
     otherVendor.vendorId = 0x04D8;
     const Case cases[] = {
         {"a device of another product comes first", {foreign}, true, std::nullopt},
@@ -135,7 +135,7 @@ TEST_F(LibusbStackTest, OpensTheProgrammerAndNoOtherDevice) {
         usb_.reset();
         bed_.reset();  // one test bed at a time
         bed_ = std::make_unique<UsbTestbed>();
-        for (const UsbDeviceSpec& other : c.others) bed_->AddDevice(other, nullptr);
+        for (const UsbDeviceLayout& other : c.others) bed_->AddDevice(other, nullptr);
         const int programmer = c.programmer ? AddProgrammer() : -1;
         LibusbTransport& usb = Transport(QuickTimeouts(), c.vendorAsked);
 

@@ -37,17 +37,17 @@ void Put16(std::vector<uint8_t>& out, uint16_t v) {
 
 // The raw "descriptors" attribute: the device descriptor, then the one
 // configuration with interface 0 and its endpoints.
-std::vector<uint8_t> Descriptors(const UsbDeviceSpec& spec) {
+std::vector<uint8_t> Descriptors(const UsbDeviceLayout& layout) {
     std::vector<uint8_t> d = {18, 1};
     Put16(d, 0x0200);                           // bcdUSB
     d.insert(d.end(), {0xFF, 0x00, 0x00, 64});  // class, subclass, protocol, ep0 packet
-    Put16(d, spec.vendorId);
-    Put16(d, spec.productId);
+    Put16(d, layout.vendorId);
+    Put16(d, layout.productId);
     Put16(d, 0x0100);                 // bcdDevice
     d.insert(d.end(), {0, 0, 0, 1});  // no strings, one configuration
 
     const uint8_t endpoints =
-        static_cast<uint8_t>(spec.bulkIn) + static_cast<uint8_t>(spec.bulkOut);
+        static_cast<uint8_t>(layout.bulkIn) + static_cast<uint8_t>(layout.bulkOut);
     const uint16_t total = static_cast<uint16_t>(9 + 9 + 7 * endpoints);
     d.insert(d.end(), {9, 2});
     Put16(d, total);
@@ -58,8 +58,8 @@ std::vector<uint8_t> Descriptors(const UsbDeviceSpec& spec) {
         Put16(d, 512);
         d.push_back(0);
     };
-    if (spec.bulkIn) endpoint(kEndpointIn);
-    if (spec.bulkOut) endpoint(kEndpointOut);
+    if (layout.bulkIn) endpoint(kEndpointIn);
+    if (layout.bulkOut) endpoint(kEndpointOut);
     return d;
 }
 
@@ -104,7 +104,7 @@ struct Urb {
 struct UsbTestbed::Device {
     UsbTestbed* owner = nullptr;
     int number = 0;
-    UsbDeviceSpec spec;
+    UsbDeviceLayout layout;
     SimulatedProgrammer* sim = nullptr;
     std::string syspath;  // as the test bed names it, "/sys/devices/..."
     std::string devnode;  // "/dev/bus/usb/001/002"
@@ -124,8 +124,8 @@ struct UsbTestbed::Device {
     UsbDeviceStats stats;
 
     bool Has(uint8_t endpoint) const {
-        return (endpoint == kEndpointIn && spec.bulkIn) ||
-               (endpoint == kEndpointOut && spec.bulkOut);
+        return (endpoint == kEndpointIn && layout.bulkIn) ||
+               (endpoint == kEndpointOut && layout.bulkOut);
     }
     bool& Halted(uint8_t endpoint) { return endpoint & 0x80 ? inHalted : outHalted; }
 
@@ -468,7 +468,7 @@ void UsbTestbed::AddToSysfs(Device& device) {
     record += "A: busnum=" + std::to_string(kBus) + "\\n\n";
     record += "A: devnum=" + std::to_string(address) + "\\n\n";
     record += "A: speed=480\\n\nA: bConfigurationValue=1\\n\n";
-    record += "H: descriptors=" + Hex(Descriptors(device.spec)) + "\n";
+    record += "H: descriptors=" + Hex(Descriptors(device.layout)) + "\n";
 
     GError* error = nullptr;
     if (!umockdev_testbed_add_from_string(testbed_, record.c_str(), &error)) {
@@ -484,12 +484,12 @@ void UsbTestbed::AddToSysfs(Device& device) {
     device.MakeFifo(rootDir);
 }
 
-int UsbTestbed::AddDevice(const UsbDeviceSpec& spec, SimulatedProgrammer* sim) {
+int UsbTestbed::AddDevice(const UsbDeviceLayout& layout, SimulatedProgrammer* sim) {
     std::lock_guard lock(mutex_);
     auto device = std::make_unique<Device>();
     device->owner = this;
     device->number = static_cast<int>(devices_.size());
-    device->spec = spec;
+    device->layout = layout;
     device->sim = sim;
     AddToSysfs(*device);
 

@@ -27,7 +27,7 @@ typedef struct _UMockdevTestbed UMockdevTestbed;
 namespace burnmark::testing {
 
 // The descriptors of one device: interface 0 with the bulk endpoints asked for.
-struct UsbDeviceSpec {
+struct UsbDeviceLayout {
     uint16_t vendorId = 0x1209;
     uint16_t productId = ProgrammerProductId;
     bool bulkIn = true;   // endpoint 0x81
@@ -62,7 +62,7 @@ public:
 
     // Adds a device; returns its number. With sim it is the programmer and
     // hands its transfers to sim; without, every request to it stalls.
-    int AddDevice(const UsbDeviceSpec& spec, SimulatedProgrammer* sim);
+    int AddDevice(const UsbDeviceLayout& layout, SimulatedProgrammer* sim);
 
     // The next transfer of that kind (and, for vendor requests, that request
     // number; -1 for any) is not answered until the host cancels it, the
