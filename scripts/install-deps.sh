@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Burnmark needs; packages already present are
 # skipped. "--test" adds what the tests use (the srecord and jedutil oracles,
-# clang for the fuzz targets).
+# clang for the fuzz targets, umockdev for the simulated programmer behind the
+# real USB stack).
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libgtest-dev
           libjpeg-dev fonts-liberation)
 if [[ "${1:-}" == "--test" ]]; then
-    packages+=(srecord mame-tools clang libclang-rt-14-dev)
+    packages+=(srecord mame-tools clang libclang-rt-14-dev umockdev libumockdev-dev)
 fi
 
 missing=()

@@ -13,6 +13,7 @@
 #include "shell/start_up.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/qt_ports.h"
+#include "shell/ui/usb_wait_wiring.h"
 
 namespace {
 
@@ -44,10 +45,9 @@ int main(int argc, char** argv) {
         QtSounds sounds;
         QtPump pump;
         LibusbTransport usb;
-        // The window stays alive while a transfer waits; the busy state keeps
-        // every command but Stop disabled meanwhile, and Stop must stay clickable.
-        usb.SetWaitHook([&pump] { pump.ProcessEvents(); });
         TMainForm mainForm(appDir, MainFormPorts{&messages, &sounds, &pump, &usb});
+        // The window stays alive while a transfer waits, and Stop stays live.
+        ConnectUsbWaitsToWindow(usb, mainForm, pump);
         messages.SetOwner(&mainForm);
 
         std::unique_ptr<QWidget> splash;

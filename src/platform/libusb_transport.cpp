@@ -1,7 +1,6 @@
 #include "platform/libusb_transport.h"
 
 #include <libusb.h>
-
 #include <sys/time.h>
 
 #include <algorithm>
@@ -56,12 +55,11 @@ void LIBUSB_CALL MarkCompleted(libusb_transfer* transfer) {
 }  // namespace
 
 // One transfer with a buffer of its own, so that a transfer lost in flight
-// can be left allocated without pointing into the caller's memory.
+// can be kept without pointing into the caller's memory.
 struct LibusbTransport::Pending {
     libusb_transfer* transfer = libusb_alloc_transfer(0);
     std::vector<uint8_t> buffer;
     int completed = 0;
-    bool lost = false;
 
     Pending() = default;
     Pending(const Pending&) = delete;
@@ -94,13 +92,15 @@ private:
 
 }  // namespace
 
-LibusbTransport::LibusbTransport(std::optional<uint16_t> vendorId) : vendorId_(vendorId) {}
+LibusbTransport::LibusbTransport(std::optional<uint16_t> vendorId, Timeouts timeouts)
+    : vendorId_(vendorId), timeouts_(timeouts) {
+    waitLoop_.SetCancelGrace(timeouts_.cancelGrace);
+}
 
 LibusbTransport::~LibusbTransport() {
     closePending_ = false;
     UsbClose();
-    // A lost transfer still refers to the context.
-    if (context_ && !leaked_) libusb_exit(context_);
+    if (context_) libusb_exit(context_);
 }
 
 bool LibusbTransport::EnsureContext() {
@@ -179,16 +179,19 @@ bool LibusbTransport::UsbClose() {
 void LibusbTransport::CloseNow() {
     closePending_ = false;
     if (!handle_) return;
-    // A lost transfer still refers to the handle: it is dropped, not freed.
-    if (!leaked_) {
-        libusb_release_interface(handle_, 0);
-        libusb_close(handle_);
-    }
+    libusb_release_interface(handle_, 0);
+    // Also with a lost transfer: libusb takes it off the handle, and closing
+    // the device file ends it in the kernel, so that the next open can claim
+    // the interface again.
+    libusb_close(handle_);
+    lost_.clear();
     handle_ = nullptr;
     endpointIn_ = endpointOut_ = 0;
 }
 
-bool LibusbTransport::SubmitAndWait(Pending& pending, unsigned timeoutMs) {
+bool LibusbTransport::SubmitAndWait(std::unique_ptr<Pending>& owned,
+                                    std::chrono::milliseconds timeout, bool stoppable) {
+    Pending& pending = *owned;
     if (libusb_submit_transfer(pending.transfer) != 0) return false;
     const UsbWaitLoop::Transfer transfer{
         [&pending] { return pending.completed != 0; },
@@ -196,23 +199,22 @@ bool LibusbTransport::SubmitAndWait(Pending& pending, unsigned timeoutMs) {
             timeval tv{};
             tv.tv_sec = static_cast<time_t>(slice.count() / 1000);
             tv.tv_usec = static_cast<suseconds_t>(slice.count() % 1000 * 1000);
-            const int rc = libusb_handle_events_timeout_completed(context_, &tv,
-                                                                  &pending.completed);
+            const int rc =
+                libusb_handle_events_timeout_completed(context_, &tv, &pending.completed);
             return rc == 0 || rc == LIBUSB_ERROR_INTERRUPTED;
         },
         [&pending] { libusb_cancel_transfer(pending.transfer); },
     };
-    if (waitLoop_.Wait(transfer, std::chrono::milliseconds(timeoutMs)) ==
-        UsbWaitLoop::Outcome::Abandoned) {
-        pending.lost = true;
-        leaked_ = true;
+    if (waitLoop_.Wait(transfer, timeout, stoppable) == UsbWaitLoop::Outcome::Abandoned) {
+        // Its completion could still arrive: kept, with its buffer, until the close.
+        lost_.push_back(std::move(owned));
         return false;
     }
     return true;
 }
 
-bool LibusbTransport::Control(uint8_t requestType, uint8_t request, uint16_t value,
-                              uint16_t index, uint8_t* data, size_t length) {
+bool LibusbTransport::Control(uint8_t requestType, uint8_t request, uint16_t value, uint16_t index,
+                              uint8_t* data, size_t length) {
     if (!IsOpen() || length > 0xFFFF) return false;
     const InFlightScope scope(inFlight_, [this] {
         if (closePending_) CloseNow();
@@ -229,13 +231,13 @@ bool LibusbTransport::Control(uint8_t requestType, uint8_t request, uint16_t val
     libusb_fill_control_transfer(pending->transfer, handle_, buffer, MarkCompleted,
                                  &pending->completed, 0);
 
-    const bool waited = SubmitAndWait(*pending, kControlTimeoutMs);
+    const bool routine = AnsweredWhenRoutineEnds(request);
+    if (!SubmitAndWait(pending, routine ? timeouts_.routine : timeouts_.control, routine))
+        return false;
     const libusb_transfer* t = pending->transfer;
-    const bool ok = waited && t->status == LIBUSB_TRANSFER_COMPLETED &&
-                    static_cast<size_t>(t->actual_length) == length;
+    const bool ok =
+        t->status == LIBUSB_TRANSFER_COMPLETED && static_cast<size_t>(t->actual_length) == length;
     if (ok && in && length > 0) std::memcpy(data, buffer + LIBUSB_CONTROL_SETUP_SIZE, length);
-    // A lost transfer is never freed: its completion could still arrive.
-    if (pending->lost) static_cast<void>(pending.release());
     return ok;
 }
 
@@ -266,16 +268,14 @@ bool LibusbTransport::Bulk(uint8_t endpoint, uint8_t* data, size_t length) {
     libusb_fill_bulk_transfer(pending->transfer, handle_, endpoint, pending->buffer.data(),
                               static_cast<int>(length), MarkCompleted, &pending->completed, 0);
 
-    const bool waited = SubmitAndWait(*pending, kBulkTimeoutMs);
+    if (!SubmitAndWait(pending, timeouts_.bulk, false)) return false;
     const libusb_transfer* t = pending->transfer;
     // A stalled pipe stays stalled across a reopen; clear it so that the next
     // set-up finds the programmer usable again.
-    if (waited && t->status == LIBUSB_TRANSFER_STALL) libusb_clear_halt(handle_, endpoint);
-    const bool ok = waited && t->status == LIBUSB_TRANSFER_COMPLETED &&
-                    static_cast<size_t>(t->actual_length) == length;
+    if (t->status == LIBUSB_TRANSFER_STALL) libusb_clear_halt(handle_, endpoint);
+    const bool ok =
+        t->status == LIBUSB_TRANSFER_COMPLETED && static_cast<size_t>(t->actual_length) == length;
     if (ok && in && length > 0) std::memcpy(data, pending->buffer.data(), length);
-    // A lost transfer is never freed: its completion could still arrive.
-    if (pending->lost) static_cast<void>(pending.release());
     return ok;
 }
 

@@ -5,10 +5,13 @@
 // slices an optional wait hook lets the caller keep its window alive.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/usb_transport.h"
 #include "platform/usb_wait_loop.h"
@@ -18,18 +21,36 @@ struct libusb_device_handle;
 
 namespace burnmark {
 
+// How long each kind of transfer may take before it is cancelled.
+struct UsbTimeouts {
+    // Requests the programmer answers at once.
+    std::chrono::milliseconds control{5000};
+    // Execute and status: the programmer answers them only when its
+    // routine has ended, and erasing a slow flash chip or programming a
+    // chunk of a slow EPROM takes a minute or more.
+    std::chrono::milliseconds routine{std::chrono::minutes{5}};
+    std::chrono::milliseconds bulk{10000};
+    // How long a cancelled transfer may take to report back.
+    std::chrono::milliseconds cancelGrace = UsbWaitLoop::kCancelGrace;
+};
+
 class LibusbTransport : public UsbTransport {
 public:
-    // The programmer may complete an execute or status request only when its
-    // routine has finished, and erasing or programming a chip takes seconds.
-    static constexpr unsigned kControlTimeoutMs = 30000;
-    static constexpr unsigned kBulkTimeoutMs = 10000;
+    using Timeouts = UsbTimeouts;
     // As many candidates as the programmer's driver numbers device files (0 to 14).
     static constexpr int kMaxCandidates = 15;
 
+    // The requests the programmer answers only when its routine has ended:
+    // execute (0x49) and status (0x42). They wait the routine time-out, and
+    // Stop may end their wait.
+    static bool AnsweredWhenRoutineEnds(uint8_t request) {
+        return request == 0x49 || request == 0x42;
+    }
+
     // vendorId: when given, only devices of that vendor are considered; the
     // programmer is otherwise known by its product id alone.
-    explicit LibusbTransport(std::optional<uint16_t> vendorId = std::nullopt);
+    explicit LibusbTransport(std::optional<uint16_t> vendorId = std::nullopt,
+                             Timeouts timeouts = Timeouts{});
     ~LibusbTransport() override;
 
     LibusbTransport(const LibusbTransport&) = delete;
@@ -49,6 +70,11 @@ public:
     // there); empty for a plain wait. A transfer made from inside the hook
     // waits without calling it again.
     void SetWaitHook(std::function<void()> hook) { waitLoop_.SetHook(std::move(hook)); }
+    // How often the operator has pressed Stop where Stop may act. A wait for
+    // the programmer's routine (execute, status) ends early, as a failed
+    // request, when it grows meanwhile; the other transfers always run to
+    // their end.
+    void SetStopCount(UsbWaitLoop::StopCount count) { waitLoop_.SetStopCount(std::move(count)); }
 
 private:
     bool EnsureContext();
@@ -59,11 +85,14 @@ private:
     bool Bulk(uint8_t endpoint, uint8_t* data, size_t length);
     struct Pending;
     // Submits the prepared transfer and waits for its completion; false when
-    // it was not submitted or never came back (then it is left allocated).
-    bool SubmitAndWait(Pending& pending, unsigned timeoutMs);
+    // it was not submitted or never came back (then the transport keeps it
+    // until the handle is closed).
+    bool SubmitAndWait(std::unique_ptr<Pending>& pending, std::chrono::milliseconds timeout,
+                       bool stoppable);
     void CloseNow();
 
     std::optional<uint16_t> vendorId_;
+    Timeouts timeouts_;
     libusb_context* context_ = nullptr;
     libusb_device_handle* handle_ = nullptr;
     uint8_t endpointIn_ = 0;
@@ -72,9 +101,11 @@ private:
     int inFlight_ = 0;  // transfers being waited for, nested ones included
     // A close asked for from the wait hook happens once the last wait ends.
     bool closePending_ = false;
-    // A transfer was lost in flight: the handle and the context it refers to
-    // are never freed.
-    bool leaked_ = false;
+    // Transfers that never came back after their cancel. libusb still counts
+    // them in flight on the handle; closing the handle drops them (and closes
+    // the device file, which gives interface 0 back), after which they can
+    // be freed.
+    std::vector<std::unique_ptr<Pending>> lost_;
 };
 
 }  // namespace burnmark

@@ -2,7 +2,8 @@
 // can keep its window alive between them (the wait hook). The loop owns the
 // transfer's time-out: when it runs out the transfer is cancelled, and the
 // loop still waits for the completion, because a transfer may be freed only
-// after its completion has been seen.
+// after its completion has been seen. A wait that Stop may end is cancelled
+// in the same way once the operator has pressed Stop during it.
 #pragma once
 
 #include <chrono>
@@ -34,22 +35,34 @@ public:
     enum class Outcome {
         Completed,  // done within the time-out
         TimedOut,   // cancelled (time-out or failed event handling), then done
+        Stopped,    // cancelled for Stop, then done
         Abandoned,  // cancelled, and no completion came: never free the transfer
     };
+
+    // How often the operator has asked to stop so far; it only ever grows.
+    using StopCount = std::function<unsigned long long()>;
 
     explicit UsbWaitLoop(Clock clock = std::chrono::steady_clock::now);
 
     // Called between slices; empty for a plain wait. A wait that starts while
     // the hook runs (a transfer made from inside it) does not call it again.
     void SetHook(std::function<void()> hook) { hook_ = std::move(hook); }
+    // Asked between the slices of a stoppable wait: when the count has grown
+    // since the wait began, the transfer is cancelled. Empty: Stop ends no wait.
+    void SetStopCount(StopCount count) { stopCount_ = std::move(count); }
+    // How long a cancelled transfer is given to report back (kCancelGrace).
+    void SetCancelGrace(std::chrono::milliseconds grace) { grace_ = grace; }
 
-    Outcome Wait(const Transfer& transfer, std::chrono::milliseconds timeout);
+    Outcome Wait(const Transfer& transfer, std::chrono::milliseconds timeout,
+                 bool stoppable = false);
 
 private:
     void CallHook();
 
     Clock clock_;
     std::function<void()> hook_;
+    StopCount stopCount_;
+    std::chrono::milliseconds grace_ = kCancelGrace;
     bool inHook_ = false;
 };
 

@@ -84,6 +84,8 @@ std::optional<SimFault> SimulatedProgrammer::TakeFault(SimCallKind kind, int req
         }
     }
     if (hit == SimFault::Unplug) unplugged_ = true;
+    // Every caller has just recorded the call.
+    if (hit && !trace_.empty()) trace_.back().fault = hit;
     return hit;
 }
 

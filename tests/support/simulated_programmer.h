@@ -35,6 +35,12 @@ namespace burnmark::testing {
 
 enum class SimCallKind { Open, Close, VendorIn, VendorOut, BulkIn, BulkOut };
 
+enum class SimFault {
+    Fail,    // the call fails, nothing moves
+    Short,   // half the bytes move, then the call fails
+    Unplug,  // the programmer goes away at this call
+};
+
 // One call the host made, as the programmer saw it.
 struct SimCall {
     SimCallKind kind = SimCallKind::Open;
@@ -44,12 +50,7 @@ struct SimCall {
     uint32_t length = 0;        // bytes asked for (data stage or bulk)
     std::vector<uint8_t> data;  // bytes sent by the host, or delivered to it
     bool ok = false;
-};
-
-enum class SimFault {
-    Fail,    // the call fails, nothing moves
-    Short,   // half the bytes move, then the call fails
-    Unplug,  // the programmer goes away at this call
+    std::optional<SimFault> fault;  // the injected fault that hit the call
 };
 
 // The chip in the socket. Sizes in bytes; a 16-bit chip keeps its words low
@@ -89,6 +90,7 @@ public:
     const std::vector<int>& ProbedSlots() const { return probed_; }
     void Unplug() { unplugged_ = true; }
     void Replug() { unplugged_ = false; }
+    bool Unplugged() const { return unplugged_; }
 
     // UsbTransport.
     bool UsbOpen(uint16_t productId) override;

@@ -243,7 +243,11 @@ void TMainForm::BuildLayout() {
         connect(findChild<ImageControl*>(QString::fromLatin1(name)), &ImageControl::Clicked, this,
                 &TMainForm::ExitClick);
     connect(findChild<ImageControl*>(QStringLiteral("Stop_Hint")), &ImageControl::Clicked, this,
-            [this] { if (seams_.StopClick) seams_.StopClick(); });
+            [this] {
+                // Counted before the handler runs: Stop ends an active run at once.
+                if (!core_ || core_->Engine().Run.RunActive == 0) ++stopPresses_;
+                if (seams_.StopClick) seams_.StopClick();
+            });
     connect(findChild<ImageControl*>(QStringLiteral("Multi_Hint")), &ImageControl::Clicked, this,
             [this] { if (seams_.MultiClick) seams_.MultiClick(); });
     connect(findChild<ImageControl*>(QStringLiteral("parameter")), &ImageControl::Clicked, this,

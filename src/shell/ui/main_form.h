@@ -90,6 +90,10 @@ public:
     void SetBusy(bool busy);
     bool Busy() const { return state_.Busy.Busy(); }
     BusyState& BusyLock() { return state_.Busy; }
+    // How often Stop was pressed while no automatic run was going: such a
+    // press may end the programmer's transfer being waited for, while in a
+    // run the transfer finishes and the run stops between its steps.
+    unsigned long long StopPresses() const { return stopPresses_; }
 
     // Event handlers of the form.
     void FormShow();
@@ -134,6 +138,7 @@ private:
     MainFormSeams seams_;
     std::unique_ptr<AppComposition> core_;
 
+    unsigned long long stopPresses_ = 0;
     bool shownOnce_ = false;
     QPoint dragOffset_;
     QPointer<QObject> hoverWindow_;

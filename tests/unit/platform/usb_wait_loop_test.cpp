@@ -1,9 +1,9 @@
+#include "platform/usb_wait_loop.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <vector>
-
-#include "platform/usb_wait_loop.h"
 
 namespace burnmark {
 namespace {
@@ -107,6 +107,42 @@ TEST(UsbWaitLoop, WaitsInSlicesAndCancelsOnlyAtTheTimeOut) {
     }
 }
 
+TEST(UsbWaitLoop, StopEndsOnlyAStoppableWaitAndOnlyForAPressDuringIt) {
+    using O = UsbWaitLoop::Outcome;
+    struct Case {
+        const char* name;
+        bool stoppable;
+        int pressesBefore;  // Stop presses counted before the wait
+        int pressAtHook;    // the hook call at which Stop is pressed; 0: none
+        O outcome;
+        int polls;
+    };
+    // The transfer does not end by itself; its cancel reports back at the next poll.
+    // 100 ms are five slices, then the cancel's poll.
+    const Case cases[] = {
+        {"a press during the wait cancels it", true, 0, 2, O::Stopped, 3},
+        {"a wait Stop may not end runs to its time-out", false, 0, 2, O::TimedOut, 6},
+        {"a press before the wait began does not end it", true, 4, 0, O::TimedOut, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Clock::time_point now{};
+        UsbWaitLoop loop([&now] { return now; });
+        FakeTransfer fake{now, 0, 1};
+        unsigned long long presses = static_cast<unsigned long long>(c.pressesBefore);
+        int hooks = 0;
+        loop.SetHook([&] {
+            if (++hooks == c.pressAtHook) ++presses;
+        });
+        loop.SetStopCount([&presses] { return presses; });
+
+        EXPECT_EQ(loop.Wait(fake.Get(), milliseconds{100}, c.stoppable), c.outcome);
+        EXPECT_EQ(fake.polls, c.polls);
+        EXPECT_EQ(fake.cancels, 1);
+        EXPECT_TRUE(fake.done);
+    }
+}
+
 TEST(UsbWaitLoop, ATransferMadeFromTheHookDoesNotCallItAgain) {
     Clock::time_point now{};
     UsbWaitLoop loop([&now] { return now; });
@@ -119,8 +155,7 @@ TEST(UsbWaitLoop, ATransferMadeFromTheHookDoesNotCallItAgain) {
         ++depth;
         EXPECT_EQ(depth, 1) << "hook re-entered";
         if (hooks == 1) {
-            EXPECT_EQ(loop.Wait(nested.Get(), milliseconds{1000}),
-                      UsbWaitLoop::Outcome::Completed);
+            EXPECT_EQ(loop.Wait(nested.Get(), milliseconds{1000}), UsbWaitLoop::Outcome::Completed);
         }
         --depth;
     });
