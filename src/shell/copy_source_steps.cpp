@@ -39,7 +39,8 @@ void CopySourceSteps::AfterBufferLoad(uint32_t shownBefore) {
     p_.engine.EnableCopyButtons();
     p_.page.SetMulti(true);
     p_.page.SetMultiHint(true);
-    p_.engine.UpdateCopyButtons(p_.state.ProjectOpened ? 2 : 0);
+    // A load keeps the operator's ticks: the refresh only re-offers the steps.
+    p_.engine.UpdateCopyButtons(2);
 }
 
 bool CopySourceSteps::FuseMapReady() {
@@ -66,7 +67,7 @@ void CopySourceSteps::LoadFuseMapFile() {
     if (status == FuseLoadStatus::Loaded && ShowLoadPath) ShowLoadPath(p_.fuses.JedecPath());
     p_.page.SetMulti(true);
     p_.page.SetMultiHint(true);
-    p_.engine.UpdateCopyButtons(p_.state.ProjectOpened ? 2 : 0);
+    p_.engine.UpdateCopyButtons(2);
 }
 
 void CopySourceSteps::SaveStepClick() {

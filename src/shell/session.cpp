@@ -52,10 +52,10 @@ void RestoreLastSession(AppState& state, SessionView& view, const SessionSeams& 
 
     if (seams.UpdateCopyButtons) {
         seams.UpdateCopyButtons(0);
-        // The refresh ticks every step the device offers, which would undo the
-        // restore; keep the operator's ticks for the offered steps.
-        if (processMode.substr(0, kProcessModeMaxLength).size() > 1)
-            view.SetTicks(OnlyOffered(restored, view.Offered(), view.Ticks()));
+        // The refresh ticks every step the device offers (protect included),
+        // which would undo the restore: the offered steps get the stored ticks
+        // again, or the form's own when none are stored.
+        view.SetTicks(OnlyOffered(restored, view.Offered(), view.Ticks()));
     }
 }
 

@@ -54,8 +54,9 @@ public:
 // Restores the last device and the ticked operations from AppDir +
 // "History_1.ini" [SelectDlg], then loads the device, sizes the buffer,
 // creates the fuse-map editor when the device has a fuse map and refreshes
-// the steps. The step refresh ticks every offered box; the restored ticks are
-// applied again afterwards, to the offered boxes, so that they survive it.
+// the steps. The step refresh ticks every offered box; the restored ticks (the
+// form's own when none are stored) are applied again afterwards, to the
+// offered boxes, so that they survive it.
 void RestoreLastSession(AppState& state, SessionView& view, const SessionSeams& seams,
                         Messages& messages);
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPalette>
@@ -231,6 +232,23 @@ TEST_F(LoadSaveTest, LoadPutsAnIntelFileIntoTheBufferAndShowsTheDeviceSum) {
     ClickLoad();
     EXPECT_EQ(SumText().toStdString(), expected);
     EXPECT_FALSE(SumRed());
+}
+
+TEST_F(LoadSaveTest, AFirstStartLeavesProtectUntickedAndALoadKeepsTheOperatorsTicks) {
+    Start();
+    auto box = [this](int n) { return Child<QCheckBox>("CheckBox" + std::to_string(n)); };
+    // The sample device offers protect, and nothing is stored yet.
+    ASSERT_TRUE(box(5)->isEnabled());
+    EXPECT_FALSE(box(5)->isChecked());
+    for (int n = 1; n <= 4; ++n) EXPECT_TRUE(box(n)->isChecked()) << n;
+
+    box(2)->click();  // the operator unticks blank check
+    const std::string path = dir_.Write("data.bin", std::string(16, '\x12'));
+    HandBackLoad(path, 0xFF, 0, 3);
+    ClickLoad();
+    ASSERT_EQ(loadDialog_.runs, 1);
+    const bool expected[] = {true, false, true, true, false};
+    for (int n = 1; n <= 5; ++n) EXPECT_EQ(box(n)->isChecked(), expected[n - 1]) << n;
 }
 
 TEST_F(LoadSaveTest, CancelInTheLoadDialogChangesNothing) {

@@ -116,11 +116,27 @@ TEST_F(RestoreSession, RestoredTicksSurviveTheStepRefresh) {
     EXPECT_EQ(view_.ticks, (TickFlags{true, false, false, true, false, false}));
 }
 
-TEST_F(RestoreSession, WithoutAStoredChoiceTheRefreshDecides) {
-    History().WriteString("SelectDlg", "ProcessMode", "0");
-    seams_.UpdateCopyButtons = [this](int) { view_.ticks = {true, false, true, false, false, false}; };
-    Restore();
-    EXPECT_EQ(view_.ticks, (TickFlags{true, false, true, false, false, false}));
+TEST_F(RestoreSession, WithoutAStoredChoiceTheFormsTicksSurviveTheRefresh) {
+    // The refresh ticks every step the device offers, protect included.
+    seams_.UpdateCopyButtons = [this](int) { view_.ticks = {true, true, true, true, true, false}; };
+    struct Case {
+        const char* stored;  // nullptr: no key (a first start)
+        TickFlags ticks;
+    } cases[] = {
+        {nullptr, kFormDefaultTicks},
+        {"0", kFormDefaultTicks},
+        {"", kFormDefaultTicks},
+        {"+E+P", {true, false, true, false, false, false}},
+        {"+S", {false, false, false, false, true, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "(none)");
+        fs::remove(dir_ / "History_1.ini");
+        if (c.stored) History().WriteString("SelectDlg", "ProcessMode", c.stored);
+        view_.ticks = kFormDefaultTicks;
+        Restore();
+        EXPECT_EQ(view_.ticks, c.ticks);
+    }
 }
 
 TEST_F(RestoreSession, AFailingFuseMapEditorIsShownAndTheRestoreGoesOn) {
@@ -131,7 +147,10 @@ TEST_F(RestoreSession, AFailingFuseMapEditorIsShownAndTheRestoreGoesOn) {
     EXPECT_EQ(messages_.shown[0].text, "Out of memory");
     EXPECT_EQ(messages_.shown[0].icon, MsgIcon::Error);
     EXPECT_EQ(state_.Form2Created, 0);
-    EXPECT_EQ(log_.back(), "update 0");  // the restore went on to the end
+    // The restore went on to the end.
+    ASSERT_GE(log_.size(), 2u);
+    EXPECT_EQ(log_[log_.size() - 2], "update 0");
+    EXPECT_EQ(log_.back(), "ticks");
 }
 
 TEST_F(RestoreSession, EmptySeamsAreSkipped) {
