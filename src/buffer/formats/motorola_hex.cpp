@@ -134,7 +134,9 @@ bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8
             break;
         }
         const uint8_t digit = p[i + 1];
-        if (p[i] != 'S' || !std::strchr("01235789", digit) || digit == 0) {
+        // S5 and S6 count the records (S6 in 24 bits, for files of more than
+        // 65535 records); S4 is no record.
+        if (p[i] != 'S' || !std::strchr("012356789", digit) || digit == 0) {
             no = true;
             break;
         }

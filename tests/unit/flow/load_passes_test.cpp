@@ -2,6 +2,9 @@
 // detection for the dialog, and the busy state of the program during a load.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -235,6 +238,38 @@ TEST_F(LoadPasses, LoadCommandWhileBusyIsIgnored) {
     EXPECT_EQ(flow.LoadFileClick(dialog), LoadEnd::Ignored);
     EXPECT_EQ(dialog.runs, 0);
     EXPECT_TRUE(busy.Busy());
+}
+
+// An S-record file of more than 65535 records, as srec_cat writes it: its
+// record count is an S6 record. Skipped where srecord is not installed.
+TEST_F(LoadPasses, ALargeSRecordFileWithItsCountRecordLoadsAsMotorola) {
+    if (std::system("command -v srec_cat >/dev/null 2>&1") != 0) GTEST_SKIP() << "no srec_cat";
+    const std::string text = dir.Path() + "data/big.s28";
+    const std::string bin = dir.Path() + "data/big.bin";
+    std::filesystem::create_directories(dir.Path() + "data");
+    ASSERT_EQ(std::system(("srec_cat -generate 0 0x110000 -repeat-data 0x55 0xAA 0x01 -o " + text +
+                           " -Motorola -obs=16 && srec_cat " + text + " -Motorola -o " + bin +
+                           " -binary 2>/dev/null")
+                              .c_str()),
+              0);
+    const std::string file = dir.Read("data/big.s28");
+    ASSERT_NE(file.find("\nS6"), std::string::npos) << "srec_cat wrote no S6 record";
+    const std::string expected = dir.Read("data/big.bin");
+    ASSERT_EQ(expected.size(), 0x110000u);
+
+    for (const char* format : {"0", "5"}) {  // auto-detected, and Motorola chosen
+        SCOPED_TRACE(format);
+        messages.Clear();
+        messages.answers = {MsgAnswer::Yes};  // the buffer grows for the file
+        HandBack(text, {{"Format", format}});
+        LoadFlow flow(Context());
+        EXPECT_EQ(flow.RunLoad(), LoadEnd::Loaded);
+        for (const auto& shown : messages.shown) EXPECT_NE(shown.text, kLoadBinaryText);
+        ASSERT_GE(buffer.GetBufferSize(), expected.size());
+        const std::vector<uint8_t> loaded = Bytes(0, expected.size());
+        EXPECT_TRUE(std::equal(loaded.begin(), loaded.end(), expected.begin(),
+                               [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); }));
+    }
 }
 
 }  // namespace

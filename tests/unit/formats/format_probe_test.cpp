@@ -60,6 +60,11 @@ INSTANTIATE_TEST_SUITE_P(
         // A record whose checksum byte is 00 counts like any other.
         ProbeCase{"MotorolaChecksumZero", LoadFormat::Motorola, "S1040000FB00\r\nS9030000FC\r\n",
                   BlockExtent::WholeFile, true},
+        // Files of more than 65535 records count them in a 24-bit S6 record.
+        ProbeCase{"MotorolaS6Count", LoadFormat::Motorola,
+                  "S105000055663F\r\nS60401117079\r\nS9030000FC\r\n", BlockExtent::WholeFile, true},
+        ProbeCase{"MotorolaS5Count", LoadFormat::Motorola,
+                  "S105000055663F\r\nS5030001FB\r\nS9030000FC\r\n", BlockExtent::WholeFile, true},
         ProbeCase{"MotorolaS4Pair", LoadFormat::Motorola,
                   "S105000055663F\r\nS4030000FC\r\n", BlockExtent::WholeFile, false},
         ProbeCase{"MotorolaBadChecksum", LoadFormat::Motorola, "S105000055663E\r\n",
