@@ -571,6 +571,7 @@ bool OperationEngine::program_1Click(int mode) {
             if (!SendChunk(plan, *chunk)) return false;
             page_.Hide(step, StepImage::Working);
             page_.Show(step, StepImage::Pass);
+            page_.Show(StatusImage::Pass);
             return true;
         };
         for (uint64_t b = firstBank; b < banks; ++b) {
@@ -660,7 +661,7 @@ bool OperationEngine::ProgramExtArea() {
         if (!SendChunk(plan, *chunk)) return false;
         page_.Hide(step, StepImage::Working);
         page_.Show(step, StepImage::Pass);
-        if (!wide) page_.Show(StatusImage::Pass);
+        page_.Show(StatusImage::Pass);
         return true;
     };
     for (uint64_t b = 0; b < banks; ++b) {

@@ -501,8 +501,7 @@ TEST(ProgramProgressTest, BankBarFollowsEachProceduresOwnCount) {
 }
 
 // The pass sound needs sound on, no automatic run and Pass showing. After Stop
-// the pump leaves Pass hidden: each 8-bit chunk shows it again, the 16-bit
-// path does not.
+// the pump leaves Pass hidden: each chunk shows it again, 8-bit and 16-bit.
 TEST(ProgramSoundTest, PassSoundNeedsSoundOnNoRunAndPassShowing) {
     struct Case {
         const char* name;
@@ -516,7 +515,7 @@ TEST(ProgramSoundTest, PassSoundNeedsSoundOnNoRunAndPassShowing) {
         {"DuringARun", {"0x00FF", 0, 0x7FFF}, 1, 1, 0, 0},
         {"ByteAfterStop", {"0x00FF", 0, 0x7FFF}, 1, 0, 1, 1},
         {"Word", {"0xFFFF", 0, 0x3FFF}, 1, 0, 0, 1},
-        {"WordAfterStop", {"0xFFFF", 0, 0x3FFF}, 1, 0, 1, 0},
+        {"WordAfterStop", {"0xFFFF", 0, 0x3FFF}, 1, 0, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -528,6 +527,18 @@ TEST(ProgramSoundTest, PassSoundNeedsSoundOnNoRunAndPassShowing) {
         ASSERT_TRUE(rig.engine.program_1Click(kModeReady));
         EXPECT_EQ(rig.PassSounds(), c.passSounds);
         EXPECT_EQ(rig.FailSounds(), 0);
+    }
+}
+
+TEST(ProgramSoundTest, EveryExtendedAreaChunkShowsPassAgain) {
+    for (const char* width : {"0x00FF", "0xFFFF"}) {
+        SCOPED_TRACE(width);
+        OperationRig rig;
+        rig.UseDevice({width, 0, 0x3FFF, 0, 0x03FF});
+        rig.OpenAsRunDid();
+        rig.engine.Run.StopFlag = 1;  // the pump leaves Pass hidden
+        ASSERT_TRUE(rig.engine.ProgramExtArea());
+        EXPECT_EQ(rig.page.Status(), StatusLook::Passed);
     }
 }
 
