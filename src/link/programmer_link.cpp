@@ -34,7 +34,9 @@ bool ProgrammerLink::FirstSetup(const SetupDevice& device) {
     }
     if (device.firstSetupSelected) {
         // Whatever SoundOn says: the operator tried to work without a device.
+        // The step's failure display that follows stays silent.
         sounds_.FailSoundAlways();
+        fail_.FailureSounded();
         return false;
     }
     // No image was ever loaded (the first device's file was missing or

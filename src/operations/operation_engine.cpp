@@ -103,6 +103,10 @@ void OperationEngine::ShowOperationFail() {
     sounds_.FailSound();
 }
 
+void OperationEngine::FailureSounded() {
+    if (scopeDepth_ > 0) failShown_ = true;
+}
+
 void OperationEngine::UpdateCopyButtons(int arg) {
     WaitAndPump();
 

@@ -111,6 +111,8 @@ public:
     // Pass and Wait hidden (Fail shows), ProgressBar21 hidden, ProgressBar2
     // shown at its maximum, the failure sound when sound is on.
     void ShowOperationFail() override;
+    // Within the open scope, the next ShowOperationFail gives no sound.
+    void FailureSounded() override;
     // arg 0: also ticks or unticks the run boxes by the device; 1 and 2 keep them.
     void UpdateCopyButtons(int arg);
     void EnableCopyButtons();

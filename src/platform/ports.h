@@ -62,6 +62,10 @@ class OperationFailDisplay {
 public:
     virtual ~OperationFailDisplay() = default;
     virtual void ShowOperationFail() = 0;
+    // The failure of the operation under way has already been sounded (a
+    // refusal that sounds whatever "sound_setup" holds): its failure display
+    // gives no second sound.
+    virtual void FailureSounded() {}
 };
 
 }  // namespace burnmark

@@ -178,6 +178,21 @@ TEST(UpdateCopyButtonsReadTest, FirstSetupChangesNothingAfterThePump) {
     EXPECT_FALSE(rig.page.Visible(StatusImage::Wait));
 }
 
+TEST(FirstSetupRefusalTest, OneFailureSoundWhateverTheSoundSetting) {
+    for (uint8_t soundOn : {1, 0}) {
+        SCOPED_TRACE(int(soundOn));
+        OperationRig rig;
+        rig.device.Manufacturer = "First Setup";
+        rig.player.SoundOn = soundOn;
+        rig.engine.erace_nClick();
+        EXPECT_EQ(rig.FailSounds(), 1);
+        EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
+        // The next refusal sounds again.
+        rig.engine.check_nClick();
+        EXPECT_EQ(rig.FailSounds(), 1 + 1);
+    }
+}
+
 // While the erase pass picture's handler resets the pictures it pumps; a click
 // on the step that arrives then runs the operation, which sends nothing and
 // yields true. The handler's own re-run then erases once.
