@@ -107,11 +107,9 @@ void ImageStack::mouseReleaseEvent(QMouseEvent* event) {
 
 void ImageStack::Click(ImageControl* layer) {
     QPointer<ImageStack> self(this);
-    if (layer->Click()) {
-        layer->Click()();
-    } else if (command_) {
-        command_();
-    }
+    // A copy: the click may set a new command or close the window.
+    const std::function<void()> run = layer->Click() ? layer->Click() : command_;
+    if (run) run();
     if (self) ShowDrawnHover(underMouse());
 }
 
