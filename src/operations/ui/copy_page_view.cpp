@@ -1,14 +1,14 @@
 #include "operations/ui/copy_page_view.h"
 
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QFrame>
 #include <QProgressBar>
 #include <QWidget>
+#include <algorithm>
 
 #include "operations/ui/step_pictures.h"
 #include "shell/ui/image_control.h"
+#include "shell/ui/image_stack.h"
 
 namespace burnmark {
 
@@ -51,7 +51,9 @@ CopyPageController::CopyPageController(QWidget& root, CopyPageModel& model,
     for (std::size_t i = 0; i < 3; ++i) {
         ImageControl* image = Find<ImageControl>(root_, kStatusNames[i]);
         if (!image) continue;
-        image->setPixmap(StatusPicture(kStatusImages[i], image->size()));
+        const StatusImage which = kStatusImages[i];
+        image->SetPicture(
+            [which](QSize size, qreal dpr) { return StatusPicture(which, size, dpr); });
         status_[static_cast<std::size_t>(kStatusImages[i])] = image;
     }
 
@@ -70,6 +72,12 @@ CopyPageController::CopyPageController(QWidget& root, CopyPageModel& model,
         controls_[c] = Find<QWidget>(root_, CopyControlName(static_cast<CopyControl>(c)));
     multi_ = Find<QWidget>(root_, "Multi");
     multiHint_ = Find<QWidget>(root_, "Multi_Hint");
+    // The skin's hover of the "Device Parameter" pictures goes through the
+    // model as well.
+    if (auto* multi = qobject_cast<ImageControl*>(multi_.data()))
+        multi->SetVisibilitySink([this](bool visible) { model_.SetMulti(visible); });
+    if (auto* hint = qobject_cast<ImageControl*>(multiHint_.data()))
+        hint->SetVisibilitySink([this](bool visible) { model_.SetMultiHint(visible); });
 
     // The form's own ticks and its "Device Parameter" picture stand as they are.
     model_.SetView(nullptr);
@@ -80,32 +88,51 @@ CopyPageController::CopyPageController(QWidget& root, CopyPageModel& model,
     Render();
 }
 
-CopyPageController::~CopyPageController() { model_.SetView(nullptr); }
+CopyPageController::~CopyPageController() {
+    model_.SetView(nullptr);
+    // The pictures may outlive the controller; they hide and show themselves again.
+    for (auto& step : pictures_)
+        for (QPointer<ImageControl>& picture : step)
+            if (picture) picture->SetVisibilitySink({});
+    for (QWidget* w : {multi_.data(), multiHint_.data()})
+        if (auto* image = qobject_cast<ImageControl*>(w)) image->SetVisibilitySink({});
+}
 
 void CopyPageController::BuildStep(CopyStep step) {
     auto* panel = Find<QWidget>(root_, StepPanelName(step));
     if (!panel) return;
     if (auto* frame = qobject_cast<QFrame*>(panel)) frame->setFrameShape(QFrame::NoFrame);
+    auto* stack =
+        new ImageStack(QString::fromLatin1(StepName(step)) + QStringLiteral("_Stack"), panel);
+    stack->setGeometry(0, 0, panel->width(), panel->height());
+    stack->setCursor(Qt::PointingHandCursor);
 
-    // Created bottom to top, so that the later ones lie over the earlier ones.
+    const std::size_t s = Index(step);
+    // The operation steps have no hover pictures of their own: the stack draws
+    // the highlight. The source steps show their _h picture through the skin.
+    const bool sourceStep = !StepHasImage(step, StepImage::Pass);
+    stack->SetDrawnHover(!sourceStep);
+    if (!sourceStep) stack->SetHoverPage(Find<ImageControl>(root_, "Copy_Page"));
+    // Added bottom to top, so that the later ones lie over the earlier ones.
     for (std::size_t i = 0; i < kStepImageCount; ++i) {
         const auto image = static_cast<StepImage>(i);
         if (!StepHasImage(step, image)) continue;
-        auto* picture =
-            new ImageControl(QString::fromStdString(StepImageName(step, image)), panel);
-        picture->setGeometry(0, 0, panel->width(), panel->height());
-        picture->setPixmap(StepPicture(step, image, panel->size()));
-        pictures_[Index(step)][i] = picture;
+        ImageControl* picture = stack->AddLayer(QString::fromStdString(StepImageName(step, image)));
+        picture->SetPicture(
+            [step, image](QSize size, qreal dpr) { return StepPicture(step, image, size, dpr); });
+        // The skin's hover hides and shows them through the model, so that a
+        // step that shows a picture again is not undone by what the page shows.
+        picture->SetVisibilitySink(
+            [this, step, image](bool visible) { model_.SetVisible(step, image, visible); });
+        pictures_[s][i] = picture;
 
-        const std::size_t s = Index(step);
         // A source step answers on its highlight picture as on its ready one.
-        const bool sourceStep = !StepHasImage(step, StepImage::Pass);
         if (image == StepImage::Ready || (sourceStep && image == StepImage::Highlight)) {
-            connect(picture, &ImageControl::Clicked, this, [this, s] {
+            picture->SetClick([this, s] {
                 if (handlers_[s].ready) handlers_[s].ready();
             });
         } else if (image == StepImage::Pass || image == StepImage::Fail) {
-            connect(picture, &ImageControl::Clicked, this, [this, s] {
+            picture->SetClick([this, s] {
                 if (handlers_[s].rerun) handlers_[s].rerun();
             });
         }

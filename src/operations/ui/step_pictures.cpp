@@ -42,8 +42,10 @@ QFont FittedFont(const QString& text, int maxWidth, int startPixels) {
     return font;
 }
 
-QImage BlankImage(QSize size) {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+QImage BlankImage(QSize size, qreal dpr) {
+    QImage image(QSize(qRound(size.width() * dpr), qRound(size.height() * dpr)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
     image.fill(Qt::transparent);
     return image;
 }
@@ -115,13 +117,17 @@ void DrawMark(QPainter& p, Mark mark, QPointF centre, qreal radius, QColor badge
     }
 }
 
-quint64 CacheKey(int kind, int which, QSize size) {
-    return (quint64(kind) << 56) | (quint64(which) << 48) | (quint64(size.width() & 0xFFFF) << 16) |
-           quint64(size.height() & 0xFFFF);
+QString CacheKey(int kind, int which, QSize size, qreal dpr) {
+    return QStringLiteral("%1/%2/%3x%4@%5")
+        .arg(kind)
+        .arg(which)
+        .arg(size.width())
+        .arg(size.height())
+        .arg(dpr);
 }
 
-QPixmap Cached(quint64 key, const std::function<QImage()>& draw) {
-    static QHash<quint64, QPixmap> cache;
+QPixmap Cached(const QString& key, const std::function<QImage()>& draw) {
+    static QHash<QString, QPixmap> cache;
     auto it = cache.find(key);
     if (it == cache.end()) it = cache.insert(key, QPixmap::fromImage(draw()));
     return it.value();
@@ -158,8 +164,8 @@ StepColours StepStateColours(StepImage image) {
     return {};
 }
 
-QImage DrawStepPicture(CopyStep step, StepImage image, QSize size) {
-    QImage out = BlankImage(size);
+QImage DrawStepPicture(CopyStep step, StepImage image, QSize size, qreal dpr) {
+    QImage out = BlankImage(size, dpr);
     QPainter p(&out);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -183,8 +189,8 @@ QImage DrawStepPicture(CopyStep step, StepImage image, QSize size) {
     return out;
 }
 
-QImage DrawStatusPicture(StatusImage image, QSize size) {
-    QImage out = BlankImage(size);
+QImage DrawStatusPicture(StatusImage image, QSize size, qreal dpr) {
+    QImage out = BlankImage(size, dpr);
     QPainter p(&out);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -223,14 +229,14 @@ QImage DrawStatusPicture(StatusImage image, QSize size) {
     return out;
 }
 
-QPixmap StepPicture(CopyStep step, StepImage image, QSize size) {
-    return Cached(CacheKey(1 + static_cast<int>(step), static_cast<int>(image), size),
-                  [&] { return DrawStepPicture(step, image, size); });
+QPixmap StepPicture(CopyStep step, StepImage image, QSize size, qreal dpr) {
+    return Cached(CacheKey(1 + static_cast<int>(step), static_cast<int>(image), size, dpr),
+                  [&] { return DrawStepPicture(step, image, size, dpr); });
 }
 
-QPixmap StatusPicture(StatusImage image, QSize size) {
-    return Cached(CacheKey(100, static_cast<int>(image), size),
-                  [&] { return DrawStatusPicture(image, size); });
+QPixmap StatusPicture(StatusImage image, QSize size, qreal dpr) {
+    return Cached(CacheKey(100, static_cast<int>(image), size, dpr),
+                  [&] { return DrawStatusPicture(image, size, dpr); });
 }
 
 }  // namespace burnmark

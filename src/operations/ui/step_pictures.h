@@ -33,11 +33,12 @@ StepColours StepStateColours(StepImage image);
 
 // One picture of one step. A picture the step does not have (the source steps'
 // pass and fail) is drawn all the same, so callers need not check.
-QImage DrawStepPicture(CopyStep step, StepImage image, QSize size);
-QImage DrawStatusPicture(StatusImage image, QSize size);
+// Drawn at the device pixel ratio given, so that they stay sharp on scaled screens.
+QImage DrawStepPicture(CopyStep step, StepImage image, QSize size, qreal dpr = 1.0);
+QImage DrawStatusPicture(StatusImage image, QSize size, qreal dpr = 1.0);
 
-// The same as pixmaps, drawn once per step, state and size.
-QPixmap StepPicture(CopyStep step, StepImage image, QSize size);
-QPixmap StatusPicture(StatusImage image, QSize size = kStatusPictureSize);
+// The same as pixmaps, drawn once per step, state, size and pixel ratio.
+QPixmap StepPicture(CopyStep step, StepImage image, QSize size, qreal dpr = 1.0);
+QPixmap StatusPicture(StatusImage image, QSize size = kStatusPictureSize, qreal dpr = 1.0);
 
 }  // namespace burnmark

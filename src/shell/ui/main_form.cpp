@@ -12,10 +12,16 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QWheelEvent>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "platform/profile.h"
+#include "shell/controls/aled.h"
 #include "shell/ui/app_composition.h"
 #include "shell/ui/image_control.h"
+#include "shell/ui/image_stack.h"
+#include "shell/ui/skin_pictures.h"
 
 namespace burnmark {
 
@@ -36,26 +42,81 @@ QFrame* MakePanel(const char* name, QWidget* parent, QRect geometry) {
     return panel;
 }
 
+// A panel that only holds pictures: they draw their own edges.
+QFrame* MakeBarePanel(const char* name, QWidget* parent, QRect geometry) {
+    QFrame* panel = MakePanel(name, parent, geometry);
+    panel->setFrameShape(QFrame::NoFrame);
+    return panel;
+}
+
 ImageControl* MakeImage(const char* name, QWidget* parent, QRect geometry) {
     auto* image = new ImageControl(QString::fromLatin1(name), parent);
     image->setGeometry(geometry);
     return image;
 }
 
-ImageControl* MakeLabel(const char* name, const char* caption, QWidget* parent, QRect geometry) {
+// A caption under a picture button that runs the same command.
+ImageControl* MakeLabel(const char* name, const char* caption, QWidget* parent, QRect geometry,
+                        QColor colour) {
     ImageControl* label = MakeImage(name, parent, geometry);
     label->setText(QString::fromLatin1(caption));
     label->setAlignment(Qt::AlignCenter);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(10);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    label->setCursor(Qt::PointingHandCursor);
     return label;
 }
 
+const QColor kBarCaption(0xc9, 0xd6, 0xea);
+const QColor kPageCaption(0x33, 0x42, 0x58);
+
+ImageControl* AddLayer(ImageStack* stack, const QString& name, const ButtonFace& face,
+                       SkinLook look) {
+    ImageControl* layer = stack->AddLayer(name);
+    layer->SetPicture(ButtonPictureSource(face, look));
+    return layer;
+}
+
 // A stacked button: the pressed, highlighted and normal pictures, bottom to top.
-void MakeStack(const char* name, QWidget* parent, QRect geometry) {
+ImageStack* MakeStack(const char* name, QWidget* parent, QRect geometry, const ButtonFace& face,
+                      const char* downName = nullptr) {
     const QString base = QString::fromLatin1(name);
-    for (const QString& n : {base + "_Down", base + "_Hint", base}) {
-        auto* image = new ImageControl(n, parent);
-        image->setGeometry(geometry);
-    }
+    auto* stack = new ImageStack(base + QStringLiteral("_Stack"), parent);
+    stack->setGeometry(geometry);
+    AddLayer(stack, downName ? QString::fromLatin1(downName) : base + QStringLiteral("_Down"), face,
+             SkinLook::Pressed);
+    AddLayer(stack, base + QStringLiteral("_Hint"), face, SkinLook::Highlight);
+    AddLayer(stack, base, face, SkinLook::Normal);
+    stack->setCursor(Qt::PointingHandCursor);
+    return stack;
+}
+
+// The Create and Utility pages' buttons: the named picture over a plain one
+// that carries the click.
+ImageStack* MakePlainStack(const char* top, const char* lower, QWidget* parent, QRect geometry,
+                           const ButtonFace& face) {
+    auto* stack = new ImageStack(QString::fromLatin1(top) + QStringLiteral("_Stack"), parent);
+    stack->setGeometry(geometry);
+    AddLayer(stack, QString::fromLatin1(lower), face, SkinLook::Highlight);
+    AddLayer(stack, QString::fromLatin1(top), face, SkinLook::Normal);
+    return stack;
+}
+
+// A single picture with hover and press looks only: the page below it shows
+// its highlight while the picture is hidden.
+ImageStack* MakeSingle(const char* name, QWidget* parent, QRect geometry, const ButtonFace& face) {
+    auto* stack = new ImageStack(QString::fromLatin1(name) + QStringLiteral("_Stack"), parent);
+    stack->setGeometry(geometry);
+    AddLayer(stack, QString::fromLatin1(name), face, SkinLook::Normal);
+    return stack;
+}
+
+ImageControl* Layer(QWidget* root, const char* name) {
+    return root->findChild<ImageControl*>(QString::fromLatin1(name));
 }
 
 QCheckBox* MakeCheckBox(const char* name, const char* caption, QWidget* parent, QRect geometry,
@@ -117,6 +178,12 @@ TMainForm::~TMainForm() {
     core_.reset();
 }
 
+std::function<void()> TMainForm::Command(std::function<void()> MainFormSeams::*seam) {
+    return [this, seam] {
+        if (seams_.*seam) (seams_.*seam)();
+    };
+}
+
 void TMainForm::BuildLayout() {
     setFixedSize(kClientWidth, kClientHeight);
     setFont(FormFont());
@@ -126,37 +193,88 @@ void TMainForm::BuildLayout() {
     main_->setAutoFillBackground(true);
     main_->setMouseTracking(true);
     connect(main_, &ImageControl::MouseDown, this,
-            [this](Qt::MouseButton b, QPoint p) { MainMouseDown(b, p); });
+            [this](Qt::MouseButton b, QPoint p, QPoint) { MainMouseDown(b, p); });
     connect(main_, &ImageControl::MouseMove, this,
-            [this](Qt::MouseButtons b, QPoint p) { MainMouseMove(b, p); });
+            [this](Qt::MouseButtons b, QPoint p, QPoint g) { MainMouseMove(b, p, g); });
 
-    // Title bar.
-    sLogo_ = MakeImage("SLogo", main_, QRect(8, 4, 140, 44));
-    MakeStack("Multi", main_, QRect(388, 6, 40, 30));
-    MakeLabel("parameter", "Parameters", main_, QRect(378, 36, 60, 14));
-    MakeStack("Help", main_, QRect(444, 6, 40, 30));
-    MakeLabel("Label23", "About", main_, QRect(444, 36, 40, 14));
-    MakeStack("Exit", main_, QRect(500, 6, 40, 30));
-    MakeLabel("Label24", "Exit", main_, QRect(500, 36, 40, 14));
+    BuildTopBar();
 
     // Pages. The Create, Utility and Project panels are laid out but never shown.
-    createPanel_ = MakePanel("Create_Panel", main_, QRect(40, 455, 536, 366));
-    MakeImage("Create_Page", createPanel_, QRect(0, 0, 536, 366));
-    copyPanel_ = MakePanel("Copy_Panel", main_, QRect(8, 53, 536, 377));
+    createPanel_ = MakeBarePanel("Create_Panel", main_, QRect(40, 455, 536, 366));
+    copyPanel_ = MakeBarePanel("Copy_Panel", main_, QRect(8, 53, 536, 377));
     copyPanel_->hide();
-    utilityPanel_ = MakePanel("Utility_Panel", main_, QRect(32, 463, 536, 365));
-    MakeImage("Utility_Page", utilityPanel_, QRect(0, 0, 536, 365));
+    utilityPanel_ = MakeBarePanel("Utility_Panel", main_, QRect(32, 463, 536, 365));
     utilityPanel_->hide();
-    projectPanel_ = MakePanel("Project_Panel", main_, QRect(-1, 455, 538, 365));
-    MakeImage("Project_Page", projectPanel_, QRect(0, 0, 538, 365));
+    projectPanel_ = MakeBarePanel("Project_Panel", main_, QRect(-1, 455, 538, 365));
     projectPanel_->hide();
-    dumpEditPanel_ = MakePanel("DumpEdit_Panel", main_, QRect(56, 503, 537, 378));
-    MakeImage("Edit_Page", dumpEditPanel_, QRect(0, 0, 537, 378));
+    dumpEditPanel_ = MakeBarePanel("DumpEdit_Panel", main_, QRect(56, 503, 537, 378));
     dumpEditPanel_->hide();
+    const std::pair<const char*, QWidget*> pages[] = {{"Create_Page", createPanel_},
+                                                      {"Copy_Page", copyPanel_},
+                                                      {"Utility_Page", utilityPanel_},
+                                                      {"Project_Page", projectPanel_},
+                                                      {"Edit_Page", dumpEditPanel_}};
+    const SkinPage looks[] = {SkinPage::Create, SkinPage::Copy, SkinPage::Utility,
+                              SkinPage::Project, SkinPage::Edit};
+    for (std::size_t i = 0; i < std::size(pages); ++i) {
+        ImageControl* page = MakeImage(pages[i].first, pages[i].second, pages[i].second->rect());
+        page->SetPicture(PageBackgroundSource(looks[i]));
+        page->setMouseTracking(true);
+        connect(
+            page, &ImageControl::MouseMove, this,
+            [this, page](Qt::MouseButtons, QPoint, QPoint) { SkinMouse(*page, SkinEvent::Move); });
+    }
 
+    BuildCopyPage();
+    BuildEditArea();
+    BuildCreatePage();
+    BuildUtilityPage();
+    BuildProjectPage();
+
+    // Centred on the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+    }
+}
+
+void TMainForm::BuildTopBar() {
+    sLogo_ = MakeImage("SLogo", main_, QRect(8, 4, 140, 44));
+    main_->SetPicture(MainBackgroundSource([this] { return sLogo_->isHidden(); }));
+
+    struct TopButton {
+        const char* name;
+        SkinGlyph glyph;
+        int x;
+        const char* hint;
+        const char* label;
+        const char* caption;
+        QRect captionPlace;
+    };
+    const TopButton buttons[] = {
+        {"Multi", SkinGlyph::Parameters, 388, "Device Parameter", "parameter", "Parameters",
+         QRect(378, 36, 60, 14)},
+        {"Help", SkinGlyph::About, 444, "Help", "Label23", "About", QRect(444, 36, 40, 14)},
+        {"Exit", SkinGlyph::Exit, 500, "Exit", "Label24", "Exit", QRect(500, 36, 40, 14)},
+    };
+    const std::function<void()> commands[] = {Command(&MainFormSeams::MultiClick),
+                                              Command(&MainFormSeams::HelpClick),
+                                              [this] { ExitClick(); }};
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
+        const TopButton& b = buttons[i];
+        ImageStack* stack = MakeStack(b.name, main_, QRect(b.x, 6, 40, 30),
+                                      ButtonFace{b.glyph, {}, SkinTone::Glass});
+        stack->SetCommand(commands[i]);
+        Layer(stack, (std::string(b.name) + "_Hint").c_str())
+            ->setToolTip(QString::fromLatin1(b.hint));
+        ImageControl* label = MakeLabel(b.label, b.caption, main_, b.captionPlace, kBarCaption);
+        connect(label, &ImageControl::Clicked, this, commands[i]);
+    }
+}
+
+void TMainForm::BuildCopyPage() {
     // Copy page, in its own coordinates: the source steps down the left, the
     // operation steps in a row, the checksum and the step's progress below.
-    MakeImage("Copy_Page", copyPanel_, QRect(0, 0, 536, 377));
     MakePanel("CopyTypeBtn", copyPanel_, QRect(8, 8, 64, 56));
     MakePanel("Panel7", copyPanel_, QRect(8, 72, 64, 56));
     MakePanel("Panel9", copyPanel_, QRect(8, 136, 64, 56));
@@ -220,12 +338,17 @@ void TMainForm::BuildLayout() {
     progressBar2_->setTextVisible(false);
     KeepLookWhenDisabled(progressBar2_);
 
-    runPanel_ = MakePanel("RunPanel", main_, QRect(490, 365, 56, 56));
-    MakeStack("Run", runPanel_, QRect(0, 0, 56, 56));
+    runPanel_ = MakeBarePanel("RunPanel", main_, QRect(490, 365, 56, 56));
+    ImageStack* run = MakeStack("Run", runPanel_, QRect(0, 0, 56, 56),
+                                ButtonFace{SkinGlyph::Run, QStringLiteral("Run"), SkinTone::Run});
+    run->SetCommand(Command(&MainFormSeams::RunClick));
+    Layer(run, "Run_Hint")->setToolTip(QStringLiteral("Run"));
 
     // Below the visible area and disabled in the form.
-    runPanel2_ = MakePanel("RunPanel2", main_, QRect(427, 442, 56, 38));
-    MakeStack("Run2", runPanel2_, QRect(0, 0, 56, 38));
+    runPanel2_ = MakeBarePanel("RunPanel2", main_, QRect(427, 442, 56, 38));
+    MakeStack("Run2", runPanel2_, QRect(0, 0, 56, 38),
+              ButtonFace{SkinGlyph::Run, QStringLiteral("Run"), SkinTone::Run})
+        ->SetCommand(Command(&MainFormSeams::Run2Click));
     runPanel2_->setEnabled(false);
     const char* lamps[] = {"ErasePanel", "CheckPanel", "ProgramPanel", "VerifyPanel",
                            "SecurityPanel"};
@@ -233,35 +356,185 @@ void TMainForm::BuildLayout() {
         lampPanels_[i] = MakePanel(lamps[i], main_, QRect(64 + 48 * i, 442, 40, 38));
         lampPanels_[i]->setEnabled(false);
     }
+    // The lamps of the second Run picture's sequence, beside its panel.
+    for (auto [name, left] : {std::pair{"ReadALed", 304}, std::pair{"ConfirmALed", 328}}) {
+        auto* lamp = new TALed(main_);
+        lamp->setObjectName(QString::fromLatin1(name));
+        lamp->move(left, 453);
+    }
 
     // Stop lies beside the background, not on it, so that it stays usable
     // while everything else is disabled.
-    stopPanel_ = MakePanel("StopPanel", this, QRect(427, 365, 56, 56));
-    MakeStack("Stop", stopPanel_, QRect(0, 0, 56, 56));
+    stopPanel_ = MakeBarePanel("StopPanel", this, QRect(427, 365, 56, 56));
+    ImageStack* stop =
+        MakeStack("Stop", stopPanel_, QRect(0, 0, 56, 56),
+                  ButtonFace{SkinGlyph::Stop, QStringLiteral("Stop"), SkinTone::Stop});
+    stop->SetCommand([this] {
+        // Counted before the handler runs: Stop ends an active run at once.
+        if (!core_ || core_->Engine().Run.RunActive == 0) ++stopPresses_;
+        if (seams_.StopClick) seams_.StopClick();
+    });
+    Layer(stop, "Stop_Hint")->setToolTip(QStringLiteral("Stop"));
+}
 
-    for (const char* name : {"Exit", "Exit_Hint", "Exit_Down", "Label24"})
-        connect(findChild<ImageControl*>(QString::fromLatin1(name)), &ImageControl::Clicked, this,
-                &TMainForm::ExitClick);
-    connect(findChild<ImageControl*>(QStringLiteral("Stop_Hint")), &ImageControl::Clicked, this,
-            [this] {
-                // Counted before the handler runs: Stop ends an active run at once.
-                if (!core_ || core_->Engine().Run.RunActive == 0) ++stopPresses_;
-                if (seams_.StopClick) seams_.StopClick();
-            });
-    connect(findChild<ImageControl*>(QStringLiteral("Multi_Hint")), &ImageControl::Clicked, this,
-            [this] { if (seams_.MultiClick) seams_.MultiClick(); });
-    connect(findChild<ImageControl*>(QStringLiteral("parameter")), &ImageControl::Clicked, this,
-            [this] { if (seams_.MultiClick) seams_.MultiClick(); });
-    connect(findChild<ImageControl*>(QStringLiteral("Help_Hint")), &ImageControl::Clicked, this,
-            [this] { if (seams_.HelpClick) seams_.HelpClick(); });
-    connect(findChild<ImageControl*>(QStringLiteral("Label23")), &ImageControl::Clicked, this,
-            [this] { if (seams_.HelpClick) seams_.HelpClick(); });
-
-    // Centred on the screen.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+void TMainForm::BuildEditArea() {
+    // The command row under the buffer editor, in the Edit area's coordinates.
+    struct EditButton {
+        const char* name;
+        SkinGlyph glyph;
+        int x;
+        const char* hint;  // on the top picture
+        const char* label;
+        const char* caption;
+        std::function<void()> MainFormSeams::*command;
+        bool hidden;
+    };
+    const EditButton buttons[] = {
+        {"CheckSum", SkinGlyph::Sum, 12, "Check Sum", "Label20", "Sum",
+         &MainFormSeams::CheckSumClick, false},
+        {"Block", SkinGlyph::Block, 60, "Block Process", "Label22", "Block",
+         &MainFormSeams::BlockClick, false},
+        {"Fill", SkinGlyph::Fill, 108, "Fill Data", "Label26", "Fill", &MainFormSeams::FillClick,
+         false},
+        {"Find", SkinGlyph::Find, 156, nullptr, nullptr, nullptr, &MainFormSeams::FindClick, true},
+        {"FindNext", SkinGlyph::FindNext, 204, nullptr, nullptr, nullptr,
+         &MainFormSeams::FindNextClick, true},
+    };
+    for (const EditButton& b : buttons) {
+        ImageStack* stack = MakeStack(b.name, dumpEditPanel_, QRect(b.x, 326, 40, 30),
+                                      ButtonFace{b.glyph, {}, SkinTone::Plate});
+        stack->SetCommand(Command(b.command));
+        ImageControl* top = Layer(stack, b.name);
+        // Disabled, so that a press reaches the picture below.
+        top->setEnabled(false);
+        if (b.hint) top->setToolTip(QString::fromLatin1(b.hint));
+        if (b.hidden)
+            for (ImageControl* layer : stack->Layers()) layer->hide();
+        if (b.label) {
+            ImageControl* label = MakeLabel(b.label, b.caption, dumpEditPanel_,
+                                            QRect(b.x, 357, 40, 14), kPageCaption);
+            connect(label, &ImageControl::Clicked, this, Command(b.command));
+        }
     }
+    // Two plates with looks only.
+    MakeSingle("EditOk_Image", dumpEditPanel_, QRect(292, 330, 24, 24),
+               ButtonFace{SkinGlyph::Chip, {}, SkinTone::Plate});
+    MakeSingle("EditCancel_Image", dumpEditPanel_, QRect(322, 330, 24, 24),
+               ButtonFace{SkinGlyph::BugList, {}, SkinTone::Plate});
+
+    ImageStack* ok = MakeStack("v", dumpEditPanel_, QRect(436, 326, 40, 30),
+                               ButtonFace{SkinGlyph::Ok, {}, SkinTone::Plate});
+    ok->SetCommand(Command(&MainFormSeams::EditOkClick));
+    ImageControl* okLabel =
+        MakeLabel("Label27", "Ok", dumpEditPanel_, QRect(436, 357, 40, 14), kPageCaption);
+    connect(okLabel, &ImageControl::Clicked, this, Command(&MainFormSeams::EditOkClick));
+    ImageStack* cancel = MakeStack("x", dumpEditPanel_, QRect(484, 326, 40, 30),
+                                   ButtonFace{SkinGlyph::Cancel, {}, SkinTone::Plate}, "x_DOWN");
+    for (ImageControl* layer : cancel->Layers()) layer->hide();
+}
+
+void TMainForm::BuildCreatePage() {
+    struct CreateButton {
+        const char* top;
+        const char* lower;
+        SkinGlyph glyph;
+        const char* label;
+        std::function<void()> MainFormSeams::*command;
+    };
+    const CreateButton buttons[] = {
+        {"CreateType", "Image14", SkinGlyph::Chip, "Type", &MainFormSeams::Image14Click},
+        {"CreateLoad", "Image15", SkinGlyph::Load, "Load", &MainFormSeams::Image15Click},
+        {"CreateErase", "Image16", SkinGlyph::Erase, "Erase", nullptr},
+        {"CreateCheck", "Image18", SkinGlyph::Blank, "Blank", nullptr},
+        {"CreateProgram", "Image20", SkinGlyph::Program, "Program", nullptr},
+        {"CreateVerify", "Image22", SkinGlyph::Verify, "Verify", nullptr},
+        {"CreateSecurity", "Image24", SkinGlyph::Security, "Protect", nullptr},
+    };
+    int x = 14;
+    for (const CreateButton& b : buttons) {
+        ImageStack* stack =
+            MakePlainStack(b.top, b.lower, createPanel_, QRect(x, 44, 64, 72),
+                           ButtonFace{b.glyph, QString::fromLatin1(b.label), SkinTone::Plate});
+        if (b.command) stack->SetCommand(Command(b.command));
+        x += 74;
+    }
+}
+
+void TMainForm::BuildUtilityPage() {
+    struct UtilityPicture {
+        const char* top;
+        const char* lower;
+        SkinGlyph glyph;
+        const char* label;
+        const char* lamp;
+    };
+    const UtilityPicture pictures[] = {
+        {"Utility_Erase", "Image1", SkinGlyph::Erase, "Erase", "ALed1"},
+        {"Utility_Check", "Image2", SkinGlyph::Blank, "Check", "ALed2"},
+        {"Utility_Verify", "Image3", SkinGlyph::Verify, "Verify", "ALed3"},
+        {"Utility_BugList", "Image4", SkinGlyph::BugList, "Bug List", "ALed4"},
+        {"Utility_Security", "Image5", SkinGlyph::Security, "Security", "ALed5"},
+    };
+    int x = 16;
+    for (const UtilityPicture& u : pictures) {
+        MakePlainStack(u.top, u.lower, utilityPanel_, QRect(x, 44, 80, 72),
+                       ButtonFace{u.glyph, QString::fromLatin1(u.label), SkinTone::Plate});
+        // The lamp lies on its picture.
+        auto* lamp = new TALed(utilityPanel_);
+        lamp->setObjectName(QString::fromLatin1(u.lamp));
+        lamp->move(x + 60, 48);
+        lamp->raise();
+        x += 104;
+    }
+    // Beside Check and beside BugList: the second lamp in the Erase and the Verify run.
+    for (auto [name, left] : {std::pair{"CheckBox6", 120}, std::pair{"CheckBox7", 328}}) {
+        QCheckBox* box = MakeCheckBox(
+            name, std::string_view(name) == "CheckBox6" ? "With Check" : "With Bug List",
+            utilityPanel_, QRect(left, 124, 100, 18), false);
+        connect(box, &QCheckBox::clicked, this,
+                [this] { state_.Run2LedFlag = state_.Run2LedFlag ? 0 : 1; });
+    }
+
+    struct RunButton {
+        const char* name;
+        SkinGlyph glyph;
+        const char* label;
+        int x;
+        std::function<void()> MainFormSeams::*command;
+        const char* downName;
+    };
+    const RunButton runs[] = {
+        {"RunE", SkinGlyph::Run, "Erase", 20, &MainFormSeams::RunEClick, nullptr},
+        {"RunV", SkinGlyph::Run, "Verify", 84, &MainFormSeams::RunVClick, nullptr},
+        {"RunS", SkinGlyph::Run, "Protect", 148, &MainFormSeams::RunSClick, nullptr},
+        {"AutoRunE", SkinGlyph::Repeat, "Erase", 236, &MainFormSeams::AutoRunEClick, nullptr},
+        {"AutoRunV", SkinGlyph::Repeat, "Verify", 300, &MainFormSeams::AutoRunVClick, nullptr},
+        {"AutoRunS", SkinGlyph::Repeat, "Protect", 364, &MainFormSeams::AutoRunSClick, "Image17"},
+    };
+    for (const RunButton& r : runs) {
+        QWidget* parent = utilityPanel_;
+        QRect place(r.x, 204, 56, 56);
+        if (std::string_view(r.name) == "AutoRunE") {
+            // The repeated Erase run's panel is hidden in the form.
+            parent = MakeBarePanel("AutoRunEPanel", utilityPanel_, place);
+            parent->hide();
+            place = QRect(0, 0, 56, 56);
+        }
+        MakeStack(r.name, parent, place,
+                  ButtonFace{r.glyph, QString::fromLatin1(r.label), SkinTone::Run}, r.downName)
+            ->SetCommand(Command(r.command));
+    }
+}
+
+void TMainForm::BuildProjectPage() {
+    ImageStack* ok = MakeStack("v2", projectPanel_, QRect(420, 318, 52, 40),
+                               ButtonFace{SkinGlyph::Ok, QStringLiteral("OK"), SkinTone::Plate});
+    ok->SetCommand(Command(&MainFormSeams::ProjectOkClick));
+    ImageStack* cancel =
+        MakeStack("x2", projectPanel_, QRect(478, 318, 52, 40),
+                  ButtonFace{SkinGlyph::Cancel, QStringLiteral("Cancel"), SkinTone::Plate});
+    for (ImageStack* stack : {ok, cancel})
+        for (ImageControl* layer : stack->Layers()) layer->hide();
 }
 
 void TMainForm::ApplyCustomLogo(const std::string& symbol) {
@@ -341,34 +614,82 @@ void TMainForm::ShowBusy(bool busy) {
     if (editor_ && editor_->isWindow()) editor_->setEnabled(!busy);
 }
 
+bool TMainForm::ConfirmExit() {
+    const ExitAnswer answer = AskExit(state_, *ports_.messages, [this] { return Ticks(); });
+    if (answer != ExitAnswer::Confirmed) return false;
+    for (std::size_t box = TickErase; box <= TickProtect; ++box) tickBoxes_[box]->setEnabled(false);
+    return true;
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (state_.Busy.Busy()) {
+    if (exitConfirmed_) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    // A close from the window manager asks as Exit does and saves the ticks;
+    // while busy, or with the question open, it is refused.
+    if (!ConfirmExit()) {
         event->ignore();
         return;
     }
-    QWidget::closeEvent(event);
+    exitConfirmed_ = true;
+    event->accept();
+    if (seams_.ReleaseOnExit) seams_.ReleaseOnExit();
 }
 
 void TMainForm::ExitClick() {
-    const ExitAnswer answer = AskExit(state_, *ports_.messages, [this] { return Ticks(); });
-    if (answer != ExitAnswer::Confirmed) return;
-    for (std::size_t box = TickErase; box <= TickProtect; ++box) tickBoxes_[box]->setEnabled(false);
+    if (!ConfirmExit()) return;
+    exitConfirmed_ = true;
     close();
     if (seams_.ReleaseOnExit) seams_.ReleaseOnExit();
 }
 
-void TMainForm::MainMouseDown(Qt::MouseButton, QPoint position) {
-    dragOffset_ = position + QPoint(1, 1);
+void TMainForm::MainMouseDown(Qt::MouseButton, QPoint position) { dragOffset_ = position; }
+
+void TMainForm::MainMouseMove(Qt::MouseButtons buttons, QPoint, QPoint globalPosition) {
+    if (buttons & Qt::LeftButton) {
+        // From the pointer's place on the screen, not from the window's
+        // position as last known, which lags while the window moves.
+        move(globalPosition - dragOffset_);
+        if (editor_ && editor_->isWindow() && editor_->isVisible()) PlaceEditor();
+    }
+    SkinMouse(*main_, SkinEvent::Move);
 }
 
-void TMainForm::MainMouseMove(Qt::MouseButtons buttons, QPoint position) {
-    if (buttons & Qt::LeftButton) {
-        const QPoint screen = mapToGlobal(position);
-        move(screen - dragOffset_);
-        if (editor_ && editor_->isWindow() && editor_->isVisible())
-            editor_->move(mapToGlobal(dumpEditPanel_->pos() + QPoint(3, 10)));
-    }
-    if (seams_.ImageMouseMove) seams_.ImageMouseMove(main_, "PAGE");
+void TMainForm::leaveEvent(QEvent* event) {
+    // Out of the window: the last button loses its highlight, as over the background.
+    SkinMouse(*main_, SkinEvent::Move);
+    QWidget::leaveEvent(event);
+}
+
+bool TMainForm::SkinMouse(ImageControl& layer, SkinEvent event) {
+    return skin_.Handle(layer.objectName().toStdString(), event, state_.ExitGuard != 0);
+}
+
+SkinLayerRef TMainForm::FindLayer(std::string_view name) {
+    const QString key = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    QPointer<ImageControl>& cached = layerCache_[key];
+    if (!cached) cached = findChild<ImageControl*>(key);
+    return cached ? cached->SkinHandle() : nullptr;
+}
+
+void TMainForm::ImageMouseMove(ImageControl* image, const std::string& tag) {
+    skin_.Workers().ImageMouseMove(image ? image->SkinHandle() : nullptr, tag);
+}
+
+void TMainForm::ImageMouseUp(ImageControl* image, const std::string& tag) {
+    skin_.Workers().ImageMouseUp(image ? image->SkinHandle() : nullptr, tag);
+}
+
+void TMainForm::ImageMouseDown(ImageControl* image, const std::string& tag) {
+    skin_.Workers().ImageMouseDown(image ? image->SkinHandle() : nullptr, tag);
+}
+
+QString TMainForm::HotImageName() const {
+    const SkinLayerRef hot = skin_.Workers().HotImage();
+    if (!hot) return {};
+    const std::string_view name = hot->LayerName();
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 void TMainForm::CopyBtnClick() {

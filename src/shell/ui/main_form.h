@@ -2,20 +2,22 @@
 // the Edit area laid over it, the owner of the program-wide state.
 #pragma once
 
-#include <functional>
-#include <memory>
-#include <string>
-
+#include <QHash>
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
 
 #include "platform/busy.h"
 #include "platform/ports.h"
 #include "shell/app_state.h"
 #include "shell/process_mode.h"
 #include "shell/session.h"
+#include "shell/skin_workers.h"
 #include "shell/start_up.h"
+#include "shell/ui/image_stack.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -54,19 +56,39 @@ struct MainFormSeams {
     // One wheel notch while the editor exists: the editor scrolls the view whose
     // grid `hover` is, if any.
     std::function<void(QObject* hover, WheelStep step)> RouteWheel;
-    // The skin worker's hover (the background passes "PAGE").
-    std::function<void(QWidget* image, const std::string& tag)> ImageMouseMove;
-    // Stop, Parameters and About commands.
-    std::function<void()> StopClick;
-    std::function<void()> MultiClick;
-    std::function<void()> HelpClick;
+
+    // The commands of the picture buttons, and of the labels that run the same.
+    std::function<void()> StopClick;   // Stop_HintClick
+    std::function<void()> RunClick;    // Run_HintClick: the automatic run
+    std::function<void()> Run2Click;   // Run2_HintClick
+    std::function<void()> MultiClick;  // Multi_HintClick: Parameters
+    std::function<void()> HelpClick;   // Help_HintClick: About
+    // The Edit area: its OK (v_HintClick) and the editor's commands.
+    std::function<void()> EditOkClick;
+    std::function<void()> CheckSumClick;
+    std::function<void()> BlockClick;
+    std::function<void()> FillClick;
+    std::function<void()> FindClick;
+    std::function<void()> FindNextClick;
+    // The Utility page's lamp runs, once and until Stop.
+    std::function<void()> RunEClick;
+    std::function<void()> RunVClick;
+    std::function<void()> RunSClick;
+    std::function<void()> AutoRunEClick;
+    std::function<void()> AutoRunVClick;
+    std::function<void()> AutoRunSClick;
+    // The Create page: the device choice and the editor; the Project page's OK.
+    std::function<void()> Image14Click;
+    std::function<void()> Image15Click;
+    std::function<void()> ProjectOkClick;  // v2_HintClick
+
     // The re-check after the About box's OK.
     std::function<void()> CheckDeviceAfterAbout;
     // After the window closed on Exit: free the FPGA image and the fuse buffer.
     std::function<void()> ReleaseOnExit;
 };
 
-class TMainForm : public QWidget, private SessionView {
+class TMainForm : public QWidget, private SessionView, public SkinHost, private SkinLayerDirectory {
     Q_OBJECT
 
 public:
@@ -99,8 +121,10 @@ public:
     void FormShow();
     void RestoreLastSession();
     void ExitClick();
+    // The background: a press keeps where the pointer took the window, a move
+    // with the left button held keeps the window under the pointer.
     void MainMouseDown(Qt::MouseButton button, QPoint position);
-    void MainMouseMove(Qt::MouseButtons buttons, QPoint position);
+    void MainMouseMove(Qt::MouseButtons buttons, QPoint position, QPoint globalPosition);
     void CopyBtnClick();
     void ShowDumpEditPanel();
     void CheckDeviceAfterAbout();
@@ -108,6 +132,15 @@ public:
     // The ticks of CheckBox1 to CheckBox5 and the hidden CheckBox11.
     TickFlags Ticks() const override;
     void SetTicks(const TickFlags& ticks) override;
+
+    // The skin workers on the window's pictures.
+    void ImageMouseMove(ImageControl* image, const std::string& tag);
+    void ImageMouseUp(ImageControl* image, const std::string& tag);
+    void ImageMouseDown(ImageControl* image, const std::string& tag);
+    // The name of the picture last taken by a worker; empty before the first.
+    QString HotImageName() const;
+    // SkinHost: the mouse of every picture button on the window.
+    bool SkinMouse(ImageControl& layer, SkinEvent event) override;
 
     // The buffer editor, once created.
     QWidget* Editor() const { return editor_; }
@@ -118,6 +151,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void BuildLayout();
@@ -126,6 +160,19 @@ private:
     void PlaceEditor();
     // The busy state changed: every command lies on the background.
     void ShowBusy(bool busy);
+    void BuildTopBar();
+    void BuildCopyPage();
+    void BuildEditArea();
+    void BuildCreatePage();
+    void BuildUtilityPage();
+    void BuildProjectPage();
+    // What a command's click runs: the seam as it is at the time of the click.
+    std::function<void()> Command(std::function<void()> MainFormSeams::*seam);
+    // The exit question and the write-back of the ticks; true on Yes.
+    bool ConfirmExit();
+
+    // SkinLayerDirectory
+    SkinLayerRef FindLayer(std::string_view name) override;
     // AppMessage: the application's hook, sees every event before it is handled.
     void AppMessage(QObject* watched, QEvent* event);
 
@@ -137,6 +184,10 @@ private:
     MainFormPorts ports_;
     MainFormSeams seams_;
     std::unique_ptr<AppComposition> core_;
+    Skin skin_{static_cast<SkinLayerDirectory&>(*this)};
+    QHash<QString, QPointer<ImageControl>> layerCache_;
+    // Exit was answered Yes: the close that follows goes through.
+    bool exitConfirmed_ = false;
 
     unsigned long long stopPresses_ = 0;
     bool shownOnce_ = false;
