@@ -197,6 +197,14 @@ std::string EditorView::RowAddressText(EditorPage page, int row) const {
     return text;
 }
 
+std::optional<uint32_t> EditorView::CellValue(EditorPage page, const GridCell& cell) const {
+    if (cell.grid == EditorGrid::Address || !CellPresent(page, cell)) return std::nullopt;
+    const CellBytes at = *Locate(page, cell);
+    uint32_t value = ByteAt(at.address);
+    if (at.count == 2) value |= uint32_t{ByteAt(at.address + 1)} << 8;
+    return value;
+}
+
 std::string EditorView::CellText(EditorPage page, const GridCell& cell) const {
     if (!CellPresent(page, cell)) return {};
     const CellBytes at = *Locate(page, cell);

@@ -111,6 +111,9 @@ public:
     // the end. The cell under a digit entry shows the digits typed so far
     // over the old value.
     std::string CellText(EditorPage page, const GridCell& cell) const;
+    // The cell's byte, or its word (high byte at the odd address), for drawing;
+    // nullopt for a blank cell and for the address grid.
+    std::optional<uint32_t> CellValue(EditorPage page, const GridCell& cell) const;
     // The row's address as the address grid shows it, all digits; empty when
     // the row holds no byte.
     std::string RowAddressText(EditorPage page, int row) const;

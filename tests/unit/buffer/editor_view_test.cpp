@@ -115,6 +115,10 @@ TEST_F(EditorViewTest, CharacterCellsShowOnlyPrintableAscii) {
     EXPECT_EQ(Text(k16, kChars, 0, 5), "A");
     EXPECT_EQ(Text(k16, kChars, 0, 2), " ");
     EXPECT_EQ(Text(k16, kHex, 0, 2), "7E41");
+    // What the grids draw from: the byte, or the word with its high byte above.
+    EXPECT_EQ(view.CellValue(k16, GridCell{kHex, 0, 2}), 0x7E41u);
+    EXPECT_EQ(view.CellValue(k16, GridCell{kChars, 0, 4}), 0x7Eu);
+    EXPECT_EQ(view.CellValue(k8, GridCell{kAddr, 0, 0}), std::nullopt);
 }
 
 struct HexCase {
