@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QStyle>
 
+#include "buffer/ui/main_edit.h"
 #include "buffer/ui/plain_file_dialogs.h"
 #include "buffer/ui/progress_window.h"
 #include "catalogue/device_facts.h"
@@ -100,6 +101,18 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
             Busy([&] {
                 burnmark::CheckDeviceAfterAbout(engine_, Context(), link_, page_, messages_);
             });
+        };
+    // The buffer editor over the Edit area; its menu hooks are wired by the Edit area.
+    if (!seams.CreateEditWindow)
+        seams.CreateEditWindow = [this](QWidget* editArea, const QString& caption) -> QWidget* {
+            auto* editor = new TMainEdit(buffer_, messages_, editArea);
+            editor->setWindowTitle(caption);
+            return editor;
+        };
+    if (!seams.RouteWheel)
+        seams.RouteWheel = [this](QObject* hover, int delta) {
+            if (auto* editor = qobject_cast<TMainEdit*>(form_.Editor()))
+                editor->RouteWheel(hover, delta);
         };
     if (!seams.ReleaseOnExit)
         seams.ReleaseOnExit = [this] {

@@ -47,12 +47,12 @@ struct MainFormSeams {
     BitmapRestorer RestoreBitmapFile;
     // Fills the project list.
     std::function<void()> LoadProjectList;
-    // Creates the buffer editor (not shown) with the caption given; the window
-    // places it over the Edit area.
-    std::function<QWidget*(const QString& caption)> CreateEditWindow;
-    // One wheel notch while the editor exists: the editor scrolls the view whose
-    // grid `hover` is, if any.
-    std::function<void(QObject* hover, WheelStep step)> RouteWheel;
+    // Creates the buffer editor with the caption given, as a child of the Edit
+    // area (editArea); the window places it there and raises it.
+    std::function<QWidget*(QWidget* editArea, const QString& caption)> CreateEditWindow;
+    // One wheel event while the editor exists, with its delta (120 a notch away
+    // from the operator): the editor scrolls the view whose grid `hover` is, if any.
+    std::function<void(QObject* hover, int delta)> RouteWheel;
     // The skin worker's hover (the background passes "PAGE").
     std::function<void(QWidget* image, const std::string& tag)> ImageMouseMove;
     // Stop, Parameters and About commands.
@@ -105,6 +105,8 @@ public:
 
     // The buffer editor, once created.
     QWidget* Editor() const { return editor_; }
+    // Places the buffer editor over the Edit area (and raises it there).
+    void PlaceEditor();
     QObject* HoverWindow() const { return hoverWindow_; }
     QPoint DragOffset() const { return dragOffset_; }
 
@@ -117,7 +119,6 @@ private:
     void BuildLayout();
     void FormCreate();
     void ApplyCustomLogo(const std::string& symbol);
-    void PlaceEditor();
     // AppMessage: the application's hook, sees every event before it is handled.
     void AppMessage(QObject* watched, QEvent* event);
 
