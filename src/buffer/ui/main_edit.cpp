@@ -126,7 +126,11 @@ TMainEdit::TMainEdit(DataBuffer& buffer, Messages& messages, QWidget* parent)
     SyncScrollBars();
 }
 
-TMainEdit::~TMainEdit() { view_.SetRedrawHook(nullptr); }
+TMainEdit::~TMainEdit() {
+    view_.SetRedrawHook(nullptr);
+    // The grids hand their keys and focus changes to the view: they go while it is there.
+    delete mainEditPage_;
+}
 
 void TMainEdit::BuildDataSheet(DataSheet& s, EditorPage page, const char* sheetName,
                                const char* addressName, const char* hexName, const char* charsName,
