@@ -62,10 +62,4 @@ bool LoadCustomLogo(const std::string& appDir, const std::string& symbol,
     return present && load;
 }
 
-WheelStep ClassifyWheelDelta(uint16_t delta) {
-    if (delta == 120) return WheelStep::PageUp;
-    if (delta == 65416) return WheelStep::PageDown;
-    return WheelStep::None;
-}
-
 }  // namespace burnmark

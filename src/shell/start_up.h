@@ -66,10 +66,4 @@ bool LoadCustomLogo(const std::string& appDir, const std::string& symbol,
                     const BitmapRestorer& restore,
                     const std::function<void(const std::string& bitmapPath)>& load);
 
-// One notch of the mouse wheel, from the message's delta as an unsigned
-// 16-bit value: 120 away from the operator, 65416 towards; anything else
-// (a fast wheel's 240 included) scrolls nothing.
-enum class WheelStep { None, PageUp, PageDown };
-WheelStep ClassifyWheelDelta(uint16_t delta);
-
 }  // namespace burnmark

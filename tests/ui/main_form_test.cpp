@@ -282,19 +282,20 @@ TEST_F(MainFormTest, DraggingTheBackgroundWithTheLeftButtonMovesTheWindow) {
     EXPECT_EQ(form.pos(), start + QPoint(60, 30)) << "the window stays under the pointer";
 }
 
-TEST_F(MainFormTest, TheWheelReachesTheEditorOneNotchAtATime) {
+TEST_F(MainFormTest, TheWheelReachesTheEditorWithItsDelta) {
     QWidget* grid = nullptr;
     std::unique_ptr<QWidget> editorWindow;  // the editor comes as a window of its own here
-    std::vector<std::pair<QObject*, WheelStep>> routed;
+    std::vector<std::pair<QObject*, int>> routed;
     MainFormSeams seams;
-    seams.CreateEditWindow = [&](const QString& caption) {
+    seams.CreateEditWindow = [&](QWidget* editArea, const QString& caption) {
         EXPECT_EQ(caption, QStringLiteral("NONAME1"));
+        EXPECT_EQ(editArea->objectName(), QStringLiteral("DumpEdit_Panel"));
         editorWindow = std::make_unique<QWidget>();
         grid = new QWidget(editorWindow.get());
         grid->setObjectName(QStringLiteral("HexCodeSG8bit"));
         return editorWindow.get();
     };
-    seams.RouteWheel = [&](QObject* hover, WheelStep step) { routed.push_back({hover, step}); };
+    seams.RouteWheel = [&](QObject* hover, int delta) { routed.push_back({hover, delta}); };
     TMainForm& form = Start(seams);
     ASSERT_NE(form.Editor(), nullptr);
     ASSERT_NE(grid, nullptr);
@@ -302,23 +303,26 @@ TEST_F(MainFormTest, TheWheelReachesTheEditorOneNotchAtATime) {
     quint64 stamp = 1;
     Send(grid, QEvent::MouseMove, {2, 2}, Qt::NoButton, Qt::NoButton, stamp++);
     EXPECT_EQ(form.HoverWindow(), grid);
-    auto wheel = [&](int delta) {
-        QWheelEvent e(QPointF(2, 2), QPointF(grid->mapToGlobal(QPoint(2, 2))), QPoint(),
-                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    auto wheel = [&](QPoint delta) {
+        QWheelEvent e(QPointF(2, 2), QPointF(grid->mapToGlobal(QPoint(2, 2))), QPoint(), delta,
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         e.setTimestamp(stamp++);
         QApplication::sendEvent(grid, &e);
     };
-    wheel(120);
-    wheel(-120);
-    wheel(240);  // a fast wheel's double notch scrolls nothing
-    ASSERT_EQ(routed.size(), 2u);
-    EXPECT_EQ(routed[0], std::make_pair(static_cast<QObject*>(grid), WheelStep::PageUp));
-    EXPECT_EQ(routed[1].second, WheelStep::PageDown);
+    // The editor makes rows of the deltas; the window hands each on once.
+    wheel({0, 120});
+    wheel({0, -120});
+    wheel({0, 15});
+    wheel({30, 0});  // sideways only: nothing to scroll
+    ASSERT_EQ(routed.size(), 3u);
+    EXPECT_EQ(routed[0], std::make_pair(static_cast<QObject*>(grid), 120));
+    EXPECT_EQ(routed[1].second, -120);
+    EXPECT_EQ(routed[2].second, 15);
 
     form.SetBusy(true);
-    wheel(120);
+    wheel({0, 120});
     form.SetBusy(false);
-    EXPECT_EQ(routed.size(), 2u);
+    EXPECT_EQ(routed.size(), 3u);
     form_.reset();  // before the editor window goes
 }
 

@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QStyle>
 
+#include "buffer/ui/main_edit.h"
 #include "buffer/ui/plain_file_dialogs.h"
 #include "buffer/ui/progress_window.h"
 #include "fusemap/ui/gal_form.h"
@@ -39,7 +40,7 @@ private:
 
 AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& messages,
                                Sounds& sounds, Pump& pump, const MainSettings& settings)
-    : form_(form), progressWindow_(std::make_unique<TProgressWindow>()) {
+    : form_(form), messages_(messages), progressWindow_(std::make_unique<TProgressWindow>()) {
     auto* sumEdit = form.findChild<QLineEdit*>(QStringLiteral("SumEdit"));
     auto* loadPathEdit = form.findChild<QLineEdit*>(QStringLiteral("LoadPathEdit"));
     sumField_ = std::make_unique<QtChecksumField>(sumEdit);
@@ -102,6 +103,18 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
     if (!seams.CheckDeviceAfterAbout)
         seams.CheckDeviceAfterAbout = [this] { core_->CheckDeviceAfterAbout(); };
     if (!seams.ReleaseOnExit) seams.ReleaseOnExit = [this] { core_->ReleaseOnExit(); };
+    // The buffer editor over the Edit area.
+    if (!seams.CreateEditWindow)
+        seams.CreateEditWindow = [this](QWidget* editArea, const QString& caption) -> QWidget* {
+            auto* editor = new TMainEdit(core_->Buffer(), messages_, editArea);
+            editor->setWindowTitle(caption);
+            return editor;
+        };
+    if (!seams.RouteWheel)
+        seams.RouteWheel = [this](QObject* hover, int delta) {
+            if (auto* editor = qobject_cast<TMainEdit*>(form_.Editor()))
+                editor->RouteWheel(hover, delta);
+        };
 }
 
 void AppComposition::SetLoadDialog(LoadDialogPort* dialog) {

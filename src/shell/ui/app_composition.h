@@ -62,6 +62,7 @@ public:
 
 private:
     TMainForm& form_;
+    Messages& messages_;
     std::unique_ptr<TProgressWindow> progressWindow_;
     QtProcessStarter processes_;
     std::unique_ptr<QtChecksumField> sumField_;

@@ -174,6 +174,8 @@ TMainForm::TMainForm(std::string appDir, MainFormPorts ports, MainFormSeams seam
 
 TMainForm::~TMainForm() {
     if (qApp) qApp->removeEventFilter(this);
+    // The editor shows the core's buffer: it goes first when it is ours.
+    if (editor_ && isAncestorOf(editor_)) delete editor_.data();
     // The core lets go of the Copy page's controls before they go.
     core_.reset();
 }
@@ -727,14 +729,24 @@ void TMainForm::ShowDumpEditPanel() {
         editor_->update();
     } else if (seams_.CreateEditWindow) {
         // One editor window: "NONAME" and its number.
-        editor_ = seams_.CreateEditWindow(QStringLiteral("NONAME1"));
+        editor_ = seams_.CreateEditWindow(dumpEditPanel_, QStringLiteral("NONAME1"));
         if (editor_) PlaceEditor();
     }
 }
 
 void TMainForm::PlaceEditor() {
     if (!editor_) return;
-    const QPoint offset = dumpEditPanel_->pos() + QPoint(4, 13);
+    const QPoint inPanel(4, 13);
+    if (editor_->parentWidget() == dumpEditPanel_) {
+        // A child of the Edit area moves with it and with the window. The
+        // area and the editor lie over the Copy page's displays beside them
+        // (device, file name, result picture), as a window of its own would.
+        editor_->move(inPanel);
+        editor_->raise();
+        dumpEditPanel_->raise();
+        return;
+    }
+    const QPoint offset = dumpEditPanel_->pos() + inPanel;
     editor_->move(editor_->isWindow() ? pos() + offset : offset);
 }
 
@@ -763,8 +775,8 @@ void TMainForm::AppMessage(QObject* watched, QEvent* event) {
     }
     if (!editor_ || state_.Busy.Busy() || !seams_.RouteWheel) return;
     const auto* wheel = static_cast<const QWheelEvent*>(event);
-    const WheelStep step = ClassifyWheelDelta(static_cast<uint16_t>(wheel->angleDelta().y()));
-    if (step != WheelStep::None) seams_.RouteWheel(hoverWindow_, step);
+    const int delta = wheel->angleDelta().y();
+    if (delta != 0) seams_.RouteWheel(hoverWindow_, delta);
 }
 
 }  // namespace burnmark

@@ -50,12 +50,12 @@ struct MainFormSeams {
     BitmapRestorer RestoreBitmapFile;
     // Fills the project list.
     std::function<void()> LoadProjectList;
-    // Creates the buffer editor (not shown) with the caption given; the window
-    // places it over the Edit area.
-    std::function<QWidget*(const QString& caption)> CreateEditWindow;
-    // One wheel notch while the editor exists: the editor scrolls the view whose
-    // grid `hover` is, if any.
-    std::function<void(QObject* hover, WheelStep step)> RouteWheel;
+    // Creates the buffer editor with the caption given, as a child of the Edit
+    // area (editArea); the window places it there and raises it.
+    std::function<QWidget*(QWidget* editArea, const QString& caption)> CreateEditWindow;
+    // One wheel event while the editor exists, with its delta (120 a notch away
+    // from the operator): the editor scrolls the view whose grid `hover` is, if any.
+    std::function<void(QObject* hover, int delta)> RouteWheel;
 
     // The commands of the picture buttons, and of the labels that run the same.
     std::function<void()> StopClick;   // Stop_HintClick
@@ -144,6 +144,8 @@ public:
 
     // The buffer editor, once created.
     QWidget* Editor() const { return editor_; }
+    // Places the buffer editor over the Edit area (and raises it there).
+    void PlaceEditor();
     QObject* HoverWindow() const { return hoverWindow_; }
     QPoint DragOffset() const { return dragOffset_; }
 
@@ -157,7 +159,6 @@ private:
     void BuildLayout();
     void FormCreate();
     void ApplyCustomLogo(const std::string& symbol);
-    void PlaceEditor();
     // The busy state changed: every command lies on the background.
     void ShowBusy(bool busy);
     void BuildTopBar();

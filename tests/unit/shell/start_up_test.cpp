@@ -178,13 +178,5 @@ TEST_F(CustomLogo, AFailedRestoreHidesTheLogoEvenWithAnOldPictureLeftOver) {
     EXPECT_FALSE(LoadCustomLogo(appDir_, "1", nullptr, [&](const std::string&) { ++loads; }));
 }
 
-TEST(WheelNotch, OnlyOneNotchEitherWayScrolls) {
-    EXPECT_EQ(ClassifyWheelDelta(120), WheelStep::PageUp);
-    EXPECT_EQ(ClassifyWheelDelta(65416), WheelStep::PageDown);
-    EXPECT_EQ(ClassifyWheelDelta(static_cast<uint16_t>(-120)), WheelStep::PageDown);
-    for (uint16_t other : {0, 240, 65296, 60, 1})
-        EXPECT_EQ(ClassifyWheelDelta(other), WheelStep::None) << other;
-}
-
 }  // namespace
 }  // namespace burnmark
