@@ -4,12 +4,6 @@
 
 namespace burnmark {
 
-int64_t DeviceRangeEnd(const DeviceRecord& device, const DataBuffer& buffer) {
-    const DeviceSize size = DeviceSizeOf(device);
-    if (size.DeviceBytes == 0) return int64_t{buffer.GetBufferSize()} - 1;
-    return size.HasExtArea ? int64_t{size.DeviceBytes} : int64_t{size.DeviceBytes} - 1;
-}
-
 void CopySourceSteps::LoadStepClick() {
     if (p_.state.Busy.Busy()) return;
     if (p_.device.HasFuseMap == 1) {
@@ -21,8 +15,10 @@ void CopySourceSteps::LoadStepClick() {
     switch (p_.loader.LoadFileClick(*loadDialog_)) {
         case LoadEnd::Ignored:
         case LoadEnd::NoDevice:
-        case LoadEnd::Cancelled: return;
-        default: break;  // the dialog closed with its Load button
+        case LoadEnd::Cancelled:
+            return;
+        default:
+            break;  // the dialog closed with its Load button
     }
     AfterBufferLoad(shownBefore);
 }

@@ -51,7 +51,7 @@ TEST_P(ResizeQuestion, DataBeyondTheBuffer) {
     messages.answers.assign(c.answers.begin(), c.answers.end());
 
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), c.end);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), c.end);
 
     bool asked = false;
     for (const auto& s : messages.shown) {
@@ -71,22 +71,51 @@ TEST_P(ResizeQuestion, DataBeyondTheBuffer) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ResizeQuestion,
-    ::testing::Values(
-        // The answer list starts with the announcement's OK.
-        ResizeCase{"IntelOkGrows", kIntelHigh, 0x23456, {MsgAnswer::Ok, MsgAnswer::Ok}, true,
-                   LoadEnd::Loaded, 0x23456 + 1024},
-        ResizeCase{"IntelCancelKeepsTheBuffer", kIntelHigh, 0x23456,
-                   {MsgAnswer::Ok, MsgAnswer::Cancel}, true, LoadEnd::LoadFailed, 0x10000},
-        ResizeCase{"MotorolaGrowsWithoutAsking", kMotorolaHigh, 0x23456, {}, false,
-                   LoadEnd::Loaded, 0x23456 + 1024},
-        ResizeCase{"TektronixAsksToo", kTektronixHigh, 0xF000, {MsgAnswer::Ok, MsgAnswer::Ok},
-                   true, LoadEnd::Loaded, 0xF000 + 1024, 0x2000, "Resize to 000F000H"},
-        ResizeCase{"TektronixCancelKeepsTheBuffer", kTektronixHigh, 0xF000,
-                   {MsgAnswer::Ok, MsgAnswer::Cancel}, true, LoadEnd::LoadFailed, 0x2000, 0x2000,
-                   "Resize to 000F000H"}),
-    [](const ::testing::TestParamInfo<ResizeCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, ResizeQuestion,
+                         ::testing::Values(
+                             // The answer list starts with the announcement's OK.
+                             ResizeCase{"IntelOkGrows",
+                                        kIntelHigh,
+                                        0x23456,
+                                        {MsgAnswer::Ok, MsgAnswer::Ok},
+                                        true,
+                                        LoadEnd::Loaded,
+                                        0x23456 + 1024},
+                             ResizeCase{"IntelCancelKeepsTheBuffer",
+                                        kIntelHigh,
+                                        0x23456,
+                                        {MsgAnswer::Ok, MsgAnswer::Cancel},
+                                        true,
+                                        LoadEnd::LoadFailed,
+                                        0x10000},
+                             ResizeCase{"MotorolaGrowsWithoutAsking",
+                                        kMotorolaHigh,
+                                        0x23456,
+                                        {},
+                                        false,
+                                        LoadEnd::Loaded,
+                                        0x23456 + 1024},
+                             ResizeCase{"TektronixAsksToo",
+                                        kTektronixHigh,
+                                        0xF000,
+                                        {MsgAnswer::Ok, MsgAnswer::Ok},
+                                        true,
+                                        LoadEnd::Loaded,
+                                        0xF000 + 1024,
+                                        0x2000,
+                                        "Resize to 000F000H"},
+                             ResizeCase{"TektronixCancelKeepsTheBuffer",
+                                        kTektronixHigh,
+                                        0xF000,
+                                        {MsgAnswer::Ok, MsgAnswer::Cancel},
+                                        true,
+                                        LoadEnd::LoadFailed,
+                                        0x2000,
+                                        0x2000,
+                                        "Resize to 000F000H"}),
+                         [](const ::testing::TestParamInfo<ResizeCase>& info) {
+                             return info.param.name;
+                         });
 
 TEST_F(LoadPasses, FailedPassRestoresTheSizeFromBeforeTheLoad) {
     SelectDevice(ValidDevice());  // 8-bit 32 KB: the buffer holds 64 KB
@@ -97,7 +126,7 @@ TEST_F(LoadPasses, FailedPassRestoresTheSizeFromBeforeTheLoad) {
     HandBack(WriteData("broken.hex", BrokenIntel(0x12000)));
 
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::LoadFailed);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::LoadFailed);
     EXPECT_EQ(messages.Texts().back(), "FORMAT ERROR !");
     EXPECT_EQ(buffer.GetBufferSize(), before);
     EXPECT_EQ(Byte(0), 0x33);
@@ -110,7 +139,7 @@ TEST_F(LoadPasses, FailedLoadNeverLeavesTheBufferBelowTheDevicesNeed) {
     HandBack(WriteData("broken.hex", BrokenIntel(16)));
 
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::LoadFailed);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::LoadFailed);
     EXPECT_EQ(buffer.GetBufferSize(), 0x10000u + 1024);
 }
 
@@ -122,7 +151,7 @@ TEST_F(LoadPasses, FailedLoadOfAnOptionTypeOneDeviceSendsNothing) {
     sim.ClearTrace();
 
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::LoadFailed);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::LoadFailed);
     EXPECT_TRUE(sim.TraceLines().empty());
     EXPECT_EQ(buffer.GetBufferSize(), before);
 }
@@ -158,13 +187,12 @@ std::string ManyMotorolaRecords() {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DetectForTheDialog,
-    ::testing::Values(DetectCase{"Intel", ":0400000001020304F2\r\n" + std::string(0x20000, '\n'),
-                                 LoadFormat::IntelHex},
-                      DetectCase{"MotorolaLongerThanTheHead", ManyMotorolaRecords(),
-                                 LoadFormat::Motorola},
-                      DetectCase{"Tektronix", "/00000404010203040A\r\n/00000000\r\n",
-                                 LoadFormat::Tektronix},
-                      DetectCase{"Binary", std::string(300, '\x01'), LoadFormat::Auto}),
+    ::testing::Values(
+        DetectCase{"Intel", ":0400000001020304F2\r\n" + std::string(0x20000, '\n'),
+                   LoadFormat::IntelHex},
+        DetectCase{"MotorolaLongerThanTheHead", ManyMotorolaRecords(), LoadFormat::Motorola},
+        DetectCase{"Tektronix", "/00000404010203040A\r\n/00000000\r\n", LoadFormat::Tektronix},
+        DetectCase{"Binary", std::string(300, '\x01'), LoadFormat::Auto}),
     [](const ::testing::TestParamInfo<DetectCase>& info) { return info.param.name; });
 
 TEST_F(LoadPasses, DetectingAMissingFileGivesZero) {
@@ -207,7 +235,9 @@ TEST_P(BusyDuringLoad, SetForTheLoadAndClearedOnEveryWayOut) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, BusyDuringLoad,
     ::testing::Values(BusyCase{"Loaded", "ABCD", {{"Format", "3"}}, LoadEnd::Loaded},
-                      BusyCase{"ReadFailed", "ABCD", {{"SourceSAdd", "3"}, {"SourceEAdd", "1"}},
+                      BusyCase{"ReadFailed",
+                               "ABCD",
+                               {{"SourceSAdd", "3"}, {"SourceEAdd", "1"}},
                                LoadEnd::ReadFailed},
                       BusyCase{"LoadFailed", "ABCD", {{"Format", "5"}}, LoadEnd::LoadFailed},
                       BusyCase{"Cancelled", "ABCD", {{"OK", "0"}}, LoadEnd::Cancelled}),
@@ -223,7 +253,7 @@ TEST_F(LoadPasses, BusyDuringTheExternalProgramStart) {
     processes.onStart = [&] { busyAtStart = busy.Busy(); };
 
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::Loaded);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::Loaded);
     EXPECT_TRUE(busyAtStart);
     EXPECT_FALSE(busy.Busy());
 }
