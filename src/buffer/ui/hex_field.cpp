@@ -20,9 +20,9 @@ HexField::HexField(QWidget* parent, int digits, const QString& name) : QLineEdit
     if (!name.isEmpty()) setObjectName(name);
     setMaxLength(digits);
     setValidator(new HexFieldValidator(digits, this));
-    // Wide enough for its digits and a little margin, in the dialog's font.
-    const int width = fontMetrics().horizontalAdvance(QString(digits + 2, QLatin1Char('D')));
-    setMinimumWidth(width);
+    // As wide as its digits and a margin, in the dialog's font: the widest
+    // digit is D.
+    setFixedWidth(fontMetrics().horizontalAdvance(QString(digits + 1, QLatin1Char('D'))) + 16);
 }
 
 void HexField::SetText(const std::string& text) {
