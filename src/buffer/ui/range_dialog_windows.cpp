@@ -366,10 +366,12 @@ TGetSumDialog::TGetSumDialog(QWidget* parent, SumDialogLogic& logic)
 }
 
 void TGetSumDialog::FillICSizeBBClick() {
-    // The programmer's checksum may take a while: no second press meanwhile.
-    range_->ic->setEnabled(false);
+    // The programmer's checksum pumps the window's events while it waits: no
+    // second press, and no other button, meanwhile. Fields disabled for
+    // option type 1 stay so when the dialog is enabled again.
+    setEnabled(false);
     const std::optional<RangeFields> f = logic_.IcButton();
-    range_->ic->setEnabled(true);
+    setEnabled(true);
     if (f) range_->SetFields(*f);
 }
 
