@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QTimer>
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -449,6 +451,47 @@ TEST_F(LoadSaveTest, ProgramOfALogicDeviceSendsTheFuseMap) {
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), download.begin()));
     EXPECT_EQ(download[expected.size()], 0xFF);  // nothing beyond the map
     EXPECT_FALSE(Picture(CopyStep::Program, StepImage::Pass)->isHidden());
+}
+
+// ---- The program's own dialogs ------------------------------------------------------------------
+
+TEST_F(LoadSaveTest, TheProgramsDialogsOpenModallyOverTheMainWindow) {
+    TMainForm& form = Start();
+    Core().SetLoadDialog(nullptr);
+    Core().SetSaveDialog(nullptr);
+    struct Run {
+        const char* caption;
+        const char* section;
+        std::function<void()> click;
+    };
+    const Run runs[] = {
+        {"Load File", "LoadDlg", [this] { ClickLoad(); }},
+        {"Save File", "SaveDlg", [this] { ClickSave(); }},
+        {"Block Process", "BlockDlg", [this] { Core().BlockClick(); }},
+        {"Fill Data", "FillDataDlg", [this] { Core().FillDataClick(); }},
+        {"Get Check Sum", "GetSumDlg", [this] { Core().GetSumClick(); }},
+    };
+    for (const Run& r : runs) {
+        SCOPED_TRACE(r.caption);
+        History().WriteString(r.section, "OK", "1");
+        QString caption;
+        QWidget* parent = nullptr;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            caption = dialog->windowTitle();
+            parent = dialog->parentWidget();
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(dialog, &escape);
+        });
+        r.click();
+        EXPECT_EQ(caption, QString::fromLatin1(r.caption));
+        EXPECT_EQ(parent, &form);
+        EXPECT_EQ(History().ReadString(r.section, "OK", ""), "0");
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_FALSE(form.Busy());
 }
 
 }  // namespace

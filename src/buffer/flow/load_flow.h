@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "buffer/address_entry.h"
 #include "buffer/flow/file_dialogs.h"
 #include "buffer/flow/flow_context.h"
 #include "buffer/formats/binary_image.h"
@@ -30,7 +31,7 @@ inline constexpr const char* kLoadMemoryTitle = "Load BIN File";
 inline constexpr const char* kLoadBinaryText = "Binary Code File";
 inline constexpr const char* kLoadBinaryTitle = "Detect";
 inline constexpr const char* kLoadResizeTitle = "Out of buffer";
-inline constexpr const char* kRangeErrorText = "Input Value Error !";
+inline constexpr const char* kRangeErrorText = kInputValueErrorText;
 // The texts of the option-type-1 exchange after a load.
 inline constexpr const char* kErrOptionWordsData = "Error! Data -> DE-48 0x300 Buffer Fail";
 inline constexpr const char* kErrPatchListData = "Error! Data -> DE-48 256 Buffer Fail";
