@@ -213,7 +213,9 @@ void TLoadDlg::BitBtn1Click() {
 
 void TLoadDlg::BitBtn2Click() {
     answer_ = logic_.Accept(Fields());
-    if (answer_) accept();
+    if (!answer_) return;
+    RememberFileName(name_);
+    accept();
 }
 
 void TLoadDlg::reject() {
@@ -309,7 +311,9 @@ SaveDialogFields TLoadSaveDlg::Fields() const {
 
 void TLoadSaveDlg::BitBtn2Click() {
     answer_ = logic_.Accept(Fields());
-    if (answer_) accept();
+    if (!answer_) return;
+    RememberFileName(name_);
+    accept();
 }
 
 void TLoadSaveDlg::reject() {

@@ -16,4 +16,14 @@ QComboBox* MakeFileNameBox(QWidget* parent, const QString& historySection) {
     return box;
 }
 
+void RememberFileName(QComboBox* box) {
+    const QString name = box->currentText();
+    if (name.isEmpty()) return;
+    for (int i = box->count() - 1; i >= 0; --i)
+        if (box->itemText(i) == name) box->removeItem(i);
+    box->insertItem(0, name);
+    while (box->count() > kFileHistoryEntries) box->removeItem(box->count() - 1);
+    box->setEditText(name);
+}
+
 }  // namespace burnmark

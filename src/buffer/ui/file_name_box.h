@@ -1,7 +1,8 @@
-// The name box of the load and save dialogs: an editable combo box. Every
-// dialog makes it here, so that the box with the remembered names
-// (section "BinaryEditLoadFileHistory" / "BinSaveFileHistory", ten entries)
-// takes its place in one line.
+// The name box of the load and save dialogs: an editable combo box. Both
+// dialogs make it and note an accepted name through these two functions
+// only, so that the box that keeps its names in a file (section
+// "BinaryEditLoadFileHistory" / "BinSaveFileHistory", ten entries) takes
+// their place here alone.
 #pragma once
 
 #include <QString>
@@ -15,6 +16,9 @@ inline constexpr const char* kLoadFileHistory = "BinaryEditLoadFileHistory";
 inline constexpr const char* kSaveFileHistory = "BinSaveFileHistory";
 inline constexpr int kFileHistoryEntries = 10;
 
+// The box with the names remembered so far, its text empty.
 QComboBox* MakeFileNameBox(QWidget* parent, const QString& historySection);
+// The accepted name on top of the box's list, its later copies dropped.
+void RememberFileName(QComboBox* box);
 
 }  // namespace burnmark
