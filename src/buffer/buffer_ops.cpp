@@ -6,7 +6,6 @@
 
 #include "buffer/buffer_pass.h"
 #include "buffer/data_buffer.h"
-#include "platform/profile.h"
 
 namespace burnmark {
 
@@ -118,19 +117,12 @@ bool DataBuffer::FillPattern(uint32_t start, uint32_t end, int8_t kind) {
 
 // --- Block operations --------------------------------------------------------------
 
-bool DataBuffer::BlockOperation() {
-    const Profile history(historyIniPath_);
-    const int32_t start = history.ReadInteger("BlockDlg", "StartAdd", 0);
-    const int32_t end = history.ReadInteger("BlockDlg", "EndAdd", 0);
-    const int32_t dest = history.ReadInteger("BlockDlg", "DistSAdd", 0);
-    const int32_t action = history.ReadInteger("BlockDlg", "Action", 0);
-    // A hand-edited file may hold negative addresses: refused, not wrapped.
-    if (end <= 0 || start == dest || start < 0 || dest < 0) return false;
-
-    const auto s = static_cast<uint32_t>(start);
-    const auto e = static_cast<uint32_t>(end);
-    const auto d = static_cast<uint32_t>(dest);
-    switch (action) {
+bool DataBuffer::BlockOperation(const BlockRequest& request) {
+    const uint32_t s = request.StartAdd;
+    const uint32_t e = request.EndAdd;
+    const uint32_t d = request.DistSAdd;
+    if (e == 0 || s == d) return false;
+    switch (request.Action) {
         case 0:
             return BlockCopy(s, e, d);
         case 1:

@@ -25,6 +25,12 @@ bool ChecksumDisplay::ShowBufferSum(DataBuffer& buffer, uint32_t start, uint32_t
     return true;
 }
 
+bool ChecksumDisplay::ShowRangeSum(DataBuffer& buffer, uint32_t start, uint32_t end, int32_t show) {
+    if (!buffer.SumRange(start, end, show)) return false;
+    if (field_) field_->SetSumText(Format(buffer.GetCheckSum()));
+    return true;
+}
+
 void ChecksumDisplay::ShowText(const std::string& text, bool changed) {
     if (!field_) return;
     field_->SetSumText(text);

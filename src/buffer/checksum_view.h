@@ -54,6 +54,8 @@ public:
     // its "SUM" box when show is 1), then its text. False when the sum was
     // refused; the field is left as it was.
     bool ShowBufferSum(DataBuffer& buffer, uint32_t start, uint32_t end, int32_t show);
+    // The same over exactly start..end inclusive (the Sum dialog's range).
+    bool ShowRangeSum(DataBuffer& buffer, uint32_t start, uint32_t end, int32_t show);
     // A text whose colour another rule decided (the fuse map keeps its own
     // last checksum).
     void ShowText(const std::string& text, bool changed);

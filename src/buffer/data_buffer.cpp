@@ -177,6 +177,12 @@ bool DataBuffer::GetSum(uint32_t start, uint32_t end, int32_t show) {
     if (device.DeviceBytes != 0 && !device.HasExtArea && last >= first &&
         last - first == device.DeviceBytes)
         --last;
+    return SumRange(static_cast<uint32_t>(first), static_cast<uint32_t>(last), show);
+}
+
+bool DataBuffer::SumRange(uint32_t start, uint32_t end, int32_t show) {
+    const uint64_t first = start;
+    const uint64_t last = end;
     if (!hasBlock_ || first > last || last >= bufferLength_) return false;
 
     progress_.ProgressSetPosition(0);

@@ -48,6 +48,15 @@ public:
 
 enum class DataMode : int32_t { All = 0, Even = 1, Odd = 2, SwapByte = 3 };
 
+// The Block dialog's answer: source range (inclusive), destination start and
+// the action (0 copy, 1 move, 2 exchange).
+struct BlockRequest {
+    uint32_t StartAdd = 0;
+    uint32_t EndAdd = 0;
+    uint32_t DistSAdd = 0;
+    int32_t Action = 0;
+};
+
 // The block locked for one operation. While any lock is held the buffer
 // refuses to resize, so the view stays valid; let it end before the next
 // message pump. An empty lock (operator bool false) means there is no block.
@@ -92,8 +101,9 @@ public:
     // allocation failure does.
     static constexpr std::size_t kDefaultMaxBlockBytes = 0x7FFFFFFF;
 
-    // historyIniPath: the application directory + "History_1.ini" (read by
-    // BlockOperation). maxBlockBytes: a test seam, see SetMaxBlockBytes.
+    // historyIniPath: the application directory + "History_1.ini", where the
+    // editor's dialogs remember their choices. maxBlockBytes: a test seam,
+    // see SetMaxBlockBytes.
     DataBuffer(Messages& messages, Progress& progress, std::string historyIniPath,
                std::size_t maxBlockBytes = kDefaultMaxBlockBytes);
     DataBuffer(const DataBuffer&) = delete;
@@ -152,6 +162,9 @@ public:
     // titled "Get Check Sum". Colours the checksum field. False (nothing
     // changed) when the range is reversed or not inside the buffer.
     bool GetSum(uint32_t start, uint32_t end, int32_t show);
+    // The same for exactly the inclusive range start..end, as the Sum
+    // dialog's operator typed it.
+    bool SumRange(uint32_t start, uint32_t end, int32_t show);
     uint32_t GetCheckSum() const { return checkSum_; }
     uint32_t SumValue() const { return sumValue_; }
     uint32_t SumStart() const { return sumStart_; }
@@ -166,9 +179,10 @@ public:
     bool FillPattern(uint32_t start, uint32_t end, int8_t kind);
 
     // --- Block operations (ranges inclusive, dest = destination start) ----
-    // Reads [BlockDlg] "StartAdd", "EndAdd", "DistSAdd", "Action" and runs
-    // 0 copy, 1 move, 2 exchange. False when nothing was done.
-    bool BlockOperation();
+    // Runs the Block dialog's answer: 0 copy, 1 move, 2 exchange; nothing
+    // when the end is 0 or the destination is the start. False when nothing
+    // was done.
+    bool BlockOperation(const BlockRequest& request);
     // Each returns true when done (or there was nothing to do) and false when
     // there is no block or a range lies outside the buffer.
     bool BlockCopy(uint32_t start, uint32_t end, uint32_t dest);

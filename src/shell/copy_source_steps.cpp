@@ -4,11 +4,6 @@
 
 namespace burnmark {
 
-int64_t DeviceRangeEnd(const DeviceRecord& device, const DataBuffer& buffer) {
-    const std::optional<DeviceByteRange> range = DeviceChecksumRange(device);
-    return range ? int64_t{range->end} : int64_t{buffer.GetBufferSize()} - 1;
-}
-
 void CopySourceSteps::LoadStepClick() {
     if (p_.state.Busy.Busy()) return;
     if (p_.device.HasFuseMap == 1) {
@@ -20,8 +15,10 @@ void CopySourceSteps::LoadStepClick() {
     switch (p_.loader.LoadFileClick(*loadDialog_)) {
         case LoadEnd::Ignored:
         case LoadEnd::NoDevice:
-        case LoadEnd::Cancelled: return;
-        default: break;  // the dialog closed with its Load button
+        case LoadEnd::Cancelled:
+            return;
+        default:
+            break;  // the dialog closed with its Load button
     }
     AfterBufferLoad(shownBefore);
 }

@@ -5,8 +5,6 @@
 // over; the dialogs and the file chooser are ports.
 #pragma once
 
-#include "shell/shell_only.h"
-
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -24,6 +22,7 @@
 #include "platform/busy.h"
 #include "platform/ports.h"
 #include "shell/app_state.h"
+#include "shell/shell_only.h"
 
 namespace burnmark {
 
@@ -40,10 +39,6 @@ struct SourceStepParts {
     SaveFlow& saver;
     Messages& messages;
 };
-
-// The end of the save dialog's "IC" range: the device's last byte (its
-// extended area included), the buffer's last while no device is known.
-int64_t DeviceRangeEnd(const DeviceRecord& device, const DataBuffer& buffer);
 
 class CopySourceSteps {
 public:

@@ -18,10 +18,12 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
               ports.pump),
       loadFlow_(FlowContext{state.Busy, device_, options_, buffer_, ports.messages, sounds_,
                             ports.progress, ports.pump, ports.processes, link_, engine_, fpga_,
-                            ports.mainWindowId}),
+                            ports.mainWindowId, &sizing_, &page_}),
       saveFlow_(FlowContext{state.Busy, device_, options_, buffer_, ports.messages, sounds_,
                             ports.progress, ports.pump, ports.processes, link_, engine_, fpga_,
-                            ports.mainWindowId}),
+                            ports.mainWindowId, &sizing_, &page_}),
+      ranges_(RangeCommandParts{state.Busy, device_, buffer_, ports.messages, ports.progress,
+                                checksum_, engine_, link_, fpga_}),
       steps_(SourceStepParts{state, device_, buffer_, fuseMap_, engine_, page_, checksum_,
                              loadFlow_, saveFlow_, ports.messages}) {
     device_.HistoryIniPath = state.HistoryIniPath();

@@ -7,8 +7,6 @@
 // here and is tested without a window.
 #pragma once
 
-#include "shell/shell_only.h"
-
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -18,6 +16,7 @@
 #include "buffer/data_buffer.h"
 #include "buffer/flow/load_flow.h"
 #include "buffer/flow/process_starter.h"
+#include "buffer/flow/range_commands.h"
 #include "buffer/flow/save_flow.h"
 #include "catalogue/device_loader.h"
 #include "catalogue/device_options.h"
@@ -33,6 +32,7 @@
 #include "shell/app_state.h"
 #include "shell/copy_source_steps.h"
 #include "shell/session.h"
+#include "shell/shell_only.h"
 #include "shell/start_up.h"
 
 namespace burnmark {
@@ -72,6 +72,9 @@ public:
     OperationEngine& Engine() { return engine_; }
     LoadFlow& Loader() { return loadFlow_; }
     SaveFlow& Saver() { return saveFlow_; }
+    // The editor's Sum, Fill and Block commands (BlockClick, FillDataClick,
+    // GetSumClick) for the editor's menu and the Edit area's buttons.
+    EditRangeCommands& Ranges() { return ranges_; }
     CopySourceSteps& Steps() { return steps_; }
 
     DeviceLoadContext LoadContext() { return DeviceLoadContext{device_, messages_, fpga_}; }
@@ -121,6 +124,7 @@ private:
     OperationEngine engine_;
     LoadFlow loadFlow_;
     SaveFlow saveFlow_;
+    EditRangeCommands ranges_;
     CopySourceSteps steps_;
 };
 

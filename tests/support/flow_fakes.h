@@ -1,16 +1,20 @@
-// Fakes of the load and save commands' ports: a process starter that records
-// what it was asked to start, and dialogs and a JEDEC file chooser that run a
-// script in place of the operator. For the tests of what links the flows.
+// Fakes of the load, save and range commands' ports: a process starter that
+// records what it was asked to start, and dialogs and a JEDEC file chooser
+// that run a script in place of the operator. For the tests of what links the
+// flows.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "buffer/flow/load_flow.h"
 #include "buffer/flow/process_starter.h"
+#include "buffer/flow/range_commands.h"
 #include "buffer/flow/save_flow.h"
 #include "fusemap/fuse_file_chooser.h"
+#include "platform/profile.h"
 
 namespace burnmark::testing {
 
@@ -26,17 +30,25 @@ public:
     std::function<void()> onStart;
 };
 
-// The dialogs as the commands see them: they write their section and go.
+// The dialogs as the commands see them. A script may act through the
+// dialog's own logic (answer), or, as the older tests do, write the section
+// the way the dialog remembers its answer (onRun): the answer is then what
+// the section says.
 class ScriptedLoadDialog : public LoadDialogPort {
 public:
-    void RunLoadDialog() override {
+    std::optional<LoadSettings> RunLoadDialog(LoadDialogLogic& logic) override {
         ++runs;
+        if (answer) return answer(logic);
         if (onRun) onRun();
+        const LoadSettings s = ReadLoadSettings(Profile(logic.HistoryIniPath()));
+        if (s.OK != 1) return std::nullopt;
+        return s;
     }
     void SetLoadPathEdit(const std::string& name) override {
         loadPathEdit = name;
         shownNames.push_back(name);
     }
+    std::function<std::optional<LoadSettings>(LoadDialogLogic&)> answer;
     std::function<void()> onRun;
     int runs = 0;
     std::string loadPathEdit = "unchanged";
@@ -45,11 +57,47 @@ public:
 
 class ScriptedSaveDialog : public SaveDialogPort {
 public:
-    void RunSaveDialog() override {
+    std::optional<SaveSettings> RunSaveDialog(SaveDialogLogic& logic) override {
         ++runs;
+        if (answer) return answer(logic);
         if (onRun) onRun();
+        const Profile history(logic.HistoryIniPath());
+        if (history.ReadInteger(kSaveSection, "OK", 0) == 0) return std::nullopt;
+        return ReadSaveSettings(history);
     }
+    std::function<std::optional<SaveSettings>(SaveDialogLogic&)> answer;
     std::function<void()> onRun;
+    int runs = 0;
+};
+
+// The block, fill and sum dialogs: the script acts through the logic.
+class ScriptedBlockDialog : public BlockDialogPort {
+public:
+    std::optional<BlockRequest> RunBlockDialog(BlockDialogLogic& logic) override {
+        ++runs;
+        return script ? script(logic) : std::nullopt;
+    }
+    std::function<std::optional<BlockRequest>(BlockDialogLogic&)> script;
+    int runs = 0;
+};
+
+class ScriptedFillDialog : public FillDialogPort {
+public:
+    std::optional<FillRequest> RunFillDialog(FillDialogLogic& logic) override {
+        ++runs;
+        return script ? script(logic) : std::nullopt;
+    }
+    std::function<std::optional<FillRequest>(FillDialogLogic&)> script;
+    int runs = 0;
+};
+
+class ScriptedSumDialog : public SumDialogPort {
+public:
+    std::optional<SumRequest> RunSumDialog(SumDialogLogic& logic) override {
+        ++runs;
+        return script ? script(logic) : std::nullopt;
+    }
+    std::function<std::optional<SumRequest>(SumDialogLogic&)> script;
     int runs = 0;
 };
 

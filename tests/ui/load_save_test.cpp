@@ -3,6 +3,12 @@
 // JEDEC load and save of its fuse map and the program from it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QTimer>
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -15,13 +21,10 @@
 #include <string>
 #include <vector>
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QPalette>
 
-#include "buffer/ui/plain_file_dialogs.h"
+#include "buffer/address_entry.h"
+#include "buffer/flow/file_dialogs.h"
 #include "buffer/ui/progress_window.h"
 #include "fusemap/ui/qt_fuse_file_chooser.h"
 #include "link/programmer_requests.h"
@@ -48,8 +51,8 @@ using testing::TempDir;
 
 std::string IntelRecord(uint16_t address, uint8_t type, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> bytes = {static_cast<uint8_t>(data.size()),
-                                  static_cast<uint8_t>(address >> 8),
-                                  static_cast<uint8_t>(address), type};
+                                  static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address),
+                                  type};
     bytes.insert(bytes.end(), data.begin(), data.end());
     const unsigned sum = std::accumulate(bytes.begin(), bytes.end(), 0u);
     bytes.push_back(static_cast<uint8_t>(-sum));
@@ -157,6 +160,20 @@ protected:
         std::fill(lock.Bytes().begin(), lock.Bytes().end(), 0x00);
     }
 
+    // The load dialog's answer for a file as its name box and Load button give
+    // it: the whole file, auto-detected, at dest, the rest filled with FF.
+    std::optional<LoadSettings> LoadWholeFile(LoadDialogLogic& logic, const std::string& path,
+                                              uint32_t dest = 0) {
+        LoadDialogFields f = logic.Opening();
+        f.name = path;
+        f.format = 0;  // "Auto Detect"
+        const FileRangeTexts range = FillFileRange(path);
+        f.sourceStart = range.start;
+        f.sourceEnd = range.end;
+        f.dest = AddressText(dest);
+        return logic.Accept(f);
+    }
+
     // [LoadDlg] as the load dialog's Load button writes it.
     void HandBackLoad(const std::string& path, int fill = -1, int dest = 0, int format = 0) {
         loadDialog_.onRun = [=, this] {
@@ -206,8 +223,8 @@ TEST_F(LoadSaveTest, LoadPutsAnIntelFileIntoTheBufferAndShowsTheDeviceSum) {
     const uint32_t deviceBytes = Core().Device().DeviceBytes;
     ASSERT_EQ(deviceBytes, 0x1000u);
     const std::vector<uint8_t> data = Pattern(16, 3);
-    const std::string path = dir_.Write("data.hex", IntelRecord(0x0020, 0, data) +
-                                                        IntelRecord(0, 1, {}));
+    const std::string path =
+        dir_.Write("data.hex", IntelRecord(0x0020, 0, data) + IntelRecord(0, 1, {}));
     HandBackLoad(path, 0xFF);
     ClickLoad();
 
@@ -256,7 +273,10 @@ TEST_F(LoadSaveTest, CancelInTheLoadDialogChangesNothing) {
     ClearBuffer();
     const QString sumBefore = SumText();
     const DataMode modeBefore = Core().Buffer().ReturnDataMode();
-    loadDialog_.onRun = [this] { WriteLoadHandBack(History().Path(), std::nullopt); };
+    loadDialog_.answer = [](LoadDialogLogic& logic) {
+        logic.Cancel();
+        return std::optional<LoadSettings>();
+    };
     ClickLoad();
 
     EXPECT_EQ(loadDialog_.runs, 1);
@@ -268,12 +288,12 @@ TEST_F(LoadSaveTest, CancelInTheLoadDialogChangesNothing) {
     EXPECT_TRUE(messages_.shown.empty());
 }
 
-TEST_F(LoadSaveTest, ThePlainDialogsHandBackLoadsTheWholeFileAndFillsTheRest) {
+TEST_F(LoadSaveTest, TheLoadDialogsDefaultsLoadTheWholeFileAndFillTheRest) {
     Start();
     ClearBuffer();
     const std::vector<uint8_t> data = Pattern(100, 9);
     const std::string path = dir_.Write("image.bin", std::string(data.begin(), data.end()));
-    loadDialog_.onRun = [&] { WriteLoadHandBack(History().Path(), path); };
+    loadDialog_.answer = [&](LoadDialogLogic& logic) { return LoadWholeFile(logic, path); };
     ClickLoad();
 
     EXPECT_EQ(BufferBytes(0, 100), data);
@@ -283,34 +303,35 @@ TEST_F(LoadSaveTest, ThePlainDialogsHandBackLoadsTheWholeFileAndFillsTheRest) {
     EXPECT_EQ(Core().Buffer().GetLoadedEnd(), 100u);
 }
 
-TEST_F(LoadSaveTest, SaveWritesTheRangeInTheFormatOfTheChosenFilter) {
+TEST_F(LoadSaveTest, SaveWritesTheRangeInTheChosenFormat) {
     Start();
     const std::vector<uint8_t> data = Pattern(48, 11);
     struct Case {
-        int filter;          // index into the save dialog's filters
+        int format;          // the save dialog's format choice
         const char* start;   // how the written file starts
         const char* record;  // a data record it holds, at the start of a line
     };
-    const Case cases[] = {{0, "", ""},        {1, ":", ":20"},    {2, "S0", "\nS1"},
+    const Case cases[] = {{0, "", ""},       {1, ":", ":20"},   {2, "S0", "\nS1"},
                           {3, "S0", "\nS2"}, {4, "S0", "\nS3"}, {5, "/", "/"}};
-    const QStringList filters = SaveFormatFilters();
-    ASSERT_EQ(filters.size(), 6);
     for (const Case& c : cases) {
-        SCOPED_TRACE(filters[c.filter].toStdString());
+        SCOPED_TRACE(c.format);
         {
             BufferLock lock = Core().Buffer().GetBufferHandle();
             std::copy(data.begin(), data.end(), lock.data() + 0x100);
         }
-        const std::string path = dir_.Path() + "out" + std::to_string(c.filter);
-        const SaveFormat format = SaveFormatOfFilter(filters[c.filter]);
-        EXPECT_EQ(static_cast<int>(format), c.filter);
-        saveDialog_.onRun = [&] {
-            WriteSaveHandBack(History().Path(), path, format, 0x100, 0x12F);
+        const std::string path = dir_.Path() + "out" + std::to_string(c.format);
+        saveDialog_.answer = [&](SaveDialogLogic& logic) {
+            SaveDialogFields f = logic.Opening();
+            f.name = path;
+            f.start = "0000100";
+            f.end = "000012F";
+            f.format = c.format;
+            return logic.Accept(f);
         };
         ClickSave();
         ASSERT_TRUE(fs::exists(path));
         const std::string text = ReadAll(path);
-        if (c.filter == 0) {
+        if (c.format == 0) {
             EXPECT_EQ(text, std::string(data.begin(), data.end()));
             continue;
         }
@@ -319,9 +340,8 @@ TEST_F(LoadSaveTest, SaveWritesTheRangeInTheFormatOfTheChosenFilter) {
 
         // Read back through the load, auto-detected, to the same place.
         ClearBuffer();
-        loadDialog_.onRun = [&] {
-            WriteLoadHandBack(History().Path(), path);
-            History().WriteInteger("LoadDlg", "DistSAdd", 0x100);
+        loadDialog_.answer = [&](LoadDialogLogic& logic) {
+            return LoadWholeFile(logic, path, 0x100);
         };
         ClickLoad();
         EXPECT_EQ(BufferBytes(0x100, data.size()), data);
@@ -329,8 +349,9 @@ TEST_F(LoadSaveTest, SaveWritesTheRangeInTheFormatOfTheChosenFilter) {
     EXPECT_EQ(saveDialog_.runs, 6);
 
     // Cancel writes nothing.
-    saveDialog_.onRun = [&] {
-        WriteSaveHandBack(History().Path(), std::nullopt, SaveFormat::Binary, 0, 0);
+    saveDialog_.answer = [&](SaveDialogLogic& logic) {
+        logic.Cancel();
+        return std::optional<SaveSettings>();
     };
     ClickSave();
     EXPECT_EQ(History().ReadString("SaveDlg", "OK", ""), "0");
@@ -449,6 +470,47 @@ TEST_F(LoadSaveTest, ProgramOfALogicDeviceSendsTheFuseMap) {
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), download.begin()));
     EXPECT_EQ(download[expected.size()], 0xFF);  // nothing beyond the map
     EXPECT_FALSE(Picture(CopyStep::Program, StepImage::Pass)->isHidden());
+}
+
+// ---- The program's own dialogs ------------------------------------------------------------------
+
+TEST_F(LoadSaveTest, TheProgramsDialogsOpenModallyOverTheMainWindow) {
+    TMainForm& form = Start();
+    Core().SetLoadDialog(nullptr);
+    Core().SetSaveDialog(nullptr);
+    struct Run {
+        const char* caption;
+        const char* section;
+        std::function<void()> click;
+    };
+    const Run runs[] = {
+        {"Load File", "LoadDlg", [this] { ClickLoad(); }},
+        {"Save File", "SaveDlg", [this] { ClickSave(); }},
+        {"Block Process", "BlockDlg", [this] { Core().BlockClick(); }},
+        {"Fill Data", "FillDataDlg", [this] { Core().FillDataClick(); }},
+        {"Get Check Sum", "GetSumDlg", [this] { Core().GetSumClick(); }},
+    };
+    for (const Run& r : runs) {
+        SCOPED_TRACE(r.caption);
+        History().WriteString(r.section, "OK", "1");
+        QString caption;
+        QWidget* parent = nullptr;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            caption = dialog->windowTitle();
+            parent = dialog->parentWidget();
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(dialog, &escape);
+        });
+        r.click();
+        EXPECT_EQ(caption, QString::fromLatin1(r.caption));
+        EXPECT_EQ(parent, &form);
+        EXPECT_EQ(History().ReadString(r.section, "OK", ""), "0");
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_FALSE(form.Busy());
 }
 
 }  // namespace

@@ -422,14 +422,14 @@ TEST_F(EditAreaTest, LoadsWhileTheEndOfALargerBufferIsShown) {
 
     // Into the last row shown: the view stays and shows the file.
     history.WriteInteger("LoadDlg", "DistSadd", static_cast<int32_t>(length - 16));
-    EXPECT_EQ(form_->Core()->Loader().RunLoad(), LoadEnd::Loaded);
+    EXPECT_EQ(form_->Core()->Loader().RunLoad(ReadLoadSettings(history)), LoadEnd::Loaded);
     EXPECT_EQ(view.TopRow(), view.MaxTopRow());
     EXPECT_EQ(chars(15, 10), "A");
 
     // Across the end: the buffer grows and the view starts again from the top,
     // where an edit lands on the byte it shows.
     history.WriteInteger("LoadDlg", "DistSadd", static_cast<int32_t>(length - 8));
-    EXPECT_EQ(form_->Core()->Loader().RunLoad(), LoadEnd::Loaded);
+    EXPECT_EQ(form_->Core()->Loader().RunLoad(ReadLoadSettings(history)), LoadEnd::Loaded);
     EXPECT_GT(buffer.GetBufferSize(), length);
     EXPECT_EQ(view.TopRow(), 0u);
     EXPECT_FALSE(view.ReadOnly());

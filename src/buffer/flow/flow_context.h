@@ -2,7 +2,7 @@
 // state, the selected device and its option words, the data buffer, the
 // operator's ports, the process starter for the external program, and the
 // programmer side for the option-type-1 exchange after a load. Only
-// references are held.
+// references and pointers are held.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,8 @@ namespace burnmark {
 class ProgrammerLink;
 class OperationEngine;
 class FpgaImage;
+class CopyPageModel;
+struct BufferSizing;
 
 struct FlowContext {
     // Every command but Stop is disabled while it is set.
@@ -39,6 +41,11 @@ struct FlowContext {
     FpgaImage& fpga;
     // The main window's window id, written to DDEFile.ini as "MainHandle".
     std::function<uint64_t()> mainWindowId = nullptr;
+    // The buffer sizes the load dialog raises for a long file, and the Copy
+    // page whose steps its Load and Cancel offer. Without them those parts
+    // are skipped.
+    BufferSizing* sizing = nullptr;
+    CopyPageModel* page = nullptr;
 
     const std::string& HistoryIniPath() const { return device.HistoryIniPath; }
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <new>
 
+#include "buffer/flow/dialog_hand_back.h"
 #include "buffer/flow/external_program.h"
 #include "buffer/formats/detect_file.h"
 #include "buffer/formats/intel_hex.h"
@@ -29,27 +30,22 @@ constexpr uint64_t kReadPiece = 0xFFFF;
 // are real paths; older settings may hold stored ones with backslashes. Only
 // regular files are read: opening a named pipe would wait for a writer and
 // hold the window, and a directory or device has no size to take a range of.
-std::string RegularFilePath(const std::string& name) {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(name, ec)) return name;
-    const std::string resolved = ResolvePath(name);
-    if (resolved != name && std::filesystem::is_regular_file(resolved, ec)) return resolved;
-    return {};
-}
-
 std::FILE* OpenForReading(const std::string& name) {
-    const std::string path = RegularFilePath(name);
+    const std::string path = LoadableFilePath(name);
     return path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
 }
 
 bool ReadHex(LoadFormat format, const ReaderPorts& ports, ReadPass pass, ParsedImage& image,
              uint64_t imageSize, std::span<const uint8_t> file, const FillSettings& fill) {
     switch (format) {
-        case LoadFormat::IntelHex: return LoadIntelHex(ports, pass, image, imageSize, file, fill);
-        case LoadFormat::Motorola: return LoadMotorolaHex(ports, pass, image, imageSize, file, fill);
+        case LoadFormat::IntelHex:
+            return LoadIntelHex(ports, pass, image, imageSize, file, fill);
+        case LoadFormat::Motorola:
+            return LoadMotorolaHex(ports, pass, image, imageSize, file, fill);
         case LoadFormat::Tektronix:
             return LoadTektronixHex(ports, pass, image, imageSize, file, fill);
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -58,6 +54,15 @@ void ShowRangeError(Messages& messages, const char* title) {
 }
 
 }  // namespace
+
+std::string LoadableFilePath(const std::string& name) {
+    if (name.empty()) return {};
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(name, ec)) return name;
+    const std::string resolved = ResolvePath(name);
+    if (resolved != name && std::filesystem::is_regular_file(resolved, ec)) return resolved;
+    return {};
+}
 
 LoadSettings ReadLoadSettings(const Profile& history) {
     LoadSettings s;
@@ -79,8 +84,7 @@ std::string ResizeQuestion(uint32_t highAddress) {
 }
 
 uint32_t GetFileSizeByName(const std::string& name) {
-    if (name.empty()) return 0;
-    const std::string path = RegularFilePath(name);
+    const std::string path = LoadableFilePath(name);
     if (path.empty()) return 0;
     std::error_code ec;
     const uintmax_t size = std::filesystem::file_size(path, ec);
@@ -88,9 +92,13 @@ uint32_t GetFileSizeByName(const std::string& name) {
 }
 
 LoadFormat DetectFileFormat(const std::string& historyIniPath, Messages& messages) {
-    const std::string name = Profile(historyIniPath).ReadString(kLoadSection, "Name", "None");
+    return DetectFileFormatOf(Profile(historyIniPath).ReadString(kLoadSection, "Name", "None"),
+                              messages);
+}
+
+LoadFormat DetectFileFormatOf(const std::string& name, Messages& messages) {
     // A private read of the head: the buffer is neither resized nor touched.
-    const std::string path = RegularFilePath(name);
+    const std::string path = LoadableFilePath(name);
     if (path.empty()) return LoadFormat::Auto;
     std::optional<FileHead> head = ReadFileHead(path);
     if (!head || head->bytes.empty()) return LoadFormat::Auto;
@@ -105,11 +113,13 @@ LoadEnd LoadFlow::LoadFileClick(LoadDialogPort& dialog) {
     LoadPending = 0;
     if (RefuseLoadWithoutDevice()) return LoadEnd::NoDevice;
     try {
-        dialog.RunLoadDialog();
-        const Profile history(ctx_.HistoryIniPath());
-        if (history.ReadInteger(kLoadSection, "OK", 0) == 0) return LoadEnd::Cancelled;
-        dialog.SetLoadPathEdit(history.ReadString(kLoadSection, "Name", "None"));
-        return RunLoad();
+        // The answer comes from the dialog itself: what [LoadDlg] holds may be
+        // an older one when the dialog could not write it.
+        LoadDialogLogic logic(ctx_);
+        const std::optional<LoadSettings> answer = dialog.RunLoadDialog(logic);
+        if (!answer) return LoadEnd::Cancelled;
+        dialog.SetLoadPathEdit(answer->Name);
+        return RunLoad(*answer);
     } catch (const std::exception& e) {
         // The application's exception display.
         ctx_.messages.MessageBox(e.what(), "Error", MsgButtons::Ok, MsgIcon::Error);
@@ -127,24 +137,19 @@ bool LoadFlow::RefuseLoadWithoutDevice() {
     return true;
 }
 
-LoadEnd LoadFlow::RunLoad() {
+LoadEnd LoadFlow::RunLoad(const LoadSettings& s) {
     BusyScope busy(ctx_.busy);
-    Profile history(ctx_.HistoryIniPath());
-    const int32_t ok = history.ReadInteger(kLoadSection, "OK", 0);
-    if (ok == 0) return LoadEnd::Cancelled;
-
     // The file is placed unchanged.
-    history.WriteInteger("CommonParameterSet", "CommonDataSelect", 0);
+    Profile(ctx_.HistoryIniPath()).WriteInteger("CommonParameterSet", "CommonDataSelect", 0);
     ctx_.buffer.SetDataMode(DataMode::All);
-    if (ok != 1) return LoadEnd::Cancelled;
 
     const uint32_t lengthBefore = ctx_.buffer.GetBufferSize();
     std::vector<uint8_t> block;
-    if (!ReadSourceFile(block)) {
+    if (!ReadSourceFile(s, block)) {
         RestoreBufferLength(lengthBefore);
         return LoadEnd::ReadFailed;
     }
-    if (!LoadIntoBuffer(1, 0, std::move(block))) {
+    if (!LoadIntoBuffer(s, 1, 0, std::move(block))) {
         // Nothing landed: the buffer keeps its size, and the programmer is not
         // asked to work on a buffer the load did not fill.
         RestoreBufferLength(lengthBefore);
@@ -158,8 +163,7 @@ LoadEnd LoadFlow::RunLoad() {
 
 // ---- Reading the file range ------------------------------------------------------------------
 
-bool LoadFlow::ReadSourceFile(std::vector<uint8_t>& block) {
-    const LoadSettings s = ReadLoadSettings(Profile(ctx_.HistoryIniPath()));
+bool LoadFlow::ReadSourceFile(const LoadSettings& s, std::vector<uint8_t>& block) {
     if (s.Name.empty()) return false;
 
     std::FILE* f = OpenForReading(s.Name);
@@ -238,9 +242,12 @@ bool LoadFlow::ReadSourceFile(std::vector<uint8_t>& block) {
 uint32_t LoadFlow::DeviceFloor() const {
     const DeviceRecord& d = ctx_.device;
     switch (ComputeDeviceSizes(d.DeviceParamBlock, d.Data_Width).width) {
-        case DataWidth::Word16: return std::max<uint32_t>(d.DeviceBytes, 0x20000);
-        case DataWidth::Byte8: return std::max<uint32_t>(d.DeviceBytes, 0x10000);
-        default: return d.DeviceBytes;
+        case DataWidth::Word16:
+            return std::max<uint32_t>(d.DeviceBytes, 0x20000);
+        case DataWidth::Byte8:
+            return std::max<uint32_t>(d.DeviceBytes, 0x10000);
+        default:
+            return d.DeviceBytes;
     }
 }
 
@@ -260,9 +267,8 @@ bool LoadFlow::Place(std::span<const uint8_t> image, uint64_t length, const Load
     return ctx_.buffer.PlaceLoadedData(image, length, dest);
 }
 
-bool LoadFlow::LoadIntoBuffer(int32_t announce, int32_t showSum, std::vector<uint8_t> block) {
-    Profile history(ctx_.HistoryIniPath());
-    const LoadSettings s = ReadLoadSettings(history);
+bool LoadFlow::LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t showSum,
+                              std::vector<uint8_t> block) {
     const uint32_t lengthAtEntry = ctx_.buffer.GetBufferSize();
     if (s.DistSadd < 0) {
         ShowRangeError(ctx_.messages, "ERROR");
@@ -273,15 +279,14 @@ bool LoadFlow::LoadIntoBuffer(int32_t announce, int32_t showSum, std::vector<uin
     if (s.Format == static_cast<int32_t>(LoadFormat::Auto)) {
         const ProbeMode mode = announce == 1 ? ProbeMode::ShowYes : ProbeMode::Silent;
         format = DetectHexFormat(ctx_.messages, mode, block);
-        if (format == LoadFormat::Auto) {
-            format = LoadFormat::Binary;
-            history.WriteInteger(kLoadSection, "Format", static_cast<int32_t>(format));
-            if (announce == 1)
-                ctx_.messages.MessageBox(kLoadBinaryText, kLoadBinaryTitle, MsgButtons::Ok,
-                                         MsgIcon::None);
-        } else {
-            history.WriteInteger(kLoadSection, "Format", static_cast<int32_t>(format));
-        }
+        if (format == LoadFormat::Auto) format = LoadFormat::Binary;
+        // Remembered for the next opening; this load goes on with what it found.
+        HandBackWriter writer(ctx_.HistoryIniPath(), kLoadSection);
+        writer.Integer("Format", static_cast<int32_t>(format));
+        writer.Finish(ctx_.messages);
+        if (format == LoadFormat::Binary && announce == 1)
+            ctx_.messages.MessageBox(kLoadBinaryText, kLoadBinaryTitle, MsgButtons::Ok,
+                                     MsgIcon::None);
     }
 
     bool ok = false;
@@ -289,7 +294,9 @@ bool LoadFlow::LoadIntoBuffer(int32_t announce, int32_t showSum, std::vector<uin
     switch (format) {
         case LoadFormat::IntelHex:
         case LoadFormat::Motorola:
-        case LoadFormat::Tektronix: ok = LoadHex(format, block, s, showSum); break;
+        case LoadFormat::Tektronix:
+            ok = LoadHex(format, block, s, showSum);
+            break;
         case LoadFormat::DosExe: {
             std::span<const uint8_t> image(block);
             ok = StripExeHeader(image, ctx_.messages) && Place(image, image.size(), s);
@@ -405,8 +412,7 @@ bool LoadFlow::ExchangeOptionsAfterLoad() {
 
 int32_t LoadFlow::RunExtendPro(int32_t action) {
     const uint64_t id = ctx_.mainWindowId ? ctx_.mainWindowId() : 0;
-    return burnmark::RunExtendPro(action, ctx_.HistoryIniPath(), id, ctx_.processes,
-                                  ctx_.messages);
+    return burnmark::RunExtendPro(action, ctx_.HistoryIniPath(), id, ctx_.processes, ctx_.messages);
 }
 
 }  // namespace burnmark

@@ -8,10 +8,13 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "buffer/address_entry.h"
+#include "buffer/flow/file_dialogs.h"
 #include "buffer/flow/flow_context.h"
 #include "buffer/formats/binary_image.h"
 #include "buffer/option_patches.h"
@@ -28,12 +31,13 @@ inline constexpr const char* kLoadMemoryTitle = "Load BIN File";
 inline constexpr const char* kLoadBinaryText = "Binary Code File";
 inline constexpr const char* kLoadBinaryTitle = "Detect";
 inline constexpr const char* kLoadResizeTitle = "Out of buffer";
-inline constexpr const char* kRangeErrorText = "Input Value Error !";
+inline constexpr const char* kRangeErrorText = kInputValueErrorText;
 // The texts of the option-type-1 exchange after a load.
 inline constexpr const char* kErrOptionWordsData = "Error! Data -> DE-48 0x300 Buffer Fail";
 inline constexpr const char* kErrPatchListData = "Error! Data -> DE-48 256 Buffer Fail";
 
-// What the load dialog leaves in [LoadDlg]; integers default to 0.
+// The load dialog's answer, as it also remembers it in [LoadDlg]; integers
+// default to 0.
 struct LoadSettings {
     int32_t OK = 0;
     std::string Name = "None";
@@ -49,22 +53,28 @@ LoadSettings ReadLoadSettings(const Profile& history);
 // "Resize to " + the address as 7 upper-case hex digits + "H".
 std::string ResizeQuestion(uint32_t highAddress);
 
+// The path of a regular file by that name (a stored name with backslashes is
+// resolved), or empty. Only regular files are loaded: a named pipe would hold
+// the window, a folder has no bytes to take a range of.
+std::string LoadableFilePath(const std::string& name);
+
 // The file's size in bytes (low 32 bits); 0 when there is no such regular file.
 uint32_t GetFileSizeByName(const std::string& name);
 
-// The format of the [LoadDlg] file for the load dialog: 4, 5 or 6 for Intel,
-// Motorola or Tektronix, else 0. The probes run silently on a private read of
-// the file's head; the data buffer is not touched.
+// The format of a file for the load dialog: 4, 5 or 6 for Intel, Motorola or
+// Tektronix, else 0. The probes run silently on a private read of the file's
+// head; the data buffer is not touched.
+LoadFormat DetectFileFormatOf(const std::string& name, Messages& messages);
+// The same for the file remembered in [LoadDlg] "Name".
 LoadFormat DetectFileFormat(const std::string& historyIniPath, Messages& messages);
 
 // The window's side of the Load command.
 class LoadDialogPort {
 public:
     virtual ~LoadDialogPort() = default;
-    // Creates the load dialog for the editor, starts it from the main window's
-    // LoadPathEdit when that holds "0", shows it modally and deletes it. The
-    // dialog writes [LoadDlg] and "OK" on every way out.
-    virtual void RunLoadDialog() = 0;
+    // Creates the load dialog over the logic, shows it modally and deletes
+    // it. The answer of its Load button, or nullopt for every other way out.
+    virtual std::optional<LoadSettings> RunLoadDialog(LoadDialogLogic& logic) = 0;
     // The main window's LoadPathEdit takes the name of the file chosen.
     virtual void SetLoadPathEdit(const std::string& name) = 0;
 };
@@ -92,21 +102,23 @@ public:
     // True when it refused.
     bool RefuseLoadWithoutDevice();
 
-    // Everything after the dialog closed with "OK" 1: the data mode back to
-    // All, the read, the load, the external program, the option-type-1
-    // exchange. The program is busy meanwhile.
-    LoadEnd RunLoad();
+    // Everything after the dialog's Load button: the data mode back to All,
+    // the read, the load, the external program, the option-type-1 exchange.
+    // The program is busy meanwhile.
+    LoadEnd RunLoad(const LoadSettings& s);
 
-    // Reads the [LoadDlg] range of the file into block. The range is clamped
+    // Reads the answer's range of the file into block. The range is clamped
     // to the bytes the file holds; a reversed range, or one that starts past
     // the end of the file, is refused with "Input Value Error !". A name that
     // is no regular file (a pipe, a folder) cannot be opened: "Format Error !".
-    bool ReadSourceFile(std::vector<uint8_t>& block);
+    bool ReadSourceFile(const LoadSettings& s, std::vector<uint8_t>& block);
 
-    // Detection, parse, placement at "DistSadd", LoadedStart and LoadedEnd,
-    // the sum (Intel and Motorola). A failure leaves the buffer at the size it
-    // had when the call began, never below the device's need.
-    bool LoadIntoBuffer(int32_t announce, int32_t showSum, std::vector<uint8_t> block);
+    // Detection (the format found is remembered in [LoadDlg] "Format"),
+    // parse, placement at "DistSadd", LoadedStart and LoadedEnd, the sum
+    // (Intel and Motorola). A failure leaves the buffer at the size it had
+    // when the call began, never below the device's need.
+    bool LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t showSum,
+                        std::vector<uint8_t> block);
 
     // The exchange of a device of option type 1 after a load: reload and
     // set up, download the buffer, write OptionWords to 0x0E00, apply the

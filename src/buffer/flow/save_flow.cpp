@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "buffer/flow/load_flow.h"
-#include "platform/profile.h"
 
 namespace burnmark {
 
@@ -17,27 +16,26 @@ std::string SaveLimitText(SaveFormat format) {
             return "File Too Big for Motorola S2,\nPlease Select other Format.";
         case SaveFormat::Tektronix:
             return "File Too Big for Tektlonix Format,\nPlease Select other Format.";
-        default: return {};
+        default:
+            return {};
     }
 }
 
 SaveEnd SaveFlow::SaveFileClick(SaveDialogPort& dialog) {
     if (ctx_.busy.Busy()) return SaveEnd::Ignored;
     try {
-        dialog.RunSaveDialog();
-        return RunSave();
+        SaveDialogLogic logic(ctx_);
+        const std::optional<SaveSettings> answer = dialog.RunSaveDialog(logic);
+        if (!answer) return SaveEnd::Cancelled;
+        return RunSave(*answer);
     } catch (const std::exception& e) {
         ctx_.messages.MessageBox(e.what(), kSaveFileErrorTitle, MsgButtons::Ok, MsgIcon::Error);
         return SaveEnd::FileError;
     }
 }
 
-SaveEnd SaveFlow::RunSave() {
-    const Profile history(ctx_.HistoryIniPath());
-    if (history.ReadInteger(kSaveSection, "OK", 0) == 0) return SaveEnd::Cancelled;
-
+SaveEnd SaveFlow::RunSave(const SaveSettings& settings) {
     BusyScope busy(ctx_.busy);
-    const SaveSettings settings = ReadSaveSettings(history);
     SaveResult result;
     {
         BufferLock lock = ctx_.buffer.GetBufferHandle();
@@ -48,7 +46,8 @@ SaveEnd SaveFlow::RunSave() {
         result = SaveBufferToFile(settings, lock.Bytes(), ctx_.progress);
     }
     switch (result.status) {
-        case SaveStatus::Ok: return SaveEnd::Saved;
+        case SaveStatus::Ok:
+            return SaveEnd::Saved;
         case SaveStatus::RangeTooLarge:
             ctx_.messages.MessageBox(SaveLimitText(settings.Format), kSaveLimitTitle,
                                      MsgButtons::Ok, MsgIcon::Error);

@@ -2,8 +2,10 @@
 // [SaveDlg] and the writers it calls with the range and the format.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "buffer/flow/file_dialogs.h"
 #include "buffer/flow/flow_context.h"
 #include "buffer/formats/file_writers.h"
 
@@ -17,10 +19,10 @@ inline constexpr const char* kSaveFileErrorTitle = "Error";
 class SaveDialogPort {
 public:
     virtual ~SaveDialogPort() = default;
-    // Creates the save dialog for the editor, clears its name box, presses its
-    // "IC" button, shows it modally and deletes it. The dialog writes
-    // [SaveDlg] and "OK" on every way out.
-    virtual void RunSaveDialog() = 0;
+    // Creates the save dialog over the logic (which opens it with an empty
+    // name and the IC range), shows it modally and deletes it. The answer of
+    // its Save button, or nullopt for every other way out.
+    virtual std::optional<SaveSettings> RunSaveDialog(SaveDialogLogic& logic) = 0;
 };
 
 // The message the format-limit check of the save dialog shows for a range too
@@ -41,8 +43,8 @@ public:
 
     // The Save command: the dialog, then the save of what it handed back.
     SaveEnd SaveFileClick(SaveDialogPort& dialog);
-    // The save of the [SaveDlg] hand-back, when "OK" is not 0.
-    SaveEnd RunSave();
+    // The save of the dialog's answer.
+    SaveEnd RunSave(const SaveSettings& settings);
 
 private:
     FlowContext ctx_;

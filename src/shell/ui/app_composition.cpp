@@ -4,8 +4,8 @@
 #include <QPalette>
 #include <QStyle>
 
+#include "buffer/ui/buffer_dialogs.h"
 #include "buffer/ui/main_edit.h"
-#include "buffer/ui/plain_file_dialogs.h"
 #include "buffer/ui/progress_window.h"
 #include "fusemap/ui/gal_form.h"
 #include "fusemap/ui/qt_fuse_file_chooser.h"
@@ -25,9 +25,9 @@ public:
     void SetSumHighlight(bool changed) override {
         if (!edit_) return;
         QPalette palette = edit_->palette();
-        const QColor text = changed ? QColor(Qt::red)
-                                    : edit_->style()->standardPalette().color(QPalette::Active,
-                                                                              QPalette::Text);
+        const QColor text =
+            changed ? QColor(Qt::red)
+                    : edit_->style()->standardPalette().color(QPalette::Active, QPalette::Text);
         palette.setColor(QPalette::Active, QPalette::Text, text);
         palette.setColor(QPalette::Inactive, QPalette::Text, text);
         palette.setColor(QPalette::Disabled, QPalette::Text, text);
@@ -50,14 +50,14 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
     core_ = std::make_unique<ProgramCore>(form.State(), ports, settings);
     core_->Checksum().SetField(sumField_.get());
 
-    const std::string history = form.State().HistoryIniPath();
-    plainLoad_ = std::make_unique<PlainLoadDialog>(&form, history, loadPathEdit);
-    plainSave_ = std::make_unique<PlainSaveDialog>(
-        &form, history, [this] { return DeviceRangeEnd(core_->Device(), core_->Buffer()); });
+    dialogs_ = std::make_unique<QtBufferDialogs>(&form, loadPathEdit);
     plainFuseFiles_ = std::make_unique<QtFuseFileChooser>(&form);
     SetLoadDialog(nullptr);
     SetSaveDialog(nullptr);
     SetFuseFileChooser(nullptr);
+    SetBlockDialog(nullptr);
+    SetFillDialog(nullptr);
+    SetSumDialog(nullptr);
 
     // Every click on a step runs with the window busy, so that nothing but
     // Stop can start a second operation or close the window meanwhile.
@@ -118,12 +118,28 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
 }
 
 void AppComposition::SetLoadDialog(LoadDialogPort* dialog) {
-    core_->Steps().SetLoadDialog(dialog ? dialog : plainLoad_.get());
+    core_->Steps().SetLoadDialog(dialog ? dialog : dialogs_.get());
 }
 
 void AppComposition::SetSaveDialog(SaveDialogPort* dialog) {
-    core_->Steps().SetSaveDialog(dialog ? dialog : plainSave_.get());
+    core_->Steps().SetSaveDialog(dialog ? dialog : dialogs_.get());
 }
+
+void AppComposition::SetBlockDialog(BlockDialogPort* dialog) {
+    core_->Ranges().SetBlockDialog(dialog ? dialog : dialogs_.get());
+}
+
+void AppComposition::SetFillDialog(FillDialogPort* dialog) {
+    core_->Ranges().SetFillDialog(dialog ? dialog : dialogs_.get());
+}
+
+void AppComposition::SetSumDialog(SumDialogPort* dialog) {
+    core_->Ranges().SetSumDialog(dialog ? dialog : dialogs_.get());
+}
+
+void AppComposition::BlockClick() { core_->Ranges().BlockClick(); }
+void AppComposition::FillDataClick() { core_->Ranges().FillDataClick(); }
+void AppComposition::GetSumClick() { core_->Ranges().GetSumClick(); }
 
 void AppComposition::SetFuseFileChooser(FuseFileChooser* chooser) {
     core_->Steps().SetFuseFileChooser(chooser ? chooser : plainFuseFiles_.get());

@@ -1,6 +1,6 @@
 // Puts the program together for the main window: the Qt ports the core needs
-// (the progress window, the process starter, the checksum field, the plain
-// file dialogs), the core itself, and the Copy page's view over the core's
+// (the progress window, the process starter, the checksum field, the five
+// buffer dialogs), the core itself, and the Copy page's view over the core's
 // model with its clicks bound to the core. Nothing here decides anything: the
 // steps and their rules are in ProgramCore.
 #pragma once
@@ -16,8 +16,7 @@
 namespace burnmark {
 
 class CopyPageController;
-class PlainLoadDialog;
-class PlainSaveDialog;
+class QtBufferDialogs;
 class QtChecksumField;
 class QtFuseFileChooser;
 class TMainForm;
@@ -39,11 +38,20 @@ public:
     // empty (a test may have put its own there).
     void FillSeams(MainFormSeams& seams);
 
-    // The file choices of Load and Save. The plain dialogs serve until a test
-    // gives its own; nullptr goes back to them. Not owned.
+    // The dialogs of Load and Save and of the editor's Block, Fill and Sum.
+    // The program's own serve until a test gives its own; nullptr goes back
+    // to them. Not owned.
     void SetLoadDialog(LoadDialogPort* dialog);
     void SetSaveDialog(SaveDialogPort* dialog);
     void SetFuseFileChooser(FuseFileChooser* chooser);
+    void SetBlockDialog(BlockDialogPort* dialog);
+    void SetFillDialog(FillDialogPort* dialog);
+    void SetSumDialog(SumDialogPort* dialog);
+
+    // The Edit area's and the editor menu's Block, Fill and Sum commands.
+    void BlockClick();
+    void FillDataClick();
+    void GetSumClick();
 
     ProgramCore& Core() { return *core_; }
     DeviceRecord& Device() { return core_->Device(); }
@@ -55,6 +63,7 @@ public:
     CopyPageModel& Page() { return core_->Page(); }
     LoadFlow& Loader() { return core_->Loader(); }
     SaveFlow& Saver() { return core_->Saver(); }
+    EditRangeCommands& Ranges() { return core_->Ranges(); }
     CopyPageController& PageView() { return *pageView_; }
     // The fuse-map editor, once a device with a fuse map made it.
     Tform2* FuseEditor() const { return fuseEditor_.get(); }
@@ -69,8 +78,7 @@ private:
     std::unique_ptr<ProgramCore> core_;
     std::unique_ptr<CopyPageController> pageView_;
 
-    std::unique_ptr<PlainLoadDialog> plainLoad_;
-    std::unique_ptr<PlainSaveDialog> plainSave_;
+    std::unique_ptr<QtBufferDialogs> dialogs_;
     std::unique_ptr<QtFuseFileChooser> plainFuseFiles_;
     // One editor for every device, bound to the core's fuse map: it goes
     // before the core.

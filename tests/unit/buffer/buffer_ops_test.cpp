@@ -71,36 +71,32 @@ INSTANTIATE_TEST_SUITE_P(
                                 "abcdefgh"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(BufferTest, BlockOperationRunsTheStoredAction) {
-    Profile history(dir.Path() + "History_1.ini");
-    struct Stored {
+TEST_F(BufferTest, BlockOperationRunsTheRequestedAction) {
+    struct Requested {
         int32_t start, end, dest, action;
         bool done;
         const char* expected;
     };
-    const Stored cases[] = {
+    const Requested cases[] = {
         {1, 3, 2, 0, true, "abbcdfgh"},    // copy
         {1, 3, 2, 1, true, "a.bcdfgh"},    // move
         {1, 3, 2, 2, true, "aebcdfgh"},    // swap
         {1, 3, 2, 3, false, "abcdefgh"},   // no such action
         {0, 0, 2, 0, false, "abcdefgh"},   // no end
         {2, 4, 2, 0, false, "abcdefgh"},   // onto itself
-        {-1, 3, 2, 0, false, "abcdefgh"},  // a hand-edited negative start
+        {-1, 3, 2, 0, false, "abcdefgh"},  // addresses that wrap are refused
         {1, 3, -2, 0, false, "abcdefgh"},
     };
-    for (const Stored& s : cases) {
+    for (const Requested& s : cases) {
         SCOPED_TRACE(::testing::Message() << "action " << s.action << " start " << s.start);
         Set(0, Letters("abcdefgh"));
-        history.WriteInteger("BlockDlg", "StartAdd", s.start);
-        history.WriteInteger("BlockDlg", "EndAdd", s.end);
-        history.WriteInteger("BlockDlg", "DistSAdd", s.dest);
-        history.WriteInteger("BlockDlg", "Action", s.action);
-        EXPECT_EQ(buffer.BlockOperation(), s.done);
+        const BlockRequest request{static_cast<uint32_t>(s.start), static_cast<uint32_t>(s.end),
+                                   static_cast<uint32_t>(s.dest), s.action};
+        EXPECT_EQ(buffer.BlockOperation(request), s.done);
         EXPECT_EQ(Read(0, 8), Letters(s.expected));
     }
-    // A missing section reads as zeros: nothing happens.
-    history.EraseSection("BlockDlg");
-    EXPECT_FALSE(buffer.BlockOperation());
+    // An empty answer does nothing.
+    EXPECT_FALSE(buffer.BlockOperation(BlockRequest{}));
 }
 
 // --- Fills and data-set modes ----------------------------------------------------

@@ -1,12 +1,13 @@
 // The hand-off to a device's external program after a load: DDEFile.ini and
 // the start of the program in the ExtPro folder, through a fake process port.
+#include "buffer/flow/external_program.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "buffer/flow/external_program.h"
 #include "unit/flow/flow_fixture.h"
 
 namespace burnmark::testing {
@@ -55,14 +56,13 @@ TEST_P(ExternalProgram, AfterALoadThatLanded) {
 
     LoadFlow flow(Context());
     // The load stands whatever the external program does.
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::Loaded);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::Loaded);
     EXPECT_EQ(Bytes(0, 4), (std::vector<uint8_t>{'A', 'B', 'C', 'D'}));
     std::vector<Shown> shown;
     for (const auto& m : messages.shown) shown.push_back({m.text, m.title});
     EXPECT_EQ(shown, c.shown);
     if (c.started) {
-        EXPECT_EQ(processes.started,
-                  (std::vector<std::string>{dir.Path() + "ext/ExtPro/tool"}));
+        EXPECT_EQ(processes.started, (std::vector<std::string>{dir.Path() + "ext/ExtPro/tool"}));
     } else {
         EXPECT_TRUE(processes.started.empty());
     }
@@ -71,23 +71,39 @@ TEST_P(ExternalProgram, AfterALoadThatLanded) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ExternalProgram,
     ::testing::Values(
-        ExtCase{"Started", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", true, {},
-                true},
-        ExtCase{"NoExternalProgram", "[ExtendPro]\r\nHaveExtendPro=0\r\nExtendProName=tool\r\n",
-                true, {}, false},
-        ExtCase{"NameMissing", "[ExtendPro]\r\nHaveExtendPro=1\r\n", true, {kNameError},
+        ExtCase{
+            "Started", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", true, {}, true},
+        ExtCase{"NoExternalProgram",
+                "[ExtendPro]\r\nHaveExtendPro=0\r\nExtendProName=tool\r\n",
+                true,
+                {},
                 false},
-        ExtCase{"NameEmpty", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=\r\n", true,
-                {kNameError}, false},
+        ExtCase{"NameMissing", "[ExtendPro]\r\nHaveExtendPro=1\r\n", true, {kNameError}, false},
+        ExtCase{"NameEmpty",
+                "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=\r\n",
+                true,
+                {kNameError},
+                false},
         ExtCase{"NameLeavingTheFolder",
-                "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=..\\..\\bin\\sh\r\n", true,
-                {kNameError}, false},
-        ExtCase{"NameWithASlash", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=/bin/sh\r\n",
-                true, {kNameError}, false},
-        ExtCase{"NameParentFolder", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=..\r\n",
-                true, {kNameError}, false},
-        ExtCase{"StartFails", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", false,
-                {kStartFail}, true}),
+                "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=..\\..\\bin\\sh\r\n",
+                true,
+                {kNameError},
+                false},
+        ExtCase{"NameWithASlash",
+                "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=/bin/sh\r\n",
+                true,
+                {kNameError},
+                false},
+        ExtCase{"NameParentFolder",
+                "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=..\r\n",
+                true,
+                {kNameError},
+                false},
+        ExtCase{"StartFails",
+                "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n",
+                false,
+                {kStartFail},
+                true}),
     [](const ::testing::TestParamInfo<ExtCase>& info) { return info.param.name; });
 
 TEST_F(ExternalProgram, WritesTheHandOffFileBeforeStarting) {
@@ -108,8 +124,7 @@ TEST_F(ExternalProgram, WritesTheHandOffFileBeforeStarting) {
 TEST_F(ExternalProgram, WithoutAFolderNothingIsStarted) {
     Profile(History()).DeleteKey("System", "Path");
     DeviceFile("[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n");
-    EXPECT_EQ(RunExtendPro(kActionAfterLoad, History(), 1, processes, messages),
-              kExtendProFailed);
+    EXPECT_EQ(RunExtendPro(kActionAfterLoad, History(), 1, processes, messages), kExtendProFailed);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Run external plugin fail !");
     EXPECT_EQ(messages.shown[0].title, "ERROR");
@@ -120,7 +135,7 @@ TEST_F(ExternalProgram, NotStartedAfterAFailedLoad) {
     DeviceFile("[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n");
     HandBack(WriteData("f.bin", "ABCD"), {{"Format", "4"}});
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::LoadFailed);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::LoadFailed);
     EXPECT_TRUE(processes.started.empty());
 }
 

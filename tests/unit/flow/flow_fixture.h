@@ -57,13 +57,16 @@ protected:
     // as the range, destination 0, auto-detection and the fill off.
     void HandBack(const std::string& path, Keys overrides = {}) {
         const uint32_t size = GetFileSizeByName(path);
-        Keys keys = {{"SourceSAdd", "0"},      {"SourceEAdd", std::to_string(size - 1)},
-                     {"DistSAdd", "0"},        {"UserFill", "255"},
-                     {"Format", "0"},          {"UnuserFillCheck", "0"},
-                     {"Name", path},           {"OK", "1"}};
+        Keys keys = {{"SourceSAdd", "0"}, {"SourceEAdd", std::to_string(size - 1)},
+                     {"DistSAdd", "0"},   {"UserFill", "255"},
+                     {"Format", "0"},     {"UnuserFillCheck", "0"},
+                     {"Name", path},      {"OK", "1"}};
         for (const auto& [k, v] : overrides) keys[k] = v;
         WriteSection("LoadDlg", keys);
     }
+
+    // The answer a dialog gave that left [LoadDlg] as it is now.
+    LoadSettings HandedBack() const { return ReadLoadSettings(Profile(History())); }
 
     // A device file under INI/TESTCO, written into [SelectDlg] and loaded and
     // sized as the selection dialog's OK does.
@@ -85,8 +88,18 @@ protected:
     DeviceLoadContext LoadContext() { return DeviceLoadContext{device, messages, fpga}; }
 
     FlowContext Context() {
-        return FlowContext{busy,     device,    options, buffer, messages, player, progress,
-                           pump,     processes, link,    engine, fpga,
+        return FlowContext{busy,
+                           device,
+                           options,
+                           buffer,
+                           messages,
+                           player,
+                           progress,
+                           pump,
+                           processes,
+                           link,
+                           engine,
+                           fpga,
                            [] { return uint64_t{0x5A00017}; }};
     }
 

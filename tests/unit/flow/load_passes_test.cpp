@@ -54,7 +54,7 @@ TEST_P(ResizeQuestion, DataBeyondTheBuffer) {
     messages.answers.assign(c.answers.begin(), c.answers.end());
 
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), c.end);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), c.end);
 
     bool asked = false;
     for (const auto& s : messages.shown) {
@@ -74,22 +74,51 @@ TEST_P(ResizeQuestion, DataBeyondTheBuffer) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ResizeQuestion,
-    ::testing::Values(
-        // The answer list starts with the announcement's OK.
-        ResizeCase{"IntelOkGrows", kIntelHigh, 0x23456, {MsgAnswer::Ok, MsgAnswer::Ok}, true,
-                   LoadEnd::Loaded, 0x23456 + 1024},
-        ResizeCase{"IntelCancelKeepsTheBuffer", kIntelHigh, 0x23456,
-                   {MsgAnswer::Ok, MsgAnswer::Cancel}, true, LoadEnd::LoadFailed, 0x10000},
-        ResizeCase{"MotorolaGrowsWithoutAsking", kMotorolaHigh, 0x23456, {}, false,
-                   LoadEnd::Loaded, 0x23456 + 1024},
-        ResizeCase{"TektronixAsksToo", kTektronixHigh, 0xF000, {MsgAnswer::Ok, MsgAnswer::Ok},
-                   true, LoadEnd::Loaded, 0xF000 + 1024, 0x2000, "Resize to 000F000H"},
-        ResizeCase{"TektronixCancelKeepsTheBuffer", kTektronixHigh, 0xF000,
-                   {MsgAnswer::Ok, MsgAnswer::Cancel}, true, LoadEnd::LoadFailed, 0x2000, 0x2000,
-                   "Resize to 000F000H"}),
-    [](const ::testing::TestParamInfo<ResizeCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, ResizeQuestion,
+                         ::testing::Values(
+                             // The answer list starts with the announcement's OK.
+                             ResizeCase{"IntelOkGrows",
+                                        kIntelHigh,
+                                        0x23456,
+                                        {MsgAnswer::Ok, MsgAnswer::Ok},
+                                        true,
+                                        LoadEnd::Loaded,
+                                        0x23456 + 1024},
+                             ResizeCase{"IntelCancelKeepsTheBuffer",
+                                        kIntelHigh,
+                                        0x23456,
+                                        {MsgAnswer::Ok, MsgAnswer::Cancel},
+                                        true,
+                                        LoadEnd::LoadFailed,
+                                        0x10000},
+                             ResizeCase{"MotorolaGrowsWithoutAsking",
+                                        kMotorolaHigh,
+                                        0x23456,
+                                        {},
+                                        false,
+                                        LoadEnd::Loaded,
+                                        0x23456 + 1024},
+                             ResizeCase{"TektronixAsksToo",
+                                        kTektronixHigh,
+                                        0xF000,
+                                        {MsgAnswer::Ok, MsgAnswer::Ok},
+                                        true,
+                                        LoadEnd::Loaded,
+                                        0xF000 + 1024,
+                                        0x2000,
+                                        "Resize to 000F000H"},
+                             ResizeCase{"TektronixCancelKeepsTheBuffer",
+                                        kTektronixHigh,
+                                        0xF000,
+                                        {MsgAnswer::Ok, MsgAnswer::Cancel},
+                                        true,
+                                        LoadEnd::LoadFailed,
+                                        0x2000,
+                                        0x2000,
+                                        "Resize to 000F000H"}),
+                         [](const ::testing::TestParamInfo<ResizeCase>& info) {
+                             return info.param.name;
+                         });
 
 TEST_F(LoadPasses, FailedPassRestoresTheSizeFromBeforeTheLoad) {
     SelectDevice(ValidDevice());  // 8-bit 32 KB: the buffer holds 64 KB
@@ -100,7 +129,7 @@ TEST_F(LoadPasses, FailedPassRestoresTheSizeFromBeforeTheLoad) {
     HandBack(WriteData("broken.hex", BrokenIntel(0x12000)));
 
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::LoadFailed);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::LoadFailed);
     EXPECT_EQ(messages.Texts().back(), "FORMAT ERROR !");
     EXPECT_EQ(buffer.GetBufferSize(), before);
     EXPECT_EQ(Byte(0), 0x33);
@@ -113,7 +142,7 @@ TEST_F(LoadPasses, FailedLoadNeverLeavesTheBufferBelowTheDevicesNeed) {
     HandBack(WriteData("broken.hex", BrokenIntel(16)));
 
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::LoadFailed);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::LoadFailed);
     EXPECT_EQ(buffer.GetBufferSize(), 0x10000u + 1024);
 }
 
@@ -125,7 +154,7 @@ TEST_F(LoadPasses, FailedLoadOfAnOptionTypeOneDeviceSendsNothing) {
     sim.ClearTrace();
 
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::LoadFailed);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::LoadFailed);
     EXPECT_TRUE(sim.TraceLines().empty());
     EXPECT_EQ(buffer.GetBufferSize(), before);
 }
@@ -161,13 +190,12 @@ std::string ManyMotorolaRecords() {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DetectForTheDialog,
-    ::testing::Values(DetectCase{"Intel", ":0400000001020304F2\r\n" + std::string(0x20000, '\n'),
-                                 LoadFormat::IntelHex},
-                      DetectCase{"MotorolaLongerThanTheHead", ManyMotorolaRecords(),
-                                 LoadFormat::Motorola},
-                      DetectCase{"Tektronix", "/00000404010203040A\r\n/00000000\r\n",
-                                 LoadFormat::Tektronix},
-                      DetectCase{"Binary", std::string(300, '\x01'), LoadFormat::Auto}),
+    ::testing::Values(
+        DetectCase{"Intel", ":0400000001020304F2\r\n" + std::string(0x20000, '\n'),
+                   LoadFormat::IntelHex},
+        DetectCase{"MotorolaLongerThanTheHead", ManyMotorolaRecords(), LoadFormat::Motorola},
+        DetectCase{"Tektronix", "/00000404010203040A\r\n/00000000\r\n", LoadFormat::Tektronix},
+        DetectCase{"Binary", std::string(300, '\x01'), LoadFormat::Auto}),
     [](const ::testing::TestParamInfo<DetectCase>& info) { return info.param.name; });
 
 TEST_F(LoadPasses, DetectingAMissingFileGivesZero) {
@@ -210,7 +238,9 @@ TEST_P(BusyDuringLoad, SetForTheLoadAndClearedOnEveryWayOut) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, BusyDuringLoad,
     ::testing::Values(BusyCase{"Loaded", "ABCD", {{"Format", "3"}}, LoadEnd::Loaded},
-                      BusyCase{"ReadFailed", "ABCD", {{"SourceSAdd", "3"}, {"SourceEAdd", "1"}},
+                      BusyCase{"ReadFailed",
+                               "ABCD",
+                               {{"SourceSAdd", "3"}, {"SourceEAdd", "1"}},
                                LoadEnd::ReadFailed},
                       BusyCase{"LoadFailed", "ABCD", {{"Format", "5"}}, LoadEnd::LoadFailed},
                       BusyCase{"Cancelled", "ABCD", {{"OK", "0"}}, LoadEnd::Cancelled}),
@@ -226,7 +256,7 @@ TEST_F(LoadPasses, BusyDuringTheExternalProgramStart) {
     processes.onStart = [&] { busyAtStart = busy.Busy(); };
 
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::Loaded);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::Loaded);
     EXPECT_TRUE(busyAtStart);
     EXPECT_FALSE(busy.Busy());
 }
@@ -263,7 +293,7 @@ TEST_F(LoadPasses, ALargeSRecordFileWithItsCountRecordLoadsAsMotorola) {
         messages.answers = {MsgAnswer::Yes};  // the buffer grows for the file
         HandBack(text, {{"Format", format}});
         LoadFlow flow(Context());
-        EXPECT_EQ(flow.RunLoad(), LoadEnd::Loaded);
+        EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::Loaded);
         for (const auto& shown : messages.shown) EXPECT_NE(shown.text, kLoadBinaryText);
         ASSERT_GE(buffer.GetBufferSize(), expected.size());
         const std::vector<uint8_t> loaded = Bytes(0, expected.size());

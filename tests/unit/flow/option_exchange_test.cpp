@@ -57,8 +57,8 @@ TEST_P(PatchBound, WritesOnlyRecordsWhollyInsideTheBuffer) {
     ASSERT_EQ(buffer.GetBufferSize(), kLength);
     FillBuffer(0x11);
 
-    const PatchOutcome outcome = ApplyOptionPatches(buffer, PatchList(c.patches, c.endRecord),
-                                                    messages);
+    const PatchOutcome outcome =
+        ApplyOptionPatches(buffer, PatchList(c.patches, c.endRecord), messages);
     EXPECT_TRUE(outcome.ok);
     EXPECT_EQ(outcome.applied, c.applied);
     EXPECT_EQ(outcome.skipped, c.skipped);
@@ -75,21 +75,45 @@ std::vector<Patch> FortyTwo() {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PatchBound,
-    ::testing::Values(
-        PatchCase{"LowByteAtTheAddressHighByteAfter", {{0x1234, 0xABCD}}, true, 1, 0,
-                  {{0x1233, 0x11}, {0x1234, 0xCD}, {0x1235, 0xAB}, {0x1236, 0x11}}},
-        PatchCase{"HighWordAddressesAbove64K", {{0x10010, 0x2211}}, true, 1, 0,
-                  {{0x10010, 0x11}, {0x10011, 0x22}, {0x0010, 0x11}}},
-        PatchCase{"LastPairInsideIsWritten", {{kLength - 2, 0x4433}}, true, 1, 0,
-                  {{kLength - 2, 0x33}, {kLength - 1, 0x44}}},
-        PatchCase{"PairCrossingTheEndIsSkipped", {{kLength - 1, 0x4433}}, true, 0, 1,
-                  {{kLength - 1, 0x11}}},
-        // address + 1 wraps to 0 in 32 bits: must not pass the bound.
-        PatchCase{"TopAddressDoesNotWrap", {{0xFFFFFFFF, 0x5566}, {0x20, 0x7788}}, true, 1, 1,
-                  {{0, 0x11}, {0x20, 0x88}, {0x21, 0x77}}},
-        PatchCase{"EndRecordFirstChangesNothing", {}, true, 0, 0, {{0, 0x11}, {1, 0x11}}},
-        PatchCase{"ListWithoutEndRecordStopsAt42", FortyTwo(), false, 42, 0,
-                  {{0, 0x00}, {1, 0x01}, {82, 0x29}, {83, 0x01}, {84, 0x11}}}),
+    ::testing::Values(PatchCase{"LowByteAtTheAddressHighByteAfter",
+                                {{0x1234, 0xABCD}},
+                                true,
+                                1,
+                                0,
+                                {{0x1233, 0x11}, {0x1234, 0xCD}, {0x1235, 0xAB}, {0x1236, 0x11}}},
+                      PatchCase{"HighWordAddressesAbove64K",
+                                {{0x10010, 0x2211}},
+                                true,
+                                1,
+                                0,
+                                {{0x10010, 0x11}, {0x10011, 0x22}, {0x0010, 0x11}}},
+                      PatchCase{"LastPairInsideIsWritten",
+                                {{kLength - 2, 0x4433}},
+                                true,
+                                1,
+                                0,
+                                {{kLength - 2, 0x33}, {kLength - 1, 0x44}}},
+                      PatchCase{"PairCrossingTheEndIsSkipped",
+                                {{kLength - 1, 0x4433}},
+                                true,
+                                0,
+                                1,
+                                {{kLength - 1, 0x11}}},
+                      // address + 1 wraps to 0 in 32 bits: must not pass the bound.
+                      PatchCase{"TopAddressDoesNotWrap",
+                                {{0xFFFFFFFF, 0x5566}, {0x20, 0x7788}},
+                                true,
+                                1,
+                                1,
+                                {{0, 0x11}, {0x20, 0x88}, {0x21, 0x77}}},
+                      PatchCase{
+                          "EndRecordFirstChangesNothing", {}, true, 0, 0, {{0, 0x11}, {1, 0x11}}},
+                      PatchCase{"ListWithoutEndRecordStopsAt42",
+                                FortyTwo(),
+                                false,
+                                42,
+                                0,
+                                {{0, 0x00}, {1, 0x01}, {82, 0x29}, {83, 0x01}, {84, 0x11}}}),
     [](const ::testing::TestParamInfo<PatchCase>& info) { return info.param.name; });
 
 TEST_F(PatchBound, RecordsAfterTheEndRecordAreNotApplied) {
@@ -127,10 +151,10 @@ protected:
 
 TEST_F(OptionExchange, WritesTheWordsAppliesThemAndPatchesTheLoadedData) {
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::Loaded);
-    EXPECT_EQ(Tail(), (std::vector<std::string>{"out 47 0E00 0100", "bulk-out 256",
-                                                 "out 49 4000 0C00", "out 46 0F00 0100",
-                                                 "bulk-in 256"}));
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::Loaded);
+    EXPECT_EQ(Tail(),
+              (std::vector<std::string>{"out 47 0E00 0100", "bulk-out 256", "out 49 4000 0C00",
+                                        "out 46 0F00 0100", "bulk-in 256"}));
     EXPECT_TRUE(sim.ProtocolErrors().empty());
 
     // The 256 bytes of OptionWords, low byte first.
@@ -157,7 +181,7 @@ TEST_F(OptionExchange, WritesTheWordsAppliesThemAndPatchesTheLoadedData) {
 struct ExchangeFault {
     const char* name;
     SimCallKind kind;
-    int request;  // -1: any
+    int request;         // -1: any
     bool lastOfGoodRun;  // the fault hits the last such call of a good run
     std::string message;
 };
@@ -171,12 +195,11 @@ TEST_P(OptionExchangeFaults, EachStepEndsTheCommandWithItsMessage) {
     if (f.lastOfGoodRun) {
         // Count the matching calls of a good run, then fail the last of them.
         LoadFlow good(Context());
-        ASSERT_EQ(good.RunLoad(), LoadEnd::Loaded);
-        nth = static_cast<int>(std::count_if(sim.Trace().begin(), sim.Trace().end(),
-                                             [&](const SimCall& c) {
-                                                 return c.kind == f.kind &&
-                                                        (f.request < 0 || c.request == f.request);
-                                             }));
+        ASSERT_EQ(good.RunLoad(HandedBack()), LoadEnd::Loaded);
+        nth = static_cast<int>(
+            std::count_if(sim.Trace().begin(), sim.Trace().end(), [&](const SimCall& c) {
+                return c.kind == f.kind && (f.request < 0 || c.request == f.request);
+            }));
         FillBuffer(0xFF);
         messages.Clear();
         sim.ClearTrace();
@@ -185,7 +208,7 @@ TEST_P(OptionExchangeFaults, EachStepEndsTheCommandWithItsMessage) {
     sounds.calls.clear();
 
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::ExchangeFailed);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::ExchangeFailed);
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back().text, f.message);
     EXPECT_TRUE(messages.shown.back().plain);
@@ -198,23 +221,22 @@ TEST_P(OptionExchangeFaults, EachStepEndsTheCommandWithItsMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OptionExchangeFaults,
-    ::testing::Values(
-        ExchangeFault{"WordsRequest", SimCallKind::VendorOut, CmdBlockWrite, true,
-                      "Error 47! Write Command Fail"},
-        ExchangeFault{"WordsData", SimCallKind::BulkOut, -1, true,
-                      "Error! Data -> DE-48 0x300 Buffer Fail"},
-        ExchangeFault{"Apply", SimCallKind::VendorOut, CmdExecute, false,
-                      "Error 49! Command Fail"},
-        ExchangeFault{"PatchListRequest", SimCallKind::VendorOut, CmdBlockRead, false,
-                      "Error 46! Read Command Fail"},
-        ExchangeFault{"PatchListData", SimCallKind::BulkIn, -1, false,
-                      "Error! Data -> DE-48 256 Buffer Fail"}),
+    ::testing::Values(ExchangeFault{"WordsRequest", SimCallKind::VendorOut, CmdBlockWrite, true,
+                                    "Error 47! Write Command Fail"},
+                      ExchangeFault{"WordsData", SimCallKind::BulkOut, -1, true,
+                                    "Error! Data -> DE-48 0x300 Buffer Fail"},
+                      ExchangeFault{"Apply", SimCallKind::VendorOut, CmdExecute, false,
+                                    "Error 49! Command Fail"},
+                      ExchangeFault{"PatchListRequest", SimCallKind::VendorOut, CmdBlockRead, false,
+                                    "Error 46! Read Command Fail"},
+                      ExchangeFault{"PatchListData", SimCallKind::BulkIn, -1, false,
+                                    "Error! Data -> DE-48 256 Buffer Fail"}),
     [](const ::testing::TestParamInfo<ExchangeFault>& info) { return info.param.name; });
 
 TEST_F(OptionExchange, NoProgrammerShowsTheVerifyStepFailedAndKeepsTheData) {
     sim.ClearSlots();
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::ExchangeFailed);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::ExchangeFailed);
     EXPECT_TRUE(page.Visible(CopyStep::Verify, StepImage::Fail));
     EXPECT_FALSE(page.Visible(CopyStep::Verify, StepImage::Working));
     EXPECT_FALSE(page.Visible(CopyStep::Verify, StepImage::Pass));
@@ -226,7 +248,7 @@ TEST_F(OptionExchange, FailedDownloadEndsTheExchangeBeforeTheOptionsAreApplied) 
     // The first 32 KB data write of the download fails.
     sim.InjectFault(SimCallKind::VendorOut, 1, SimFault::Fail, CmdDataWrite);
     LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(), LoadEnd::ExchangeFailed);
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::ExchangeFailed);
     EXPECT_TRUE(Tail().empty());
     EXPECT_EQ(Bytes(0, 4), (std::vector<uint8_t>{'A', 'B', 'C', 'D'}));
 }

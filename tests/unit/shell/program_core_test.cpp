@@ -110,8 +110,7 @@ TEST_F(ProgramCoreTest, TheRestoreSizesTheBufferWithoutEarlierLoads) {
 TEST_F(ProgramCoreTest, SoundSettingsReachThePlayer) {
     settings.SoundOn = 0;
     settings.SoundMode = 3;
-    ProgramCore quiet(state, CorePorts{sim, messages, sounds, pump, progress, processes},
-                      settings);
+    ProgramCore quiet(state, CorePorts{sim, messages, sounds, pump, progress, processes}, settings);
     EXPECT_EQ(quiet.Sounds().SoundOn, 0);
     EXPECT_EQ(quiet.Sounds().SoundMode, 3);
 }
@@ -122,9 +121,15 @@ TEST_F(ProgramCoreTest, ALoadShowsTheDeviceSumRedOnlyWhenItChanged) {
     const std::string file = dir.Write("data/four.bin", std::string(4, '\x01'));
     loadDialog.onRun = [&] {
         Profile history(state.HistoryIniPath());
-        for (auto [k, v] : std::vector<std::pair<const char*, std::string>>{
-                 {"Name", file}, {"SourceSAdd", "0"}, {"SourceEAdd", "3"}, {"Format", "3"},
-                 {"DistSAdd", "0"}, {"UserFill", "255"}, {"UnuserFillCheck", "1"}, {"OK", "1"}})
+        for (auto [k, v] :
+             std::vector<std::pair<const char*, std::string>>{{"Name", file},
+                                                              {"SourceSAdd", "0"},
+                                                              {"SourceEAdd", "3"},
+                                                              {"Format", "3"},
+                                                              {"DistSAdd", "0"},
+                                                              {"UserFill", "255"},
+                                                              {"UnuserFillCheck", "1"},
+                                                              {"OK", "1"}})
             history.WriteString("LoadDlg", k, v);
     };
     // The 4 KB device: four bytes of 1 and 4092 of 0xFF.
@@ -137,6 +142,30 @@ TEST_F(ProgramCoreTest, ALoadShowsTheDeviceSumRedOnlyWhenItChanged) {
     EXPECT_EQ(field.highlights, (std::vector<bool>{true, false}));
     EXPECT_FALSE(state.Busy.Busy());
     EXPECT_EQ(loadDialog.runs, 2);
+}
+
+TEST_F(ProgramCoreTest, TheEditAreasRangeCommandsWorkOnTheCoresBufferAndField) {
+    core->RestoreDevice(Stored("ATMEL\\AT89C51.INI"));
+    core->SizeBufferForRestore();
+    ScriptedFillDialog fill;
+    ScriptedSumDialog sum;
+    core->Ranges().SetFillDialog(&fill);
+    core->Ranges().SetSumDialog(&sum);
+    fill.script = [](FillDialogLogic& logic) {
+        FillFields f = logic.Opening();  // the device's 4 KB
+        f.select = 1;                    // "All Bit 0"
+        return logic.Accept(f).answer;
+    };
+    sum.script = [](SumDialogLogic& logic) {
+        RangeFields f = logic.Opening();
+        f.byteEnd = "1000";  // one byte past the device, which is 0xFF
+        return logic.Accept(f).answer;
+    };
+    EXPECT_EQ(core->Ranges().FillDataClick(), RangeEnd::Done);
+    EXPECT_EQ(core->Ranges().GetSumClick(), RangeEnd::Done);
+    EXPECT_EQ(field.texts, std::vector<std::string>{"000000FF"});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"SUM : 000000FF"});
+    EXPECT_FALSE(state.Busy.Busy());
 }
 
 TEST_F(ProgramCoreTest, StepsClickedWhileBusyDoNothing) {
