@@ -3,6 +3,12 @@
 #include <thread>
 
 #include <QApplication>
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QSoundEffect>
+#include <QTimer>
+#include <QUrl>
+#include <deque>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QThread>
@@ -68,18 +74,97 @@ MsgAnswer QtMessages::MessageBox(const std::string& text, const std::string& tit
     return FromQt(box.exec(), buttons);
 }
 
+// ---- Sounds --------------------------------------------------------------------------------
+
+struct QtSounds::Player : QObject {
+    enum class Kind { Pass, Fail, Gap };
+    struct Entry {
+        Kind kind;
+        int milliseconds;  // the gap's length
+    };
+
+    // A beep, where no audio output exists, is heard for about this long.
+    static constexpr int kBeepMs = 160;
+
+    Player() {
+        audio = !QMediaDevices::audioOutputs().isEmpty();
+        if (!audio) return;
+        for (auto [effect, file] : {std::pair{&pass, "qrc:/sounds/pass.wav"},
+                                    std::pair{&fail, "qrc:/sounds/fail.wav"}}) {
+            *effect = new QSoundEffect(this);
+            (*effect)->setSource(QUrl(QString::fromLatin1(file)));
+            (*effect)->setVolume(0.8f);
+            connect(*effect, &QSoundEffect::playingChanged, this, [this, e = *effect] {
+                if (!e->isPlaying() && current == e) Finished();
+            });
+        }
+    }
+
+    void Add(Entry entry) {
+        queue.push_back(entry);
+        if (!busy) Next();
+    }
+
+    void Next() {
+        busy = false;
+        current = nullptr;
+        if (queue.empty()) return;
+        const Entry entry = queue.front();
+        queue.pop_front();
+        busy = true;
+        if (entry.kind == Kind::Gap) {
+            QTimer::singleShot(entry.milliseconds, this, [this] { Next(); });
+            return;
+        }
+        QSoundEffect* effect = entry.kind == Kind::Pass ? pass : fail;
+        if (!audio || !effect || effect->status() == QSoundEffect::Error) {
+            QApplication::beep();
+            QTimer::singleShot(kBeepMs, this, [this] { Next(); });
+            return;
+        }
+        current = effect;
+        effect->play();
+        // A sound that never reports its end must not stop the queue.
+        QTimer::singleShot(2000, this, [this, effect] {
+            if (current == effect) Finished();
+        });
+    }
+
+    void Finished() {
+        current = nullptr;
+        Next();
+    }
+
+    bool audio = false;
+    bool busy = false;
+    QSoundEffect* pass = nullptr;
+    QSoundEffect* fail = nullptr;
+    QSoundEffect* current = nullptr;
+    std::deque<Entry> queue;
+};
+
+QtSounds::QtSounds() : player_(std::make_unique<Player>()) {}
+
+QtSounds::~QtSounds() = default;
+
 bool QtSounds::ErrorSound() {
-    QApplication::beep();
+    player_->Add({Player::Kind::Fail, 0});
     return true;
 }
 
 bool QtSounds::DefaultBeep() {
-    QApplication::beep();
+    player_->Add({Player::Kind::Pass, 0});
     return true;
 }
 
 void QtSounds::Pause(int milliseconds) {
-    if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+    if (milliseconds > 0) player_->Add({Player::Kind::Gap, milliseconds});
+}
+
+bool QtSounds::HasAudioOutput() const { return player_->audio; }
+
+int QtSounds::Pending() const {
+    return static_cast<int>(player_->queue.size()) + (player_->busy ? 1 : 0);
 }
 
 void QtPump::ProcessEvents() { QCoreApplication::processEvents(); }

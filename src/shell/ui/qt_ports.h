@@ -1,7 +1,8 @@
-// The ports of the core on Qt: message boxes, system beeps and the event pump.
+// The ports of the core on Qt: message boxes, the two sounds and the event pump.
 #pragma once
 
 #include <QPointer>
+#include <memory>
 #include <QWidget>
 
 #include "platform/ports.h"
@@ -24,12 +25,32 @@ private:
     QPointer<QWidget> owner_;
 };
 
-// There are no sound files: every sound is the desktop's beep.
+// The program's own two sounds (a pass chime and a failure buzz) through the
+// audio output; the desktop's beep where there is no audio output. Sounds and
+// pauses are queued and played one after the other, so that a failure of
+// three beeps is heard as three and the window never waits for them.
 class QtSounds : public Sounds {
 public:
+    QtSounds();
+    ~QtSounds() override;
+    QtSounds(const QtSounds&) = delete;
+    QtSounds& operator=(const QtSounds&) = delete;
+
+    // The failure sound.
     bool ErrorSound() override;
+    // The pass sound.
     bool DefaultBeep() override;
+    // A silence of that length between the sounds before and after it.
     void Pause(int milliseconds) override;
+
+    // True when the sounds go to an audio output, false when they are beeps.
+    bool HasAudioOutput() const;
+    // Entries waiting or playing.
+    int Pending() const;
+
+private:
+    struct Player;
+    std::unique_ptr<Player> player_;
 };
 
 class QtPump : public Pump {
