@@ -47,6 +47,8 @@ int main(int argc, char** argv) {
         // The window stays alive while a transfer waits; the busy state keeps
         // every command but Stop disabled meanwhile, and Stop must stay clickable.
         usb.SetWaitHook([&pump] { pump.ProcessEvents(); });
+        // Settings that cannot be read give their defaults and are not saved.
+        if (!entry.SettingsProblem.empty()) messages.ShowMessage(entry.SettingsProblem);
         TMainForm mainForm(appDir, MainFormPorts{&messages, &sounds, &pump, &usb});
         messages.SetOwner(&mainForm);
 
