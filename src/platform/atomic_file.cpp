@@ -129,7 +129,8 @@ FileWriteResult WriteFileAtomically(const std::string& path, std::span<const cha
     if (old) {
         // Owner first: a change of owner clears the set-id bits. Another
         // user's file cannot be handed back to them and becomes ours.
-        if (::fchown(fd, old->st_uid, old->st_gid) != 0) errno = 0;
+        const bool sameOwner = ::fchown(fd, old->st_uid, old->st_gid) == 0;
+        (void)sameOwner;
         if (::fchmod(fd, old->st_mode & 07777) != 0) {
             error = errno;
             ok = false;

@@ -102,19 +102,6 @@ std::vector<std::string> ReadLines(const std::string& path, ProfileFileState& st
     return lines;
 }
 
-bool Usable(ProfileFileState state) {
-    return state == ProfileFileState::Missing || state == ProfileFileState::Read;
-}
-
-bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& l : lines) {
-        text += l;
-        text += "\r\n";
-    }
-    return static_cast<bool>(WriteFileAtomically(path, std::span<const char>(text)));
-}
-
 // "[name]" gives name; nullopt for other lines.
 bool SectionName(std::string_view line, std::string_view* name) {
     const auto t = Trim(line);
@@ -300,10 +287,29 @@ std::vector<std::string> Profile::ReadSections() const {
     return ProfileSnapshot(path_).ReadSections();
 }
 
-bool Profile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+bool Profile::LinesForWrite(std::vector<std::string>& lines) {
+    lastWriteError_.clear();
     ProfileFileState state;
-    auto lines = ReadLines(path_, state);
-    if (!Usable(state)) return false;
+    lines = ReadLines(path_, state);
+    if (state == ProfileFileState::Missing || state == ProfileFileState::Read) return true;
+    lastWriteError_ = ProfileProblemText(path_, state);
+    return false;
+}
+
+bool Profile::WriteLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines) {
+        text += l;
+        text += "\r\n";
+    }
+    const FileWriteResult written = WriteFileAtomically(path_, std::span<const char>(text));
+    lastWriteError_ = written ? std::string() : written.SystemText();
+    return static_cast<bool>(written);
+}
+
+bool Profile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    std::vector<std::string> lines;
+    if (!LinesForWrite(lines)) return false;
     const auto loc = Locate(lines, section, key);
     const std::string entry = std::string(key) + "=" + std::string(value);
     if (loc.keyLine >= 0) {
@@ -318,7 +324,7 @@ bool Profile::WriteString(std::string_view section, std::string_view key, std::s
         lines.push_back("[" + std::string(section) + "]");
         lines.push_back(entry);
     }
-    return WriteLines(path_, lines);
+    return WriteLines(lines);
 }
 
 bool Profile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
@@ -330,23 +336,21 @@ bool Profile::WriteBool(std::string_view section, std::string_view key, bool val
 }
 
 bool Profile::DeleteKey(std::string_view section, std::string_view key) {
-    ProfileFileState state;
-    auto lines = ReadLines(path_, state);
-    if (!Usable(state)) return false;
+    std::vector<std::string> lines;
+    if (!LinesForWrite(lines)) return false;
     const auto loc = Locate(lines, section, key);
     if (loc.keyLine < 0) return true;
     lines.erase(lines.begin() + loc.keyLine);
-    return WriteLines(path_, lines);
+    return WriteLines(lines);
 }
 
 bool Profile::EraseSection(std::string_view section) {
-    ProfileFileState state;
-    auto lines = ReadLines(path_, state);
-    if (!Usable(state)) return false;
+    std::vector<std::string> lines;
+    if (!LinesForWrite(lines)) return false;
     const auto loc = Locate(lines, section, {});
     if (loc.sectionLine < 0) return true;
     lines.erase(lines.begin() + loc.sectionLine, lines.begin() + loc.sectionEnd);
-    return WriteLines(path_, lines);
+    return WriteLines(lines);
 }
 
 }  // namespace burnmark

@@ -101,8 +101,19 @@ public:
     bool DeleteKey(std::string_view section, std::string_view key);
     bool EraseSection(std::string_view section);
 
+    // Why the last write through this object failed, for the operator: the
+    // system's text ("Permission denied", "No space left on device", ...) or
+    // ProfileProblemText for a file that cannot be read. Empty after a success.
+    const std::string& LastWriteError() const { return lastWriteError_; }
+
 private:
+    // Reads the lines for a change; false (and the reason noted) when the
+    // file cannot be read and so must not be rewritten.
+    bool LinesForWrite(std::vector<std::string>& lines);
+    bool WriteLines(const std::vector<std::string>& lines);
+
     std::string path_;
+    std::string lastWriteError_;
 };
 
 }  // namespace burnmark

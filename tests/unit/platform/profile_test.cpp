@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -173,9 +175,10 @@ TEST(Profile, AFileThatCannotBeReadIsLeftAlone) {
                  {ini.WriteString("SelectDlg", "TypeNum", "AT89C51"),
                   ini.DeleteKey("SelectDlg", "Manufacturer"), ini.EraseSection("SelectDlg")})
                 a += written ? " written" : " refused";
+            if (ini.LastWriteError() == ProfileProblemText(path, c.state)) a += " and told";
             return a;
         });
-        EXPECT_EQ(answer, "state None refused refused refused");
+        EXPECT_EQ(answer, "state None refused refused refused and told");
         if (isFile) {
             EXPECT_EQ(std::filesystem::file_size(path), size);
         } else {
@@ -201,7 +204,9 @@ TEST(Profile, WritesGoThroughTheOneFileWriter) {
     // Through a link to the file, which stays a link.
     const std::string real = dir.Write("real/History_1.ini", text);
     std::filesystem::create_symlink(real, dir.Path() + "History_1.ini");
-    ASSERT_TRUE(Profile(dir.Path() + "History_1.ini").WriteString("Option", "sound_mode", "1"));
+    Profile linked(dir.Path() + "History_1.ini");
+    ASSERT_TRUE(linked.WriteString("Option", "sound_mode", "1"));
+    EXPECT_EQ(linked.LastWriteError(), "");
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() + "History_1.ini"));
     EXPECT_EQ(dir.Read("real/History_1.ini"), text + "sound_mode=1\r\n");
 
@@ -209,16 +214,19 @@ TEST(Profile, WritesGoThroughTheOneFileWriter) {
     const std::string readOnly = dir.Write("ro.ini", text);
     ::chmod(readOnly.c_str(), 0444);
     EXPECT_EQ(Profile(readOnly).ReadString("Option", "sound_setup", "0"), "1");
-    EXPECT_FALSE(Profile(readOnly).WriteString("Option", "sound_setup", "0"));
+    Profile locked(readOnly);
+    EXPECT_FALSE(locked.WriteString("Option", "sound_setup", "0"));
+    EXPECT_EQ(locked.LastWriteError(), std::strerror(EACCES));
     EXPECT_EQ(dir.Read("ro.ini"), text);
 
     // A write the disk cannot take keeps the old file.
     const std::string full = dir.Write("full.ini", text);
     const std::string answer = testing::WithFileSizeLimit(40, [&] {
-        return Profile(full).WriteString("Option", "long", std::string(200, 'v')) ? "written"
-                                                                                  : "failed";
+        Profile ini(full);
+        return ini.WriteString("Option", "long", std::string(200, 'v')) ? std::string("written")
+                                                                        : ini.LastWriteError();
     });
-    EXPECT_EQ(answer, "failed");
+    EXPECT_EQ(answer, std::strerror(EFBIG));
     EXPECT_EQ(dir.Read("full.ini"), text);
 }
 
