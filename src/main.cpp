@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
         QtSounds sounds;
         QtPump pump;
         LibusbTransport usb;
+        // Settings that cannot be read give their defaults and are not saved.
+        if (!entry.SettingsProblem.empty()) messages.ShowMessage(entry.SettingsProblem);
         TMainForm mainForm(appDir, MainFormPorts{&messages, &sounds, &pump, &usb});
         // The window stays alive while a transfer waits, and Stop stays live.
         ConnectUsbWaitsToWindow(usb, mainForm, pump);

@@ -58,12 +58,13 @@ std::string MissingPinText(const char* first, const char* second, const char* wh
            " names a " + what + " pin.";
 }
 
-// One open device file. Reads stop the load on the first bad number; the
-// Profile closes its file after every call, so an early return leaks nothing.
+// One device file, read once when the load begins; every key is looked up in
+// memory. Reads stop the load on the first bad number.
 class DeviceFile {
 public:
-    DeviceFile(std::string path, Messages& messages)
-        : profile_(std::move(path)), messages_(messages) {}
+    DeviceFile(const std::string& path, Messages& messages) : profile_(path), messages_(messages) {}
+
+    ProfileFileState State() const { return profile_.State(); }
 
     std::string Text(const char* key, const char* fallback) const {
         return profile_.ReadString(kDeviceSection, key, fallback);
@@ -96,7 +97,7 @@ public:
     int32_t Integer(const char* key) const { return profile_.ReadInteger(kDeviceSection, key, 0); }
 
 private:
-    Profile profile_;
+    ProfileSnapshot profile_;
     Messages& messages_;
 };
 
@@ -120,6 +121,18 @@ bool FuseGeometryUsable(int32_t fuseCols, int32_t fuseRows, uint32_t fuseCount) 
     if (fuseCount > kMaxBufferBytes) return false;
     const uint64_t cells = uint64_t(uint32_t(fuseCols)) * uint64_t(uint32_t(fuseRows));
     return cells <= uint64_t{fuseCount} + 4096;
+}
+
+// A stored name below a folder that stays in it: no component is "..".
+bool StaysInFolder(std::string_view name) {
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("\\/", start);
+        if (end == std::string_view::npos) end = name.size();
+        if (name.substr(start, end - start) == "..") return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 }  // namespace
@@ -156,7 +169,21 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
         msg.ShowMessage(kIniMissingText);
         return DeviceLoadResult::IniMissing;
     }
-    const DeviceFile file(ResolvePath(rec.IniPathInUse), msg);
+    const std::string resolved = ResolvePath(rec.IniPathInUse);
+    const DeviceFile file(resolved, msg);
+    switch (file.State()) {
+        case ProfileFileState::Read:
+            break;
+        case ProfileFileState::Missing:  // gone since it was looked for
+            msg.ShowMessage(kIniMissingText);
+            return DeviceLoadResult::IniMissing;
+        case ProfileFileState::TooLarge:
+            msg.ShowMessage(ProfileProblemText(rec.IniPathInUse, file.State()));
+            return DeviceLoadResult::IniTooLarge;
+        case ProfileFileState::Unreadable:
+            msg.ShowMessage(ProfileProblemText(rec.IniPathInUse, file.State()));
+            return DeviceLoadResult::IniUnreadable;
+    }
 
     // 6. Keys 1 to 43.
     const std::string userWav = file.Text("UserWav", "None");
@@ -359,7 +386,13 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
         return DeviceLoadResult::BadPin;
     }
 
-    // 12. The FPGA image the device names.
+    // 12. The FPGA image the device names: a file of the FPGA folder, never
+    // another file that a name with parent steps would reach.
+    if (!StaysInFolder(userWav)) {
+        msg.ShowMessage(kFpgaNameErrorText);
+        rec.FpgaFileMissing = 1;
+        return DeviceLoadResult::FpgaNameOutside;
+    }
     rec.FpgaFilePath = rec.AppDir + "FPGA\\" + userWav;
     if (!StoredFileExists(rec.FpgaFilePath)) {
         msg.ShowMessage(kFpgaNotFoundPrefix + userWav);

@@ -27,20 +27,25 @@ inline constexpr const char* kErasePulseUnitErrorText = "INI:Erase_pulse_unit Er
 inline constexpr const char* kProtectPulseUnitErrorText = "INI:Protect_pulse_unit Error !";
 inline constexpr const char* kUnprotectPulseUnitErrorText = "INI:Unprotect_pulse_unit Error !";
 inline constexpr const char* kFpgaNotFoundPrefix = "No found ";
+// A "UserWav" name that leaves the FPGA folder.
+inline constexpr const char* kFpgaNameErrorText = "[DE_48ExternValue]-UserWav item error";
 
 // What a device load did. Everything but Loaded leaves DeviceValid false
 // (NoPath leaves the record untouched).
 enum class DeviceLoadResult {
     Loaded,
-    NoPath,          // IniPathInUse empty: nothing changes, no message
-    IniMissing,      // "Ini File missing !!"
-    NotANumber,      // "'%s' is not a valid integer value"
-    DeviceTooLarge,  // the sizes would need a buffer beyond kMaxBufferBytes
-    BadFuseMap,      // a logic device whose fuse geometry gives no usable map
-    BadPin,          // a supply or ground pin outside the chip or the socket
-    BadPulseUnit,    // "INI:..._pulse_unit Error !"
-    FpgaMissing,     // "No found " + file name; FpgaFileMissing set
-    FpgaLoadFailed,  // the FPGA file exists but could not be read; FpgaFileMissing set
+    NoPath,           // IniPathInUse empty: nothing changes, no message
+    IniMissing,       // "Ini File missing !!"
+    IniUnreadable,    // "Ini File can't be read !!" and the path
+    IniTooLarge,      // "Ini File too large !! (more than 4 MB)" and the path
+    NotANumber,       // "'%s' is not a valid integer value"
+    DeviceTooLarge,   // the sizes would need a buffer beyond kMaxBufferBytes
+    BadFuseMap,       // a logic device whose fuse geometry gives no usable map
+    BadPin,           // a supply or ground pin outside the chip or the socket
+    BadPulseUnit,     // "INI:..._pulse_unit Error !"
+    FpgaNameOutside,  // "UserWav" leaves the FPGA folder; FpgaFileMissing set
+    FpgaMissing,      // "No found " + file name; FpgaFileMissing set
+    FpgaLoadFailed,   // the FPGA file exists but could not be read; FpgaFileMissing set
 };
 
 // What the loader works on: the one device record (its fuse-map geometry

@@ -1,15 +1,12 @@
 #include "fusemap/jedec.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+
+#include "platform/atomic_file.h"
 
 namespace burnmark {
 
@@ -223,34 +220,7 @@ JedecReadStatus ReadJedecText(const std::string& path, std::string& out) {
 }
 
 bool WriteBufferToFile(std::span<const char> bytes, const std::string& path) {
-    // A replaced file keeps its permissions; a new one gets the usual ones.
-    mode_t mode = 0;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) return false;
-        mode = st.st_mode & 07777;
-    } else {
-        mode = ::umask(0);
-        ::umask(mode);
-        mode = 0666 & ~mode;
-    }
-
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    bool ok = ::fchmod(fd, mode) == 0;
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<size_t>(n);
-    }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    return static_cast<bool>(WriteFileAtomically(path, bytes));
 }
 
 bool JedecFileExists(const std::string& path) {

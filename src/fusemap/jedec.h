@@ -66,8 +66,9 @@ enum class JedecReadStatus { Ok, CannotOpen, TooBig };
 // read decides, not the size the directory reports.
 JedecReadStatus ReadJedecText(const std::string& path, std::string& out);
 
-// Writes the bytes to a temporary file beside the path and renames it over
-// the path, so a failed write leaves the old file whole. False on any error.
+// Writes the bytes as the whole new content of the file, which stays whole
+// when anything fails; a read-only file is refused (platform/atomic_file.h).
+// False on any error.
 bool WriteBufferToFile(std::span<const char> bytes, const std::string& path);
 
 // Whether a file (or anything else) stands at the path.

@@ -40,10 +40,10 @@ bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& dev
     }
 
     OperationStatus status;
-    // A failed status read leaves the pictures as they were.
-    if (!link.ReadStatus(status)) return false;
+    // A status that could not be read is no pass: it fails as a failed status does.
+    const bool read = link.ReadStatus(status);
     UncoverResult(page);
-    if (status.Pass()) {
+    if (read && status.Pass()) {
         page.Show(CopyStep::Verify, StepImage::Pass);
         page.Hide(CopyStep::Verify, StepImage::Fail);
         return true;

@@ -367,7 +367,13 @@ bool OperationEngine::ProtectDevice(int mode) {
     page_.Hide(step, StepImage::Working);
     page_.SetBar21Position(40);
 
-    link_.ChangePage(0, 0);
+    // Option words written to a page nobody selected would protect the chip
+    // with whatever the programmer held: the step ends here.
+    if (!link_.ChangePage(0, 0)) {
+        messages_.ShowMessage(kErrChangePage);
+        FailStep(step);
+        return false;
+    }
     if (optionSender_) optionSender_->SendOptionData();
 
     // The first 64 option words, low byte first.

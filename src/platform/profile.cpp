@@ -1,10 +1,13 @@
 #include "platform/profile.h"
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <span>
+
+#include "platform/atomic_file.h"
 #include "platform/number.h"
 
 namespace burnmark {
@@ -31,15 +34,62 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The file as lines without their line ends. Empty when it cannot be read.
-std::vector<std::string> ReadLines(const std::string& path, bool* exists = nullptr) {
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+std::string IndexKey(std::string_view section, std::string_view key) {
+    std::string k = Lower(section);
+    k.push_back('\0');
+    k += Lower(key);
+    return k;
+}
+
+// The file as lines without their line ends, and whether it could be read.
+std::vector<std::string> ReadLines(const std::string& path, ProfileFileState& state) {
     std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    if (exists) *exists = static_cast<bool>(in);
-    if (!in) return lines;
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string text = ss.str();
+    // Without blocking: a pipe at the path must not hold the window.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        state = errno == ENOENT || errno == ENOTDIR ? ProfileFileState::Missing
+                                                    : ProfileFileState::Unreadable;
+        return lines;
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        state = ProfileFileState::Unreadable;
+        return lines;
+    }
+    if (static_cast<uint64_t>(st.st_size) > kMaxProfileFileBytes) {
+        state = ProfileFileState::TooLarge;
+        return lines;
+    }
+    std::string text;
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            state = ProfileFileState::Unreadable;
+            return lines;
+        }
+        if (n == 0) break;
+        // The file may have grown since its size was taken.
+        if (text.size() + static_cast<std::size_t>(n) > kMaxProfileFileBytes) {
+            state = ProfileFileState::TooLarge;
+            return lines;
+        }
+        text.append(chunk, static_cast<std::size_t>(n));
+    }
+    state = ProfileFileState::Read;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -50,33 +100,6 @@ std::vector<std::string> ReadLines(const std::string& path, bool* exists = nullp
         start = end + 1;
     }
     return lines;
-}
-
-bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& l : lines) {
-        text += l;
-        text += "\r\n";
-    }
-    // Write beside the file and rename over it, so a failed write never leaves
-    // half a settings file behind.
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
 }
 
 // "[name]" gives name; nullopt for other lines.
@@ -107,7 +130,8 @@ struct Location {
     long lastKeyLine = -1;  // last key line of the section
 };
 
-Location Find(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+Location Locate(const std::vector<std::string>& lines, std::string_view section,
+                std::string_view key) {
     Location loc;
     bool inSection = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -143,29 +167,104 @@ std::string_view Unquote(std::string_view v) {
 
 }  // namespace
 
+std::string ProfileProblemText(const std::string& path, ProfileFileState state) {
+    switch (state) {
+        case ProfileFileState::Unreadable:
+            return "Ini File can't be read !!\n" + path;
+        case ProfileFileState::TooLarge:
+            return "Ini File too large !! (more than " +
+                   std::to_string(kMaxProfileFileBytes >> 20) + " MB)\n" + path;
+        default:
+            return {};
+    }
+}
+
+// ---- ProfileSnapshot -------------------------------------------------------------------------
+
+ProfileSnapshot::ProfileSnapshot(const std::string& path) {
+    lines_ = ReadLines(path, state_);
+    // Only the first section of a name counts, and in it the first line of a key.
+    bool inFirst = false;
+    std::string section;
+    for (const std::string& line : lines_) {
+        std::string_view name;
+        if (SectionName(line, &name)) {
+            section = Lower(name);
+            inFirst = sections_.insert(section).second;
+            continue;
+        }
+        std::string_view k, v;
+        if (!inFirst || !KeyValue(line, &k, &v) || k.empty()) continue;
+        values_.try_emplace(IndexKey(section, k), Unquote(v));
+    }
+}
+
+const std::string* ProfileSnapshot::Find(std::string_view section, std::string_view key) const {
+    if (key.empty()) return nullptr;
+    const auto it = values_.find(IndexKey(section, key));
+    return it == values_.end() ? nullptr : &it->second;
+}
+
+std::string ProfileSnapshot::ReadString(std::string_view section, std::string_view key,
+                                        std::string_view fallback, std::size_t maxLength) const {
+    const std::string* value = Find(section, key);
+    std::string result = value ? *value : std::string(fallback);
+    if (result.size() > maxLength) result.resize(maxLength);
+    return result;
+}
+
+int32_t ProfileSnapshot::ReadInteger(std::string_view section, std::string_view key,
+                                     int32_t fallback) const {
+    const std::string* value = Find(section, key);
+    if (!value || value->empty()) return fallback;
+    return StrToIntDef(*value, fallback);
+}
+
+bool ProfileSnapshot::SectionExists(std::string_view section) const {
+    return sections_.count(Lower(section)) != 0;
+}
+
+bool ProfileSnapshot::KeyExists(std::string_view section, std::string_view key) const {
+    return Find(section, key) != nullptr;
+}
+
+std::vector<std::string> ProfileSnapshot::ReadSection(std::string_view section) const {
+    const auto loc = Locate(lines_, section, {});
+    std::vector<std::string> keys;
+    if (loc.sectionLine < 0) return keys;
+    for (long i = loc.sectionLine + 1; i < loc.sectionEnd; ++i) {
+        std::string_view k, v;
+        if (KeyValue(lines_[static_cast<std::size_t>(i)], &k, &v)) keys.emplace_back(k);
+    }
+    return keys;
+}
+
+std::vector<std::string> ProfileSnapshot::ReadSections() const {
+    std::vector<std::string> names;
+    for (const auto& line : lines_) {
+        std::string_view name;
+        if (SectionName(line, &name)) names.emplace_back(name);
+    }
+    return names;
+}
+
+// ---- Profile ---------------------------------------------------------------------------------
+
 bool Profile::FileExists() const {
     struct stat st {};
     return ::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+ProfileFileState Profile::State() const { return ProfileSnapshot(path_).State(); }
+
 std::string Profile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view fallback, std::size_t maxLength) const {
-    const auto lines = ReadLines(path_);
-    const auto loc = Find(lines, section, key);
-    std::string result(fallback);
-    if (loc.keyLine >= 0) {
-        std::string_view k, v;
-        KeyValue(lines[static_cast<std::size_t>(loc.keyLine)], &k, &v);
-        result = std::string(Unquote(v));
-    }
-    if (result.size() > maxLength) result.resize(maxLength);
-    return result;
+    return ProfileSnapshot(path_).ReadString(section, key, fallback, maxLength);
 }
 
-int32_t Profile::ReadInteger(std::string_view section, std::string_view key, int32_t fallback) const {
-    const std::string text = ReadString(section, key, "");
-    if (text.empty()) return fallback;
-    return StrToIntDef(text, fallback);
+int32_t Profile::ReadInteger(std::string_view section, std::string_view key,
+                             int32_t fallback) const {
+    return ProfileSnapshot(path_).ReadInteger(section, key, fallback);
 }
 
 bool Profile::ReadBool(std::string_view section, std::string_view key, bool fallback) const {
@@ -173,37 +272,45 @@ bool Profile::ReadBool(std::string_view section, std::string_view key, bool fall
 }
 
 bool Profile::SectionExists(std::string_view section) const {
-    return Find(ReadLines(path_), section, {}).sectionLine >= 0;
+    return ProfileSnapshot(path_).SectionExists(section);
 }
 
 bool Profile::KeyExists(std::string_view section, std::string_view key) const {
-    return Find(ReadLines(path_), section, key).keyLine >= 0;
+    return ProfileSnapshot(path_).KeyExists(section, key);
 }
 
 std::vector<std::string> Profile::ReadSection(std::string_view section) const {
-    const auto lines = ReadLines(path_);
-    const auto loc = Find(lines, section, {});
-    std::vector<std::string> keys;
-    if (loc.sectionLine < 0) return keys;
-    for (long i = loc.sectionLine + 1; i < loc.sectionEnd; ++i) {
-        std::string_view k, v;
-        if (KeyValue(lines[static_cast<std::size_t>(i)], &k, &v)) keys.emplace_back(k);
-    }
-    return keys;
+    return ProfileSnapshot(path_).ReadSection(section);
 }
 
 std::vector<std::string> Profile::ReadSections() const {
-    std::vector<std::string> names;
-    for (const auto& line : ReadLines(path_)) {
-        std::string_view name;
-        if (SectionName(line, &name)) names.emplace_back(name);
+    return ProfileSnapshot(path_).ReadSections();
+}
+
+bool Profile::LinesForWrite(std::vector<std::string>& lines) {
+    lastWriteError_.clear();
+    ProfileFileState state;
+    lines = ReadLines(path_, state);
+    if (state == ProfileFileState::Missing || state == ProfileFileState::Read) return true;
+    lastWriteError_ = ProfileProblemText(path_, state);
+    return false;
+}
+
+bool Profile::WriteLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines) {
+        text += l;
+        text += "\r\n";
     }
-    return names;
+    const FileWriteResult written = WriteFileAtomically(path_, std::span<const char>(text));
+    lastWriteError_ = written ? std::string() : written.SystemText();
+    return static_cast<bool>(written);
 }
 
 bool Profile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    auto lines = ReadLines(path_);
-    const auto loc = Find(lines, section, key);
+    std::vector<std::string> lines;
+    if (!LinesForWrite(lines)) return false;
+    const auto loc = Locate(lines, section, key);
     const std::string entry = std::string(key) + "=" + std::string(value);
     if (loc.keyLine >= 0) {
         // Keep the key as the file spells it.
@@ -217,7 +324,7 @@ bool Profile::WriteString(std::string_view section, std::string_view key, std::s
         lines.push_back("[" + std::string(section) + "]");
         lines.push_back(entry);
     }
-    return WriteLines(path_, lines);
+    return WriteLines(lines);
 }
 
 bool Profile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
@@ -229,19 +336,21 @@ bool Profile::WriteBool(std::string_view section, std::string_view key, bool val
 }
 
 bool Profile::DeleteKey(std::string_view section, std::string_view key) {
-    auto lines = ReadLines(path_);
-    const auto loc = Find(lines, section, key);
+    std::vector<std::string> lines;
+    if (!LinesForWrite(lines)) return false;
+    const auto loc = Locate(lines, section, key);
     if (loc.keyLine < 0) return true;
     lines.erase(lines.begin() + loc.keyLine);
-    return WriteLines(path_, lines);
+    return WriteLines(lines);
 }
 
 bool Profile::EraseSection(std::string_view section) {
-    auto lines = ReadLines(path_);
-    const auto loc = Find(lines, section, {});
+    std::vector<std::string> lines;
+    if (!LinesForWrite(lines)) return false;
+    const auto loc = Locate(lines, section, {});
     if (loc.sectionLine < 0) return true;
     lines.erase(lines.begin() + loc.sectionLine, lines.begin() + loc.sectionEnd);
-    return WriteLines(path_, lines);
+    return WriteLines(lines);
 }
 
 }  // namespace burnmark

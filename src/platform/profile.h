@@ -3,15 +3,67 @@
 // default, and every call opens, reads or writes, and closes the file, so that a
 // file written by somebody else is seen at once. LF and CRLF are read; CRLF is
 // written. A write changes the key in place and keeps every other line.
+//
+// A file that exists but cannot be read (no permission, not a regular file,
+// larger than kMaxProfileFileBytes) reads as empty, so every read gives its
+// default, and every write to it fails and leaves it alone: a settings file
+// is never replaced by one that holds only the key just written.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace burnmark {
+
+// Settings and definition files are a few kilobytes; one this large is not
+// one of them, and reading it would hold the window for seconds.
+inline constexpr std::size_t kMaxProfileFileBytes = std::size_t{4} << 20;
+
+enum class ProfileFileState {
+    Missing,  // no such file: reads give defaults, a write creates it
+    Read,
+    Unreadable,  // exists, but cannot be read (or is no regular file)
+    TooLarge,    // exists, but is larger than kMaxProfileFileBytes
+};
+
+// What the operator is told of a file that exists and is not read:
+// "Ini File can't be read !!" or "Ini File too large !! (more than 4 MB)",
+// each followed by a line feed and the path. Empty for the other states.
+std::string ProfileProblemText(const std::string& path, ProfileFileState state);
+
+// A settings file read once, for a reader that looks up many keys (the
+// device definition loader): the same rules as Profile, from memory.
+class ProfileSnapshot {
+public:
+    explicit ProfileSnapshot(const std::string& path);
+
+    ProfileFileState State() const { return state_; }
+
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view fallback,
+                           std::size_t maxLength = std::string::npos) const;
+    int32_t ReadInteger(std::string_view section, std::string_view key, int32_t fallback) const;
+    bool SectionExists(std::string_view section) const;
+    bool KeyExists(std::string_view section, std::string_view key) const;
+    std::vector<std::string> ReadSection(std::string_view section) const;
+    std::vector<std::string> ReadSections() const;
+
+private:
+    const std::string* Find(std::string_view section, std::string_view key) const;
+
+    ProfileFileState state_ = ProfileFileState::Missing;
+    std::vector<std::string> lines_;
+    // The value of each key (section and key in lower case, a NUL between)
+    // as its first line in the first section of that name gives it, and the
+    // lower-case section names seen.
+    std::unordered_map<std::string, std::string> values_;
+    std::unordered_set<std::string> sections_;
+};
 
 class Profile {
 public:
@@ -19,6 +71,8 @@ public:
 
     const std::string& Path() const { return path_; }
     bool FileExists() const;
+    // Reads the file to tell whether it can be used.
+    ProfileFileState State() const;
 
     // The value of the key, trimmed of blanks; one pair of enclosing quotes is
     // removed. maxLength caps the characters returned.
@@ -38,16 +92,28 @@ public:
     std::vector<std::string> ReadSections() const;
 
     // Writes the key in place; adds a missing key at the end of its section and
-    // a missing section at the end of the file; creates the file. False when the
-    // file cannot be written.
+    // a missing section at the end of the file; creates the file. The file is
+    // replaced whole (platform/atomic_file.h). False when the file cannot be
+    // read or written; it is then left as it was.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInteger(std::string_view section, std::string_view key, int32_t value);
     bool WriteBool(std::string_view section, std::string_view key, bool value);
     bool DeleteKey(std::string_view section, std::string_view key);
     bool EraseSection(std::string_view section);
 
+    // Why the last write through this object failed, for the operator: the
+    // system's text ("Permission denied", "No space left on device", ...) or
+    // ProfileProblemText for a file that cannot be read. Empty after a success.
+    const std::string& LastWriteError() const { return lastWriteError_; }
+
 private:
+    // Reads the lines for a change; false (and the reason noted) when the
+    // file cannot be read and so must not be rewritten.
+    bool LinesForWrite(std::vector<std::string>& lines);
+    bool WriteLines(const std::vector<std::string>& lines);
+
     std::string path_;
+    std::string lastWriteError_;
 };
 
 }  // namespace burnmark

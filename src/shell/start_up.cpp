@@ -12,13 +12,14 @@ namespace burnmark {
 EntrySettings ApplyEntryRules(const std::string& appDir) {
     Profile history(appDir + kHistoryFileName);
     EntrySettings entry;
+    entry.SettingsProblem = ProfileProblemText(history.Path(), history.State());
     entry.Type = history.ReadInteger("System", "Type", 0);
     const std::string icFile = history.ReadString("SelectDlg", "IcFileName", "0");
     if (!StoredFileExists(icFile)) {
-        history.WriteString("SelectDlg", "Manufacturer", kDefaultManufacturer);
-        history.WriteString("SelectDlg", "TypeNum", kDefaultTypeNum);
-        history.WriteString("SelectDlg", "IcFileName", appDir + kDefaultDeviceFile);
-        entry.DefaultDeviceWritten = true;
+        entry.DefaultDeviceWritten =
+            history.WriteString("SelectDlg", "Manufacturer", kDefaultManufacturer) &&
+            history.WriteString("SelectDlg", "TypeNum", kDefaultTypeNum) &&
+            history.WriteString("SelectDlg", "IcFileName", appDir + kDefaultDeviceFile);
     }
     return entry;
 }

@@ -25,6 +25,9 @@ struct EntrySettings {
     int32_t Type = 0;
     // The last device named no existing file and the default was written.
     bool DefaultDeviceWritten = false;
+    // For the operator when History_1.ini exists but cannot be read (it then
+    // keeps its content and no setting is saved); empty otherwise.
+    std::string SettingsProblem;
 };
 
 // The entry's checks on AppDir + "History_1.ini": reads [System] "Type"

@@ -21,7 +21,6 @@
 #include "buffer/data_buffer.h"
 #include "catalogue/device_loader.h"
 #include "link/fpga_image.h"
-#include "platform/profile.h"
 #include "platform/quiet_ports.h"
 
 namespace {
@@ -92,8 +91,21 @@ void CheckRecord(DeviceLoadResult result, const DeviceRecord& rec,
     Check(rec.DeviceBytes <= rec.BufferBytes);
     for (uint8_t flag : rec.PinFlags) Check(flag <= 1);
     Check(rec.DataDoNotCare.size() <= kMaxDataDoNotCareChars);
-    if (result == DeviceLoadResult::FpgaMissing || result == DeviceLoadResult::FpgaLoadFailed)
+    if (result == DeviceLoadResult::FpgaMissing || result == DeviceLoadResult::FpgaLoadFailed ||
+        result == DeviceLoadResult::FpgaNameOutside)
         Check(rec.FpgaFileMissing != 0);
+    // An image is only ever read from the FPGA folder: no parent step in its name.
+    if (result == DeviceLoadResult::Loaded) {
+        const std::string name = rec.FpgaFilePath.substr(rec.AppDir.size());
+        std::size_t from = 0;
+        for (;;) {
+            const std::size_t to = name.find_first_of("\\/", from);
+            Check(name.substr(from, to == std::string::npos ? std::string::npos : to - from) !=
+                  "..");
+            if (to == std::string::npos) break;
+            from = to + 1;
+        }
+    }
     if (result != DeviceLoadResult::Loaded) return;
 
     Check(rec.FpgaFileMissing == 0 && fpga.Owned());
@@ -131,12 +143,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
         Check(static_cast<bool>(out));
     }
-    // An FPGA name that climbs out of the application directory could name
-    // any file of the machine (a pipe or a /proc file would block the run).
-    if (Profile(dir.deviceFile).ReadString(kDeviceSection, "UserWav", "None").find("..") !=
-        std::string::npos)
-        return 0;
-
     QuietMessages messages;
     QuietProgress progress;
     CountingFailDisplay fail;

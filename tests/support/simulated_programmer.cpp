@@ -72,8 +72,16 @@ void SimulatedProgrammer::OverrideStatus(uint16_t operation, std::array<uint8_t,
     overrides_[operation].push_back(status);
 }
 
+void SimulatedProgrammer::InjectFaultAtCall(int nth, SimFault fault) {
+    if (nth >= 1) faultAtCall_ = CallFault{calls_ + static_cast<uint64_t>(nth), fault};
+}
+
 std::optional<SimFault> SimulatedProgrammer::TakeFault(SimCallKind kind, int request) {
     std::optional<SimFault> hit;
+    if (faultAtCall_ && faultAtCall_->call == calls_) {
+        hit = faultAtCall_->fault;
+        faultAtCall_.reset();
+    }
     for (auto it = faults_.begin(); it != faults_.end();) {
         if (it->kind == kind && (it->request < 0 || it->request == request) &&
             --it->remaining == 0) {
@@ -91,6 +99,7 @@ std::optional<SimFault> SimulatedProgrammer::TakeFault(SimCallKind kind, int req
 
 SimCall& SimulatedProgrammer::Record(SimCallKind kind, uint8_t request, uint16_t value,
                                      uint16_t index, uint32_t length) {
+    ++calls_;
     SimCall call;
     call.kind = kind;
     call.request = request;
@@ -117,6 +126,12 @@ uint64_t SimulatedProgrammer::ChunkStart() const {
 bool SimulatedProgrammer::UsbOpen(uint16_t productId) {
     SimCall& call = Record(SimCallKind::Open, 0, productId, 0, 0);
     if (openSlot_ >= 0) {
+        // Only a fault aimed at this very call touches an open that has nothing to do.
+        if (faultAtCall_ && faultAtCall_->call == calls_) {
+            if (faultAtCall_->fault == SimFault::Unplug) unplugged_ = true;
+            faultAtCall_.reset();
+            return false;
+        }
         call.ok = true;
         return true;
     }

@@ -107,7 +107,16 @@ public:
     // request limits vendor calls to one request number; -1 matches any.
     void InjectFault(SimCallKind kind, int nth, SimFault fault = SimFault::Fail,
                      int request = -1);
-    void ClearFaults() { faults_.clear(); }
+    // The nth call of any kind from now on (1 = the next one), whatever it is:
+    // the fault sweeps count a clean run's calls and fail each in turn. A
+    // close cannot fail; Unplug still takes the programmer away there.
+    void InjectFaultAtCall(int nth, SimFault fault);
+    // Calls made since the simulator was built (the trace may be cleared).
+    uint64_t CallCount() const { return calls_; }
+    void ClearFaults() {
+        faults_.clear();
+        faultAtCall_.reset();
+    }
     // The status read after the next executions of operation (in turn); the
     // routine still runs.
     void OverrideStatus(uint16_t operation, std::array<uint8_t, 16> status);
@@ -174,6 +183,12 @@ private:
     std::vector<int> probed_;
 
     std::vector<FaultRule> faults_;
+    uint64_t calls_ = 0;
+    struct CallFault {
+        uint64_t call;
+        SimFault fault;
+    };
+    std::optional<CallFault> faultAtCall_;
     std::map<uint16_t, std::deque<std::array<uint8_t, 16>>> overrides_;
     std::vector<SimCall> trace_;
     std::vector<std::string> errors_;

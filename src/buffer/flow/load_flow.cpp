@@ -398,6 +398,13 @@ bool LoadFlow::ExchangeOptionsAfterLoad() {
         ExchangeFail(kErrExecute49);
         return false;
     }
+    // The patch list of a routine that failed would patch the buffer with
+    // nonsense: only a pass is applied. A status failure has no message.
+    OperationStatus status;
+    if (!link.ReadStatus(status) || !status.Pass()) {
+        engine.ShowOperationFail();
+        return false;
+    }
     if (!link.BlockRead(kPatchListAddr, kPatchListLength)) {
         ExchangeFail(kErrBlockRead);
         return false;

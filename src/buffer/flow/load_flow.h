@@ -122,7 +122,8 @@ public:
 
     // The exchange of a device of option type 1 after a load: reload and
     // set up, download the buffer, write OptionWords to 0x0E00, apply the
-    // options, read the patch list and apply it to the buffer.
+    // options and read their status, and only when they passed read the
+    // patch list and apply it to the buffer.
     bool ExchangeOptionsAfterLoad();
 
     // The device's external program for the action (see RunExtendPro).

@@ -1,13 +1,13 @@
 #include "buffer/formats/file_writers.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <new>
 
 #include "buffer/formats/intel_hex.h"
 #include "buffer/formats/tektronix_hex.h"
+#include "platform/atomic_file.h"
 
 namespace burnmark {
 
@@ -63,14 +63,12 @@ uint64_t MaxSaveLength(SaveFormat format) {
 }
 
 SaveResult WriteWholeFile(const std::string& path, std::span<const char> bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return FileError(path, "Cannot create file", errno);
-    const std::size_t wrote = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), f);
-    const int writeErrno = errno;
-    const bool closed = std::fclose(f) == 0;
-    if (wrote != bytes.size()) return FileError(path, "Stream write error", writeErrno);
-    if (!closed) return FileError(path, "Stream write error", errno);
-    return {};
+    const FileWriteResult written = WriteFileAtomically(path, bytes);
+    if (written) return {};
+    return FileError(path,
+                     written.status == FileWriteStatus::CannotCreate ? "Cannot create file"
+                                                                     : "Stream write error",
+                     written.error);
 }
 
 SaveResult SaveBlockToFile(std::span<const uint8_t> block, uint64_t length,

@@ -1,6 +1,7 @@
 // Saving a range of the data buffer: binary, Intel HEX, Motorola S1, S2, S3
 // and Tektronix hex. Each text save builds its whole text in one block and
-// writes it with one file write.
+// writes it with one file write, which replaces the old file only when it
+// succeeded.
 #pragma once
 
 #include <cstdint>
@@ -51,7 +52,9 @@ struct SaveResult {
 // The largest range each format's record addresses reach.
 uint64_t MaxSaveLength(SaveFormat format);
 
-// Writes text (or bytes) to the file, creating or truncating it.
+// Writes text (or bytes) as the whole new content of the file. The old file
+// stays whole when anything fails (platform/atomic_file.h); a read-only file
+// is refused.
 SaveResult WriteWholeFile(const std::string& path, std::span<const char> bytes);
 
 // The L bytes from offset, exactly (no rounding); replaces an older file.

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "catalogue_fixture.h"
 #include "catalogue/device_facts.h"
+#include "catalogue_fixture.h"
+#include "platform/profile.h"
+#include "support/child_process.h"
 
 namespace burnmark::testing {
 namespace {
@@ -239,6 +242,70 @@ TEST_F(CatalogueFixture, FpgaImageFollowsTheDevice) {
     EXPECT_TRUE(facts.firstSetupSelected);
     EXPECT_EQ(facts.paramBlock.data(), record.DeviceParamBlock.Sent().data());
     EXPECT_EQ(DeviceSizeOf(record).DeviceBytes, 0x8000u);
+}
+
+// The image is a file of the FPGA folder: a name that climbs out of it would
+// load any file as the programmer's configuration.
+TEST_F(CatalogueFixture, FpgaNamesStayInTheFpgaFolder) {
+    std::filesystem::create_directories(root_ / "FPGA" / "SUB");
+    WriteFpga("SUB/IN.BIN", 10, 0x22);
+    WriteFpga("A..B.BIN", 10, 0x33);
+    WriteDevice("OUT.INI", ValidDevice());  // the file the first name reaches
+    struct Case {
+        const char* userWav;
+        DeviceLoadResult result;
+        uint8_t firstByte;  // of the image afterwards
+    } cases[] = {
+        {"..\\INI\\TESTCO\\OUT.INI", DeviceLoadResult::FpgaNameOutside, 0x5A},
+        {"../TEST.BIN", DeviceLoadResult::FpgaNameOutside, 0x5A},
+        {"SUB\\..\\TEST.BIN", DeviceLoadResult::FpgaNameOutside, 0x5A},
+        {"..", DeviceLoadResult::FpgaNameOutside, 0x5A},
+        {"SUB\\IN.BIN", DeviceLoadResult::Loaded, 0x22},
+        {"A..B.BIN", DeviceLoadResult::Loaded, 0x33},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.userWav);
+        ASSERT_EQ(Load(WriteDevice("A.INI", ValidDevice())), DeviceLoadResult::Loaded);
+        messages.Clear();
+        EXPECT_EQ(Load(WriteDevice("B.INI", ValidDevice().Set("UserWav", c.userWav))), c.result);
+        EXPECT_EQ(fpga.Data()[0], c.firstByte);
+        if (c.result == DeviceLoadResult::Loaded) {
+            EXPECT_TRUE(messages.shown.empty());
+            EXPECT_EQ(record.FpgaFileMissing, 0);
+        } else {
+            EXPECT_EQ(messages.Texts(), Texts{"[DE_48ExternValue]-UserWav item error"});
+            EXPECT_EQ(record.FpgaFileMissing, 1);
+            EXPECT_FALSE(record.DeviceValid);
+            EXPECT_TRUE(MakeSetupDevice(record, false).fpgaFileMissing);
+        }
+    }
+}
+
+// A definition file is read once per load and refused whole when it cannot
+// be read or is far larger than any definition.
+TEST_F(CatalogueFixture, DefinitionFilesThatCannotBeReadAreRefused) {
+    ASSERT_EQ(Load(WriteDevice("OLD.INI", PreviousDevice())), DeviceLoadResult::Loaded);
+    messages.Clear();
+    DeviceKeys huge = ValidDevice();
+    huge.Set("IC_Information5", std::string(kMaxProfileFileBytes, 'i'));
+    const std::string big = WriteDevice("BIG.INI", huge);
+    EXPECT_EQ(Load(big), DeviceLoadResult::IniTooLarge);
+    EXPECT_EQ(messages.Texts(), Texts{"Ini File too large !! (more than 4 MB)\n" + big});
+    EXPECT_FALSE(record.DeviceValid);
+    EXPECT_EQ(record.BRAND, "OLDCO");
+
+    // A file the operator may not read.
+    const std::string locked = WriteDevice("LOCKED.INI", ValidDevice().Set("BRAND", "NEWCO"));
+    ::chmod((root_ / "INI" / "TESTCO" / "LOCKED.INI").c_str(), 0200);
+    for (const char* folder : {"", "INI", "INI/TESTCO"}) ::chmod((root_ / folder).c_str(), 0755);
+    const std::string answer = AsOrdinaryUser([&] {
+        messages.Clear();
+        const DeviceLoadResult r = Load(locked);
+        std::string a = r == DeviceLoadResult::IniUnreadable ? "refused" : "not refused";
+        for (const std::string& text : messages.Texts()) a += "|" + text;
+        return a + (record.BRAND == "OLDCO" ? "|kept" : "|changed");
+    });
+    EXPECT_EQ(answer, "refused|Ini File can't be read !!\n" + locked + "|kept");
 }
 
 TEST_F(CatalogueFixture, UnreadableFpgaFileLeavesTheDeviceInvalid) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -152,9 +153,9 @@ protected:
 TEST_F(OptionExchange, WritesTheWordsAppliesThemAndPatchesTheLoadedData) {
     LoadFlow flow(Context());
     EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::Loaded);
-    EXPECT_EQ(Tail(),
-              (std::vector<std::string>{"out 47 0E00 0100", "bulk-out 256", "out 49 4000 0C00",
-                                        "out 46 0F00 0100", "bulk-in 256"}));
+    EXPECT_EQ(Tail(), (std::vector<std::string>{"out 47 0E00 0100", "bulk-out 256",
+                                                 "out 49 4000 0C00", "in 42 0000 0000 16",
+                                                 "out 46 0F00 0100", "bulk-in 256"}));
     EXPECT_TRUE(sim.ProtocolErrors().empty());
 
     // The 256 bytes of OptionWords, low byte first.
@@ -232,6 +233,43 @@ INSTANTIATE_TEST_SUITE_P(
                       ExchangeFault{"PatchListData", SimCallKind::BulkIn, -1, false,
                                     "Error! Data -> DE-48 256 Buffer Fail"}),
     [](const ::testing::TestParamInfo<ExchangeFault>& info) { return info.param.name; });
+
+TEST_F(OptionExchange, PatchesOnlyWhenTheApplyRoutinePassed) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"status not a pass",
+         [&] {
+             std::array<uint8_t, 16> failed{};
+             failed[0] = 1;
+             sim.OverrideStatus(OpApplyOptions, failed);
+         }},
+        {"status read fails",
+         [&] { sim.InjectFault(SimCallKind::VendorIn, 1, SimFault::Fail, CmdStatus); }},
+        {"status read short",
+         [&] { sim.InjectFault(SimCallKind::VendorIn, 1, SimFault::Short, CmdStatus); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FillBuffer(0xFF);
+        messages.Clear();
+        sounds.calls.clear();
+        sim.ClearTrace();
+        c.arrange();
+        LoadFlow flow(Context());
+        EXPECT_EQ(flow.RunLoad(), LoadEnd::ExchangeFailed);
+        // The status was the last thing asked; no patch list was read or applied.
+        ASSERT_FALSE(sim.TraceLines().empty());
+        EXPECT_EQ(sim.TraceLines().back().substr(0, 18), "in 42 0000 0000 16");
+        EXPECT_EQ(Bytes(0, 4), (std::vector<uint8_t>{'A', 'B', 'C', 'D'}));
+        // A status failure shows the failure display without a message.
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_EQ(std::count(sounds.calls.begin(), sounds.calls.end(), "error"), 1);
+        EXPECT_FALSE(page.Visible(StatusImage::Pass));
+        EXPECT_FALSE(page.Visible(StatusImage::Wait));
+    }
+}
 
 TEST_F(OptionExchange, NoProgrammerShowsTheVerifyStepFailedAndKeepsTheData) {
     sim.ClearSlots();

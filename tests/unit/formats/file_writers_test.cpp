@@ -1,7 +1,11 @@
 #include "buffer/formats/file_writers.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <random>
 #include <sstream>
 
@@ -10,6 +14,7 @@
 #include "buffer/formats/tektronix_hex.h"
 #include "platform/profile.h"
 #include "reader_rig.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace burnmark {
@@ -220,6 +225,43 @@ TEST(Writers, ReportAFileThatCannotBeCreated) {
     const SaveResult r = SaveIntelHex(dir.Path() + "no/such/dir/a.hex", buffer, 0, 64, progress);
     EXPECT_EQ(r.status, SaveStatus::FileError);
     EXPECT_NE(r.message.find("no/such/dir/a.hex"), std::string::npos);
+}
+
+// A save that fails part-way (a full disk, a file-size limit) or is refused
+// (a read-only file) leaves the old file as it was, in every format, and says
+// what the system said.
+TEST(Writers, AFailedSaveKeepsTheOldFileInEveryFormat) {
+    TempDir dir;
+    const auto buffer = Counting(0x8000);
+    const std::string old = "the file saved before, which must survive";
+    for (int format = 0; format <= 5; ++format) {
+        SCOPED_TRACE(format);
+        SaveSettings s;
+        s.SourceSAdd = 0;
+        s.SourceEAdd = 0x7FFF;
+        s.Format = SaveFormatFromSetting(format);
+
+        s.Name = dir.Write("limited" + std::to_string(format), old);
+        const std::string answer = testing::WithFileSizeLimit(4096, [&] {
+            FakeProgress progress;
+            const SaveResult r = SaveBufferToFile(s, buffer, progress);
+            return r.status == SaveStatus::FileError ? r.message : std::string("saved");
+        });
+        EXPECT_EQ(answer, "Stream write error \"" + s.Name + "\". " + std::strerror(EFBIG));
+        EXPECT_EQ(dir.Read("limited" + std::to_string(format)), old);
+
+        s.Name = dir.Write("readonly" + std::to_string(format), old);
+        ::chmod(s.Name.c_str(), 0444);
+        FakeProgress progress;
+        const SaveResult r = SaveBufferToFile(s, buffer, progress);
+        EXPECT_EQ(r.status, SaveStatus::FileError);
+        EXPECT_EQ(r.message, "Cannot create file \"" + s.Name + "\". " + std::strerror(EACCES));
+        EXPECT_EQ(dir.Read("readonly" + std::to_string(format)), old);
+    }
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              12);
 }
 
 // What the writers save, the readers load back: the range and the bytes that

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <sstream>
 
 #include "fusemap/jedec.h"
+#include "support/child_process.h"
 #include "support/fake_ports.h"
 
 namespace burnmark {
@@ -294,7 +296,26 @@ TEST_F(FuseMapTest, FailedSaveKeepsPathAndOldFile) {
         EXPECT_EQ(map_.JedecPath(), good) << bad;
     }
     EXPECT_EQ(Read(good), before);
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"adir", "good.jed"}));
+
+    // A read-only file is refused, as the data saves refuse it.
+    const std::string readOnly = PathOf("ro.jed");
+    std::ofstream(readOnly) << "old";
+    ::chmod(readOnly.c_str(), 0444);
+    messages_.Clear();
+    messages_.answers = {MsgAnswer::Ok};  // "File is Exist ! ": replace it
+    EXPECT_EQ(map_.SaveJedecFile(readOnly), FuseSaveStatus::WriteFailed);
+    EXPECT_EQ(messages_.Texts(),
+              (std::vector<std::string>{"File is Exist ! ", "Can't Write File"}));
+    EXPECT_EQ(Read(readOnly), "old");
+
+    // A disk that fills up part-way keeps the old file.
+    const std::string answer = testing::WithFileSizeLimit(512, [&] {
+        return std::string(map_.WriteJedecFile(good) == FuseSaveStatus::WriteFailed ? "failed"
+                                                                                    : "written");
+    });
+    EXPECT_EQ(answer, "failed");
+    EXPECT_EQ(Read(good), before);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"adir", "good.jed", "ro.jed"}));
 }
 
 TEST_F(FuseMapTest, RandomMapSurvivesSaveAndLoad) {

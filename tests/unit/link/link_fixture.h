@@ -14,27 +14,20 @@
 #include "link/programmer_link.h"
 #include "support/fake_ports.h"
 #include "support/simulated_programmer.h"
+#include "support/temp_dir.h"
 
 namespace burnmark::testing {
 
 class LinkFixture : public ::testing::Test {
 protected:
     LinkFixture() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::path(::testing::TempDir()) / "burnmark_link" /
-               info->test_suite_name() / info->name();
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
         for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint8_t>(0x80 + i);
     }
-    ~LinkFixture() override { std::filesystem::remove_all(dir_); }
 
+    // In a folder of this test's own: the same test of another build may be
+    // running at the same time.
     std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::filesystem::path path = dir_ / name;
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        return path.string();
+        return dir_.Write(name, std::string(bytes.begin(), bytes.end()));
     }
 
     // Loads a short FPGA file and forgets what the load showed.
@@ -61,7 +54,7 @@ protected:
     std::array<uint8_t, 128> block{};
 
 private:
-    std::filesystem::path dir_;
+    TempDir dir_;
 };
 
 }  // namespace burnmark::testing

@@ -103,6 +103,39 @@ TEST(SimulatedProgrammerWire, ControlReplyOfTheWrongLengthFails) {
         std::all_of(longer.begin() + 16, longer.end(), [](uint8_t b) { return b == 0xAA; }));
 }
 
+// The sweeps fail the nth call whatever it is: counted over every kind of
+// call from the injection on, and only that one call.
+TEST(SimulatedProgrammerFaults, TheNthCallOfAnyKindFails) {
+    const std::vector<uint8_t> block(128, 0);
+    std::array<uint8_t, 16> status{};
+    for (int nth = 1; nth <= 4; ++nth) {
+        SCOPED_TRACE(nth);
+        SimulatedProgrammer sim;
+        ASSERT_TRUE(sim.UsbOpen(ProgrammerProductId));
+        sim.ClearTrace();
+        sim.InjectFaultAtCall(nth, SimFault::Fail);
+        const bool results[] = {
+            sim.UsbOpen(ProgrammerProductId),  // already open: nothing to do unless faulted
+            sim.UsbVendorCmdWrite(CmdBlockWrite, kParamBlockAddr, kParamBlockLength),
+            sim.UsbDataWrite(block),
+            sim.UsbVendorCmdRead(CmdStatus, 0, 0, status),
+        };
+        for (int call = 1; call <= 4; ++call) {
+            // A failed announcement leaves its bulk write unannounced.
+            const bool expected = call != nth && !(nth == 2 && call == 3);
+            EXPECT_EQ(results[call - 1], expected) << "call " << call;
+        }
+    }
+
+    // Unplug takes the programmer away at that call, a close included.
+    SimulatedProgrammer sim;
+    ASSERT_TRUE(sim.UsbOpen(ProgrammerProductId));
+    sim.InjectFaultAtCall(1, SimFault::Unplug);
+    EXPECT_TRUE(sim.UsbClose());
+    EXPECT_FALSE(sim.UsbOpen(ProgrammerProductId));
+    EXPECT_EQ(sim.CallCount(), 3u);
+}
+
 // Drives the chunk scheme the way the operations do.
 class SimChipTest : public ::testing::Test {
 protected:

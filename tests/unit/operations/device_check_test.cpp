@@ -98,9 +98,13 @@ TEST_F(DeviceCheckTest, FailuresShowTheVerifyStepFailedOnce) {
         {"execute fails",
          [](OperationRig& r) { r.sim.InjectFault(SimCallKind::VendorOut, 1, SimFault::Fail, 0x49); },
          {"Error 49! Command Fail"}, true, 1},
+        // A status that never arrived is no pass either.
         {"status read fails",
          [](OperationRig& r) { r.sim.InjectFault(SimCallKind::VendorIn, 1, SimFault::Fail, 0x42); },
-         {}, false, 0},
+         {}, true, 1},
+        {"status read short",
+         [](OperationRig& r) { r.sim.InjectFault(SimCallKind::VendorIn, 1, SimFault::Short, 0x42); },
+         {}, true, 1},
         {"parameter block fails",
          [](OperationRig& r) { r.sim.InjectFault(SimCallKind::BulkOut, 1); }, {}, false, 1},
     };

@@ -273,6 +273,11 @@ INSTANTIATE_TEST_SUITE_P(
         SimpleFailure{"ProtectSetupInRunMode", 2, kModeRun,
                       [](OperationRig& r) { r.sim.ClearSlots(); },
                       {kHardwareMissingText}, true},
+        SimpleFailure{"ProtectPageSelect", 2, kModeRun,
+                      // the ninth 0x43: eight for the set-up's FPGA pages
+                      [](OperationRig& r) { r.sim.InjectFault(SimCallKind::VendorOut, 9,
+                                                              SimFault::Fail, 0x43); },
+                      {kErrChangePage}, false},
         SimpleFailure{"ProtectOptionWordsRequest", 2, kModeReady,
                       // the fifth 0x47: four in the set-up, then 0x0B80
                       [](OperationRig& r) { r.sim.InjectFault(SimCallKind::VendorOut, 5,

@@ -1,7 +1,16 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace burnmark {
@@ -115,6 +124,154 @@ TEST(Profile, DeleteKeyAndEraseSection) {
 TEST(Profile, WriteToAnUnwritablePlaceFails) {
     Profile ini("/proc/burnmark-no-such-dir/x.ini");
     EXPECT_FALSE(ini.WriteString("A", "B", "C"));
+}
+
+// A settings file that is there but cannot be read must never be replaced by
+// one that holds only the key being written: reads give their defaults, and
+// every write fails and leaves the file as it was. The operator is an
+// ordinary user, who may write the folder but not read the file.
+TEST(Profile, AFileThatCannotBeReadIsLeftAlone) {
+    TempDir dir;
+    ::chmod(dir.Path().c_str(), 0777);
+    const std::string kept = "[SelectDlg]\r\nManufacturer=ATMEL\r\n";
+    struct Case {
+        const char* name;
+        std::function<std::string()> make;  // returns the path
+        ProfileFileState state;
+    } cases[] = {
+        {"no read permission",
+         [&] {
+             const std::string path = dir.Write("locked.ini", kept);
+             ::chmod(path.c_str(), 0222);
+             return path;
+         },
+         ProfileFileState::Unreadable},
+        {"a folder",
+         [&] {
+             std::filesystem::create_directories(dir.Path() + "folder.ini");
+             return dir.Path() + "folder.ini";
+         },
+         ProfileFileState::Unreadable},
+        // Opening a pipe for reading would wait for a writer and hold the window.
+        {"a pipe",
+         [&] {
+             const std::string path = dir.Path() + "pipe.ini";
+             ::mkfifo(path.c_str(), 0666);
+             ::chmod(path.c_str(), 0666);
+             return path;
+         },
+         ProfileFileState::Unreadable},
+        {"too large",
+         [&] {
+             const std::string path = dir.Write(
+                 "big.ini", kept + "; " + std::string(kMaxProfileFileBytes, 'x') + "\r\n");
+             ::chmod(path.c_str(), 0666);
+             return path;
+         },
+         ProfileFileState::TooLarge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = c.make();
+        std::error_code ec;
+        const auto type = std::filesystem::status(path, ec).type();
+        const bool isFile = type == std::filesystem::file_type::regular;
+        const auto size = isFile ? std::filesystem::file_size(path) : 0;
+        const std::string answer = testing::AsOrdinaryUser([&] {
+            Profile ini(path);
+            std::string a = ini.State() == c.state ? "state" : "other state";
+            a += " " + ini.ReadString("SelectDlg", "Manufacturer", "None");
+            for (bool written :
+                 {ini.WriteString("SelectDlg", "TypeNum", "AT89C51"),
+                  ini.DeleteKey("SelectDlg", "Manufacturer"), ini.EraseSection("SelectDlg")})
+                a += written ? " written" : " refused";
+            if (ini.LastWriteError() == ProfileProblemText(path, c.state)) a += " and told";
+            return a;
+        });
+        EXPECT_EQ(answer, "state None refused refused refused and told");
+        EXPECT_EQ(std::filesystem::status(path, ec).type(), type);
+        if (isFile) EXPECT_EQ(std::filesystem::file_size(path), size);
+    }
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        left.push_back(e.path().filename());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"big.ini", "folder.ini", "locked.ini", "pipe.ini"}));
+
+    EXPECT_EQ(ProfileProblemText("a.ini", ProfileFileState::TooLarge),
+              "Ini File too large !! (more than 4 MB)\na.ini");
+    EXPECT_EQ(ProfileProblemText("a.ini", ProfileFileState::Unreadable),
+              "Ini File can't be read !!\na.ini");
+    EXPECT_EQ(ProfileProblemText("a.ini", ProfileFileState::Missing), "");
+}
+
+TEST(Profile, WritesGoThroughTheOneFileWriter) {
+    TempDir dir;
+    const std::string text = "[Option]\r\nsound_setup=1\r\n";
+    // Through a link to the file, which stays a link.
+    const std::string real = dir.Write("real/History_1.ini", text);
+    std::filesystem::create_symlink(real, dir.Path() + "History_1.ini");
+    Profile linked(dir.Path() + "History_1.ini");
+    ASSERT_TRUE(linked.WriteString("Option", "sound_mode", "1"));
+    EXPECT_EQ(linked.LastWriteError(), "");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() + "History_1.ini"));
+    EXPECT_EQ(dir.Read("real/History_1.ini"), text + "sound_mode=1\r\n");
+
+    // A read-only file is read, but not written.
+    const std::string readOnly = dir.Write("ro.ini", text);
+    ::chmod(readOnly.c_str(), 0444);
+    EXPECT_EQ(Profile(readOnly).ReadString("Option", "sound_setup", "0"), "1");
+    Profile locked(readOnly);
+    EXPECT_FALSE(locked.WriteString("Option", "sound_setup", "0"));
+    EXPECT_EQ(locked.LastWriteError(), std::strerror(EACCES));
+    EXPECT_EQ(dir.Read("ro.ini"), text);
+
+    // A write the disk cannot take keeps the old file.
+    const std::string full = dir.Write("full.ini", text);
+    const std::string answer = testing::WithFileSizeLimit(40, [&] {
+        Profile ini(full);
+        return ini.WriteString("Option", "long", std::string(200, 'v')) ? std::string("written")
+                                                                        : ini.LastWriteError();
+    });
+    EXPECT_EQ(answer, std::strerror(EFBIG));
+    EXPECT_EQ(dir.Read("full.ini"), text);
+}
+
+// One read of the file serves every lookup, with the rules of single reads.
+TEST(ProfileSnapshot, LooksUpAsProfileDoes) {
+    TempDir dir;
+    const std::string path = dir.Write("History_1.ini", std::string(kSample) +
+                                                            "[system]\r\nType=9\r\nLate=1\r\n"
+                                                            "[Option]\r\nsound_setup=7\r\n");
+    const ProfileSnapshot snapshot(path);
+    const Profile single(path);
+    EXPECT_EQ(snapshot.State(), ProfileFileState::Read);
+    struct Case {
+        const char* section;
+        const char* key;
+    } cases[] = {
+        {"System", "Type"},  // a later section of the same name does not count
+        {"SYSTEM", "Late"},
+        {"SelectDlg", "TypeNum"},
+        {"Option", "sound_setup"},  // first key wins
+        {"Option", "sound_mode"},
+        {"Nowhere", "x"},
+        {"Option", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + "." + c.key);
+        EXPECT_EQ(snapshot.ReadString(c.section, c.key, "dflt"),
+                  single.ReadString(c.section, c.key, "dflt"));
+        EXPECT_EQ(snapshot.ReadInteger(c.section, c.key, -1),
+                  single.ReadInteger(c.section, c.key, -1));
+        EXPECT_EQ(snapshot.KeyExists(c.section, c.key), single.KeyExists(c.section, c.key));
+    }
+    EXPECT_EQ(snapshot.ReadString("System", "Type", ""), "0");
+    EXPECT_EQ(snapshot.ReadString("System", "Late", "none"), "none");
+    EXPECT_EQ(snapshot.ReadInteger("Option", "sound_setup", 0), 1);
+    EXPECT_TRUE(snapshot.SectionExists("option"));
+    EXPECT_EQ(snapshot.ReadSection("System"), (std::vector<std::string>{"Type", "Path"}));
+    EXPECT_EQ(ProfileSnapshot(dir.Path() + "none.ini").State(), ProfileFileState::Missing);
 }
 
 }  // namespace

@@ -81,6 +81,21 @@ TEST_F(EntryRules, AVanishedDeviceFileIsReplaced) {
     EXPECT_EQ(history.ReadString("SelectDlg", "ProcessMode", ""), "+E");
 }
 
+TEST_F(EntryRules, SettingsThatCannotBeReadAreReportedAndKept) {
+    // Far larger than any settings file: read as empty, never rewritten.
+    const std::string big = "[System]\r\nType=1\r\n;" + std::string(kMaxProfileFileBytes, 'x');
+    WriteFile("History_1.ini", big);
+    const EntrySettings entry = ApplyEntryRules(appDir_);
+    EXPECT_EQ(entry.SettingsProblem,
+              "Ini File too large !! (more than 4 MB)\n" + appDir_ + "History_1.ini");
+    EXPECT_EQ(entry.Type, 0);
+    EXPECT_FALSE(entry.DefaultDeviceWritten);
+    EXPECT_EQ(fs::file_size(dir_ / "History_1.ini"), big.size());
+
+    fs::remove(dir_ / "History_1.ini");
+    EXPECT_EQ(ApplyEntryRules(appDir_).SettingsProblem, "");
+}
+
 TEST(ChooseAppDir, OverrideWinsAndTheDirectoryEndsInASeparator) {
     EXPECT_EQ(ChooseAppDir(nullptr, "/opt/bm/"), "/opt/bm/");
     EXPECT_EQ(ChooseAppDir("", "/opt/bm/"), "/opt/bm/");
