@@ -141,6 +141,13 @@ std::string_view Unquote(std::string_view v) {
     return v;
 }
 
+std::string LowerCase(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 }  // namespace
 
 bool Profile::FileExists() const {
@@ -242,6 +249,42 @@ bool Profile::EraseSection(std::string_view section) {
     if (loc.sectionLine < 0) return true;
     lines.erase(lines.begin() + loc.sectionLine, lines.begin() + loc.sectionEnd);
     return WriteLines(path_, lines);
+}
+
+ProfileSnapshot::ProfileSnapshot(const std::string& path) {
+    const auto lines = ReadLines(path, &exists_);
+    std::unordered_map<std::string, std::string>* current = nullptr;
+    for (const std::string& line : lines) {
+        std::string_view name;
+        if (SectionName(line, &name)) {
+            // A later section of a name already seen is not read.
+            const auto [it, fresh] = sections_.try_emplace(LowerCase(name));
+            current = fresh ? &it->second : nullptr;
+            continue;
+        }
+        std::string_view k, v;
+        if (current && KeyValue(line, &k, &v))
+            current->try_emplace(LowerCase(k), std::string(Unquote(v)));
+    }
+}
+
+const std::string* ProfileSnapshot::Find(std::string_view section, std::string_view key) const {
+    const auto s = sections_.find(LowerCase(section));
+    if (s == sections_.end()) return nullptr;
+    const auto k = s->second.find(LowerCase(key));
+    return k == s->second.end() ? nullptr : &k->second;
+}
+
+std::string ProfileSnapshot::ReadString(std::string_view section, std::string_view key,
+                                        std::string_view fallback, std::size_t maxLength) const {
+    const std::string* value = Find(section, key);
+    std::string result = value ? *value : std::string(fallback);
+    if (result.size() > maxLength) result.resize(maxLength);
+    return result;
+}
+
+bool ProfileSnapshot::KeyExists(std::string_view section, std::string_view key) const {
+    return Find(section, key) != nullptr;
 }
 
 }  // namespace burnmark

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace burnmark {
@@ -48,6 +49,29 @@ public:
 
 private:
     std::string path_;
+};
+
+// One read of a whole file for a caller that looks up many keys of it at once
+// (the catalogue's lists): the same matching and value rules as Profile's
+// reads, without opening the file again for every key. It sees the file as it
+// was when it was made.
+class ProfileSnapshot {
+public:
+    explicit ProfileSnapshot(const std::string& path);
+
+    bool FileExists() const { return exists_; }
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view fallback,
+                           std::size_t maxLength = std::string::npos) const;
+    bool KeyExists(std::string_view section, std::string_view key) const;
+
+private:
+    const std::string* Find(std::string_view section, std::string_view key) const;
+
+    bool exists_ = false;
+    // Lower-case section name, then lower-case key: the value. Only the first
+    // section of a name and the first key of a section count, as for Profile.
+    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> sections_;
 };
 
 }  // namespace burnmark
