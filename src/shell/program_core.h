@@ -2,7 +2,8 @@
 // field's rule, the Copy page's model, the selected device with its options,
 // the data buffer and its sizing, the FPGA image, the fuse map, the
 // programmer link over the USB transport it is given, the operation engine,
-// the load and save flows and the Copy page's source steps. The window builds
+// the load and save flows, the Copy page's source steps and the device
+// selection dialog's state. The window builds
 // one over its ports and connects its controls to it; everything it runs is
 // here and is tested without a window.
 #pragma once
@@ -22,6 +23,7 @@
 #include "catalogue/device_loader.h"
 #include "catalogue/device_options.h"
 #include "catalogue/device_record.h"
+#include "catalogue/device_selection.h"
 #include "fusemap/fuse_map.h"
 #include "link/fpga_image.h"
 #include "link/programmer_link.h"
@@ -73,6 +75,7 @@ public:
     LoadFlow& Loader() { return loadFlow_; }
     SaveFlow& Saver() { return saveFlow_; }
     CopySourceSteps& Steps() { return steps_; }
+    DeviceSelection& Selection() { return selection_; }
 
     DeviceLoadContext LoadContext() { return DeviceLoadContext{device_, messages_, fpga_}; }
 
@@ -122,6 +125,7 @@ private:
     LoadFlow loadFlow_;
     SaveFlow saveFlow_;
     CopySourceSteps steps_;
+    DeviceSelection selection_;
 };
 
 }  // namespace burnmark
