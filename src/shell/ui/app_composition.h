@@ -1,7 +1,8 @@
 // Puts the program together for the main window: the Qt ports the core needs
 // (the progress window, the process starter, the checksum field, the plain
-// file dialogs), the core itself, and the Copy page's view over the core's
-// model with its clicks bound to the core. Nothing here decides anything: the
+// file dialogs, the device selection dialog once it is made), the core
+// itself, and the Copy page's view over the core's model with its clicks
+// bound to the core. Nothing here decides anything: the
 // steps and their rules are in ProgramCore.
 #pragma once
 
@@ -23,6 +24,8 @@ class QtFuseFileChooser;
 class TMainForm;
 class Tform2;
 class TProgressWindow;
+class TSelectICDialog;
+class QtSelectDialog;
 struct MainFormSeams;
 
 class AppComposition {
@@ -44,6 +47,9 @@ public:
     void SetLoadDialog(LoadDialogPort* dialog);
     void SetSaveDialog(SaveDialogPort* dialog);
     void SetFuseFileChooser(FuseFileChooser* chooser);
+    // The device selection dialog made at start-up; the Type step shows it
+    // over the Copy page. Not owned; nullptr takes it away.
+    void SetSelectICDialog(TSelectICDialog* dialog);
 
     ProgramCore& Core() { return *core_; }
     DeviceRecord& Device() { return core_->Device(); }
@@ -61,6 +67,10 @@ public:
     TProgressWindow& ProgressWindow() { return *progressWindow_; }
 
 private:
+    // The one fuse-map editor, made the first time a device with a fuse map
+    // needs it and bound to the core's fuse map.
+    void CreateFuseMapEditor();
+
     TMainForm& form_;
     std::unique_ptr<TProgressWindow> progressWindow_;
     QtProcessStarter processes_;
@@ -71,6 +81,7 @@ private:
     std::unique_ptr<PlainLoadDialog> plainLoad_;
     std::unique_ptr<PlainSaveDialog> plainSave_;
     std::unique_ptr<QtFuseFileChooser> plainFuseFiles_;
+    std::unique_ptr<QtSelectDialog> selectDialog_;
     // One editor for every device, bound to the core's fuse map: it goes
     // before the core.
     std::unique_ptr<Tform2> fuseEditor_;
