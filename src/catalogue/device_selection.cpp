@@ -208,6 +208,16 @@ void DeviceSelection::RestoreLastSelection() {
     // fresh ring does.
     if (!entry || MatchEntry(makers_, entry->maker) < 0) {
         SetManuEdit(kGeneralTypeMaker);
+        if (makerIndex_ < 0) {
+            // Not even that maker is listed: no maker, so no types either.
+            manufacturer_.clear();
+            manuEdit_.clear();
+            ShowWebButton();
+            types_.clear();
+            TakeType(-1);
+            icTypeEdit_.clear();
+            ShowDeviceInfo();
+        }
         return;
     }
     SetManuEdit(entry->maker);

@@ -150,6 +150,21 @@ TEST_F(DeviceSelectionTest, TheLastEntryOfTheHistoryIsSelectedAgain) {
     }
 }
 
+TEST_F(DeviceSelectionTest, ACatalogueWithoutTheStartMakerSelectsNothing) {
+    selection.FormCreate();
+    Pick("ATMEL", "AT89C51");
+    dir.Write("Select.ini",
+              "[ITEM]\r\nValue=1\r\n0001=ATMEL\r\n[ATMEL]\r\nValue=1\r\n"
+              "0001=AT89C51\r\nAT89C51=ATMEL\\AT89C51.INI\r\n");
+    selection.FormCreate();
+    EXPECT_EQ(selection.Makers(), Names{"ATMEL"});
+    EXPECT_EQ(selection.MakerIndex(), -1);
+    EXPECT_EQ(selection.ManuEditText(), "");
+    EXPECT_TRUE(selection.Types().empty());
+    EXPECT_EQ(selection.IcTypeEditText(), "");
+    EXPECT_EQ(selection.OKBtnClick(), OkEnd::NoType);
+}
+
 TEST_F(DeviceSelectionTest, TheFilterComesFromTheSettings) {
     struct Case {
         const char* type;
