@@ -438,48 +438,47 @@ TEST_F(DeviceSelectionTest, OptionTypeOneShowsTheProgrammersChecksum) {
 }
 
 TEST_F(DeviceSelectionTest, OptionTypeOneStopsAtTheFirstFailingStep) {
+    struct Fault {
+        SimCallKind kind;
+        int request;
+    };
+    using Status = std::array<uint8_t, 16>;
     struct Case {
         const char* what;
+        std::optional<Fault> fault;
         bool downloadWorks;
-        std::optional<SimFault> executeFault;
-        std::optional<SimFault> statusFault;
-        std::optional<std::array<uint8_t, 16>> status;
-        int executions;
-        int fails;
+        std::optional<Status> status;
+        int downloads, executions, fails;
         Names texts;
     } cases[] = {
-        {"download", false, std::nullopt, std::nullopt, std::nullopt, 0, 0, {}},
+        // A programmer that answers but fails its set-up gets no download.
+        {"set-up", Fault{SimCallKind::BulkOut, -1}, true, std::nullopt, 0, 0, 1, {}},
+        {"download", std::nullopt, false, std::nullopt, 1, 0, 0, {}},
         {"execute",
+         Fault{SimCallKind::VendorOut, 0x49},
          true,
-         SimFault::Fail,
          std::nullopt,
-         std::nullopt,
+         1,
          0,
          1,
          {"Error 49! Command Fail"}},
-        {"status request", true, std::nullopt, SimFault::Fail, std::nullopt, 1, 0, {}},
-        {"status bytes",
-         true,
-         std::nullopt,
-         std::nullopt,
-         std::array<uint8_t, 16>{1, 0, 0x34, 0x12},
-         1,
-         1,
-         {}},
+        {"status request", Fault{SimCallKind::VendorIn, 0x42}, true, std::nullopt, 1, 1, 0, {}},
+        {"status bytes", std::nullopt, true, Status{1, 0, 0x34, 0x12}, 1, 1, 1, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         field.texts.clear();
         messages.Clear();
         fail.count = 0;
+        downloads = 0;
         sim.ClearFaults();
         downloadWorks = c.downloadWorks;
-        if (c.executeFault) sim.InjectFault(SimCallKind::VendorOut, 1, *c.executeFault, 0x49);
-        if (c.statusFault) sim.InjectFault(SimCallKind::VendorIn, 1, *c.statusFault, 0x42);
+        if (c.fault) sim.InjectFault(c.fault->kind, 1, SimFault::Fail, c.fault->request);
         if (c.status) sim.OverrideStatus(OpExtractOptions, *c.status);
         const std::size_t executionsBefore = sim.Executions().size();
         selection.FormCreate();
         ASSERT_EQ(Choose("VALEMICRO", "VM89X52"), OkEnd::Accepted);
+        EXPECT_EQ(downloads, c.downloads);
         EXPECT_EQ(sim.Executions().size() - executionsBefore, std::size_t(c.executions));
         EXPECT_EQ(fail.count, c.fails);
         EXPECT_EQ(messages.Texts(), c.texts);
