@@ -7,10 +7,12 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "catalogue/ui/select_ic_dialog.h"
 #include "operations/ui/verify_error_window.h"
 #include "platform/libusb_transport.h"
 #include "platform/paths.h"
 #include "shell/start_up.h"
+#include "shell/ui/app_composition.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/qt_ports.h"
 #include "shell/ui/usb_wait_wiring.h"
@@ -63,6 +65,10 @@ int main(int argc, char** argv) {
         // The start-up windows of the other subsystems come here, in this order:
         // device selection dialog, option-page window, verify-error list. The
         // progress window is made with the main window's core.
+        // The device selection dialog reads the catalogue and the history now
+        // and is shown by the Copy page's Type step.
+        TSelectICDialog selectICDialog(mainForm.Core()->Core().Selection(), &mainForm);
+        mainForm.Core()->SetSelectICDialog(&selectICDialog);
         // The verify-error list stays hidden until a compare lists a difference;
         // Verify_error() hands its port to the compares.
         TVerify_error verifyError(&mainForm);
@@ -70,6 +76,7 @@ int main(int argc, char** argv) {
 
         mainForm.show();
         app.exec();
+        mainForm.Core()->SetSelectICDialog(nullptr);
     } catch (const std::exception& e) {
         ShowException(e.what());
     } catch (...) {

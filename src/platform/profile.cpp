@@ -165,6 +165,13 @@ std::string_view Unquote(std::string_view v) {
     return v;
 }
 
+std::string LowerCase(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 }  // namespace
 
 std::string ProfileProblemText(const std::string& path, ProfileFileState state) {

@@ -43,6 +43,7 @@ public:
     explicit ProfileSnapshot(const std::string& path);
 
     ProfileFileState State() const { return state_; }
+    bool FileExists() const { return state_ != ProfileFileState::Missing; }
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view fallback,

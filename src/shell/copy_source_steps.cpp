@@ -1,6 +1,9 @@
 #include "shell/copy_source_steps.h"
 
+#include <exception>
+
 #include "catalogue/device_facts.h"
+#include "shell/start_up.h"
 
 namespace burnmark {
 
@@ -13,14 +16,96 @@ void CopySourceSteps::LoadStepClick() {
     if (!loadDialog_) return;
     const uint32_t shownBefore = p_.checksum.LastChecksum();
     switch (p_.loader.LoadFileClick(*loadDialog_)) {
-        case LoadEnd::Ignored:
         case LoadEnd::NoDevice:
-        case LoadEnd::Cancelled:
+            // The load needs a device first: the Type step, which runs the
+            // load again once one is chosen, but only once per click.
+            if (!continuingLoad_ && p_.loader.LoadPending == 1) TypeStepClick();
             return;
-        default:
-            break;  // the dialog closed with its Load button
+        case LoadEnd::Ignored:
+        case LoadEnd::Cancelled: return;
+        default: break;  // the dialog closed with its Load button
     }
     AfterBufferLoad(shownBefore);
+}
+
+void CopySourceSteps::TypeStepClick() {
+    if (p_.state.Busy.Busy() || !selectDialog_) return;
+    DeviceRecord& device = p_.device;
+    p_.page.Hide(CopyStep::Type, StepImage::Highlight);
+    p_.page.Show(CopyStep::Type, StepImage::Working);
+    selectDialog_->RunSelectDialog();
+    if (device.Cancelled == 0) {
+        // The dialog's OK has loaded the definition: it is not loaded again.
+        if (device.IC_Information1 != "None") p_.messages.ShowMessage(device.InfoText);
+        // The names of the device in force, not whatever the edits held.
+        if (ShowSelectedType) ShowSelectedType(device.Manufacturer, device.TypeNum);
+    }
+    p_.page.Show(CopyStep::Type, StepImage::Working);
+    p_.page.Show(CopyStep::Type, StepImage::Ready);
+    {
+        BusyScope busy(p_.state.Busy);
+        p_.options.VerifyListWanted = VerifyListWantedFor(device);
+        p_.engine.Run.RunReady = 1;
+        if (device.TypeChanged) {
+            p_.engine.UpdateCopyButtons(0);
+            RebuildFuseMap();
+        }
+    }
+    if (p_.loader.LoadPending == 1) {
+        p_.loader.LoadPending = 0;
+        continuingLoad_ = true;
+        LoadStepClick();
+        continuingLoad_ = false;
+    }
+}
+
+void CopySourceSteps::RebuildFuseMap() {
+    try {
+        if (p_.state.Form2Created == 1) {
+            p_.fuses.FreeFuseBuffer();
+            p_.state.Form2Created = 0;
+        }
+        if (p_.device.HasFuseMap != 1) return;
+        // One editor serves every device: it is made once and bound again.
+        if (CreateFuseMapEditor) CreateFuseMapEditor();
+        p_.state.Form2Created = 1;
+        if (InitFuseBuffer) InitFuseBuffer();
+    } catch (const std::exception& e) {
+        p_.messages.MessageBox(e.what(), kProductCaption, MsgButtons::Ok, MsgIcon::Error);
+    } catch (...) {
+        p_.messages.MessageBox("Unknown error", kProductCaption, MsgButtons::Ok, MsgIcon::Error);
+    }
+}
+
+void CopySourceSteps::ReofferSteps(bool previousTypeChanged) {
+    if (!previousTypeChanged) {
+        // Only the steps the device offers: a step without its mode word would
+        // offer an operation the chip does not have.
+        const DeviceParamBlock& block = p_.device.DeviceParamBlock;
+        struct Step {
+            CopyStep step;
+            CopyControl panel;
+            std::size_t mode;
+        };
+        const Step steps[] = {{CopyStep::Erase, CopyControl::CopyEraseBtn, param::erase_mode},
+                              {CopyStep::Check, CopyControl::CopyCheckBtn, param::blank_mode},
+                              {CopyStep::Read, CopyControl::CopyReadBtn, param::read_mode}};
+        for (const Step& s : steps) {
+            if (block.Word(s.mode) == 0) continue;
+            p_.page.SetEnabled(s.panel, true);
+            for (StepImage image : {StepImage::Ready, StepImage::Working, StepImage::Highlight,
+                                    StepImage::Pass, StepImage::Fail}) {
+                // Of Read only the ready and working pictures come back.
+                const bool readPicture = image == StepImage::Ready || image == StepImage::Working;
+                if (s.step != CopyStep::Read || readPicture) p_.page.Show(s.step, image);
+            }
+        }
+        p_.page.SetEnabled(CopyControl::Panel7, true);
+        for (StepImage image : {StepImage::Ready, StepImage::Highlight, StepImage::Working})
+            p_.page.Show(CopyStep::Load, image);
+    }
+    p_.page.SetMulti(true);
+    p_.page.SetMultiHint(true);
 }
 
 void CopySourceSteps::AfterBufferLoad(uint32_t shownBefore) {

@@ -25,7 +25,9 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
       ranges_(RangeCommandParts{state.Busy, device_, buffer_, ports.messages, ports.progress,
                                 checksum_, engine_, link_, fpga_}),
       steps_(SourceStepParts{state, device_, buffer_, fuseMap_, engine_, page_, checksum_,
-                             loadFlow_, saveFlow_, ports.messages}) {
+                             loadFlow_, saveFlow_, ports.messages, options_}),
+      selection_(SelectionParts{device_, ports.messages, fpga_, sizing_, buffer_, link_, checksum_,
+                                engine_, options_, state.Busy}) {
     device_.HistoryIniPath = state.HistoryIniPath();
     device_.AppDir = state.AppDir;
     sounds_.SoundOn = settings.SoundOn;
@@ -36,6 +38,16 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
     fuseMap_.OnChecksumShown = [this](const std::string& text, bool changed) {
         checksum_.ShowText(text, changed);
     };
+
+    // The selection dialog's OK and Cancel reach the main window's state here.
+    selection_.SendBufferToProgrammer = [this] { return engine_.SendBufferToProgrammer(); };
+    selection_.DeviceTaken = [this](bool previousTypeChanged) {
+        state_.ProjectOpened = 0;
+        state_.DeviceIniPath = device_.IcFileName;
+        steps_.ReofferSteps(previousTypeChanged);
+    };
+    selection_.SelectionCancelled = [this] { loadFlow_.LoadPending = 0; };
+    steps_.InitFuseBuffer = [this] { InitFuseMapForDevice(); };
 }
 
 DeviceFacts ProgramCore::RestoreDevice(const std::string& icFileName) {

@@ -2,7 +2,8 @@
 // field's rule, the Copy page's model, the selected device with its options,
 // the data buffer and its sizing, the FPGA image, the fuse map, the
 // programmer link over the USB transport it is given, the operation engine,
-// the load and save flows and the Copy page's source steps. The window builds
+// the load and save flows, the Copy page's source steps and the device
+// selection dialog's state. The window builds
 // one over its ports and connects its controls to it; everything it runs is
 // here and is tested without a window.
 #pragma once
@@ -21,6 +22,7 @@
 #include "catalogue/device_loader.h"
 #include "catalogue/device_options.h"
 #include "catalogue/device_record.h"
+#include "catalogue/device_selection.h"
 #include "fusemap/fuse_map.h"
 #include "link/fpga_image.h"
 #include "link/programmer_link.h"
@@ -76,6 +78,7 @@ public:
     // GetSumClick) for the editor's menu and the Edit area's buttons.
     EditRangeCommands& Ranges() { return ranges_; }
     CopySourceSteps& Steps() { return steps_; }
+    DeviceSelection& Selection() { return selection_; }
 
     DeviceLoadContext LoadContext() { return DeviceLoadContext{device_, messages_, fpga_}; }
 
@@ -126,6 +129,7 @@ private:
     SaveFlow saveFlow_;
     EditRangeCommands ranges_;
     CopySourceSteps steps_;
+    DeviceSelection selection_;
 };
 
 }  // namespace burnmark

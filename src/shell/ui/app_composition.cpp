@@ -1,12 +1,15 @@
 #include "shell/ui/app_composition.h"
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPalette>
+#include <QPointer>
 #include <QStyle>
 
 #include "buffer/ui/buffer_dialogs.h"
 #include "buffer/ui/main_edit.h"
 #include "buffer/ui/progress_window.h"
+#include "catalogue/ui/select_ic_dialog.h"
 #include "fusemap/ui/gal_form.h"
 #include "fusemap/ui/qt_fuse_file_chooser.h"
 #include "operations/ui/copy_page_view.h"
@@ -36,6 +39,24 @@ public:
 
 private:
     QLineEdit* edit_;
+};
+
+// The device selection dialog for the Type step, placed over the Copy page
+// one pixel below its top.
+class QtSelectDialog : public SelectDialogPort {
+public:
+    QtSelectDialog(TSelectICDialog* dialog, QWidget* copyPanel)
+        : dialog_(dialog), copyPanel_(copyPanel) {}
+
+    void RunSelectDialog() override {
+        if (!dialog_) return;
+        const QPoint at = copyPanel_ ? copyPanel_->mapToGlobal(QPoint(0, 1)) : dialog_->pos();
+        dialog_->ShowModalAt(at);
+    }
+
+private:
+    QPointer<TSelectICDialog> dialog_;
+    QPointer<QWidget> copyPanel_;
 };
 
 AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& messages,
@@ -79,6 +100,14 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
     steps.ShowLoadPath = [loadPathEdit](const std::string& path) {
         if (loadPathEdit) loadPathEdit->setText(QString::fromStdString(path));
     };
+    auto* selectedType = form.findChild<QListWidget*>(QStringLiteral("SelectedType"));
+    steps.ShowSelectedType = [selectedType](const std::string& maker, const std::string& type) {
+        if (!selectedType || selectedType->count() < 2) return;
+        selectedType->item(0)->setText(QString::fromStdString(maker));
+        selectedType->item(1)->setText(QString::fromStdString(type));
+    };
+    steps.CreateFuseMapEditor = [this] { CreateFuseMapEditor(); };
+    handlers[static_cast<std::size_t>(CopyStep::Type)].ready = [&steps] { steps.TypeStepClick(); };
     handlers[static_cast<std::size_t>(CopyStep::Load)].ready = [&steps] { steps.LoadStepClick(); };
     handlers[static_cast<std::size_t>(CopyStep::Save)].ready = [&steps] { steps.SaveStepClick(); };
     handlers[static_cast<std::size_t>(CopyStep::Edit)].ready = [&steps] { steps.EditStepClick(); };
@@ -88,18 +117,34 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
 
 AppComposition::~AppComposition() {
     // The editor lets go of the fuse map before the core goes.
-    if (core_) core_->Steps().SetFuseMapEditor(nullptr);
+    if (core_) {
+        core_->Steps().SetFuseMapEditor(nullptr);
+        core_->Steps().SetSelectDialog(nullptr);
+    }
     fuseEditor_.reset();
+}
+
+void AppComposition::CreateFuseMapEditor() {
+    if (fuseEditor_) return;
+    fuseEditor_ = std::make_unique<Tform2>(core_->Fuses(), &form_);
+    core_->Steps().SetFuseMapEditor(fuseEditor_.get());
+}
+
+void AppComposition::SetSelectICDialog(TSelectICDialog* dialog) {
+    if (!dialog) {
+        core_->Steps().SetSelectDialog(nullptr);
+        selectDialog_.reset();
+        return;
+    }
+    selectDialog_ = std::make_unique<QtSelectDialog>(
+        dialog, form_.findChild<QWidget*>(QStringLiteral("Copy_Panel")));
+    core_->Steps().SetSelectDialog(selectDialog_.get());
 }
 
 void AppComposition::FillSeams(MainFormSeams& seams) {
     core_->FillSessionSeams(seams.session);
     if (!seams.session.CreateFuseMapEditor)
-        seams.session.CreateFuseMapEditor = [this] {
-            if (fuseEditor_) return;
-            fuseEditor_ = std::make_unique<Tform2>(core_->Fuses(), &form_);
-            core_->Steps().SetFuseMapEditor(fuseEditor_.get());
-        };
+        seams.session.CreateFuseMapEditor = [this] { CreateFuseMapEditor(); };
     if (!seams.CheckDeviceAfterAbout)
         seams.CheckDeviceAfterAbout = [this] { core_->CheckDeviceAfterAbout(); };
     if (!seams.ReleaseOnExit) seams.ReleaseOnExit = [this] { core_->ReleaseOnExit(); };

@@ -1,7 +1,8 @@
 // Puts the program together for the main window: the Qt ports the core needs
 // (the progress window, the process starter, the checksum field, the five
-// buffer dialogs), the core itself, and the Copy page's view over the core's
-// model with its clicks bound to the core. Nothing here decides anything: the
+// buffer dialogs, the device selection dialog once it is made), the core
+// itself, and the Copy page's view over the core's model with its clicks
+// bound to the core. Nothing here decides anything: the
 // steps and their rules are in ProgramCore.
 #pragma once
 
@@ -22,6 +23,8 @@ class QtFuseFileChooser;
 class TMainForm;
 class Tform2;
 class TProgressWindow;
+class TSelectICDialog;
+class QtSelectDialog;
 struct MainFormSeams;
 
 class AppComposition {
@@ -52,6 +55,9 @@ public:
     void BlockClick();
     void FillDataClick();
     void GetSumClick();
+    // The device selection dialog made at start-up; the Type step shows it
+    // over the Copy page. Not owned; nullptr takes it away.
+    void SetSelectICDialog(TSelectICDialog* dialog);
 
     ProgramCore& Core() { return *core_; }
     DeviceRecord& Device() { return core_->Device(); }
@@ -70,6 +76,10 @@ public:
     TProgressWindow& ProgressWindow() { return *progressWindow_; }
 
 private:
+    // The one fuse-map editor, made the first time a device with a fuse map
+    // needs it and bound to the core's fuse map.
+    void CreateFuseMapEditor();
+
     TMainForm& form_;
     Messages& messages_;
     std::unique_ptr<TProgressWindow> progressWindow_;
@@ -80,6 +90,7 @@ private:
 
     std::unique_ptr<QtBufferDialogs> dialogs_;
     std::unique_ptr<QtFuseFileChooser> plainFuseFiles_;
+    std::unique_ptr<QtSelectDialog> selectDialog_;
     // One editor for every device, bound to the core's fuse map: it goes
     // before the core.
     std::unique_ptr<Tform2> fuseEditor_;

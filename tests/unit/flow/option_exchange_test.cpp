@@ -258,7 +258,7 @@ TEST_F(OptionExchange, PatchesOnlyWhenTheApplyRoutinePassed) {
         sim.ClearTrace();
         c.arrange();
         LoadFlow flow(Context());
-        EXPECT_EQ(flow.RunLoad(), LoadEnd::ExchangeFailed);
+        EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::ExchangeFailed);
         // The status was the last thing asked; no patch list was read or applied.
         ASSERT_FALSE(sim.TraceLines().empty());
         EXPECT_EQ(sim.TraceLines().back().substr(0, 18), "in 42 0000 0000 16");

@@ -66,6 +66,35 @@ TEST(Profile, ReadsWithTheRulesOfSettingsFiles) {
     EXPECT_FALSE(ini.KeyExists("Option", "Type"));
 }
 
+TEST(Profile, ASnapshotReadsWhatEachReadWouldRead) {
+    TempDir dir;
+    // Besides the sample: a second section of a name and a repeated key, of
+    // which only the first counts.
+    const std::string path = dir.Write(
+        "Select.ini", std::string(kSample) + "[system]\nType=9\nExtra=1\n[Option]\nword=x\n"
+                                             "[Dup]\nk=first\nK=second\n");
+    const Profile ini(path);
+    const ProfileSnapshot snapshot(path);
+    EXPECT_TRUE(snapshot.FileExists());
+    const std::pair<const char*, const char*> lookups[] = {
+        {"System", "Type"},     {"SYSTEM", "path"}, {"SelectDlg", "TypeNum"},
+        {"SelectDlg", "Missing"}, {"Nowhere", "Type"}, {"system", "Extra"},
+        {"Option", "word"},     {"dup", "K"},
+    };
+    for (const auto& [section, key] : lookups) {
+        EXPECT_EQ(snapshot.ReadString(section, key, "dflt"), ini.ReadString(section, key, "dflt"))
+            << section << "." << key;
+        EXPECT_EQ(snapshot.KeyExists(section, key), ini.KeyExists(section, key))
+            << section << "." << key;
+    }
+    EXPECT_EQ(snapshot.ReadString("Dup", "k", ""), "first");
+    EXPECT_EQ(snapshot.ReadString("SelectDlg", "ProcessMode", "", 3), "+E+");
+
+    const ProfileSnapshot none(dir.Path() + "none.ini");
+    EXPECT_FALSE(none.FileExists());
+    EXPECT_EQ(none.ReadString("A", "B", "None"), "None");
+}
+
 TEST(Profile, MissingFileGivesDefaults) {
     TempDir dir;
     Profile ini(dir.Path() + "none.ini");

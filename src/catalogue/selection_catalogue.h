@@ -1,0 +1,131 @@
+// The catalogue as the device selection dialog reads it: the makers and types
+// of Select.ini with the category filter, the information panel of a type from
+// its device file, the maker pictures under Bmpdata\, the makers' web pages
+// through url\URLList.ini, and the selection history ring in SelIcHst.ini.
+// Every call reads its files afresh, so an edited catalogue is seen at once.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace burnmark {
+
+inline constexpr const char* kSelectIniName = "Select.ini";
+inline constexpr const char* kHistoryRingName = "SelIcHst.ini";
+inline constexpr const char* kUrlListName = "url\\URLList.ini";
+// A type or device file name that the catalogue does not give.
+inline constexpr const char* kNoneEntry = "<none>";
+// The maker selected while the history holds no last entry.
+inline constexpr const char* kGeneralTypeMaker = "General Type";
+
+// The hidden category filter: 0 lists every type; 1 to 4 only the types
+// whose device file's "TYPE" (up to its first blank) is "PLD", "MPU",
+// "EEPROM" or "EPROM".
+inline constexpr int kFilterCount = 5;
+// The category a filter asks for; nullptr for 0 and for indices out of range.
+const char* FilterCategory(int filter);
+
+// "%04lX" of a catalogue index: 1 gives "0001", 26 gives "001A".
+std::string CatalogueKey(uint32_t index);
+
+// The order of the lists: without regard to case, as the operator reads
+// them; names equal but for case keep a fixed order (upper case first).
+bool NameLess(std::string_view a, std::string_view b);
+void SortNames(std::vector<std::string>& names);
+
+// The entry a typed or given text selects, or -1: the entry equal to it,
+// else one equal to it without regard to case, else the first that starts
+// with it, else the first that starts with it without regard to case. An
+// empty text selects nothing.
+int MatchEntry(const std::vector<std::string>& entries, std::string_view text);
+
+// The makers of [ITEM], sorted. The count is a hexadecimal text; a key that
+// is missing gives the maker "0".
+std::vector<std::string> ReadMakers(const std::string& appDir);
+// The types of the maker that pass the filter, sorted. A key that is missing
+// gives the type "<none>"; with a filter, a type whose device file is missing
+// is left out.
+std::vector<std::string> ReadTypes(const std::string& appDir, const std::string& maker, int filter);
+// The type's device file, relative to the INI folder; "<none>" when the
+// catalogue gives none.
+std::string DeviceFileName(const std::string& appDir, const std::string& maker,
+                           const std::string& type);
+// The stored path of a device file name: appDir + "INI\" + name.
+std::string DeviceFilePath(const std::string& appDir, const std::string& name);
+
+// The information panel of one type.
+struct DeviceInfoTexts {
+    std::string PinLabel;
+    std::string SizeLabel;
+    std::string VCCLabel;
+    std::string VCPLabel;
+    std::string VPPLabel;
+    std::string NoteLabel;
+    bool operator==(const DeviceInfoTexts&) const = default;
+};
+// The panel's texts from the type's device file ("<none>" for each key the
+// file lacks, "Note : None." without a note); nullopt when the catalogue
+// names no device file for the type.
+std::optional<DeviceInfoTexts> ReadDeviceInfo(const std::string& appDir, const std::string& maker,
+                                              const std::string& type);
+// "VCC = %d.%d V" and its kin: a text of tenths of a volt, its leading
+// decimal digits (at most four characters) read as the value.
+std::string VoltageText(const char* label, std::string_view tenths);
+
+// The maker's picture: Bmpdata\<maker>.bmp, else Bmpdata\NULL.bmp; the real
+// path of the one that exists, or empty when neither does. A maker name that
+// would name a file outside the folder gets the fallback.
+std::string MakerPicturePath(const std::string& appDir, const std::string& maker);
+
+// The maker's web file in the URL folder, from url\URLList.ini [Index];
+// nullopt when the maker has no entry ("None").
+std::optional<std::string> FindMakerUrl(const std::string& appDir, const std::string& maker);
+// The address a web file names: the "URL=" line of an Internet shortcut, or
+// the file's first line when that is an address itself. Only web and mail
+// addresses (http, https, ftp, mailto) are given out; nullopt for anything
+// else, a missing file, or a file name that would leave the URL folder.
+std::optional<std::string> MakerWebAddress(const std::string& appDir, const std::string& file);
+
+// ---- The history ring ---------------------------------------------------------------------
+
+inline constexpr int kHistorySlots = 10;
+inline constexpr const char* kHistorySection = "HISTORY";
+inline constexpr const char* kHistorySeparator = "_IC_";
+
+// "%s_IC_%s" of maker and type.
+std::string HistoryEntry(const std::string& maker, const std::string& type);
+
+struct MakerAndType {
+    std::string maker;
+    std::string type;
+    bool operator==(const MakerAndType&) const = default;
+};
+// The maker and type of a history entry. An entry without "_IC_", or with an
+// empty maker or type, gives nullopt. When names themselves hold "_IC_", the
+// first split whose maker is one of knownMakers is taken, else the first.
+std::optional<MakerAndType> SplitHistoryEntry(std::string_view entry,
+                                              const std::vector<std::string>& knownMakers = {});
+
+// SelIcHst.ini: ten slots "0".."9", "Current" (the slot written last) and
+// "Last" (the entry of the last OK).
+class SelectionHistory {
+public:
+    explicit SelectionHistory(std::string path) : path_(std::move(path)) {}
+
+    // The entries of the slots in slot order, empty slots ("Null") left out.
+    std::vector<std::string> Entries() const;
+    // "Last", or nullopt while the ring has none.
+    std::optional<std::string> Last() const;
+    // The entry goes to the slot after "Current" (slot 0 after slot 9, and
+    // after any "Current" outside the ring) unless a slot holds it already;
+    // "Last" takes it in any case.
+    void AddHistoryEntry(const std::string& maker, const std::string& type);
+
+private:
+    std::string path_;
+};
+
+}  // namespace burnmark
