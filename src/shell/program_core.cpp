@@ -22,8 +22,8 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
       saveFlow_(FlowContext{state.Busy, device_, options_, buffer_, ports.messages, sounds_,
                             ports.progress, ports.pump, ports.processes, link_, engine_, fpga_,
                             ports.mainWindowId}),
-      steps_(SourceStepParts{state, device_, buffer_, fuseMap_, engine_, page_, checksum_,
-                             loadFlow_, saveFlow_, ports.messages}) {
+      steps_(SourceStepParts{state, device_, options_, buffer_, fuseMap_, link_, engine_, page_,
+                             checksum_, loadFlow_, saveFlow_, ports.messages}) {
     device_.HistoryIniPath = state.HistoryIniPath();
     device_.AppDir = state.AppDir;
     sounds_.SoundOn = settings.SoundOn;
@@ -60,11 +60,7 @@ void ProgramCore::SizeBufferForRestore() {
     buffer_.SetBufferSize(MergeDeviceBufferSize(device_, sizing_));
 }
 
-void ProgramCore::InitFuseMapForDevice() {
-    fuseMap_.InitFuseBuffer(FuseGeometry{device_.FuseCount, device_.FuseCols, device_.FuseRows,
-                                         device_.PinCount, device_.Intact});
-    if (FuseMapEditor* editor = steps_.FuseEditor()) editor->Rebind();
-}
+void ProgramCore::InitFuseMapForDevice() { steps_.InitFuseMapForDevice(); }
 
 void ProgramCore::FillSessionSeams(SessionSeams& session) {
     if (!session.LoadDeviceIni)
