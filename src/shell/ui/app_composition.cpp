@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QStyle>
+#include <stdexcept>
 
 #include "buffer/ui/main_edit.h"
 #include "buffer/ui/plain_file_dialogs.h"
@@ -36,6 +37,22 @@ public:
 
 private:
     QLineEdit* edit_;
+};
+
+// The buffer editor over the main window's Edit area, for the Edit step.
+class QtBufferEditorArea : public BufferEditorArea {
+public:
+    explicit QtBufferEditorArea(TMainForm& form) : form_(form) {}
+
+    void ShowEditArea() override { form_.ShowEditArea(); }
+    void ShowBufferEditor(std::optional<EditorPage> page) override {
+        form_.ShowEditor();
+        auto* editor = qobject_cast<TMainEdit*>(form_.Editor());
+        if (editor && page) editor->SetActivePage(*page);
+    }
+
+private:
+    TMainForm& form_;
 };
 
 AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& messages,
@@ -83,22 +100,54 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
     handlers[static_cast<std::size_t>(CopyStep::Save)].ready = [&steps] { steps.SaveStepClick(); };
     handlers[static_cast<std::size_t>(CopyStep::Edit)].ready = [&steps] { steps.EditStepClick(); };
     steps.ShowCopyPage = [this] { form_.CopyBtnClick(); };
+    editArea_ = std::make_unique<QtBufferEditorArea>(form);
+    steps.SetBufferEditorArea(editArea_.get());
+    // One editor for every device with a fuse map, made for the first one.
+    steps.MakeFuseMapEditor = [this]() -> FuseMapEditor* {
+        if (!fuseEditor_) fuseEditor_ = std::make_unique<Tform2>(core_->Fuses(), &form_);
+        return fuseEditor_.get();
+    };
     pageView_ = std::make_unique<CopyPageController>(form, core_->Page(), std::move(handlers));
 }
 
 AppComposition::~AppComposition() {
-    // The editor lets go of the fuse map before the core goes.
-    if (core_) core_->Steps().SetFuseMapEditor(nullptr);
+    // The editors let go of the core before it goes.
+    if (core_) {
+        core_->Steps().SetFuseMapEditor(nullptr);
+        core_->Steps().SetBufferEditorArea(nullptr);
+        core_->Steps().MakeFuseMapEditor = nullptr;
+    }
     fuseEditor_.reset();
+}
+
+TMainEdit* AppComposition::BufferEditor() const { return qobject_cast<TMainEdit*>(form_.Editor()); }
+
+MainEditHooks AppComposition::EditorHooks() {
+    MainEditHooks hooks;
+    CopySourceSteps& steps = core_->Steps();
+    // The editor's Load and Save are the Copy page's steps, with their tails.
+    hooks.LoadFile = [&steps] { steps.LoadStepClick(); };
+    hooks.SaveFile = [&steps] { steps.SaveStepClick(); };
+    // The buffer dialogs open over the main window.
+    auto dialog = [this](std::function<void(QWidget&)> BufferDialogCommands::*command) {
+        return [this, command] {
+            if (bufferDialogs_.*command) (bufferDialogs_.*command)(form_);
+        };
+    };
+    hooks.GetSum = dialog(&BufferDialogCommands::GetSum);
+    hooks.FillData = dialog(&BufferDialogCommands::FillData);
+    hooks.Block = dialog(&BufferDialogCommands::Block);
+    // Search and Search Next have no work: the program has no search.
+    return hooks;
 }
 
 void AppComposition::FillSeams(MainFormSeams& seams) {
     core_->FillSessionSeams(seams.session);
     if (!seams.session.CreateFuseMapEditor)
         seams.session.CreateFuseMapEditor = [this] {
-            if (fuseEditor_) return;
-            fuseEditor_ = std::make_unique<Tform2>(core_->Fuses(), &form_);
-            core_->Steps().SetFuseMapEditor(fuseEditor_.get());
+            // The restore shows why and goes on; the steps say so when used.
+            if (!core_->Steps().CreateFuseMapEditor())
+                throw std::runtime_error(kFuseEditorMissingText);
         };
     if (!seams.CheckDeviceAfterAbout)
         seams.CheckDeviceAfterAbout = [this] { core_->CheckDeviceAfterAbout(); };
@@ -108,13 +157,30 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
         seams.CreateEditWindow = [this](QWidget* editArea, const QString& caption) -> QWidget* {
             auto* editor = new TMainEdit(core_->Buffer(), messages_, editArea);
             editor->setWindowTitle(caption);
+            editor->SetHooks(EditorHooks());
             return editor;
         };
     if (!seams.RouteWheel)
         seams.RouteWheel = [this](QObject* hover, int delta) {
-            if (auto* editor = qobject_cast<TMainEdit*>(form_.Editor()))
-                editor->RouteWheel(hover, delta);
+            if (TMainEdit* editor = BufferEditor()) editor->RouteWheel(hover, delta);
         };
+    // The Edit area's commands run the editor's menu items. The editor is a
+    // child of the main window, so no stay-on-top has to be lifted for the
+    // dialogs they open.
+    auto menuItem = [this](void (TMainEdit::*click)()) {
+        return [this, click] {
+            if (TMainEdit* editor = BufferEditor()) (editor->*click)();
+        };
+    };
+    if (!seams.CheckSumClick) seams.CheckSumClick = menuItem(&TMainEdit::GetSumClick);
+    if (!seams.BlockClick) seams.BlockClick = menuItem(&TMainEdit::BlockClick);
+    if (!seams.FillClick) seams.FillClick = menuItem(&TMainEdit::FillDataClick);
+    if (!seams.FindClick) seams.FindClick = menuItem(&TMainEdit::SearchClick);
+    if (!seams.FindNextClick) seams.FindNextClick = menuItem(&TMainEdit::SearchNextClick);
+
+    // Stand-in for the Edit area's OK until its checksum work (v_HintClick)
+    // is wired: at least the way back to the Copy page.
+    if (!seams.EditOkClick) seams.EditOkClick = [this] { form_.CopyBtnClick(); };
 }
 
 void AppComposition::SetLoadDialog(LoadDialogPort* dialog) {

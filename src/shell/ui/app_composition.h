@@ -5,6 +5,7 @@
 // steps and their rules are in ProgramCore.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "buffer/flow/ui/qt_process_starter.h"
@@ -13,6 +14,8 @@
 #include "shell/program_core.h"
 #include "shell/start_up.h"
 
+class QWidget;
+
 namespace burnmark {
 
 class CopyPageController;
@@ -20,10 +23,22 @@ class PlainLoadDialog;
 class PlainSaveDialog;
 class QtChecksumField;
 class QtFuseFileChooser;
+class QtBufferEditorArea;
+class TMainEdit;
 class TMainForm;
 class Tform2;
 class TProgressWindow;
+struct MainEditHooks;
 struct MainFormSeams;
+
+// The buffer editor's commands that open one of the buffer dialogs. Each is
+// given the window its dialog opens over: the main window. An empty one does
+// nothing.
+struct BufferDialogCommands {
+    std::function<void(QWidget& dialogParent)> GetSum;    // "Sum"
+    std::function<void(QWidget& dialogParent)> FillData;  // "Fill"
+    std::function<void(QWidget& dialogParent)> Block;     // "Block"
+};
 
 class AppComposition {
 public:
@@ -44,6 +59,8 @@ public:
     void SetLoadDialog(LoadDialogPort* dialog);
     void SetSaveDialog(SaveDialogPort* dialog);
     void SetFuseFileChooser(FuseFileChooser* chooser);
+    // What the buffer editor's Sum, Fill and Block run.
+    void SetBufferDialogs(BufferDialogCommands commands) { bufferDialogs_ = std::move(commands); }
 
     ProgramCore& Core() { return *core_; }
     DeviceRecord& Device() { return core_->Device(); }
@@ -59,8 +76,13 @@ public:
     // The fuse-map editor, once a device with a fuse map made it.
     Tform2* FuseEditor() const { return fuseEditor_.get(); }
     TProgressWindow& ProgressWindow() { return *progressWindow_; }
+    // The buffer editor, once the window made it.
+    TMainEdit* BufferEditor() const;
 
 private:
+    // The buffer editor's menu items whose work lies outside it, all wired here.
+    MainEditHooks EditorHooks();
+
     TMainForm& form_;
     Messages& messages_;
     std::unique_ptr<TProgressWindow> progressWindow_;
@@ -72,6 +94,8 @@ private:
     std::unique_ptr<PlainLoadDialog> plainLoad_;
     std::unique_ptr<PlainSaveDialog> plainSave_;
     std::unique_ptr<QtFuseFileChooser> plainFuseFiles_;
+    std::unique_ptr<QtBufferEditorArea> editArea_;
+    BufferDialogCommands bufferDialogs_;
     // One editor for every device, bound to the core's fuse map: it goes
     // before the core.
     std::unique_ptr<Tform2> fuseEditor_;
