@@ -157,6 +157,8 @@ public:
     // The pass sound when sound is on, Pass shows and (unless ignoreRun) no
     // automatic run is going.
     void PassSoundIfDue(bool ignoreRun = false);
+    // The parameter block's current voltages: the device's three from vcc on.
+    void SetVoltages(VoltageIndex vcc);
 
 protected:
     // The one allocation of a 64 KB transfer block; nullptr when there is no
@@ -170,7 +172,6 @@ private:
     bool RunSimple(const SimpleOperation& op, int mode);
     bool SendChunk(const ChunkPlan& plan, const TransferChunk& chunk);
     void SetTransferWords(uint16_t offset, uint16_t bank, uint16_t small);
-    void SetVoltages(VoltageIndex vcc);
     uint16_t Word(std::size_t offset) const;
     uint64_t FirstBank() const;
     // The data buffer locked for one operation, with the system's texts on failure.

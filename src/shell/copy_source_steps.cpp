@@ -1,11 +1,19 @@
 #include "shell/copy_source_steps.h"
 
-#include <exception>
-
 #include "catalogue/device_facts.h"
+#include "link/programmer_requests.h"
 #include "shell/start_up.h"
 
 namespace burnmark {
+
+std::optional<EditorPage> EditPageForWidth(std::string_view dataWidth) {
+    switch (ClassifyDataWidth(dataWidth, DataWidthSpellings::Short8)) {
+        case DataWidth::Byte8: return EditorPage::Bits8;
+        case DataWidth::Word16: return EditorPage::Bits16;
+        case DataWidth::Neither: break;
+    }
+    return std::nullopt;
+}
 
 void CopySourceSteps::LoadStepClick() {
     if (p_.state.Busy.Busy()) return;
@@ -15,7 +23,8 @@ void CopySourceSteps::LoadStepClick() {
     }
     if (!loadDialog_) return;
     const uint32_t shownBefore = p_.checksum.LastChecksum();
-    switch (p_.loader.LoadFileClick(*loadDialog_)) {
+    const LoadEnd end = p_.loader.LoadFileClick(*loadDialog_);
+    switch (end) {
         case LoadEnd::NoDevice:
             // The load needs a device first: the Type step, which runs the
             // load again once one is chosen, but only once per click.
@@ -23,9 +32,13 @@ void CopySourceSteps::LoadStepClick() {
             return;
         case LoadEnd::Ignored:
         case LoadEnd::Cancelled: return;
+        // The option-type-1 exchange stopped at a failing programmer step and
+        // said so (a missing programmer among them): the rest would only talk
+        // to it again and tell the operator a second time.
+        case LoadEnd::ExchangeFailed: return;
         default: break;  // the dialog closed with its Load button
     }
-    AfterBufferLoad(shownBefore);
+    AfterBufferLoad(shownBefore, end == LoadEnd::Loaded);
 }
 
 void CopySourceSteps::TypeStepClick() {
@@ -48,7 +61,7 @@ void CopySourceSteps::TypeStepClick() {
         p_.engine.Run.RunReady = 1;
         if (device.TypeChanged) {
             p_.engine.UpdateCopyButtons(0);
-            RebuildFuseMap();
+            FuseMapForNewDevice();
         }
     }
     if (p_.loader.LoadPending == 1) {
@@ -56,24 +69,6 @@ void CopySourceSteps::TypeStepClick() {
         continuingLoad_ = true;
         LoadStepClick();
         continuingLoad_ = false;
-    }
-}
-
-void CopySourceSteps::RebuildFuseMap() {
-    try {
-        if (p_.state.Form2Created == 1) {
-            p_.fuses.FreeFuseBuffer();
-            p_.state.Form2Created = 0;
-        }
-        if (p_.device.HasFuseMap != 1) return;
-        // One editor serves every device: it is made once and bound again.
-        if (CreateFuseMapEditor) CreateFuseMapEditor();
-        p_.state.Form2Created = 1;
-        if (InitFuseBuffer) InitFuseBuffer();
-    } catch (const std::exception& e) {
-        p_.messages.MessageBox(e.what(), kProductCaption, MsgButtons::Ok, MsgIcon::Error);
-    } catch (...) {
-        p_.messages.MessageBox("Unknown error", kProductCaption, MsgButtons::Ok, MsgIcon::Error);
     }
 }
 
@@ -108,9 +103,13 @@ void CopySourceSteps::ReofferSteps(bool previousTypeChanged) {
     p_.page.SetMultiHint(true);
 }
 
-void CopySourceSteps::AfterBufferLoad(uint32_t shownBefore) {
+void CopySourceSteps::AfterBufferLoad(uint32_t shownBefore, bool landed) {
     BusyScope busy(p_.state.Busy);
-    if (p_.device.FuseTypeDigit != 1) {
+    if (p_.device.FuseTypeDigit == 1) {
+        // The programmer's checksum is of what it received: a load that did
+        // not land sent it nothing, and the field keeps its value.
+        if (landed && !ProgrammerChecksumAfterLoad()) return;
+    } else {
         // The load sums the range it read without showing it in the field:
         // the colour tells whether the device's sum differs from the one the
         // field showed before, not from that intermediate sum.
@@ -125,6 +124,116 @@ void CopySourceSteps::AfterBufferLoad(uint32_t shownBefore) {
     p_.engine.UpdateCopyButtons(2);
 }
 
+void CopySourceSteps::ProgrammerStepFailed(const char* message) {
+    p_.engine.ShowOperationFail();
+    p_.messages.ShowMessage(message);
+}
+
+void CopySourceSteps::ProgramStepFailed() {
+    // The failed picture uncovered: the ready and highlight pictures lie over it.
+    p_.page.Hide(CopyStep::Program, StepImage::Ready);
+    p_.page.Hide(CopyStep::Program, StepImage::Highlight);
+    p_.engine.FailStep(CopyStep::Program);
+}
+
+bool CopySourceSteps::ProgrammerChecksumAfterLoad() {
+    OperationEngine& engine = p_.engine;
+    ProgrammerLink& link = p_.link;
+    OperationEngine::OperationScope scope(engine);
+    // Half a definition or a missing FPGA image must not reach the programmer;
+    // the device's load has said why.
+    if (!engine.DeviceUsable()) {
+        engine.ShowOperationFail();
+        return false;
+    }
+    if (!link.Reopen()) {
+        engine.ShowOperationFail();
+        p_.messages.ShowMessage(link.HardwareMissingMessage);
+        return false;
+    }
+    // The link shows the failure display; these steps have no text of their own.
+    if (!link.SendParamBlock(p_.device.DeviceParamBlock.Sent()) || !link.SendFpgaPages())
+        return false;
+    engine.SetVoltages(kReadVcc);
+    // A checksum of data the programmer did not receive would be stale.
+    if (!engine.SendBufferToProgrammer()) return false;
+    if (!link.Execute(OpExtractOptions)) {
+        ProgrammerStepFailed(kErrExecute49);
+        return false;
+    }
+    // A status that did not arrive is no pass: its checksum bytes are not the
+    // programmer's answer.
+    OperationStatus status;
+    if (!link.ReadStatus(status) || !status.Pass()) {
+        ProgramStepFailed();
+        return false;
+    }
+    p_.checksum.ShowChecksum(status.Checksum());
+
+    // The block is read aside first: a transfer that failed half way must not
+    // leave the previous device's words mixed with stale programmer memory.
+    if (!link.BlockRead(kChipOptionAddr, kChipOptionLength)) {
+        ProgrammerStepFailed(kErrBlockRead);
+        return false;
+    }
+    std::array<uint8_t, kChipOptionLength> block{};
+    if (!link.DataRead(block)) {
+        ProgrammerStepFailed(kErrBlockReadData);
+        return false;
+    }
+    for (std::size_t i = 0; i < p_.options.ChipOptionWords.size(); ++i)
+        p_.options.ChipOptionWords[i] =
+            static_cast<uint16_t>(block[2 * i] | (block[2 * i + 1] << 8));
+    if (StoreOptionWords) StoreOptionWords();
+    return true;
+}
+
+// ---- The fuse map and its editor --------------------------------------------------------------
+
+bool CopySourceSteps::CreateFuseMapEditor() {
+    if (!fuseEditor_ && MakeFuseMapEditor) {
+        try {
+            fuseEditor_ = MakeFuseMapEditor();
+        } catch (...) {
+            fuseEditor_ = nullptr;
+        }
+    }
+    return fuseEditor_ != nullptr;
+}
+
+void CopySourceSteps::InitFuseMapForDevice() {
+    p_.fuses.InitFuseBuffer(FuseGeometry{p_.device.FuseCount, p_.device.FuseCols,
+                                         p_.device.FuseRows, p_.device.PinCount, p_.device.Intact});
+    if (fuseEditor_) fuseEditor_->Rebind();
+}
+
+bool CopySourceSteps::FuseMapForNewDevice() {
+    if (p_.state.Form2Created == 1) {
+        p_.fuses.FreeFuseBuffer();
+        p_.state.Form2Created = 0;
+    }
+    if (p_.device.HasFuseMap != 1) {
+        // The one editor stays, but it shows no map of another device.
+        if (fuseEditor_) fuseEditor_->Rebind();
+        return true;
+    }
+    if (!CreateFuseMapEditor()) {
+        p_.messages.MessageBox(kFuseEditorMissingText, kProductCaption, MsgButtons::Ok,
+                               MsgIcon::Error);
+        return false;
+    }
+    p_.state.Form2Created = 1;
+    InitFuseMapForDevice();
+    return true;
+}
+
+bool CopySourceSteps::FuseEditorMade() {
+    if (fuseEditor_) return true;
+    p_.messages.ShowMessage(kFuseEditorMissingText);
+    p_.engine.ShowOperationFail();
+    return false;
+}
+
 bool CopySourceSteps::FuseMapReady() {
     if (p_.fuses.HasBlock()) return true;
     // The map could not be built for this device (that was reported at the
@@ -135,7 +244,7 @@ bool CopySourceSteps::FuseMapReady() {
 }
 
 void CopySourceSteps::LoadFuseMapFile() {
-    if (!fuseFiles_) return;
+    if (!fuseFiles_ || !FuseEditorMade()) return;
     const std::string path = fuseFiles_->ChooseJedecToLoad();
     if (path.empty()) return;
     BusyScope busy(p_.state.Busy);
@@ -162,15 +271,21 @@ void CopySourceSteps::SaveStepClick() {
 }
 
 void CopySourceSteps::EditStepClick() {
-    if (p_.state.Busy.Busy() || p_.device.HasFuseMap != 1) return;
-    if (!fuseEditor_ || !FuseMapReady()) return;
+    if (p_.state.Busy.Busy()) return;
+    if (p_.device.HasFuseMap != 1) {
+        if (!editArea_) return;
+        editArea_->ShowEditArea();
+        editArea_->ShowBufferEditor(EditPageForWidth(p_.device.Data_Width));
+        return;
+    }
+    if (!FuseEditorMade() || !FuseMapReady()) return;
     if (ShowCopyPage) ShowCopyPage();
     p_.engine.EnableCopyButtons();
     fuseEditor_->ShowModal();
 }
 
 void CopySourceSteps::SaveFuseMapFile() {
-    if (!fuseFiles_) return;
+    if (!fuseFiles_ || !FuseEditorMade()) return;
     const std::string path = fuseFiles_->ChooseJedecToSave();
     if (path.empty()) return;
     BusyScope busy(p_.state.Busy);

@@ -24,8 +24,8 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
                             ports.mainWindowId, &sizing_, &page_}),
       ranges_(RangeCommandParts{state.Busy, device_, buffer_, ports.messages, ports.progress,
                                 checksum_, engine_, link_, fpga_}),
-      steps_(SourceStepParts{state, device_, buffer_, fuseMap_, engine_, page_, checksum_,
-                             loadFlow_, saveFlow_, ports.messages, options_}),
+      steps_(SourceStepParts{state, device_, options_, buffer_, fuseMap_, link_, engine_, page_,
+                             checksum_, loadFlow_, saveFlow_, ports.messages}),
       selection_(SelectionParts{device_, ports.messages, fpga_, sizing_, buffer_, link_, checksum_,
                                 engine_, options_, state.Busy}) {
     device_.HistoryIniPath = state.HistoryIniPath();
@@ -47,7 +47,6 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
         steps_.ReofferSteps(previousTypeChanged);
     };
     selection_.SelectionCancelled = [this] { loadFlow_.LoadPending = 0; };
-    steps_.InitFuseBuffer = [this] { InitFuseMapForDevice(); };
 }
 
 DeviceFacts ProgramCore::RestoreDevice(const std::string& icFileName) {
@@ -74,11 +73,7 @@ void ProgramCore::SizeBufferForRestore() {
     buffer_.SetBufferSize(MergeDeviceBufferSize(device_, sizing_));
 }
 
-void ProgramCore::InitFuseMapForDevice() {
-    fuseMap_.InitFuseBuffer(FuseGeometry{device_.FuseCount, device_.FuseCols, device_.FuseRows,
-                                         device_.PinCount, device_.Intact});
-    if (FuseMapEditor* editor = steps_.FuseEditor()) editor->Rebind();
-}
+void ProgramCore::InitFuseMapForDevice() { steps_.InitFuseMapForDevice(); }
 
 void ProgramCore::FillSessionSeams(SessionSeams& session) {
     if (!session.LoadDeviceIni)

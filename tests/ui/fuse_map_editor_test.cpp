@@ -454,6 +454,14 @@ TEST_F(FuseEditorInWindowTest, TheEditStepOpensTheEditorModallyOverTheWindow) {
     EXPECT_EQ(form.findChildren<Tform2*>().size(), 1);
     EXPECT_EQ(editor->View().FocusedAddress(), 0);
     EXPECT_EQ(core.Fuses().FuseAt(37), 0);
+
+    // So does a new logic device chosen later.
+    core.Fuses().SetFuse(37, 1);
+    ASSERT_TRUE(core.Core().Steps().FuseMapForNewDevice());
+    EXPECT_EQ(core.FuseEditor(), editor);
+    EXPECT_EQ(form.findChildren<Tform2*>().size(), 1);
+    EXPECT_EQ(form.State().Form2Created, 1);
+    EXPECT_EQ(core.Fuses().FuseAt(37), 0);
 }
 
 TEST_F(FuseEditorInWindowTest, ADeviceWithoutAFuseMapHasNoEditor) {

@@ -1,6 +1,7 @@
 // The buffer editor on the screen: its pages, grids and popup menu, keys and
 // clicks into the grids, the scroll bars, the busy state, and its place in the
-// main window's Edit area with the wheel routed to it.
+// main window's Edit area: the Edit step, the way back, the area's commands
+// and the wheel routed to it.
 #include "buffer/ui/main_edit.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,9 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QWheelEvent>
+#include <QWindow>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -25,11 +28,13 @@
 
 #include "buffer/ui/editor_grid.h"
 #include "buffer/ui/progress_window.h"
+#include "operations/copy_page_model.h"
 #include "platform/profile.h"
 #include "shell/start_up.h"
 #include "shell/ui/app_composition.h"
 #include "shell/ui/main_form.h"
 #include "support/fake_ports.h"
+#include "support/flow_fakes.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
 
@@ -313,6 +318,21 @@ class EditAreaTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::copy(BURNMARK_SAMPLE_DIR, dir_.Path(), fs::copy_options::recursive);
+        Start();
+    }
+    void TearDown() override { form_.reset(); }
+
+    // A start with the device the selection dialog left in [SelectDlg], or
+    // the default one.
+    void Start(const std::string& maker = "", const std::string& type = "",
+               const std::string& file = "") {
+        form_.reset();
+        if (!maker.empty()) {
+            Profile history(dir_.Path() + "History_1.ini");
+            history.WriteString("SelectDlg", "Manufacturer", maker);
+            history.WriteString("SelectDlg", "TypeNum", type);
+            history.WriteString("SelectDlg", "IcFileName", dir_.Path() + file);
+        }
         ApplyEntryRules(dir_.Path());
         form_ = std::make_unique<TMainForm>(dir_.Path(),
                                             MainFormPorts{&messages_, &sounds_, &pump_, &sim_});
@@ -320,11 +340,27 @@ protected:
         QApplication::processEvents();
         form_->Core()->ProgressWindow().SetPauseFunction([](int) {});
     }
-    void TearDown() override { form_.reset(); }
+    // A click as the mouse gives it: over the picture, press, release.
+    void ClickOn(const char* name) const {
+        QWidget* w = Child(name);
+        ASSERT_NE(w, nullptr) << name;
+        ASSERT_TRUE(w->isVisible()) << name;
+        const QPoint at = w->mapTo(form_.get(), w->rect().center());
+        QTest::mouseMove(form_->windowHandle(), at);
+        QTest::mousePress(form_->windowHandle(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(form_->windowHandle(), Qt::LeftButton, {}, at);
+    }
+    void ClickEditStep() const { ClickOn(StepImageName(CopyStep::Edit, StepImage::Ready).c_str()); }
+    // The widget the operator sees at the middle of a control.
+    QWidget* Seen(const char* name) const {
+        QWidget* display = Child(name);
+        return form_->childAt(display->mapTo(form_.get(), display->rect().center()));
+    }
 
     TMainEdit* Editor() const { return qobject_cast<TMainEdit*>(form_->Editor()); }
-    QWidget* Child(const char* name) const {
-        return form_->findChild<QWidget*>(QString::fromLatin1(name));
+    template <typename T = QWidget>
+    T* Child(const char* name) const {
+        return form_->findChild<T*>(QString::fromLatin1(name));
     }
     void Wheel(QWidget* over, int delta) {
         const QPoint at = over->rect().center();
@@ -439,6 +475,89 @@ TEST_F(EditAreaTest, LoadsWhileTheEndOfALargerBufferIsShown) {
     BufferLock lock = buffer.GetBufferHandle();
     EXPECT_EQ(lock[0], 0x12);
     EXPECT_EQ(lock[length - 8 + 10], 'A');
+}
+
+TEST_F(EditAreaTest, TheEditStepCoversTheCopyPageAndOkLeadsBack) {
+    Start("GENERAL", "27C1024", "INI\\GENERAL\\27C1024.INI");  // 16-bit
+    TMainEdit* editor = Editor();
+    ASSERT_NE(editor, nullptr);
+    ClickEditStep();
+
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->ActivePage(), EditorPage::Bits16);
+    EXPECT_EQ(Child("DumpEdit_Panel")->pos(), Child("Copy_Panel")->pos());
+    // The device, the file name and the result picture lie under the editor.
+    for (const char* name : {"SelectedType", "LoadPathEdit", "StatusPanel"})
+        EXPECT_TRUE(editor->isAncestorOf(Seen(name))) << name;
+    for (const char* name : {"CheckBox1", "CheckBox2", "CheckBox4", "CheckBox5", "ProgressBar2",
+                             "RunPanel", "StopPanel"})
+        EXPECT_FALSE(Child(name)->isVisible()) << name;
+    EXPECT_TRUE(Child("CheckSum_Stack")->isVisible());
+
+    // Typing goes into the grid the operator clicked.
+    QWidget* hex = Child("HexCodeSG16Bit");
+    QTest::mouseClick(hex, Qt::LeftButton, {}, QPoint(4, 4));
+    QTest::keyClicks(hex, "BEEF");
+    {
+        BufferLock lock = form_->Core()->Buffer().GetBufferHandle();
+        EXPECT_EQ(lock[0], 0xEF);
+        EXPECT_EQ(lock[1], 0xBE);
+    }
+
+    ClickOn("v");
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_FALSE(Child("DumpEdit_Panel")->isVisible());
+    for (const char* name : {"Copy_Panel", "RunPanel", "StopPanel", "ProgressBar2", "CheckBox1"})
+        EXPECT_TRUE(Child(name)->isVisible()) << name;
+    EXPECT_EQ(Seen("StopPanel")->objectName().left(4), QStringLiteral("Stop"));
+
+    // Again, for an 8-bit device: the page follows the width; the edit stayed.
+    form_->Core()->Device().Data_Width = "0xff";
+    ClickEditStep();
+    EXPECT_EQ(editor->ActivePage(), EditorPage::Bits8);
+    EXPECT_EQ(editor->View().CellText(EditorPage::Bits8, GridCell{EditorGrid::Hex, 0, 1}), "BE");
+    ClickOn("Label27");
+    EXPECT_TRUE(Child("RunPanel")->isVisible());
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(EditAreaTest, TheAreasCommandsRunTheEditorsItemsOnceOverTheMainWindow) {
+    std::vector<std::pair<std::string, QWidget*>> opened;
+    auto record = [&](const char* name) {
+        return [&opened, name](QWidget& parent) { opened.emplace_back(name, &parent); };
+    };
+    AppComposition& core = *form_->Core();
+    core.SetBufferDialogs(BufferDialogCommands{record("Sum"), record("Fill"), record("Block")});
+    testing::ScriptedLoadDialog load;
+    testing::ScriptedSaveDialog save;
+    core.SetLoadDialog(&load);
+    core.SetSaveDialog(&save);
+    ClickEditStep();
+    ASSERT_TRUE(Editor()->isVisible());
+
+    const std::vector<std::pair<const char*, const char*>> commands = {
+        {"CheckSum", "Sum"},  {"Label20", "Sum"}, {"Block", "Block"},
+        {"Label22", "Block"}, {"Fill", "Fill"},   {"Label26", "Fill"}};
+    for (const auto& [picture, dialog] : commands) {
+        SCOPED_TRACE(picture);
+        opened.clear();
+        ClickOn(picture);
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0].first, dialog);
+        EXPECT_EQ(opened[0].second, form_.get());
+    }
+    // Find and Find Next are hidden and have no work; neither opens anything.
+    opened.clear();
+    form_->Seams().FindClick();
+    form_->Seams().FindNextClick();
+    EXPECT_TRUE(opened.empty());
+
+    // The editor's Load and Save are the Copy page's steps.
+    Editor()->findChild<QAction*>(QStringLiteral("LoadFile"))->trigger();
+    Editor()->findChild<QAction*>(QStringLiteral("SaveFile"))->trigger();
+    EXPECT_EQ(load.runs, 1);
+    EXPECT_EQ(save.runs, 1);
+    EXPECT_TRUE(messages_.shown.empty());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <QStyle>
+#include <stdexcept>
 
 #include "buffer/ui/buffer_dialogs.h"
 #include "buffer/ui/main_edit.h"
@@ -59,6 +60,22 @@ private:
     QPointer<QWidget> copyPanel_;
 };
 
+// The buffer editor over the main window's Edit area, for the Edit step.
+class QtBufferEditorArea : public BufferEditorArea {
+public:
+    explicit QtBufferEditorArea(TMainForm& form) : form_(form) {}
+
+    void ShowEditArea() override { form_.ShowEditArea(); }
+    void ShowBufferEditor(std::optional<EditorPage> page) override {
+        form_.ShowEditor();
+        auto* editor = qobject_cast<TMainEdit*>(form_.Editor());
+        if (editor && page) editor->SetActivePage(*page);
+    }
+
+private:
+    TMainForm& form_;
+};
+
 AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& messages,
                                Sounds& sounds, Pump& pump, const MainSettings& settings)
     : form_(form), messages_(messages), progressWindow_(std::make_unique<TProgressWindow>()) {
@@ -106,28 +123,30 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
         selectedType->item(0)->setText(QString::fromStdString(maker));
         selectedType->item(1)->setText(QString::fromStdString(type));
     };
-    steps.CreateFuseMapEditor = [this] { CreateFuseMapEditor(); };
     handlers[static_cast<std::size_t>(CopyStep::Type)].ready = [&steps] { steps.TypeStepClick(); };
     handlers[static_cast<std::size_t>(CopyStep::Load)].ready = [&steps] { steps.LoadStepClick(); };
     handlers[static_cast<std::size_t>(CopyStep::Save)].ready = [&steps] { steps.SaveStepClick(); };
     handlers[static_cast<std::size_t>(CopyStep::Edit)].ready = [&steps] { steps.EditStepClick(); };
     steps.ShowCopyPage = [this] { form_.CopyBtnClick(); };
+    editArea_ = std::make_unique<QtBufferEditorArea>(form);
+    steps.SetBufferEditorArea(editArea_.get());
+    // One editor for every device with a fuse map, made for the first one.
+    steps.MakeFuseMapEditor = [this]() -> FuseMapEditor* {
+        if (!fuseEditor_) fuseEditor_ = std::make_unique<Tform2>(core_->Fuses(), &form_);
+        return fuseEditor_.get();
+    };
     pageView_ = std::make_unique<CopyPageController>(form, core_->Page(), std::move(handlers));
 }
 
 AppComposition::~AppComposition() {
-    // The editor lets go of the fuse map before the core goes.
+    // The editors and dialogs let go of the core before it goes.
     if (core_) {
         core_->Steps().SetFuseMapEditor(nullptr);
         core_->Steps().SetSelectDialog(nullptr);
+        core_->Steps().SetBufferEditorArea(nullptr);
+        core_->Steps().MakeFuseMapEditor = nullptr;
     }
     fuseEditor_.reset();
-}
-
-void AppComposition::CreateFuseMapEditor() {
-    if (fuseEditor_) return;
-    fuseEditor_ = std::make_unique<Tform2>(core_->Fuses(), &form_);
-    core_->Steps().SetFuseMapEditor(fuseEditor_.get());
 }
 
 void AppComposition::SetSelectICDialog(TSelectICDialog* dialog) {
@@ -141,10 +160,40 @@ void AppComposition::SetSelectICDialog(TSelectICDialog* dialog) {
     core_->Steps().SetSelectDialog(selectDialog_.get());
 }
 
+TMainEdit* AppComposition::BufferEditor() const { return qobject_cast<TMainEdit*>(form_.Editor()); }
+
+MainEditHooks AppComposition::EditorHooks() {
+    MainEditHooks hooks;
+    CopySourceSteps& steps = core_->Steps();
+    // The editor's Load and Save are the Copy page's steps, with their tails.
+    hooks.LoadFile = [&steps] { steps.LoadStepClick(); };
+    hooks.SaveFile = [&steps] { steps.SaveStepClick(); };
+    // The buffer dialogs open over the main window (a test may put its own
+    // commands in their place).
+    auto dialog = [this](std::function<void(QWidget&)> BufferDialogCommands::*command,
+                         void (AppComposition::*own)()) {
+        return [this, command, own] {
+            if (bufferDialogs_.*command)
+                (bufferDialogs_.*command)(form_);
+            else
+                (this->*own)();
+        };
+    };
+    hooks.GetSum = dialog(&BufferDialogCommands::GetSum, &AppComposition::GetSumClick);
+    hooks.FillData = dialog(&BufferDialogCommands::FillData, &AppComposition::FillDataClick);
+    hooks.Block = dialog(&BufferDialogCommands::Block, &AppComposition::BlockClick);
+    // Search and Search Next have no work: the program has no search.
+    return hooks;
+}
+
 void AppComposition::FillSeams(MainFormSeams& seams) {
     core_->FillSessionSeams(seams.session);
     if (!seams.session.CreateFuseMapEditor)
-        seams.session.CreateFuseMapEditor = [this] { CreateFuseMapEditor(); };
+        seams.session.CreateFuseMapEditor = [this] {
+            // The restore shows why and goes on; the steps say so when used.
+            if (!core_->Steps().CreateFuseMapEditor())
+                throw std::runtime_error(kFuseEditorMissingText);
+        };
     if (!seams.CheckDeviceAfterAbout)
         seams.CheckDeviceAfterAbout = [this] { core_->CheckDeviceAfterAbout(); };
     if (!seams.ReleaseOnExit) seams.ReleaseOnExit = [this] { core_->ReleaseOnExit(); };
@@ -153,13 +202,30 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
         seams.CreateEditWindow = [this](QWidget* editArea, const QString& caption) -> QWidget* {
             auto* editor = new TMainEdit(core_->Buffer(), messages_, editArea);
             editor->setWindowTitle(caption);
+            editor->SetHooks(EditorHooks());
             return editor;
         };
     if (!seams.RouteWheel)
         seams.RouteWheel = [this](QObject* hover, int delta) {
-            if (auto* editor = qobject_cast<TMainEdit*>(form_.Editor()))
-                editor->RouteWheel(hover, delta);
+            if (TMainEdit* editor = BufferEditor()) editor->RouteWheel(hover, delta);
         };
+    // The Edit area's commands run the editor's menu items. The editor is a
+    // child of the main window, so no stay-on-top has to be lifted for the
+    // dialogs they open.
+    auto menuItem = [this](void (TMainEdit::*click)()) {
+        return [this, click] {
+            if (TMainEdit* editor = BufferEditor()) (editor->*click)();
+        };
+    };
+    if (!seams.CheckSumClick) seams.CheckSumClick = menuItem(&TMainEdit::GetSumClick);
+    if (!seams.BlockClick) seams.BlockClick = menuItem(&TMainEdit::BlockClick);
+    if (!seams.FillClick) seams.FillClick = menuItem(&TMainEdit::FillDataClick);
+    if (!seams.FindClick) seams.FindClick = menuItem(&TMainEdit::SearchClick);
+    if (!seams.FindNextClick) seams.FindNextClick = menuItem(&TMainEdit::SearchNextClick);
+
+    // Stand-in for the Edit area's OK until its checksum work (v_HintClick)
+    // is wired: at least the way back to the Copy page.
+    if (!seams.EditOkClick) seams.EditOkClick = [this] { form_.CopyBtnClick(); };
 }
 
 void AppComposition::SetLoadDialog(LoadDialogPort* dialog) {

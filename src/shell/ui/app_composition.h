@@ -6,6 +6,7 @@
 // steps and their rules are in ProgramCore.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "buffer/flow/ui/qt_process_starter.h"
@@ -14,18 +15,32 @@
 #include "shell/program_core.h"
 #include "shell/start_up.h"
 
+class QWidget;
+
 namespace burnmark {
 
 class CopyPageController;
 class QtBufferDialogs;
 class QtChecksumField;
 class QtFuseFileChooser;
+class QtBufferEditorArea;
+class TMainEdit;
 class TMainForm;
 class Tform2;
 class TProgressWindow;
 class TSelectICDialog;
 class QtSelectDialog;
+struct MainEditHooks;
 struct MainFormSeams;
+
+// The buffer editor's commands that open one of the buffer dialogs. Each is
+// given the window its dialog opens over: the main window. An empty one does
+// nothing.
+struct BufferDialogCommands {
+    std::function<void(QWidget& dialogParent)> GetSum;    // "Sum"
+    std::function<void(QWidget& dialogParent)> FillData;  // "Fill"
+    std::function<void(QWidget& dialogParent)> Block;     // "Block"
+};
 
 class AppComposition {
 public:
@@ -58,6 +73,8 @@ public:
     // The device selection dialog made at start-up; the Type step shows it
     // over the Copy page. Not owned; nullptr takes it away.
     void SetSelectICDialog(TSelectICDialog* dialog);
+    // What the buffer editor's Sum, Fill and Block run.
+    void SetBufferDialogs(BufferDialogCommands commands) { bufferDialogs_ = std::move(commands); }
 
     ProgramCore& Core() { return *core_; }
     DeviceRecord& Device() { return core_->Device(); }
@@ -74,11 +91,12 @@ public:
     // The fuse-map editor, once a device with a fuse map made it.
     Tform2* FuseEditor() const { return fuseEditor_.get(); }
     TProgressWindow& ProgressWindow() { return *progressWindow_; }
+    // The buffer editor, once the window made it.
+    TMainEdit* BufferEditor() const;
 
 private:
-    // The one fuse-map editor, made the first time a device with a fuse map
-    // needs it and bound to the core's fuse map.
-    void CreateFuseMapEditor();
+    // The buffer editor's menu items whose work lies outside it, all wired here.
+    MainEditHooks EditorHooks();
 
     TMainForm& form_;
     Messages& messages_;
@@ -91,6 +109,8 @@ private:
     std::unique_ptr<QtBufferDialogs> dialogs_;
     std::unique_ptr<QtFuseFileChooser> plainFuseFiles_;
     std::unique_ptr<QtSelectDialog> selectDialog_;
+    std::unique_ptr<QtBufferEditorArea> editArea_;
+    BufferDialogCommands bufferDialogs_;
     // One editor for every device, bound to the core's fuse map: it goes
     // before the core.
     std::unique_ptr<Tform2> fuseEditor_;

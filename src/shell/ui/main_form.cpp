@@ -724,14 +724,31 @@ void TMainForm::ShowDumpEditPanel() {
     runPanel_->hide();
     stopPanel_->hide();
     if (editor_) {
-        PlaceEditor();
-        editor_->show();
-        editor_->update();
+        ShowEditor();
     } else if (seams_.CreateEditWindow) {
         // One editor window: "NONAME" and its number.
         editor_ = seams_.CreateEditWindow(dumpEditPanel_, QStringLiteral("NONAME1"));
         if (editor_) PlaceEditor();
     }
+}
+
+void TMainForm::ShowEditArea() {
+    for (std::size_t box = TickErase; box <= TickProtect; ++box) tickBoxes_[box]->hide();
+    // The Copy page stays beneath: the area lies over all of it.
+    dumpEditPanel_->move(copyPanel_->pos());
+    dumpEditPanel_->show();
+    progressBar2_->hide();
+    runPanel_->hide();
+    stopPanel_->hide();
+}
+
+void TMainForm::ShowEditor() {
+    if (!editor_ && seams_.CreateEditWindow)
+        editor_ = seams_.CreateEditWindow(dumpEditPanel_, QStringLiteral("NONAME1"));
+    if (!editor_) return;
+    PlaceEditor();
+    editor_->show();
+    editor_->update();
 }
 
 void TMainForm::PlaceEditor() {

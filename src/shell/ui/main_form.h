@@ -127,6 +127,12 @@ public:
     void MainMouseMove(Qt::MouseButtons buttons, QPoint position, QPoint globalPosition);
     void CopyBtnClick();
     void ShowDumpEditPanel();
+    // The Edit step's Edit area: over the Copy page in its place, without the
+    // run's tick boxes, the overall progress bar, Run and Stop.
+    void ShowEditArea();
+    // The buffer editor placed over the Edit area, shown and repainted; made
+    // first when it does not exist yet.
+    void ShowEditor();
     void CheckDeviceAfterAbout();
 
     // The ticks of CheckBox1 to CheckBox5 and the hidden CheckBox11.

@@ -1,10 +1,14 @@
 // The program's core without a window: the start-up restore's work on the
-// sample catalogue and the Copy page's Load and Save steps with their tails.
+// sample catalogue, the Copy page's Load, Save and Edit steps with their
+// tails, and the fuse-map editor's life across devices.
 #include "shell/program_core.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,6 +24,25 @@ namespace burnmark::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The fuse-map editor window as the steps see it.
+class CountingFuseEditor : public FuseMapEditor {
+public:
+    void Rebind() override { ++rebinds; }
+    void ShowModal() override { ++shown; }
+    int rebinds = 0;
+    int shown = 0;
+};
+
+// The window's Edit area: what the Edit step asked of it, in order.
+class RecordingEditArea : public BufferEditorArea {
+public:
+    void ShowEditArea() override { calls.push_back("area"); }
+    void ShowBufferEditor(std::optional<EditorPage> page) override {
+        calls.push_back(!page ? "editor" : *page == EditorPage::Bits8 ? "editor 8" : "editor 16");
+    }
+    std::vector<std::string> calls;
+};
 
 class ProgramCoreTest : public ::testing::Test {
 protected:
@@ -180,6 +203,8 @@ TEST_F(ProgramCoreTest, StepsClickedWhileBusyDoNothing) {
 TEST_F(ProgramCoreTest, ALogicDeviceLoadsItsJedecFileIntoTheMap) {
     core->RestoreDevice(Stored("NORTHCHIP\\NC16L8.INI"));
     core->SizeBufferForRestore();
+    CountingFuseEditor editor;
+    core->Steps().SetFuseMapEditor(&editor);
     // Without a map built for the device there is nothing to load into.
     fuseFiles.loadPath = dir.Write("in.jed", "\x02*QF2048*F0*L0 1111*\x03");
     core->Steps().LoadStepClick();
@@ -194,6 +219,296 @@ TEST_F(ProgramCoreTest, ALogicDeviceLoadsItsJedecFileIntoTheMap) {
     EXPECT_EQ(loadPath, fuseFiles.loadPath);
     ASSERT_FALSE(field.texts.empty());
     EXPECT_EQ(loadDialog.runs, 0);  // the data buffer's dialog is not used
+}
+
+// ---- The Edit step ------------------------------------------------------------------------------
+
+TEST(EditPageForWidthTest, OnlyTheKnownSpellingsChooseAPage) {
+    const std::optional<EditorPage> keep;
+    const std::pair<const char*, std::optional<EditorPage>> cases[] = {
+        {"0x00FF", EditorPage::Bits8},
+        {"0x00ff", EditorPage::Bits8},
+        {"0xFF", EditorPage::Bits8},
+        {"0xff", EditorPage::Bits8},
+        {"0xFFFF", EditorPage::Bits16},
+        {"0xffff", EditorPage::Bits16},
+        // Mixed case, other forms and padding are no width the page knows.
+        {"0xffFF", keep},
+        {"0xFFff", keep},
+        {"0x00Ff", keep},
+        {"0XFF", keep},
+        {"0x0FF", keep},
+        {" 0xFF", keep},
+        {"", keep},
+        {"None", keep},
+    };
+    for (const auto& [text, page] : cases) EXPECT_EQ(EditPageForWidth(text), page) << text;
+}
+
+TEST_F(ProgramCoreTest, TheEditStepOfADataDeviceShowsTheEditorOnItsWidthsPage) {
+    core->RestoreDevice(Stored("GENERAL\\27C1024.INI"));
+    RecordingEditArea area;
+    core->Steps().SetBufferEditorArea(&area);
+    core->Steps().EditStepClick();
+    EXPECT_EQ(area.calls, (std::vector<std::string>{"area", "editor 16"}));
+
+    area.calls.clear();
+    core->Device().Data_Width = "0xff";
+    core->Steps().EditStepClick();
+    core->Device().Data_Width = "0xFfFf";  // the editor keeps the page it shows
+    core->Steps().EditStepClick();
+    EXPECT_EQ(area.calls, (std::vector<std::string>{"area", "editor 8", "area", "editor"}));
+
+    area.calls.clear();
+    {
+        BusyScope busy(state.Busy);
+        core->Steps().EditStepClick();
+    }
+    EXPECT_TRUE(area.calls.empty());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// ---- The fuse-map editor across devices
+// -----------------------------------------------------------
+
+TEST_F(ProgramCoreTest, OneFuseMapEditorFollowsEachNewLogicDevice) {
+    CountingFuseEditor editor;
+    int made = 0;
+    core->Steps().MakeFuseMapEditor = [&]() -> FuseMapEditor* {
+        ++made;
+        return &editor;
+    };
+    RecordingEditArea area;
+    core->Steps().SetBufferEditorArea(&area);
+
+    core->RestoreDevice(Stored("NORTHCHIP\\NC16L8.INI"));
+    ASSERT_TRUE(core->Steps().FuseMapForNewDevice());
+    EXPECT_EQ(state.Form2Created, 1);
+    EXPECT_EQ(core->Steps().FuseEditor(), &editor);
+    ASSERT_TRUE(core->Fuses().HasBlock());
+    core->Fuses().SetFuse(3, 1);
+    EXPECT_EQ(editor.rebinds, 1);
+
+    // A second logic device: the same window, reset to a fresh map.
+    ASSERT_TRUE(core->Steps().FuseMapForNewDevice());
+    EXPECT_EQ(core->Steps().FuseEditor(), &editor);
+    EXPECT_EQ(core->Fuses().FuseAt(3), 0);
+    EXPECT_EQ(editor.rebinds, 2);
+    core->Steps().EditStepClick();
+    EXPECT_EQ(editor.shown, 1);
+    EXPECT_TRUE(area.calls.empty());  // the buffer editor is not asked
+
+    // A data device: the map goes, the window stays and shows none.
+    core->RestoreDevice(Stored("ATMEL\\AT89C51.INI"));
+    ASSERT_TRUE(core->Steps().FuseMapForNewDevice());
+    EXPECT_EQ(state.Form2Created, 0);
+    EXPECT_FALSE(core->Fuses().HasBlock());
+    EXPECT_EQ(editor.rebinds, 3);
+    core->Steps().EditStepClick();
+    EXPECT_EQ(editor.shown, 1);
+    EXPECT_EQ(area.calls, (std::vector<std::string>{"area", "editor 8"}));
+    EXPECT_EQ(made, 1);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ProgramCoreTest, ALogicDeviceWithoutItsEditorSaysSoAtEachStep) {
+    core->RestoreDevice(Stored("NORTHCHIP\\NC16L8.INI"));
+    core->Steps().MakeFuseMapEditor = []() -> FuseMapEditor* { throw std::bad_alloc(); };
+    EXPECT_FALSE(core->Steps().FuseMapForNewDevice());
+    EXPECT_EQ(state.Form2Created, 0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, kFuseEditorMissingText);
+
+    fuseFiles.loadPath = dir.Write("in.jed", "\x02*QF2048*F0*L0 1111*\x03");
+    fuseFiles.savePath = dir.Path() + "out.jed";
+    using Step = void (CopySourceSteps::*)();
+    for (Step step : {&CopySourceSteps::LoadStepClick, &CopySourceSteps::SaveStepClick,
+                      &CopySourceSteps::EditStepClick}) {
+        messages.Clear();
+        sounds.calls.clear();
+        (core->Steps().*step)();
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{kFuseEditorMissingText});
+        EXPECT_EQ(core->Page().Status(), StatusLook::Failed);
+        EXPECT_EQ(std::count(sounds.calls.begin(), sounds.calls.end(), "error"), 1);
+    }
+    // Nothing was asked of the operator, nothing written.
+    EXPECT_EQ(fuseFiles.loads + fuseFiles.saves, 0);
+    EXPECT_FALSE(fs::exists(fuseFiles.savePath));
+    EXPECT_EQ(loadDialog.runs, 0);
+}
+
+// ---- The Load step of an option-type-1 device
+// -------------------------------------------------------
+
+class OptionTypeOneLoadTest : public ProgramCoreTest {
+protected:
+    void SetUp() override {
+        Select("VALEMICRO", "VM89X52");
+        core->RestoreDevice(Stored("VALEMICRO\\VM89X52.INI"));
+        ASSERT_EQ(core->Device().FuseTypeDigit, 1);
+        core->SizeBufferForRestore();
+        sim.InsertChip(false, 0x2000);
+        for (std::size_t i = 0; i < sim.Chip().chipOptionBlock.size(); ++i)
+            sim.Chip().chipOptionBlock[i] = static_cast<uint8_t>(0x30 + i);
+        {
+            BufferLock lock = core->Buffer().GetBufferHandle();
+            for (std::size_t i = 0; i < lock.Bytes().size(); ++i)
+                lock.Bytes()[i] = static_cast<uint8_t>(i * 7);
+        }
+        core->Options().ChipOptionWords.fill(0xC0DE);
+        core->Steps().StoreOptionWords = [this] { ++stored; };
+        // The block goes out with another step's voltages than the read's.
+        core->Engine().SetVoltages(kProgramVcc);
+        sim.ClearTrace();
+    }
+
+    // The 16-bit byte sum of the device's 8 KB as the buffer holds them.
+    uint16_t DeviceSum() {
+        BufferLock lock = core->Buffer().GetBufferHandle();
+        uint32_t sum = 0;
+        for (std::size_t i = 0; i < 0x2000; ++i) sum += lock.Bytes()[i];
+        return static_cast<uint16_t>(sum);
+    }
+    void HandBack(const std::string& file) {
+        loadDialog.onRun = [this, file] {
+            Profile history(state.HistoryIniPath());
+            for (auto [k, v] :
+                 std::vector<std::pair<const char*, std::string>>{{"Name", file},
+                                                                  {"SourceSAdd", "0"},
+                                                                  {"SourceEAdd", "3"},
+                                                                  {"Format", "3"},
+                                                                  {"DistSAdd", "0"},
+                                                                  {"UnuserFillCheck", "0"},
+                                                                  {"OK", "1"}})
+                history.WriteString("LoadDlg", k, v);
+        };
+    }
+    bool ChipWordsUntouched() const {
+        const auto& words = core->Options().ChipOptionWords;
+        return std::all_of(words.begin(), words.end(), [](uint16_t w) { return w == 0xC0DE; });
+    }
+
+    int stored = 0;
+};
+
+TEST_F(OptionTypeOneLoadTest, TheTailDownloadsAndShowsTheProgrammersChecksum) {
+    ASSERT_TRUE(core->Steps().ProgrammerChecksumAfterLoad());
+
+    std::vector<std::string> expected = {"close", "open", "out 47 0B00 0080", "bulk-out 128",
+                                         "out 47 4000 4000"};
+    for (int page = 0; page < 8; ++page) {
+        expected.push_back("out 43 000" + std::to_string(page) + " 0000");
+        expected.push_back("bulk-out 16384");
+    }
+    for (const char* line :
+         {"out 47 0B00 0080", "bulk-out 128", "out 43 0000 0000", "out 4C 8000 8000",
+          "bulk-out 32768", "out 4C 8000 8000", "bulk-out 32768", "out 49 4000 0B00",
+          "in 42 0000 0000 16", "out 46 0E00 0100", "bulk-in 256"})
+        expected.push_back(line);
+    EXPECT_EQ(sim.TraceLines(), expected);
+    EXPECT_TRUE(sim.ProtocolErrors().empty());
+
+    // The download went with the read voltages.
+    EXPECT_EQ(sim.ParamWord(param::CurrentVcc), 50);
+    EXPECT_EQ(sim.ParamWord(param::CurrentVpp), 50);
+    EXPECT_EQ(sim.ParamWord(param::CurrentVhh), 0);
+    ASSERT_FALSE(field.texts.empty());
+    EXPECT_EQ(field.texts.back(), ChecksumDisplay::Format(DeviceSum()));
+    EXPECT_EQ(core->Options().ChipOptionWords[0], 0x3130);
+    EXPECT_EQ(core->Options().ChipOptionWords[127], static_cast<uint16_t>(0x2F2E));
+    EXPECT_EQ(stored, 1);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+struct TailFault {
+    const char* name;
+    SimCallKind kind;
+    int request;          // -1: any
+    bool statusFails;     // no fault on the wire: the status says failure
+    const char* message;  // nullptr: no text, only the failure display
+    bool sumShown;        // the status step passed before the failure
+    bool programFailed;   // the program step's failed picture is uncovered
+};
+
+class OptionTypeOneTailFaults : public OptionTypeOneLoadTest,
+                                public ::testing::WithParamInterface<TailFault> {};
+
+TEST_P(OptionTypeOneTailFaults, StopsAtTheFailingStepAndKeepsWhatItDidNotGet) {
+    const TailFault& f = GetParam();
+    if (f.statusFails) {
+        std::array<uint8_t, 16> failed{};
+        failed[0] = 1;
+        failed[2] = 0x34;  // a checksum that must not be shown
+        sim.OverrideStatus(OpExtractOptions, failed);
+    } else {
+        sim.InjectFault(f.kind, 1, SimFault::Fail, f.request);
+    }
+    core->Page().Show(CopyStep::Program, StepImage::Ready);
+    core->Page().Show(CopyStep::Program, StepImage::Highlight);
+    sounds.calls.clear();
+
+    EXPECT_FALSE(core->Steps().ProgrammerChecksumAfterLoad());
+    EXPECT_EQ(messages.Texts(),
+              f.message ? std::vector<std::string>{f.message} : std::vector<std::string>{});
+    EXPECT_EQ(core->Page().Status(), StatusLook::Failed);
+    EXPECT_EQ(std::count(sounds.calls.begin(), sounds.calls.end(), "error"), 1);
+    EXPECT_EQ(field.texts.size(), f.sumShown ? 1u : 0u);
+    EXPECT_TRUE(ChipWordsUntouched());
+    EXPECT_EQ(stored, 0);
+    EXPECT_EQ(core->Page().Top(CopyStep::Program) == StepImage::Fail, f.programFailed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, OptionTypeOneTailFaults,
+    ::testing::Values(
+        TailFault{"Reopen", SimCallKind::Open, -1, false, kHardwareMissingText, false, false},
+        TailFault{"ParameterBlock", SimCallKind::VendorOut, CmdBlockWrite, false, nullptr, false,
+                  false},
+        TailFault{"FpgaPage", SimCallKind::VendorOut, CmdChangePage, false, nullptr, false, false},
+        TailFault{"Download", SimCallKind::VendorOut, CmdDataWrite, false, kErrDataWrite, false,
+                  false},
+        TailFault{"Execute", SimCallKind::VendorOut, CmdExecute, false, kErrExecute49, false,
+                  false},
+        TailFault{"StatusRead", SimCallKind::VendorIn, CmdStatus, false, nullptr, false, true},
+        TailFault{"StatusFails", SimCallKind::VendorIn, -1, true, nullptr, false, true},
+        TailFault{"ChipBlockRequest", SimCallKind::VendorOut, CmdBlockRead, false, kErrBlockRead,
+                  true, false},
+        TailFault{"ChipBlockData", SimCallKind::BulkIn, -1, false, kErrBlockReadData, true, false}),
+    [](const ::testing::TestParamInfo<TailFault>& info) { return info.param.name; });
+
+TEST_F(OptionTypeOneLoadTest, TheTailSendsNothingForADeviceThatIsNotUsable) {
+    for (bool fpgaMissing : {true, false}) {
+        SCOPED_TRACE(fpgaMissing ? "FPGA file missing" : "definition incomplete");
+        core->Device().FpgaFileMissing = fpgaMissing ? 1 : 0;
+        core->Device().DeviceValid = fpgaMissing;
+        EXPECT_FALSE(core->Steps().ProgrammerChecksumAfterLoad());
+        EXPECT_TRUE(sim.Trace().empty());
+        EXPECT_EQ(core->Page().Status(), StatusLook::Failed);
+        EXPECT_TRUE(field.texts.empty());
+        EXPECT_TRUE(ChipWordsUntouched());
+    }
+    EXPECT_TRUE(messages.shown.empty());  // the device's load said why
+}
+
+TEST_F(OptionTypeOneLoadTest, TheLoadStepEndsOnTheProgrammersChecksumOrAtItsFirstFailure) {
+    HandBack(dir.Write("data/four.bin", "\x01\x02\x03\x04"));
+    core->Steps().LoadStepClick();
+    ASSERT_EQ(field.texts.size(), 1u);
+    EXPECT_EQ(field.texts[0], ChecksumDisplay::Format(DeviceSum()));
+    EXPECT_EQ(stored, 1);
+    EXPECT_TRUE(core->Page().MultiVisible());
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(state.Busy.Busy());
+
+    // Without a programmer the operator is told once, and the field keeps its value.
+    sim.ClearSlots();
+    core->Page().SetMulti(false);
+    core->Steps().LoadStepClick();
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kHardwareMissingText});
+    EXPECT_EQ(field.texts.size(), 1u);
+    EXPECT_EQ(stored, 1);
+    EXPECT_FALSE(core->Page().MultiVisible());
+    EXPECT_FALSE(state.Busy.Busy());
 }
 
 }  // namespace

@@ -69,9 +69,9 @@ protected:
         steps.ShowSelectedType = [this](const std::string& maker, const std::string& type) {
             shown.push_back(maker + " " + type);
         };
-        steps.CreateFuseMapEditor = [this] {
+        steps.MakeFuseMapEditor = [this]() -> FuseMapEditor* {
             ++editorsMade;
-            if (!core->Steps().FuseEditor()) core->Steps().SetFuseMapEditor(&editor);
+            return &editor;
         };
     }
 
