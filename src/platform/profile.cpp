@@ -135,6 +135,13 @@ Location Find(const std::vector<std::string>& lines, std::string_view section, s
     return loc;
 }
 
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 std::string_view Unquote(std::string_view v) {
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         return v.substr(1, v.size() - 2);
@@ -228,6 +235,26 @@ bool Profile::WriteBool(std::string_view section, std::string_view key, bool val
     return WriteString(section, key, value ? "1" : "0");
 }
 
+bool Profile::WriteStrings(std::string_view section,
+                           const std::vector<std::pair<std::string, std::string>>& pairs) {
+    auto lines = ReadLines(path_);
+    for (const auto& [key, value] : pairs) {
+        const auto loc = Find(lines, section, key);
+        if (loc.keyLine >= 0) {
+            std::string_view k, v;
+            KeyValue(lines[static_cast<std::size_t>(loc.keyLine)], &k, &v);
+            lines[static_cast<std::size_t>(loc.keyLine)] = std::string(k) + "=" + value;
+        } else if (loc.sectionLine >= 0) {
+            const long at = loc.lastKeyLine >= 0 ? loc.lastKeyLine + 1 : loc.sectionLine + 1;
+            lines.insert(lines.begin() + at, key + "=" + value);
+        } else {
+            lines.push_back("[" + std::string(section) + "]");
+            lines.push_back(key + "=" + value);
+        }
+    }
+    return WriteLines(path_, lines);
+}
+
 bool Profile::DeleteKey(std::string_view section, std::string_view key) {
     auto lines = ReadLines(path_);
     const auto loc = Find(lines, section, key);
@@ -242,6 +269,50 @@ bool Profile::EraseSection(std::string_view section) {
     if (loc.sectionLine < 0) return true;
     lines.erase(lines.begin() + loc.sectionLine, lines.begin() + loc.sectionEnd);
     return WriteLines(path_, lines);
+}
+
+// ---- ProfileSnapshot ---------------------------------------------------------------------
+
+ProfileSnapshot::ProfileSnapshot(const std::string& path) {
+    const auto lines = ReadLines(path, &read_);
+    // Keys of a section seen before go nowhere: the first section counts.
+    std::unordered_map<std::string, std::string>* current = nullptr;
+    for (const auto& line : lines) {
+        std::string_view name;
+        if (SectionName(line, &name)) {
+            const auto [it, added] = sections_.try_emplace(Lower(name));
+            current = added ? &it->second : nullptr;
+            continue;
+        }
+        std::string_view k, v;
+        if (current && KeyValue(line, &k, &v)) current->try_emplace(Lower(k), Unquote(v));
+    }
+}
+
+const std::string* ProfileSnapshot::Find(std::string_view section, std::string_view key) const {
+    const auto s = sections_.find(Lower(section));
+    if (s == sections_.end()) return nullptr;
+    const auto k = s->second.find(Lower(key));
+    return k == s->second.end() ? nullptr : &k->second;
+}
+
+std::string ProfileSnapshot::ReadString(std::string_view section, std::string_view key,
+                                        std::string_view fallback, std::size_t maxLength) const {
+    const std::string* value = Find(section, key);
+    std::string result = value ? *value : std::string(fallback);
+    if (result.size() > maxLength) result.resize(maxLength);
+    return result;
+}
+
+int32_t ProfileSnapshot::ReadInteger(std::string_view section, std::string_view key,
+                                     int32_t fallback) const {
+    const std::string* value = Find(section, key);
+    if (!value || value->empty()) return fallback;
+    return StrToIntDef(*value, fallback);
+}
+
+bool ProfileSnapshot::KeyExists(std::string_view section, std::string_view key) const {
+    return Find(section, key) != nullptr;
 }
 
 }  // namespace burnmark

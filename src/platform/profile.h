@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace burnmark {
@@ -43,11 +45,37 @@ public:
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInteger(std::string_view section, std::string_view key, int32_t value);
     bool WriteBool(std::string_view section, std::string_view key, bool value);
+    // Several keys of one section in one pass over the file, each as
+    // WriteString would write it (later pairs win over earlier ones).
+    bool WriteStrings(std::string_view section,
+                      const std::vector<std::pair<std::string, std::string>>& pairs);
     bool DeleteKey(std::string_view section, std::string_view key);
     bool EraseSection(std::string_view section);
 
 private:
     std::string path_;
+};
+
+// A settings file read once, for a caller that looks up many keys of one file
+// in one go: the lookups follow Profile's rules (the first section of a name
+// and the first key in it count) without reading the file for each key.
+class ProfileSnapshot {
+public:
+    explicit ProfileSnapshot(const std::string& path);
+
+    bool FileRead() const { return read_; }
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view fallback,
+                           std::size_t maxLength = std::string::npos) const;
+    int32_t ReadInteger(std::string_view section, std::string_view key, int32_t fallback) const;
+    bool KeyExists(std::string_view section, std::string_view key) const;
+
+private:
+    const std::string* Find(std::string_view section, std::string_view key) const;
+
+    bool read_ = false;
+    // Lower-case section and key names to values.
+    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> sections_;
 };
 
 }  // namespace burnmark
