@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "buffer/buffer_sizing.h"
@@ -22,6 +23,8 @@
 #include "catalogue/device_loader.h"
 #include "catalogue/device_options.h"
 #include "catalogue/device_record.h"
+#include "catalogue/option_exchange.h"
+#include "catalogue/option_pages.h"
 #include "fusemap/fuse_map.h"
 #include "link/fpga_image.h"
 #include "link/programmer_link.h"
@@ -73,6 +76,9 @@ public:
     LoadFlow& Loader() { return loadFlow_; }
     SaveFlow& Saver() { return saveFlow_; }
     CopySourceSteps& Steps() { return steps_; }
+    // The option words to and from the programmer: protect sends through it,
+    // the read's option-word tail takes ReadOptionData and StoreOptionWords.
+    OptionExchange& Exchange() { return exchange_; }
 
     DeviceLoadContext LoadContext() { return DeviceLoadContext{device_, messages_, fpga_}; }
 
@@ -98,12 +104,30 @@ public:
     // The restore's seams served by the core (those still empty).
     void FillSessionSeams(SessionSeams& seams);
 
+    // --- The option pages (the Parameters control) -------------------------------------
+    // What the control opens for the selected device; nothing while the
+    // program exits or is busy.
+    OptionWindowChoice OptionWindowToShow() const;
+    // The core of one showing of the option window. Its programmer work runs
+    // with the program busy, as one operation.
+    std::unique_ptr<OptionPages> MakeOptionPages(bool withPages);
+
     // The device check after the About box, holding the program busy.
     void CheckDeviceAfterAbout();
     // At exit: the FPGA image and the fuse buffer go.
     void ReleaseOnExit();
 
 private:
+    // Protect's option send: the engine asks, the exchange does it.
+    class ProtectOptionSend : public OptionDataSender {
+    public:
+        explicit ProtectOptionSend(OptionExchange& exchange) : exchange_(exchange) {}
+        void SendOptionData() override { exchange_.SendOptionData(); }
+
+    private:
+        OptionExchange& exchange_;
+    };
+
     AppState& state_;
     Messages& messages_;
     SoundPlayer sounds_;
@@ -122,6 +146,8 @@ private:
     LoadFlow loadFlow_;
     SaveFlow saveFlow_;
     CopySourceSteps steps_;
+    OptionExchange exchange_;
+    ProtectOptionSend protectOptionSend_{exchange_};
 };
 
 }  // namespace burnmark
