@@ -6,6 +6,7 @@
 
 #include "buffer/ui/plain_file_dialogs.h"
 #include "buffer/ui/progress_window.h"
+#include "catalogue/ui/current_page_form.h"
 #include "fusemap/ui/gal_form.h"
 #include "fusemap/ui/qt_fuse_file_chooser.h"
 #include "operations/ui/copy_page_view.h"
@@ -102,6 +103,14 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
     if (!seams.CheckDeviceAfterAbout)
         seams.CheckDeviceAfterAbout = [this] { core_->CheckDeviceAfterAbout(); };
     if (!seams.ReleaseOnExit) seams.ReleaseOnExit = [this] { core_->ReleaseOnExit(); };
+    // Multi_HintClick: the option window, made for this showing only.
+    if (!seams.MultiClick)
+        seams.MultiClick = [this] {
+            const OptionWindowChoice choice = core_->OptionWindowToShow();
+            if (choice == OptionWindowChoice::Nothing) return;
+            const auto pages = core_->MakeOptionPages(choice == OptionWindowChoice::Pages);
+            ShowOptionWindow(form_, *pages);
+        };
 }
 
 void AppComposition::SetLoadDialog(LoadDialogPort* dialog) {
