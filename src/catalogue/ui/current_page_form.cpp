@@ -326,8 +326,18 @@ QWidget* TCurrentPageForm::ControlOf(std::size_t component) const {
 
 void TCurrentPageForm::OKBitBtnClick() {
     if (working_) return;
+    // A wrong value is said with the pages as they are, and its field gets the focus.
+    if (const std::optional<std::size_t> wrong = pages_.FirstWrongValue()) {
+        pages_.ValidateOptionComponents();
+        QWidget* control = ControlOf(*wrong);
+        for (int i = 0; control && i < mainPageControl_->count(); ++i)
+            if (mainPageControl_->widget(i)->isAncestorOf(control))
+                mainPageControl_->setCurrentIndex(i);
+        if (control) control->setFocus();
+        return;
+    }
     // The programmer work runs while the window is still up, so that the main
-    // window takes no input meanwhile; the window's own buttons wait too.
+    // window takes no input meanwhile; the window's own controls wait too.
     working_ = true;
     tabbedNotebook_->setEnabled(false);
     buttonPanel_->setEnabled(false);
@@ -335,17 +345,7 @@ void TCurrentPageForm::OKBitBtnClick() {
     tabbedNotebook_->setEnabled(true);
     buttonPanel_->setEnabled(true);
     working_ = false;
-    if (closing) {
-        QDialog::accept();
-        return;
-    }
-    if (const std::optional<std::size_t> wrong = pages_.FirstWrongValue()) {
-        QWidget* control = ControlOf(*wrong);
-        for (int i = 0; control && i < mainPageControl_->count(); ++i)
-            if (mainPageControl_->widget(i)->isAncestorOf(control))
-                mainPageControl_->setCurrentIndex(i);
-        if (control) control->setFocus();
-    }
+    if (closing) QDialog::accept();
 }
 
 void TCurrentPageForm::BitBtn2Click() { reject(); }

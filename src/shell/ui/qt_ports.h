@@ -21,6 +21,8 @@ public:
                          MsgIcon icon) override;
 
 private:
+    QWidget* BoxOwner() const;
+
     QPointer<QWidget> owner_;
 };
 
