@@ -90,7 +90,8 @@ void ReadComponent(OptionComponent& c, const ProfileSnapshot& def, const Profile
             break;
     }
     const ValueTypeRule rule = ValueTypeRuleOf(c.ValueType);
-    c.Form = rule.form;
+    // Only a value field has a value type; other kinds ignore the key.
+    c.Form = c.Kind == OptionKind::ValueField ? rule.form : ValueForm::Plain;
 
     auto pixels = [&](const char* format, int32_t low) {
         return Bounded(def.ReadInteger(section, Key(format, n), 1), low, kMaxOptionPixels);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,8 +20,12 @@ namespace {
 
 using namespace burnmark;
 
-inline void Check(bool ok) {
-    if (!ok) std::abort();
+// Says which check failed before it stops the run.
+#define Check(ok) CheckAt((ok), __LINE__, #ok)
+inline void CheckAt(bool ok, int line, const char* what) {
+    if (ok) return;
+    std::fprintf(stderr, "check failed at line %d: %s\n", line, what);
+    std::abort();
 }
 
 struct Files {
@@ -90,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             const std::string typed =
                 ClampInput(c, input.substr(0, std::min<std::size_t>(40, size)));
             const std::size_t digits = ValueTypeRuleOf(c.ValueType).digits;
-            if (c.Form == ValueForm::Decimal || c.Form == ValueForm::Hex) {
+            if (c.IsNumberField() && c.Form != ValueForm::Plain) {
                 Check(typed.size() <= digits);
                 Check(ParseFieldNumber(c, typed) <= static_cast<int64_t>(c.ValueMax));
             }
