@@ -374,7 +374,10 @@ bool OperationEngine::ProtectDevice(int mode) {
         FailStep(step);
         return false;
     }
-    if (optionSender_) optionSender_->SendOptionData();
+    if (optionSender_ && !optionSender_->SendOptionData()) {
+        FailStep(step);
+        return false;
+    }
 
     // The first 64 option words, low byte first.
     std::array<uint8_t, kOptionWordsLength> words{};

@@ -48,11 +48,13 @@ struct OperationGuards {
 };
 
 // The option-page window's part of protect: packs the option values into
-// OptionWords and writes them to the programmer. Its outcome is not looked at.
+// OptionWords and writes them to the programmer. False when a request failed
+// (it has shown the failure display and its text): the chip is then not
+// protected with options it did not receive.
 class OptionDataSender {
 public:
     virtual ~OptionDataSender() = default;
-    virtual void SendOptionData() = 0;
+    virtual bool SendOptionData() = 0;
 };
 
 // One 64 KB transfer block of an operation.

@@ -342,6 +342,28 @@ bool Profile::WriteBool(std::string_view section, std::string_view key, bool val
     return WriteString(section, key, value ? "1" : "0");
 }
 
+bool Profile::WriteStrings(std::string_view section,
+                           const std::vector<std::pair<std::string, std::string>>& pairs) {
+    std::vector<std::string> lines;
+    if (!LinesForWrite(lines)) return false;
+    for (const auto& [key, value] : pairs) {
+        const auto loc = Locate(lines, section, key);
+        if (loc.keyLine >= 0) {
+            // Keep the key as the file spells it.
+            std::string_view k, v;
+            KeyValue(lines[static_cast<std::size_t>(loc.keyLine)], &k, &v);
+            lines[static_cast<std::size_t>(loc.keyLine)] = std::string(k) + "=" + value;
+        } else if (loc.sectionLine >= 0) {
+            const long at = loc.lastKeyLine >= 0 ? loc.lastKeyLine + 1 : loc.sectionLine + 1;
+            lines.insert(lines.begin() + at, key + "=" + value);
+        } else {
+            lines.push_back("[" + std::string(section) + "]");
+            lines.push_back(key + "=" + value);
+        }
+    }
+    return WriteLines(lines);
+}
+
 bool Profile::DeleteKey(std::string_view section, std::string_view key) {
     std::vector<std::string> lines;
     if (!LinesForWrite(lines)) return false;

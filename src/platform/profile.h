@@ -16,6 +16,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace burnmark {
@@ -44,6 +45,7 @@ public:
 
     ProfileFileState State() const { return state_; }
     bool FileExists() const { return state_ != ProfileFileState::Missing; }
+    bool FileRead() const { return state_ == ProfileFileState::Read; }
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view fallback,
@@ -99,6 +101,10 @@ public:
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInteger(std::string_view section, std::string_view key, int32_t value);
     bool WriteBool(std::string_view section, std::string_view key, bool value);
+    // Several keys of one section in one pass over the file, each as
+    // WriteString would write it (later pairs win over earlier ones).
+    bool WriteStrings(std::string_view section,
+                      const std::vector<std::pair<std::string, std::string>>& pairs);
     bool DeleteKey(std::string_view section, std::string_view key);
     bool EraseSection(std::string_view section);
 

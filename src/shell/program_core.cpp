@@ -27,7 +27,9 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
       steps_(SourceStepParts{state, device_, options_, buffer_, fuseMap_, link_, engine_, page_,
                              checksum_, loadFlow_, saveFlow_, ports.messages}),
       selection_(SelectionParts{device_, ports.messages, fpga_, sizing_, buffer_, link_, checksum_,
-                                engine_, options_, state.Busy}) {
+                                engine_, options_, state.Busy}),
+      exchange_(OptionExchangeParts{device_, options_, buffer_, link_, ports.messages, engine_,
+                                    checksum_}) {
     device_.HistoryIniPath = state.HistoryIniPath();
     device_.AppDir = state.AppDir;
     sounds_.SoundOn = settings.SoundOn;
@@ -47,6 +49,8 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
         steps_.ReofferSteps(previousTypeChanged);
     };
     selection_.SelectionCancelled = [this] { loadFlow_.LoadPending = 0; };
+    exchange_.SetBufferSender([this] { return engine_.SendBufferToProgrammer(); });
+    engine_.SetOptionDataSender(&protectOptionSend_);
 }
 
 DeviceFacts ProgramCore::RestoreDevice(const std::string& icFileName) {
@@ -85,6 +89,30 @@ void ProgramCore::FillSessionSeams(SessionSeams& session) {
             RunBusy([&] { engine_.UpdateCopyButtons(arg); });
         };
     if (!session.InitFuseBuffer) session.InitFuseBuffer = [this] { InitFuseMapForDevice(); };
+}
+
+OptionWindowChoice ProgramCore::OptionWindowToShow() const {
+    if (state_.ExitGuard || state_.Busy.Busy()) return OptionWindowChoice::Nothing;
+    return ChooseOptionWindow(device_);
+}
+
+std::unique_ptr<OptionPages> ProgramCore::MakeOptionPages(bool withPages) {
+    OptionPagesParts parts{device_, options_, sizing_, buffer_, messages_, nullptr, nullptr};
+    parts.SendOptionData = [this] {
+        bool sent = false;
+        RunBusy([&] {
+            OperationEngine::OperationScope scope(engine_);
+            sent = exchange_.SendOptionData();
+        });
+        return sent;
+    };
+    parts.RefreshOptionChecksum = [this] {
+        RunBusy([&] {
+            OperationEngine::OperationScope scope(engine_);
+            exchange_.RefreshOptionChecksum();
+        });
+    };
+    return std::make_unique<OptionPages>(std::move(parts), withPages);
 }
 
 void ProgramCore::CheckDeviceAfterAbout() {

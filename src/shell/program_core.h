@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "buffer/buffer_sizing.h"
@@ -23,6 +24,8 @@
 #include "catalogue/device_options.h"
 #include "catalogue/device_record.h"
 #include "catalogue/device_selection.h"
+#include "catalogue/option_exchange.h"
+#include "catalogue/option_pages.h"
 #include "fusemap/fuse_map.h"
 #include "link/fpga_image.h"
 #include "link/programmer_link.h"
@@ -79,6 +82,9 @@ public:
     EditRangeCommands& Ranges() { return ranges_; }
     CopySourceSteps& Steps() { return steps_; }
     DeviceSelection& Selection() { return selection_; }
+    // The option words to and from the programmer: protect sends through it,
+    // the read's option-word tail takes ReadOptionData and StoreOptionWords.
+    OptionExchange& Exchange() { return exchange_; }
 
     DeviceLoadContext LoadContext() { return DeviceLoadContext{device_, messages_, fpga_}; }
 
@@ -104,12 +110,30 @@ public:
     // The restore's seams served by the core (those still empty).
     void FillSessionSeams(SessionSeams& seams);
 
+    // --- The option pages (the Parameters control) -------------------------------------
+    // What the control opens for the selected device; nothing while the
+    // program exits or is busy.
+    OptionWindowChoice OptionWindowToShow() const;
+    // The core of one showing of the option window. Its programmer work runs
+    // with the program busy, as one operation.
+    std::unique_ptr<OptionPages> MakeOptionPages(bool withPages);
+
     // The device check after the About box, holding the program busy.
     void CheckDeviceAfterAbout();
     // At exit: the FPGA image and the fuse buffer go.
     void ReleaseOnExit();
 
 private:
+    // Protect's option send: the engine asks, the exchange does it.
+    class ProtectOptionSend : public OptionDataSender {
+    public:
+        explicit ProtectOptionSend(OptionExchange& exchange) : exchange_(exchange) {}
+        bool SendOptionData() override { return exchange_.SendOptionData(); }
+
+    private:
+        OptionExchange& exchange_;
+    };
+
     AppState& state_;
     Messages& messages_;
     SoundPlayer sounds_;
@@ -130,6 +154,8 @@ private:
     EditRangeCommands ranges_;
     CopySourceSteps steps_;
     DeviceSelection selection_;
+    OptionExchange exchange_;
+    ProtectOptionSend protectOptionSend_{exchange_};
 };
 
 }  // namespace burnmark

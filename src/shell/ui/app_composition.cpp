@@ -11,6 +11,7 @@
 #include "buffer/ui/main_edit.h"
 #include "buffer/ui/progress_window.h"
 #include "catalogue/ui/select_ic_dialog.h"
+#include "catalogue/ui/current_page_form.h"
 #include "fusemap/ui/gal_form.h"
 #include "fusemap/ui/qt_fuse_file_chooser.h"
 #include "operations/ui/copy_page_view.h"
@@ -226,6 +227,14 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
     // Stand-in for the Edit area's OK until its checksum work (v_HintClick)
     // is wired: at least the way back to the Copy page.
     if (!seams.EditOkClick) seams.EditOkClick = [this] { form_.CopyBtnClick(); };
+    // Multi_HintClick: the option window, made for this showing only.
+    if (!seams.MultiClick)
+        seams.MultiClick = [this] {
+            const OptionWindowChoice choice = core_->OptionWindowToShow();
+            if (choice == OptionWindowChoice::Nothing) return;
+            const auto pages = core_->MakeOptionPages(choice == OptionWindowChoice::Pages);
+            ShowOptionWindow(form_, *pages);
+        };
 }
 
 void AppComposition::SetLoadDialog(LoadDialogPort* dialog) {

@@ -59,17 +59,24 @@ MsgAnswer FromQt(int result, MsgButtons buttons) {
 
 }  // namespace
 
+QWidget* QtMessages::BoxOwner() const {
+    // A modal window in front (the option pages stay on top) owns the box, so
+    // that the box comes up over it and not behind it.
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return owner_;
+}
+
 void QtMessages::ShowMessage(const std::string& text) {
     // The plain message dialog has no title of its own.
     QMessageBox box(QMessageBox::NoIcon, QString(), QString::fromStdString(text), QMessageBox::Ok,
-                    owner_);
+                    BoxOwner());
     box.exec();
 }
 
 MsgAnswer QtMessages::MessageBox(const std::string& text, const std::string& title,
                                  MsgButtons buttons, MsgIcon icon) {
     QMessageBox box(ToQt(icon), QString::fromStdString(title), QString::fromStdString(text),
-                    ToQt(buttons), owner_);
+                    ToQt(buttons), BoxOwner());
     if (buttons == MsgButtons::YesNo) box.setEscapeButton(QMessageBox::No);
     return FromQt(box.exec(), buttons);
 }

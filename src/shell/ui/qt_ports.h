@@ -22,6 +22,8 @@ public:
                          MsgIcon icon) override;
 
 private:
+    QWidget* BoxOwner() const;
+
     QPointer<QWidget> owner_;
 };
 

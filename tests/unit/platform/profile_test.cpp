@@ -150,6 +150,49 @@ TEST(Profile, DeleteKeyAndEraseSection) {
     EXPECT_EQ(dir.Read("a.ini"), "[A]\r\ny=2\r\n");
 }
 
+TEST(Profile, ASnapshotAnswersAsTheFileDoes) {
+    TempDir dir;
+    const std::string path =
+        dir.Write("d.ini", std::string(kSample) +
+                               "[system]\nType=second section of the name\nLate=1\n"
+                               "[Option]\nsound_setup=twice\n[Last]\nkey=one\nKEY=two\nempty=\n");
+    const Profile file(path);
+    const ProfileSnapshot snapshot(path);
+    EXPECT_TRUE(snapshot.FileRead());
+    struct Case {
+        const char* section;
+        const char* key;
+    } cases[] = {{"System", "Type"},       {"SYSTEM", "path"},        {"system", "Late"},
+                 {"SelectDlg", "TypeNum"}, {"Option", "sound_setup"}, {"Option", "sound_mode"},
+                 {"Option", "word"},       {"Last", "Key"},           {"Last", "empty"},
+                 {"Nowhere", "x"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + "." + c.key);
+        EXPECT_EQ(snapshot.ReadString(c.section, c.key, "dflt"),
+                  file.ReadString(c.section, c.key, "dflt"));
+        EXPECT_EQ(snapshot.ReadString(c.section, c.key, "dflt", 2),
+                  file.ReadString(c.section, c.key, "dflt", 2));
+        EXPECT_EQ(snapshot.ReadInteger(c.section, c.key, 7), file.ReadInteger(c.section, c.key, 7));
+        EXPECT_EQ(snapshot.KeyExists(c.section, c.key), file.KeyExists(c.section, c.key));
+    }
+    EXPECT_FALSE(ProfileSnapshot(dir.Path() + "missing.ini").FileRead());
+}
+
+TEST(Profile, SeveralKeysAreWrittenAsOneByOneWrites) {
+    TempDir dir;
+    const std::string start = "[A]\r\nx=1\r\n; note\r\n[B]\r\ny=2\r\n";
+    const std::vector<std::pair<std::string, std::string>> pairs = {
+        {"Y", "20"}, {"z", "30"}, {"y", "21"}};
+    Profile batch(dir.Write("batch.ini", start));
+    Profile single(dir.Write("single.ini", start));
+    ASSERT_TRUE(batch.WriteStrings("b", pairs));
+    for (const auto& [key, value] : pairs) ASSERT_TRUE(single.WriteString("b", key, value));
+    EXPECT_EQ(dir.Read("batch.ini"), dir.Read("single.ini"));
+    EXPECT_EQ(dir.Read("batch.ini"), "[A]\r\nx=1\r\n; note\r\n[B]\r\ny=21\r\nz=30\r\n");
+    ASSERT_TRUE(Profile(dir.Path() + "new.ini").WriteStrings("C", {{"k", "v"}, {"l", "w"}}));
+    EXPECT_EQ(dir.Read("new.ini"), "[C]\r\nk=v\r\nl=w\r\n");
+}
+
 TEST(Profile, WriteToAnUnwritablePlaceFails) {
     Profile ini("/proc/burnmark-no-such-dir/x.ini");
     EXPECT_FALSE(ini.WriteString("A", "B", "C"));

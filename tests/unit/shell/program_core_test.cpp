@@ -511,5 +511,101 @@ TEST_F(OptionTypeOneLoadTest, TheLoadStepEndsOnTheProgrammersChecksumOrAtItsFirs
     EXPECT_FALSE(state.Busy.Busy());
 }
 
+// ---- The option pages --------------------------------------------------------------------
+
+TEST_F(ProgramCoreTest, ProtectSendsTheStoredOptionsPackedTwice) {
+    core->RestoreDevice(Stored("VALEMICRO\\VM87X54.INI"));
+    core->SizeBufferForRestore();
+    dir.Write("temp.ini",
+              "[CurrentUserPageSetup]\r\nPage0Com0Set=2\r\nPage0Com1Set=1\r\nPage0Com2Set=0\r\n"
+              "Page0Com3Set=8\r\nPage0Com4Set=165\r\nPage1Com1Set=70000\r\nPage1Com4Set=AB\r\n");
+    core->Options().OptionValuesSaved = 1;
+    core->Engine().secur_nClick();
+
+    const std::vector<uint16_t> words = {2, 1, 0,   8,   0xA5, 0, 0, 70000 & 0xFFFF,
+                                         0, 0, 'A', 'B', 0,    0, 0, 0};
+    std::vector<std::vector<uint8_t>> sent;
+    const auto& trace = sim.Trace();
+    for (std::size_t i = 0; i + 1 < trace.size(); ++i)
+        if (trace[i].kind == SimCallKind::VendorOut && trace[i].request == CmdBlockWrite &&
+            trace[i].value == kOptionWordsAddr)
+            sent.push_back(trace[i + 1].data);
+    ASSERT_EQ(sent.size(), 2u);
+    for (const auto& block : sent) {
+        ASSERT_EQ(block.size(), 128u);
+        for (std::size_t w = 0; w < words.size(); ++w)
+            EXPECT_EQ(block[2 * w] | (block[2 * w + 1] << 8), words[w]) << "word " << w;
+    }
+    EXPECT_EQ(std::vector<uint8_t>(sim.Chip().optionWords.begin(), sim.Chip().optionWords.end()),
+              sent[1]);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ProgramCoreTest, TheParametersControlOpensWhatTheDeviceHas) {
+    struct Case {
+        const char* file;
+        OptionWindowChoice choice;
+    } cases[] = {{"VALEMICRO\\VM89X52.INI", OptionWindowChoice::Pages},
+                 {"VALEMICRO\\VM87X54.INI", OptionWindowChoice::Pages},
+                 {"ATMEL\\AT89C51.INI", OptionWindowChoice::Nothing}};
+    for (const Case& c : cases) {
+        core->RestoreDevice(Stored(c.file));
+        EXPECT_EQ(core->OptionWindowToShow(), c.choice) << c.file;
+    }
+    {
+        BusyScope busy(state.Busy);
+        EXPECT_EQ(core->OptionWindowToShow(), OptionWindowChoice::Nothing);
+    }
+    state.ExitGuard = 1;
+    EXPECT_EQ(core->OptionWindowToShow(), OptionWindowChoice::Nothing);
+}
+
+TEST_F(ProgramCoreTest, AnOptionTypeOneOkPatchesTheBufferAndShowsTheChecksumOnce) {
+    core->RestoreDevice(Stored("VALEMICRO\\VM89X52.INI"));
+    core->SizeBufferForRestore();
+    dir.Write("temp.ini", "[CurrentUserPageSetup]\r\nPage1Com4Set=50\r\n");
+    sim.patchList.fill(0xFF);
+    sim.patchList[0] = 0x00;  // 0x0100 <- 0xA55A
+    sim.patchList[1] = 0x01;
+    sim.patchList[2] = 0x00;
+    sim.patchList[3] = 0x00;
+    sim.patchList[4] = 0x5A;
+    sim.patchList[5] = 0xA5;
+    std::array<uint8_t, 16> pass{};
+    std::array<uint8_t, 16> sum{};
+    sum[2] = 0xEF;
+    sum[3] = 0xBE;
+    sim.OverrideStatus(OpApplyOptions, pass);
+    sim.OverrideStatus(OpApplyOptions, sum);
+    std::vector<bool> busyWhilePumping;
+    pump.onProcess = [&] { busyWhilePumping.push_back(state.Busy.Busy()); };
+
+    const std::unique_ptr<OptionPages> pages = core->MakeOptionPages(true);
+    ASSERT_TRUE(pages->HasPages());
+    ASSERT_TRUE(pages->OKBitBtnClick());
+    {
+        BufferLock lock = core->Buffer().GetBufferHandle();
+        EXPECT_EQ(lock.Bytes()[0x100], 0x5A);
+        EXPECT_EQ(lock.Bytes()[0x101], 0xA5);
+    }
+    EXPECT_EQ(field.texts, (std::vector<std::string>{"0000BEEF"}));
+    EXPECT_EQ(field.highlights, (std::vector<bool>{true}));
+    EXPECT_FALSE(busyWhilePumping.empty());
+    EXPECT_EQ(busyWhilePumping, std::vector<bool>(busyWhilePumping.size(), true));
+    EXPECT_FALSE(state.Busy.Busy());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ProgramCoreTest, AnOptionTypeOneOkWithoutAProgrammerSaysSoOnce) {
+    core->RestoreDevice(Stored("VALEMICRO\\VM89X52.INI"));
+    dir.Write("temp.ini", "[CurrentUserPageSetup]\r\nPage1Com4Set=50\r\n");
+    sim.ClearSlots();
+    const std::unique_ptr<OptionPages> pages = core->MakeOptionPages(true);
+    ASSERT_TRUE(pages->OKBitBtnClick());
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kHardwareMissingText}));
+    EXPECT_TRUE(field.texts.empty());
+    EXPECT_EQ(sounds.calls.size(), 1u);  // one failure sound
+}
+
 }  // namespace
 }  // namespace burnmark::testing
