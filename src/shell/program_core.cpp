@@ -27,13 +27,16 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
       steps_(SourceStepParts{state, device_, options_, buffer_, fuseMap_, link_, engine_, page_,
                              checksum_, loadFlow_, saveFlow_, ports.messages}),
       selection_(SelectionParts{device_, ports.messages, fpga_, sizing_, buffer_, link_, checksum_,
-                                engine_, options_, state.Busy}) {
+                                engine_, options_, state.Busy}),
+      run_(engine_, device_, page_, ports.messages) {
     device_.HistoryIniPath = state.HistoryIniPath();
     device_.AppDir = state.AppDir;
     sounds_.SoundOn = settings.SoundOn;
     sounds_.SoundMode = settings.SoundMode;
     buffer_.SetDeviceSizeProvider([this] { return DeviceSizeOf(device_); });
     buffer_.SetChecksumView(&checksum_);
+    engine_.SetChecksumDisplay(&checksum_);
+    engine_.SetDeviceLoading(&fpga_, &sizing_);
     // The fuse map keeps its own last checksum; the field shows it in the same way.
     fuseMap_.OnChecksumShown = [this](const std::string& text, bool changed) {
         checksum_.ShowText(text, changed);
@@ -85,6 +88,19 @@ void ProgramCore::FillSessionSeams(SessionSeams& session) {
             RunBusy([&] { engine_.UpdateCopyButtons(arg); });
         };
     if (!session.InitFuseBuffer) session.InitFuseBuffer = [this] { InitFuseMapForDevice(); };
+}
+
+void ProgramCore::RunClick() {
+    if (state_.Busy.Busy()) return;
+    RunBusy([&] { run_.Run_HintClick(); });
+}
+
+void ProgramCore::StopClick() { engine_.Stop_HintClick(); }
+
+void ProgramCore::EditOkClick() {
+    if (state_.Busy.Busy()) return;
+    if (steps_.ShowCopyPage) steps_.ShowCopyPage();
+    RunBusy([&] { engine_.v_HintClick(); });
 }
 
 void ProgramCore::CheckDeviceAfterAbout() {

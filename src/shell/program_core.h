@@ -26,6 +26,7 @@
 #include "fusemap/fuse_map.h"
 #include "link/fpga_image.h"
 #include "link/programmer_link.h"
+#include "operations/automatic_run.h"
 #include "operations/copy_page_model.h"
 #include "operations/operation_engine.h"
 #include "platform/ports.h"
@@ -79,6 +80,7 @@ public:
     EditRangeCommands& Ranges() { return ranges_; }
     CopySourceSteps& Steps() { return steps_; }
     DeviceSelection& Selection() { return selection_; }
+    AutomaticRun& AutoRun() { return run_; }
 
     DeviceLoadContext LoadContext() { return DeviceLoadContext{device_, messages_, fpga_}; }
 
@@ -88,6 +90,15 @@ public:
         BusyScope busy(state_.Busy);
         command();
     }
+
+    // --- Run, Stop and the Edit-area OK ------------------------------------------------------
+    // The automatic run, holding the program busy; only Stop stays live. A
+    // click while the program is busy does nothing.
+    void RunClick();
+    // Stop acts at any time, busy or not.
+    void StopClick();
+    // Back to the Copy page, the device's sum in SumEdit.
+    void EditOkClick();
 
     // --- The start-up restore's work -------------------------------------------------------
     // The restore's device load: the option values start from the
@@ -130,6 +141,7 @@ private:
     EditRangeCommands ranges_;
     CopySourceSteps steps_;
     DeviceSelection selection_;
+    AutomaticRun run_;
 };
 
 }  // namespace burnmark
