@@ -121,6 +121,12 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}},
                   {},
                   8},
+        // 128K words and one: a third bank though the low address word is 0.
+        ReadShape{"Word128KAndOne",
+                  {"0xFFFF", 2, 0x0000},
+                  {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}, {2, 0, 0}},
+                  {},
+                  9},
         // 65536 + 16384 words: two banks, the second one chunk of one half.
         ReadShape{"Word80K", {"0xFFFF", 1, 0x3FFF}, {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}}, {}, 5},
         ReadShape{"Word32KWithExt40K",
@@ -232,14 +238,15 @@ TEST(ReadTest, FuseMapDeviceReadsItsFusesIntoTheMapAndShowsTheFuseChecksum) {
     std::fill(chip.begin(), chip.end(), uint8_t{0x77});  // past the fuses: not fuses
     for (std::size_t i = 0; i < 2048; ++i) chip[i] = i % 3 == 0 ? 1 : 0;
     rig.FillBufferPattern();
-    const std::vector<uint8_t> buffer = rig.BufferBytes(0, 0x20000);
+    const std::vector<uint8_t> buffer = rig.BufferBytes(0, rig.buffer.GetBufferSize());
 
     ASSERT_TRUE(rig.engine.readClick());
     const std::span<const uint8_t> fuses = rig.fuseMap.GetFuseBuffer();
     EXPECT_TRUE(std::vector<uint8_t>(fuses.begin(), fuses.end()) ==
                 std::vector<uint8_t>(chip.begin(), chip.begin() + 2048));
     EXPECT_EQ(rig.fuseMap.FuseAt(2048), kNoFuse);
-    EXPECT_TRUE(rig.BufferBytes(0, 0x20000) == buffer) << "the data buffer is not the target";
+    EXPECT_TRUE(rig.BufferBytes(0, rig.buffer.GetBufferSize()) == buffer)
+        << "the data buffer is not the target";
     EXPECT_EQ(rig.field.texts.back(), FuseChecksumText(rig.fuseMap.FuseChecksum()));
     EXPECT_GE(redraws, 1);
     EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Pass);
@@ -267,6 +274,14 @@ TEST(ReadTest, OptionTypeOneShowsTheChipsChecksumAndTakesItsOptionBlock) {
         EXPECT_EQ(rig.options.ChipOptionWords[127], 0xA3A2);
         EXPECT_EQ(readBack.stores, 1);
         EXPECT_EQ(readBack.reads, 0);
+
+        // A block that does not arrive whole leaves the words as they were.
+        rig.sim.Chip().chipOptionBlock.fill(0x11);
+        rig.sim.InjectFault(SimCallKind::BulkIn, 2, SimFault::Short);  // after the one data half
+        EXPECT_FALSE(rig.engine.readClick());
+        EXPECT_EQ(rig.messages.Texts(), std::vector<std::string>{kErrBlockReadData});
+        EXPECT_EQ(rig.options.ChipOptionWords[0], 0x5D5C);
+        EXPECT_EQ(readBack.stores, 1);
     }
 }
 
