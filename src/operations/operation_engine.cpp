@@ -169,7 +169,7 @@ void OperationEngine::Stop_HintClick() {
     // The operator hears every press, whatever the sound setting says.
     sounds_.FailSoundAlways();
     // That was the failure sound of whatever the press ends.
-    if (scopeDepth_ > 0) failShown_ = true;
+    FailureSounded();
     Run.StopFlag = 1;
     if (Run.RunActive != 1) return;
     page_.Hide(StatusImage::Pass);

@@ -419,9 +419,17 @@ TEST_F(CopyPageTest, ReadFromItsPictureFillsTheBufferAndConfirmsIt) {
 
 TEST_F(CopyPageTest, TheVerifyFailPictureVerifiesOnlyOnceAVerifyRan) {
     Start();
+    CopyPageModel& page = Core().Page();
+    for (StepImage image :
+         {StepImage::Ready, StepImage::Highlight, StepImage::Working, StepImage::Pass})
+        page.Hide(CopyStep::Verify, image);
+    ASSERT_EQ(Seen(CopyStep::Verify), StepImage::Fail);
     Click(Picture(CopyStep::Verify, StepImage::Fail));
     EXPECT_TRUE(Executed().empty());
+
+    sim_.Chip().main[0] = 0x00;  // the buffer holds 0xFF there
     Click(Picture(CopyStep::Verify, StepImage::Ready));
+    ASSERT_EQ(Seen(CopyStep::Verify), StepImage::Fail);
     Click(Picture(CopyStep::Verify, StepImage::Fail));
     EXPECT_EQ(Executed(), (std::vector<uint16_t>{OpRead, OpRead}));
 }
