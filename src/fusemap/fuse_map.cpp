@@ -68,10 +68,10 @@ bool FuseMap::SetFuse(int64_t index, int value) {
     return true;
 }
 
-int64_t FuseMap::StoreFuses(std::span<const uint8_t> source) {
-    if (block_.empty()) return 0;
-    const size_t n = std::min(source.size(), static_cast<size_t>(geometry_.FuseCount));
-    for (size_t i = 0; i < n; ++i) block_[i] = source[i] != 0 ? 1 : 0;
+int64_t FuseMap::StoreFuses(std::span<const uint8_t> source, int64_t first) {
+    if (block_.empty() || first < 0 || first >= geometry_.FuseCount) return 0;
+    const size_t n = std::min(source.size(), static_cast<size_t>(geometry_.FuseCount - first));
+    for (size_t i = 0; i < n; ++i) block_[static_cast<size_t>(first) + i] = source[i] != 0 ? 1 : 0;
     return static_cast<int64_t>(n);
 }
 

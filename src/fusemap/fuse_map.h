@@ -71,9 +71,9 @@ public:
     uint8_t FuseAt(int64_t index) const;
     // Sets one fuse (an index below FuseCount) to 0, or to 1 for any other value.
     bool SetFuse(int64_t index, int value);
-    // Takes fuses from a chip read: at most FuseCount bytes, each non-zero byte
-    // a 1. Returns the number taken.
-    int64_t StoreFuses(std::span<const uint8_t> source);
+    // Takes fuses from a chip read, from fuse first on: none at or past
+    // FuseCount, each non-zero byte a 1. Returns the number taken.
+    int64_t StoreFuses(std::span<const uint8_t> source, int64_t first = 0);
 
     // The FuseCount fuse bytes that program, verify and confirm send.
     std::span<const uint8_t> GetFuseBuffer() const;
@@ -105,6 +105,8 @@ public:
     // the editor over the map.
     std::function<void(const std::string& text, bool changed)> OnChecksumShown;
     std::function<void()> OnRefreshView;
+    // The editor redraws over the map (after a chip read changed it).
+    void RefreshFuseView();
 
     // First fuse column and row the editor shows.
     int32_t ColOffset = 0;
@@ -113,7 +115,6 @@ public:
     uint32_t FuseLastChecksum = 0;
 
 private:
-    void RefreshFuseView();
     void FailNoBlock();
 
     Messages& messages_;

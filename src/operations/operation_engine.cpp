@@ -42,6 +42,15 @@ uint64_t FillChunk(TransferChunk& chunk, std::span<const uint8_t> source, uint64
     return copied;
 }
 
+uint64_t PlaceChunk(std::span<uint8_t> destination, uint64_t at, const TransferChunk& chunk,
+                    uint64_t count) {
+    if (at >= destination.size()) return 0;
+    const uint64_t placed = std::min<uint64_t>(
+        {count, uint64_t{kChunkLength}, uint64_t{destination.size()} - at});
+    std::memcpy(destination.data() + at, chunk.bytes.data(), static_cast<std::size_t>(placed));
+    return placed;
+}
+
 // ---- Construction and scope ------------------------------------------------------------------
 
 OperationEngine::OperationEngine(DeviceRecord& device, DeviceOptions& options,
@@ -156,6 +165,30 @@ void OperationEngine::UpdateCopyButtons(int arg) {
     page_.Show(StatusImage::Wait);
 }
 
+void OperationEngine::Stop_HintClick() {
+    // The operator hears every press, whatever the sound setting says.
+    sounds_.FailSoundAlways();
+    // That was the failure sound of whatever the press ends.
+    FailureSounded();
+    Run.StopFlag = 1;
+    if (Run.RunActive != 1) return;
+    page_.Hide(StatusImage::Pass);
+    page_.Hide(StatusImage::Wait);
+    Run.RunFailed = 1;
+    Run.RunReady = 0;
+    Run.RunActive = 0;
+    Run.StopFlag = 0;
+    // A modal box opened here would sit inside the transfer's wait: the run
+    // shows it once the step has returned.
+    userStopPending_ = true;
+}
+
+bool OperationEngine::TakeUserStop() {
+    const bool due = userStopPending_;
+    userStopPending_ = false;
+    return due;
+}
+
 void OperationEngine::EnableCopyButtons() {
     static constexpr CopyControl kOrder[] = {
         CopyControl::CopyEraseBtn, CopyControl::CopyCheckBtn,    CopyControl::CopyProgramBtn,
@@ -194,8 +227,23 @@ bool OperationEngine::ExtAreaNotEmpty() const {
 }
 
 void OperationEngine::PassSoundIfDue(bool ignoreRun) {
-    if (page_.Visible(StatusImage::Pass) && (ignoreRun || Run.RunActive == 0))
+    // After Stop, RunActive is 0 while the run is still going: the run alone
+    // decides its sound.
+    if (page_.Visible(StatusImage::Pass) && (ignoreRun || (Run.RunActive == 0 && runDepth_ == 0)))
         sounds_.PassSound();
+}
+
+bool OperationEngine::Offers(CopyStep step) const {
+    switch (step) {
+        case CopyStep::Read:
+        case CopyStep::Confirm: return Word(param::read_mode) != 0;
+        case CopyStep::Erase: return Word(param::erase_mode) != 0;
+        case CopyStep::Check: return Word(param::blank_mode) != 0;
+        case CopyStep::Program: return Word(param::prog_mode) != 0;
+        case CopyStep::Verify: return Word(param::verify_mode) != 0;
+        case CopyStep::Secur: return Word(param::prot_mode) != 0;
+        default: return true;  // the source steps are always there
+    }
 }
 
 uint16_t OperationEngine::Word(std::size_t offset) const {

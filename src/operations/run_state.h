@@ -15,8 +15,11 @@ struct RunState {
     uint8_t RunReady = 0;
     // 1 once a step of the current run failed (or Stop was pressed).
     uint8_t RunFailed = 0;
-    // The last verify or confirm found differences.
+    // The last main-area verify or confirm found differences; the extended
+    // area is compared only while it is 0.
     uint8_t VerifyErrorsFound = 0;
+    // 1 once the Verify step verified; its fail picture verifies again only then.
+    int32_t VerifyPass = 0;
     // 1 after a successful read; 0 after read, confirm and verify failures.
     uint8_t ReadOkFlag = 0;
     // Stop was pressed: WaitAndPump returns at once; the waiting loop clears it.

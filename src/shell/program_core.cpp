@@ -29,13 +29,16 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
       selection_(SelectionParts{device_, ports.messages, fpga_, sizing_, buffer_, link_, checksum_,
                                 engine_, options_, state.Busy}),
       exchange_(OptionExchangeParts{device_, options_, buffer_, link_, ports.messages, engine_,
-                                    checksum_}) {
+                                    checksum_}),
+      run_(engine_, device_, page_, ports.messages) {
     device_.HistoryIniPath = state.HistoryIniPath();
     device_.AppDir = state.AppDir;
     sounds_.SoundOn = settings.SoundOn;
     sounds_.SoundMode = settings.SoundMode;
     buffer_.SetDeviceSizeProvider([this] { return DeviceSizeOf(device_); });
     buffer_.SetChecksumView(&checksum_);
+    engine_.SetChecksumDisplay(&checksum_);
+    engine_.SetDeviceLoading(&fpga_, &sizing_);
     // The fuse map keeps its own last checksum; the field shows it in the same way.
     fuseMap_.OnChecksumShown = [this](const std::string& text, bool changed) {
         checksum_.ShowText(text, changed);
@@ -51,6 +54,9 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
     selection_.SelectionCancelled = [this] { loadFlow_.LoadPending = 0; };
     exchange_.SetBufferSender([this] { return engine_.SendBufferToProgrammer(); });
     engine_.SetOptionDataSender(&protectOptionSend_);
+    engine_.SetOptionReadBack(&readOptionBack_);
+    // The chip option block an option-type-1 load fetched becomes the option values.
+    steps_.StoreOptionWords = [this] { exchange_.StoreOptionWords(); };
 }
 
 DeviceFacts ProgramCore::RestoreDevice(const std::string& icFileName) {
@@ -113,6 +119,19 @@ std::unique_ptr<OptionPages> ProgramCore::MakeOptionPages(bool withPages) {
         });
     };
     return std::make_unique<OptionPages>(std::move(parts), withPages);
+}
+
+void ProgramCore::RunClick() {
+    if (state_.Busy.Busy()) return;
+    RunBusy([&] { run_.Run_HintClick(); });
+}
+
+void ProgramCore::StopClick() { engine_.Stop_HintClick(); }
+
+void ProgramCore::EditOkClick() {
+    if (state_.Busy.Busy()) return;
+    if (steps_.ShowCopyPage) steps_.ShowCopyPage();
+    RunBusy([&] { engine_.v_HintClick(); });
 }
 
 void ProgramCore::CheckDeviceAfterAbout() {

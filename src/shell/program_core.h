@@ -29,6 +29,7 @@
 #include "fusemap/fuse_map.h"
 #include "link/fpga_image.h"
 #include "link/programmer_link.h"
+#include "operations/automatic_run.h"
 #include "operations/copy_page_model.h"
 #include "operations/operation_engine.h"
 #include "platform/ports.h"
@@ -85,6 +86,7 @@ public:
     // The option words to and from the programmer: protect sends through it,
     // the read's option-word tail takes ReadOptionData and StoreOptionWords.
     OptionExchange& Exchange() { return exchange_; }
+    AutomaticRun& AutoRun() { return run_; }
 
     DeviceLoadContext LoadContext() { return DeviceLoadContext{device_, messages_, fpga_}; }
 
@@ -94,6 +96,15 @@ public:
         BusyScope busy(state_.Busy);
         command();
     }
+
+    // --- Run, Stop and the Edit-area OK ------------------------------------------------------
+    // The automatic run, holding the program busy; only Stop stays live. A
+    // click while the program is busy does nothing.
+    void RunClick();
+    // Stop acts at any time, busy or not.
+    void StopClick();
+    // Back to the Copy page, the device's sum in SumEdit.
+    void EditOkClick();
 
     // --- The start-up restore's work -------------------------------------------------------
     // The restore's device load: the option values start from the
@@ -124,6 +135,17 @@ public:
     void ReleaseOnExit();
 
 private:
+    // The read's option-word tail: the engine asks, the exchange does it.
+    class ReadOptionBack : public OptionReadBack {
+    public:
+        explicit ReadOptionBack(OptionExchange& exchange) : exchange_(exchange) {}
+        bool ReadOptionData() override { return exchange_.ReadOptionData(); }
+        void StoreOptionWords() override { exchange_.StoreOptionWords(); }
+
+    private:
+        OptionExchange& exchange_;
+    };
+
     // Protect's option send: the engine asks, the exchange does it.
     class ProtectOptionSend : public OptionDataSender {
     public:
@@ -156,6 +178,8 @@ private:
     DeviceSelection selection_;
     OptionExchange exchange_;
     ProtectOptionSend protectOptionSend_{exchange_};
+    ReadOptionBack readOptionBack_{exchange_};
+    AutomaticRun run_;
 };
 
 }  // namespace burnmark

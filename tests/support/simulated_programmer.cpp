@@ -440,6 +440,9 @@ void SimulatedProgrammer::Execute(uint16_t operation) {
     run.offsetWord = ParamWord(kWordOffset);
     run.bankWord = ParamWord(kWordBank);
     run.sizeWord = ParamWord(kWordSmallSize);
+    run.vcc = ParamWord(0x20);
+    run.vpp = ParamWord(0x22);
+    run.vhh = ParamWord(0x24);
     // The chunk just written was extended-area data, not part of the buffer image.
     if (operation == OpProgramExt) UndoChunkDownload();
     chunkUndo_.clear();
@@ -464,8 +467,8 @@ void SimulatedProgrammer::Execute(uint16_t operation) {
             SetStatus(0, 4);
         } else {
             const uint64_t start = ChunkStart();
-            for (uint64_t i = 0; i < kChunk && start + i < area.size(); ++i)
-                readChunk_[i] = area[start + i];
+            for (uint64_t i = 0; i < kChunk; ++i)
+                readChunk_[i] = start + i < area.size() ? area[start + i] : chip_.beyondArea;
             SetStatus(0, 0);
             SetChecksum(static_cast<uint16_t>(
                 std::accumulate(area.begin(), area.end(), uint32_t{0})));

@@ -10,7 +10,8 @@
 //   (OpReadExt, OpProgramExt);
 // - a passing OpRead / OpReadExt puts the 16-bit byte sum of the whole area
 //   into status bytes 2 and 3, and OpRead leaves the chip option block
-//   readable at 0x0E00;
+//   readable at 0x0E00; the part of a chunk past the area reads as the
+//   chip's beyondArea byte;
 // - OpExtractOptions and OpApplyOptions put the 16-bit byte sum of the
 //   download (over the main area) into status bytes 2 and 3; OpExtractOptions
 //   leaves the chip's option words at 0x0B80 and its option block at 0x0E00,
@@ -62,6 +63,9 @@ struct SimChip {
     bool protectedFlag = false;
     std::array<uint8_t, 128> optionWords{};  // what OpProtect stores, OpExtractOptions gives back
     std::array<uint8_t, 256> chipOptionBlock{};  // at 0x0E00 after OpRead, OpExtractOptions
+    // What a read delivers for the addresses of a chunk that lie past the
+    // area, so that a host placing or comparing more than the area shows.
+    uint8_t beyondArea = 0xFF;
 
     unsigned Width() const { return wide ? 2 : 1; }
 };
@@ -72,6 +76,10 @@ struct SimExecution {
     uint16_t offsetWord = 0;
     uint16_t bankWord = 0;
     uint16_t sizeWord = 0;
+    // The current VCC, VPP and VHH words the routine ran on.
+    uint16_t vcc = 0;
+    uint16_t vpp = 0;
+    uint16_t vhh = 0;
     std::array<uint8_t, 16> status{};
 };
 

@@ -14,10 +14,12 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QImage>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QProgressBar>
 
+#include "buffer/checksum_view.h"
 #include "buffer/data_buffer.h"
 #include "link/programmer_requests.h"
 #include "operations/ui/copy_page_view.h"
@@ -383,6 +385,91 @@ TEST_F(CopyPageTest, WhileAStepRunsOnlyStopAnswers) {
     EXPECT_EQ(Seen(CopyStep::Erase), StepImage::Pass);
     EXPECT_FALSE(form.Busy());
     EXPECT_TRUE(Child("CopyCheckBtn")->isEnabled());
+}
+
+TEST_F(CopyPageTest, ReadFromItsPictureFillsTheBufferAndConfirmsIt) {
+    std::vector<uint8_t>& chip = sim_.Chip().main;
+    for (std::size_t i = 0; i < chip.size(); ++i) chip[i] = static_cast<uint8_t>(i * 5 + 1);
+    Start();
+    Click(Picture(CopyStep::Read, StepImage::Ready));
+
+    // The form ticks the automatic confirm.
+    EXPECT_EQ(Executed(), (std::vector<uint16_t>{OpRead, OpRead}));
+    EXPECT_EQ(Seen(CopyStep::Read), StepImage::Pass);
+    EXPECT_EQ(Seen(CopyStep::Confirm), StepImage::Pass);
+    EXPECT_EQ(Result(), "Pass");
+    {
+        BufferLock lock = Core().Buffer().GetBufferHandle();
+        EXPECT_TRUE(std::equal(chip.begin(), chip.end(), lock.data()));
+    }
+    uint32_t sum = 0;
+    for (uint8_t b : chip) sum += b;
+    EXPECT_EQ(Child<QLineEdit>("SumEdit")->text().toStdString(), ChecksumDisplay::Format(sum));
+    EXPECT_EQ(Count("error"), 0);
+    EXPECT_TRUE(messages_.shown.empty());
+
+    // The chip changes: Verify finds it, from its ready picture.
+    chip[100] ^= 0xFF;
+    Click(Picture(CopyStep::Verify, StepImage::Ready));
+    EXPECT_EQ(Seen(CopyStep::Verify), StepImage::Fail);
+    EXPECT_EQ(Result(), "Fail");
+    EXPECT_EQ(Count("error"), 1);
+    EXPECT_FALSE(form_->Busy());
+}
+
+TEST_F(CopyPageTest, TheVerifyFailPictureVerifiesOnlyOnceAVerifyRan) {
+    Start();
+    CopyPageModel& page = Core().Page();
+    for (StepImage image :
+         {StepImage::Ready, StepImage::Highlight, StepImage::Working, StepImage::Pass})
+        page.Hide(CopyStep::Verify, image);
+    ASSERT_EQ(Seen(CopyStep::Verify), StepImage::Fail);
+    Click(Picture(CopyStep::Verify, StepImage::Fail));
+    EXPECT_TRUE(Executed().empty());
+
+    sim_.Chip().main[0] = 0x00;  // the buffer holds 0xFF there
+    Click(Picture(CopyStep::Verify, StepImage::Ready));
+    ASSERT_EQ(Seen(CopyStep::Verify), StepImage::Fail);
+    Click(Picture(CopyStep::Verify, StepImage::Fail));
+    EXPECT_EQ(Executed(), (std::vector<uint16_t>{OpRead, OpRead}));
+}
+
+TEST_F(CopyPageTest, RunFromItsPictureRunsTheTickedStepsAndStopEndsIt) {
+    Profile(dir_.Path() + "History_1.ini").WriteString("SelectDlg", "ProcessMode", "+E+C+P+V");
+    TMainForm& form = Start();
+    Click(Child("Run"));
+    EXPECT_EQ(Executed(), (std::vector<uint16_t>{OpErase, OpBlankCheck, OpProgram, OpRead}));
+    EXPECT_EQ(Result(), "Pass");
+    EXPECT_EQ(Count("beep"), 1);
+    EXPECT_FALSE(form.Busy());
+
+    sim_.ClearTrace();
+    bool stopped = false;
+    pump_.onProcess = [&] {
+        if (stopped || Core().Engine().Run.RunActive != 1) return;
+        stopped = true;
+        EXPECT_TRUE(form.Busy());
+        EXPECT_FALSE(Child("Run")->isEnabled());
+        Click(Child("Stop"));
+    };
+    Click(Child("Run_Hint"));
+    pump_.onProcess = nullptr;
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(messages_.Texts(), std::vector<std::string>{"User Stop"});
+    EXPECT_EQ(Result(), "Fail");
+    EXPECT_EQ(Executed().size(), 5u);  // the second run's erase finished, nothing after it
+    EXPECT_FALSE(form.Busy());
+}
+
+TEST_F(CopyPageTest, TheEditAreasOkShowsTheCopyPageAndTheDevicesSum) {
+    Start();
+    form_->ShowDumpEditPanel();
+    Click(Child("v"));
+    EXPECT_FALSE(Child("Copy_Panel")->isHidden());
+    // The 4 KB device's bytes of the fresh buffer.
+    EXPECT_EQ(Child<QLineEdit>("SumEdit")->text().toStdString(),
+              ChecksumDisplay::Format(0x1000 * 0xFF));
+    EXPECT_TRUE(sim_.Trace().empty());
 }
 
 }  // namespace

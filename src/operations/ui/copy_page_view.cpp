@@ -132,8 +132,13 @@ void CopyPageController::BuildStep(CopyStep step) {
                 if (handlers_[s].ready) handlers_[s].ready();
             });
         } else if (image == StepImage::Pass || image == StepImage::Fail) {
-            picture->SetClick([this, s] {
-                if (handlers_[s].rerun) handlers_[s].rerun();
+            const bool fail = image == StepImage::Fail;
+            picture->SetClick([this, s, fail] {
+                const CopyStepHandlers& h = handlers_[s];
+                if (fail && h.failed)
+                    h.failed();
+                else if (h.rerun)
+                    h.rerun();
             });
         }
     }

@@ -29,6 +29,7 @@ class ImageControl;
 struct CopyStepHandlers {
     std::function<void()> ready;  // the ready picture (_n); a source step's _h too
     std::function<void()> rerun;  // the pass and fail pictures (_p, _f)
+    std::function<void()> failed;  // the fail picture (_f) when it differs from rerun
 };
 using CopyPageHandlers = std::array<CopyStepHandlers, kCopyStepCount>;
 

@@ -107,12 +107,20 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
         handlers[static_cast<std::size_t>(step)] = CopyStepHandlers{
             [this, &engine, ready] { core_->RunBusy([&] { (engine.*ready)(); }); },
             [this, &engine, rerun] { core_->RunBusy([&] { (engine.*rerun)(); }); },
+            nullptr,
         };
     };
     bind(CopyStep::Erase, &OperationEngine::erace_nClick, &OperationEngine::erace_pClick);
     bind(CopyStep::Check, &OperationEngine::check_nClick, &OperationEngine::check_pClick);
     bind(CopyStep::Secur, &OperationEngine::secur_nClick, &OperationEngine::secur_pClick);
     bind(CopyStep::Program, &OperationEngine::prog_nClick, &OperationEngine::prog_pClick);
+    bind(CopyStep::Read, &OperationEngine::read_nClick, &OperationEngine::read_pClick);
+    bind(CopyStep::Confirm, &OperationEngine::confirm_nClick, &OperationEngine::confirm_pClick);
+    bind(CopyStep::Verify, &OperationEngine::verify_nClick, &OperationEngine::verify_pClick);
+    // The Verify step's fail picture verifies again only after a verify ran.
+    handlers[static_cast<std::size_t>(CopyStep::Verify)].failed = [this, &engine] {
+        core_->RunBusy([&] { engine.verify_fClick(); });
+    };
     // Load and Save hold the window busy themselves, once their dialog has closed.
     CopySourceSteps& steps = core_->Steps();
     steps.ShowLoadPath = [loadPathEdit](const std::string& path) {
@@ -195,6 +203,9 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
             if (!core_->Steps().CreateFuseMapEditor())
                 throw std::runtime_error(kFuseEditorMissingText);
         };
+    if (!seams.RunClick) seams.RunClick = [this] { core_->RunClick(); };
+    if (!seams.StopClick) seams.StopClick = [this] { core_->StopClick(); };
+    if (!seams.EditOkClick) seams.EditOkClick = [this] { core_->EditOkClick(); };
     if (!seams.CheckDeviceAfterAbout)
         seams.CheckDeviceAfterAbout = [this] { core_->CheckDeviceAfterAbout(); };
     if (!seams.ReleaseOnExit) seams.ReleaseOnExit = [this] { core_->ReleaseOnExit(); };
@@ -224,9 +235,6 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
     if (!seams.FindClick) seams.FindClick = menuItem(&TMainEdit::SearchClick);
     if (!seams.FindNextClick) seams.FindNextClick = menuItem(&TMainEdit::SearchNextClick);
 
-    // Stand-in for the Edit area's OK until its checksum work (v_HintClick)
-    // is wired: at least the way back to the Copy page.
-    if (!seams.EditOkClick) seams.EditOkClick = [this] { form_.CopyBtnClick(); };
     // Multi_HintClick: the option window, made for this showing only.
     if (!seams.MultiClick)
         seams.MultiClick = [this] {

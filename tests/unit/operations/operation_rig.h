@@ -12,13 +12,16 @@
 #include <vector>
 
 #include "buffer/data_buffer.h"
+#include "catalogue/device_facts.h"
 #include "catalogue/device_record.h"
 #include "fusemap/fuse_map.h"
 #include "link/fpga_image.h"
 #include "link/programmer_link.h"
 #include "operations/copy_page_model.h"
 #include "operations/operation_engine.h"
+#include "support/fake_checksum_field.h"
 #include "support/fake_ports.h"
+#include "support/fake_verify_error_list.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
 
@@ -99,6 +102,12 @@ public:
         dir.Write("History_1.ini", "[SelectDlg]\r\nManufacturer=ATMEL\r\nTypeNum=AT27C256\r\n");
         const std::string image = dir.Write("FPGA/test.fpg", "FPGA-IMAGE");
         fpga.LoadFpgaFile(image);
+        checksum.SetField(&field);
+        buffer.SetChecksumView(&checksum);
+        buffer.SetDeviceSizeProvider([this] { return DeviceSizeOf(device); });
+        engine.SetChecksumDisplay(&checksum);
+        engine.SetVerifyErrorList(&list);
+        engine.SetDeviceLoading(&fpga, &sizing);
         UseDevice({});
     }
 
@@ -113,6 +122,9 @@ public:
         b.SetWord(param::ext_address_Low, shape.extLow);
         b.SetWord(param::start_address_Hi, shape.startHi);
         for (std::size_t w = param::read_mode; w <= param::prot_mode; w += 2) b.SetWord(w, 1);
+        // The read engine a device file names for its width.
+        if (ClassifyDataWidth(shape.width, DataWidthSpellings::MixedCase16) == DataWidth::Word16)
+            b.SetWord(param::read_mode, 0x0401);
         device.Manufacturer = "ATMEL";
         device.TypeNum = "AT27C256";
         device.Data_Width = shape.width;
@@ -181,6 +193,34 @@ public:
         return out;
     }
 
+    // Fills the chip's areas with a pattern of their own (unlike the buffer's).
+    void FillChipPattern(uint8_t seed = 0xA7) {
+        uint64_t i = 0;
+        for (auto* area : {&sim.Chip().main, &sim.Chip().ext}) {
+            for (uint8_t& byte : *area) {
+                byte = static_cast<uint8_t>((i * 11 + seed) ^ (i >> 12));
+                ++i;
+            }
+        }
+    }
+
+    // The buffer holds what the chip holds, at the places the read puts it.
+    void CopyChipToBuffer() {
+        BufferLock lock = buffer.GetBufferHandle();
+        const std::vector<uint8_t>& main = sim.Chip().main;
+        const std::vector<uint8_t>& ext = sim.Chip().ext;
+        std::copy(main.begin(), main.end(), lock.data());
+        std::copy(ext.begin(), ext.end(), lock.data() + main.size());
+    }
+
+    // How many requests of one number the host sent.
+    int Requests(uint8_t request) const {
+        int n = 0;
+        for (const SimCall& c : sim.Trace())
+            n += c.kind == SimCallKind::VendorOut && c.request == request;
+        return n;
+    }
+
     std::vector<SentWords> Executed(uint16_t operation) const {
         std::vector<SentWords> out;
         for (const SimExecution& e : sim.Executions())
@@ -205,6 +245,10 @@ public:
     FakeProgress progress;
     SimulatedProgrammer sim;
     CopyPageModel page;
+    RecordingField field;
+    ChecksumDisplay checksum;
+    FakeVerifyErrorList list;
+    BufferSizing sizing;
     DataBuffer buffer;
     // The engine is the fail display of the image, the fuse map and the link,
     // which are built after it; it only keeps references to them.

@@ -117,6 +117,24 @@ DeviceKeys LogicDevice() {
 
 DeviceKeys OptionTypeOneDevice() { return ValidDevice().Set("Option_Fuse_Type", "0x01"); }
 
+// The 16-bit device read by the 16-bit engine.
+DeviceKeys Word16ReadDevice() { return Word16Device().Set("read_mode", "0x0401"); }
+
+// The chip holds what the buffer holds, at the read's places.
+void ChipHoldsTheBuffer(World& w) {
+    BufferLock lock = w.core->Buffer().GetBufferHandle();
+    std::vector<uint8_t>& main = w.sim.Chip().main;
+    std::vector<uint8_t>& ext = w.sim.Chip().ext;
+    std::copy_n(lock.data(), main.size(), main.begin());
+    std::copy_n(lock.data() + main.size(), ext.size(), ext.begin());
+}
+
+bool StepPassed(World& w, CopyStep step) {
+    return w.core->Page().Status() == StatusLook::Passed &&
+           w.core->Page().Visible(step, StepImage::Pass) &&
+           !w.core->Page().Visible(step, StepImage::Ready);
+}
+
 // ---- The scenarios -------------------------------------------------------------------------
 
 OperationEngine& Engine(World& w) { return w.core->Engine(); }
@@ -160,6 +178,42 @@ const Scenario kScenarios[] = {
      }},
     {"OptionExchangeAfterLoad", OptionTypeOneDevice(), false, false,
      [](World& w) { return w.core->Loader().ExchangeOptionsAfterLoad(); }},
+    {"Read8BitTwoBanks", TwoBankDevice(), false, false,
+     [](World& w) { return Engine(w).readClick(); }},
+    {"Read16Bit", Word16ReadDevice(), false, false, [](World& w) { return Engine(w).readClick(); }},
+    {"ReadWithExtendedArea", ExtAreaDevice(), false, false,
+     [](World& w) { return Engine(w).readClick(); }},
+    {"ReadFuseMap", LogicDevice(), true, false, [](World& w) { return Engine(w).readClick(); }},
+    {"ReadOptionBlock", OptionTypeOneDevice(), false, false,
+     [](World& w) { return Engine(w).readClick(); }},
+    // The Read picture confirms what it read.
+    {"ReadAndConfirm", ExtAreaDevice(), false, false,
+     [](World& w) {
+         w.core->Page().SetChecked(CopyCheckBox::check_confirm, true);
+         Engine(w).read_nClick();
+         return StepPassed(w, CopyStep::Read) && StepPassed(w, CopyStep::Confirm);
+     }},
+    {"Verify16Bit", Word16Device(), false, false,
+     [](World& w) {
+         ChipHoldsTheBuffer(w);
+         return Engine(w).verify_1Click(kModeReady);
+     }},
+    {"VerifyWithExtendedArea", ExtAreaDevice(), false, false,
+     [](World& w) {
+         ChipHoldsTheBuffer(w);
+         Engine(w).verify_nClick();
+         return StepPassed(w, CopyStep::Verify);
+     }},
+    {"ConfirmOnTheProgrammer", OptionTypeOneDevice(), false, true,
+     [](World& w) {
+         ChipHoldsTheBuffer(w);
+         Engine(w).confirm_nClick();
+         return StepPassed(w, CopyStep::Confirm);
+     }},
+    {"AutomaticRun", ExtAreaDevice(), false, false,
+     [](World& w) { return w.core->AutoRun().Run_HintClick(); }},
+    {"EditAreaOkOnTheProgrammer", OptionTypeOneDevice(), false, false,
+     [](World& w) { return Engine(w).v_HintClick(); }},
 };
 
 class FaultSweep : public ::testing::TestWithParam<Scenario> {

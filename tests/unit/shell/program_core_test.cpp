@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -605,6 +606,141 @@ TEST_F(ProgramCoreTest, AnOptionTypeOneOkWithoutAProgrammerSaysSoOnce) {
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kHardwareMissingText}));
     EXPECT_TRUE(field.texts.empty());
     EXPECT_EQ(sounds.calls.size(), 1u);  // one failure sound
+}
+
+// The chip in the socket, shaped as the device the core loaded, holding a
+// pattern of its own (fuses, one per byte, for a logic device).
+void InsertChipFor(SimulatedProgrammer& sim, const DeviceRecord& device) {
+    const DeviceParamBlock& b = device.DeviceParamBlock;
+    const bool wide = ComputeDeviceSizes(b, device.Data_Width).width == DataWidth::Word16;
+    const uint32_t main =
+        ((uint32_t{b.Word(param::max_address_Hi)} << 16) | b.Word(param::max_address_Low)) + 1;
+    const uint32_t ext =
+        device.HasExtArea
+            ? ((uint32_t{b.Word(param::ext_address_Hi)} << 16) | b.Word(param::ext_address_Low)) + 1
+            : 0;
+    sim.InsertChip(wide, main, ext);
+    uint32_t i = 0;
+    for (auto* area : {&sim.Chip().main, &sim.Chip().ext})
+        for (uint8_t& byte : *area) {
+            byte = device.HasFuseMap ? (i % 3 == 0 ? 1 : 0) : static_cast<uint8_t>(i * 7 + 3);
+            ++i;
+        }
+    sim.UsbOpen(ProgrammerProductId);
+    sim.ClearTrace();
+}
+
+TEST_F(ProgramCoreTest, EverySampleDeviceReadsConfirmsAndVerifiesFromTheCopyPage) {
+    struct Case {
+        const char* maker;
+        const char* type;
+        const char* file;
+    } cases[] = {
+        {"ATMEL", "AT89C51", "ATMEL\\AT89C51.INI"},
+        {"General Type", "27C256", "GENERAL\\27C256.INI"},
+        {"General Type", "29F040", "GENERAL\\29F040.INI"},
+        {"General Type", "27C1024", "GENERAL\\27C1024.INI"},  // 16-bit
+        {"VALEMICRO", "VM89E58", "VALEMICRO\\VM89E58.INI"},    // an extended area
+        {"VALEMICRO", "VM89X52", "VALEMICRO\\VM89X52.INI"},    // option type 1
+        {"VALEMICRO", "VM87X54", "VALEMICRO\\VM87X54.INI"},    // option type 2
+        {"NORTHCHIP", "NC16L8", "NORTHCHIP\\NC16L8.INI"},      // a fuse map
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        Select(c.maker, c.type);
+        core->RestoreDevice(Stored(c.file));
+        core->SizeBufferForRestore();
+        const DeviceRecord& device = core->Device();
+        if (device.HasFuseMap) core->InitFuseMapForDevice();
+        InsertChipFor(sim, device);
+        core->Page().SetChecked(CopyCheckBox::check_confirm, true);
+        messages.Clear();
+        sounds.calls.clear();
+        field.texts.clear();
+
+        core->Engine().read_nClick();
+        EXPECT_EQ(core->Page().Top(CopyStep::Read), StepImage::Pass);
+        EXPECT_EQ(core->Page().Top(CopyStep::Confirm), StepImage::Pass);
+        const std::vector<uint8_t>& chip = sim.Chip().main;
+        if (device.HasFuseMap) {
+            const std::span<const uint8_t> fuses = core->Fuses().GetFuseBuffer();
+            EXPECT_TRUE(std::equal(fuses.begin(), fuses.end(), chip.begin()));
+        } else {
+            BufferLock lock = core->Buffer().GetBufferHandle();
+            EXPECT_TRUE(std::equal(chip.begin(), chip.end(), lock.data()));
+            const std::vector<uint8_t>& ext = sim.Chip().ext;
+            EXPECT_TRUE(std::equal(ext.begin(), ext.end(), lock.data() + chip.size()));
+        }
+        EXPECT_FALSE(field.texts.empty());
+
+        core->Engine().verify_nClick();
+        EXPECT_EQ(core->Page().Top(CopyStep::Verify), StepImage::Pass);
+        core->Engine().confirm_nClick();
+        EXPECT_EQ(core->Page().Top(CopyStep::Confirm), StepImage::Pass);
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_EQ(std::count(sounds.calls.begin(), sounds.calls.end(), "error"), 0);
+        EXPECT_TRUE(sim.ProtocolErrors().empty());
+    }
+}
+
+TEST_F(ProgramCoreTest, TheRunHoldsTheProgramBusyAndOnlyStopActsMeanwhile) {
+    core->RestoreDevice(Stored("ATMEL\\AT89C51.INI"));
+    core->SizeBufferForRestore();
+    InsertChipFor(sim, core->Device());
+    for (CopyCheckBox box : {CopyCheckBox::CheckBox1, CopyCheckBox::CheckBox2,
+                             CopyCheckBox::CheckBox3, CopyCheckBox::CheckBox4})
+        core->Page().SetChecked(box, true);
+    bool copyPageShown = false;
+    core->Steps().ShowCopyPage = [&] { copyPageShown = true; };
+    bool during = false;
+    pump.onProcess = [&] {
+        if (during || core->Engine().Run.RunActive != 1) return;
+        during = true;
+        EXPECT_TRUE(state.Busy.Busy());
+        core->RunClick();     // no second run
+        core->EditOkClick();  // no sum meanwhile
+        core->StopClick();
+    };
+    core->RunClick();
+    ASSERT_TRUE(during);
+    EXPECT_FALSE(state.Busy.Busy());
+    EXPECT_FALSE(copyPageShown);
+    EXPECT_TRUE(field.texts.empty());
+    // Stop came during the erase: it finished, nothing followed.
+    ASSERT_EQ(sim.Executions().size(), 1u);
+    EXPECT_EQ(sim.Executions().front().operation, OpErase);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"User Stop"});
+
+    // Idle again: the Edit area's OK shows the Copy page and the device's sum.
+    pump.onProcess = nullptr;
+    core->EditOkClick();
+    EXPECT_TRUE(copyPageShown);
+    EXPECT_EQ(field.texts.size(), 1u);
+    // And the next run runs.
+    core->RunClick();
+    EXPECT_EQ(sim.Executions().size(), 5u);
+    EXPECT_EQ(core->Page().Status(), StatusLook::Passed);
+}
+
+TEST_F(ProgramCoreTest, AReadOfAnOptionTypeTwoChipBringsItsOptionsBackIntoTheStore) {
+    Select("VALEMICRO", "VM87X54");
+    core->RestoreDevice(Stored("VALEMICRO\\VM87X54.INI"));
+    core->SizeBufferForRestore();
+    InsertChipFor(sim, core->Device());
+    // The chip's security level 2 (word 0) and a clock divider of 8 (word 3).
+    sim.Chip().optionWords.fill(0);
+    sim.Chip().optionWords[0] = 2;
+    sim.Chip().optionWords[6] = 8;
+    core->Page().SetChecked(CopyCheckBox::check_confirm, false);
+
+    core->Engine().read_nClick();
+    EXPECT_EQ(core->Page().Top(CopyStep::Read), StepImage::Pass);
+    EXPECT_EQ(core->Options().OptionWords[0], 2);
+    EXPECT_EQ(core->Options().OptionWords[3], 8);
+    const Profile store(dir.Path() + "temp.ini");
+    EXPECT_EQ(store.ReadString("CurrentUserPageSetup", "Page0Com0Set", "<none>"), "2");
+    EXPECT_EQ(store.ReadString("CurrentUserPageSetup", "Page0Com3Set", "<none>"), "8");
+    EXPECT_EQ(core->Options().OptionValuesSaved, 1);
 }
 
 }  // namespace

@@ -222,6 +222,90 @@ TEST_F(CopyPageOverUsbTest, EraseBlankCheckAndProgramPutOnTheWireWhatTheSimulato
     EXPECT_EQ(bed_->Stats(programmer_).opens, setUps);
 }
 
+TEST_F(CopyPageOverUsbTest, ReadWithItsConfirmVerifyAndARunPutOnTheWireWhatTheSimulatorSees) {
+    // Read (and its automatic confirm), Verify, then Run with the form's ticks
+    // (erase, blank check, program, verify); what each showed.
+    auto clicks = [&] {
+        std::vector<std::optional<StepImage>> seen;
+        Click(Picture(CopyStep::Read, StepImage::Ready));
+        seen.push_back(Seen(CopyStep::Read));
+        seen.push_back(Seen(CopyStep::Confirm));
+        Click(Picture(CopyStep::Verify, StepImage::Ready));
+        seen.push_back(Seen(CopyStep::Verify));
+        Click(Child("Run"));
+        for (CopyStep step : {CopyStep::Erase, CopyStep::Check, CopyStep::Program,
+                              CopyStep::Verify})
+            seen.push_back(Seen(step));
+        return seen;
+    };
+    SimulatedProgrammer reference;
+    PrepareProgrammer(reference, true);
+    reference.UsbClose();
+    reference.ClearTrace();
+    Start(reference);
+    const std::vector<std::optional<StepImage>> referenceSeen = clicks();
+    const std::vector<std::string> referenceSounds = sounds_.calls;
+    const std::vector<std::string> expected = Requests(reference);
+    form_.reset();
+    sounds_.calls.clear();
+
+    PrepareProgrammer(sim_, true);
+    const std::vector<uint8_t> chip = sim_.Chip().main;
+    TMainForm& form = StartOverUsb();
+    const std::vector<std::optional<StepImage>> seen = clicks();
+
+    EXPECT_EQ(seen, std::vector<std::optional<StepImage>>(7, StepImage::Pass));
+    EXPECT_EQ(referenceSeen, seen);
+    EXPECT_EQ(Result(), "Pass");
+    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_EQ(sounds_.calls, referenceSounds);
+    EXPECT_EQ(Count("error"), 0);
+    EXPECT_FALSE(form.Busy());
+    EXPECT_EQ(Requests(sim_), expected);
+    EXPECT_TRUE(sim_.ProtocolErrors().empty());
+    // The run programmed back what the read took from the chip.
+    EXPECT_EQ(sim_.Chip().main, chip);
+    BufferLock lock = form.Core()->Buffer().GetBufferHandle();
+    EXPECT_TRUE(std::equal(chip.begin(), chip.end(), lock.data()));
+}
+
+TEST_F(CopyPageOverUsbTest, StopDuringARunLetsTheTransferFinishAndEndsTheRunAfterIt) {
+    TMainForm& form = StartOverUsb();
+    const std::vector<uint8_t> data = FillBuffer();
+    bed_->HoldNext(SimCallKind::VendorOut, CmdExecute);  // the run's erase
+    bool stopped = false;
+    pump_.onProcess = [&] {
+        if (bed_->HeldCount() == 0) return;
+        if (!stopped) {
+            stopped = true;
+            // In a run, Stop does not cut the programmer's routine short.
+            Click(Child("Stop"));
+            EXPECT_TRUE(messages_.shown.empty()) << "no box inside the transfer's wait";
+        }
+        bed_->ReleaseHeld();
+    };
+    Click(Child("Run"));
+    pump_.onProcess = nullptr;
+
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(messages_.Texts(), std::vector<std::string>{"User Stop"});
+    EXPECT_EQ(Seen(CopyStep::Erase), StepImage::Pass);
+    EXPECT_EQ(Seen(CopyStep::Check), StepImage::Ready);
+    EXPECT_EQ(Result(), "Fail");
+    EXPECT_EQ(Count("error"), 1);
+    EXPECT_EQ(Count("beep"), 0);
+    EXPECT_NE(sim_.Chip().main, data);
+    EXPECT_EQ(form.StopPresses(), 0u);
+    EXPECT_FALSE(form.Busy());
+
+    // The next run starts afresh and runs to its end.
+    messages_.Clear();
+    Click(Child("Run"));
+    EXPECT_EQ(Result(), "Pass");
+    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_EQ(sim_.Chip().main, data);
+}
+
 TEST_F(CopyPageOverUsbTest, AFaultOnTheWireFailsProgramAndItsRerunProgramsTheChip) {
     struct Case {
         const char* name;

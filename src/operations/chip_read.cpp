@@ -1,0 +1,243 @@
+// The Read step: the chip's areas read into the data buffer (or the fuse
+// map), the checksum shown, the option words of the chip taken, and the
+// automatic confirm of what was read.
+#include <algorithm>
+
+#include "catalogue/device_facts.h"
+#include "catalogue/device_loader.h"
+#include "operations/chip_transfer.h"
+
+namespace burnmark {
+
+namespace {
+
+// What each read says when a chunk fails. The 8-bit extended read names none
+// of the buffer's failures and tells no protected chip apart.
+
+struct ReadTextSet {
+    const char* chunkAlloc;
+    const char* dataRequest;
+    const char* dataRead;
+    bool bufferTexts;
+    const char* protectedChip;
+    const char* other[2];
+};
+
+constexpr ReadTextSet kReadMain8{
+    kErrChunkAlloc, nullptr, nullptr, true, kErrChipProtected, {kErrCannotRead, kErrCannotRead}};
+constexpr ReadTextSet kReadExt8{kErrChunkAlloc, nullptr,        nullptr,
+                                false,          kErrCannotRead, {kErrCannotRead, kErrCannotRead}};
+constexpr ReadTextSet kRead16{kErrChunkAlloc128, kErrDataRead,
+                              kErrReadData,      true,
+                              kErrChipProtected, {kErrCannotRead, kErrCannotReadComma}};
+
+}  // namespace
+
+bool OperationEngine::ReadChip64K() { return ReadArea(false, false); }
+bool OperationEngine::ReadChipExtArea() { return ReadArea(false, true); }
+bool OperationEngine::ReadChip128K() { return ReadArea(true, false); }
+bool OperationEngine::ReadChipExtArea128K() { return ReadArea(true, true); }
+
+bool OperationEngine::ReadArea(bool wide, bool ext) {
+    OperationScope scope(*this);
+    constexpr CopyStep step = CopyStep::Read;
+    const ChipArea area = AreaOf(wide, ext, false);
+    const ReadTextSet& set = wide ? kRead16 : (ext ? kReadExt8 : kReadMain8);
+    ChunkTexts texts;
+    texts.chunkAlloc = set.chunkAlloc;
+    texts.dataRequest = set.dataRequest;
+    texts.dataRead = set.dataRead;
+    texts.bufferTexts = set.bufferTexts;
+    for (int c = 0; c < 2; ++c) texts.status[c] = {set.protectedChip, set.other[c], nullptr};
+
+    auto fail = [&](const char* message) {
+        if (message) messages_.ShowMessage(message);
+        FailStep(step);
+        Run.ReadOkFlag = 0;
+        return false;
+    };
+
+    SetVoltages(kReadVcc);
+    BufferLock lock;
+    if (area.fuseMap) {
+        if (!fuseMap_.HasBlock()) return fail(kErrNoBufferHandle);
+    } else {
+        // The buffer fits the device before anything arrives; one that cannot
+        // hold the area takes nothing.
+        if (!ext && !wide && sizing_)
+            buffer_.SetBufferSize(MergeDeviceBufferSize(device_, *sizing_));
+        const bool holds = BufferHolds(area.offset + area.dataBytes);
+        lock = texts.bufferTexts ? LockDataBuffer() : buffer_.GetBufferHandle();
+        if (!lock || !holds) return fail(nullptr);
+    }
+
+    WalkEnd end;
+    const bool walked = WalkArea(area, texts, end, [&](uint64_t start, const TransferChunk& chunk) {
+        const uint64_t count =
+            start < area.dataBytes ? std::min<uint64_t>(kChunkLength, area.dataBytes - start) : 0;
+        if (area.fuseMap) {
+            fuseMap_.StoreFuses(std::span<const uint8_t>(chunk.bytes).first(count),
+                                static_cast<int64_t>(start));
+        } else {
+            PlaceChunk(lock.Bytes(), area.offset + start, chunk, count);
+            lock.MarkChanged();
+        }
+        return true;
+    });
+    lock.Release();
+    if (!walked) {
+        fail(nullptr);
+        // A chip that could not be read: the operator may erase it or try again.
+        if (end.statusFailed) ReOffer(step, true, true);
+        return false;
+    }
+
+    lastReadStatus_ = end.lastStatus;
+    page_.Hide(step, StepImage::Ready);
+    page_.Hide(step, StepImage::Highlight);
+    page_.Hide(step, StepImage::Working);
+    page_.Show(step, StepImage::Fail);
+    page_.Show(step, StepImage::Pass);
+    Run.ReadOkFlag = 1;
+    page_.FillBar2();
+    page_.SetMulti(true);
+    page_.SetMultiHint(true);
+    return true;
+}
+
+bool OperationEngine::ReadOptionBlock() {
+    auto fail = [&](const char* message) {
+        messages_.ShowMessage(message);
+        FailStep(CopyStep::Read);
+        Run.ReadOkFlag = 0;
+        return false;
+    };
+    // Read aside first: a block that did not arrive whole leaves the words as they were.
+    std::array<uint8_t, kChipOptionLength> block{};
+    if (!link_.BlockRead(kChipOptionAddr, kChipOptionLength)) return fail(kErrBlockRead);
+    if (!link_.DataRead(block)) return fail(kErrBlockReadData);
+    for (std::size_t i = 0; i < options_.ChipOptionWords.size(); ++i)
+        options_.ChipOptionWords[i] = static_cast<uint16_t>(block[2 * i] | (block[2 * i + 1] << 8));
+    if (optionReadBack_) optionReadBack_->StoreOptionWords();
+    // The programmer's checksum of the chip, from the last chunk read.
+    if (checksum_) checksum_->ShowChecksum(lastReadStatus_.Checksum());
+    return true;
+}
+
+void OperationEngine::ShowReadChecksum() {
+    if (device_.HasFuseMap) {
+        fuseMap_.RefreshFuseView();
+        fuseMap_.ShowFuseChecksum(6);
+        return;
+    }
+    if (!checksum_) return;
+    if (const std::optional<DeviceByteRange> range = DeviceChecksumRange(device_))
+        checksum_->ShowBufferSum(buffer_, range->start, range->end, 0);
+}
+
+bool OperationEngine::ReadOptionWordsTail() {
+    // Nothing takes the option words yet: the chip is not asked for them.
+    if (!optionReadBack_) return true;
+    auto fail = [&] {
+        FailStep(CopyStep::Read);
+        Run.ReadOkFlag = 0;
+        return false;
+    };
+    if (!link_.Execute(OpExtractOptions)) {
+        ShowOperationFail();
+        messages_.ShowMessage(kErrExecute49);
+        return fail();
+    }
+    OperationStatus status;
+    // Words of a failed extraction would reach the chip at the next protect.
+    if (!link_.ReadStatus(status) || !status.Pass()) return fail();
+    if (!optionReadBack_->ReadOptionData()) return fail();
+    return true;
+}
+
+bool OperationEngine::readClick() {
+    OperationScope scope(*this);
+    constexpr CopyStep step = CopyStep::Read;
+    // A flag left from an earlier read would confirm a chip that was not read.
+    Run.ReadOkFlag = 0;
+    if (Guards.ReadGuard) return true;
+
+    // The block gets the definition's values afresh; the buffer is sized
+    // from this one load.
+    if (fpga_) LoadDeviceIni(DeviceLoadContext{device_, messages_, *fpga_});
+    if (!DeviceUsable() || !RunFirstSetup()) {
+        FailStep(step);
+        ReOffer(step, true, true);
+        return false;
+    }
+    page_.Hide(step, StepImage::Working);
+
+    bool ok = true;
+    const unsigned engine = Word(param::read_mode) >> 8;
+    if (engine <= 1 || engine == 4) {
+        const bool wide = engine == 4;
+        ok = ReadArea(wide, false);
+        if (ok && device_.FuseTypeDigit == 1) {
+            ok = ReadOptionBlock();
+        } else if (ok) {
+            // The buffer changed: its sum is shown even when the extended area fails.
+            const bool extOk = !ExtAreaNotEmpty() || ReadArea(wide, true);
+            ShowReadChecksum();
+            ok = extOk;
+        }
+    }
+    EnableCopyButtons();
+    page_.SetBoxEnabled(CopyCheckBox::check_confirm, true);
+    if (ok && (device_.FuseTypeDigit == 2 || device_.FuseTypeDigit == 3))
+        ok = ReadOptionWordsTail();
+    return ok;
+}
+
+void OperationEngine::ReadStep() {
+    options_.OptionValuesSaved = 1;
+    // The operator's ticks stay: the refresh only offers the steps again.
+    UpdateCopyButtons(2);
+    page_.Hide(CopyStep::Read, StepImage::Ready);
+    page_.Hide(CopyStep::Read, StepImage::Highlight);
+    page_.Show(CopyStep::Read, StepImage::Fail);
+    page_.Show(CopyStep::Read, StepImage::Pass);
+    page_.Show(CopyStep::Read, StepImage::Working);
+    readClick();
+    if (Run.ReadOkFlag != 1) return;
+
+    if (!page_.Box(CopyCheckBox::check_confirm).checked) {
+        PassSoundIfDue(true);
+        return;
+    }
+    // The automatic confirm, on the set-up the read made.
+    if (device_.FuseTypeDigit == 1) {
+        if (OnProgrammerVerify(CopyStep::Confirm, 2)) PassSoundIfDue(true);
+    } else if (ConfirmDevice(kModeRerun) && ExtAreaNotEmpty() && Run.VerifyErrorsFound == 0) {
+        ConfirmExtArea();
+    }
+    Run.ReadOkFlag = 0;
+}
+
+void OperationEngine::read_nClick() {
+    OperationScope scope(*this);
+    ReadStep();
+}
+
+void OperationEngine::ReadRerun() {
+    OperationScope scope(*this);
+    Guards.ReadGuard = 1;
+    UpdateCopyButtons(2);
+    page_.Hide(CopyStep::Read, StepImage::Ready);
+    page_.Hide(CopyStep::Read, StepImage::Highlight);
+    page_.Hide(CopyStep::Read, StepImage::Working);
+    page_.Show(CopyStep::Read, StepImage::Pass);
+    page_.Show(StatusImage::Pass);
+    page_.Show(StatusImage::Wait);
+    Guards.ReadGuard = 0;
+    ReadStep();
+    page_.Hide(CopyStep::Read, StepImage::Working);
+    if (!page_.Box(CopyCheckBox::check_confirm).checked) PassSoundIfDue(true);
+    Guards.ReadGuard = 0;
+}
+
+}  // namespace burnmark
