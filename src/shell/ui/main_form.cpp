@@ -18,10 +18,12 @@
 
 #include "platform/profile.h"
 #include "shell/controls/aled.h"
+#include "shell/picture_restore.h"
 #include "shell/ui/app_composition.h"
 #include "shell/ui/image_control.h"
 #include "shell/ui/image_stack.h"
 #include "shell/ui/skin_pictures.h"
+#include "shell/ui/splash_pictures.h"
 
 namespace burnmark {
 
@@ -540,16 +542,20 @@ void TMainForm::BuildProjectPage() {
 }
 
 void TMainForm::ApplyCustomLogo(const std::string& symbol) {
+    if (!seams_.RestoreBitmapFile && ports_.messages)
+        seams_.RestoreBitmapFile = [messages = ports_.messages](const std::string& src) {
+            return RestoreBitmapFile(src, *messages);
+        };
     // A restored file that is no picture leaves the logo hidden rather than
     // showing an empty box or stopping the start.
-    bool decoded = false;
-    const bool handed = LoadCustomLogo(state_.AppDir, symbol, seams_.RestoreBitmapFile,
-                                       [this, &decoded](const std::string& path) {
-                                           const QPixmap picture(QString::fromStdString(path));
-                                           decoded = !picture.isNull();
-                                           if (decoded) sLogo_->setPixmap(picture);
-                                       });
-    sLogo_->setVisible(handed && decoded);
+    const bool shown = LoadCustomLogo(state_.AppDir, symbol, seams_.RestoreBitmapFile,
+                                      [this](std::span<const uint8_t> bitmap) {
+                                          QImage picture;
+                                          if (!DecodeBitmap(bitmap, picture)) return false;
+                                          sLogo_->SetPicture(FittedPictureSource(picture));
+                                          return true;
+                                      });
+    sLogo_->setVisible(shown);
 }
 
 void TMainForm::FormCreate() {
