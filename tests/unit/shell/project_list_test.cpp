@@ -215,6 +215,27 @@ TEST_F(ProjectOpen, EverySampleProjectOpensItsDevice) {
     EXPECT_GE(opened, 2u);
 }
 
+TEST_F(ProjectOpen, ALogicDeviceGetsItsFuseMapAndTheJedecFileGoesIntoIt) {
+    Restore();
+    // The window's one fuse-map editor.
+    struct Editor : FuseMapEditor {
+        void Rebind() override {}
+        void ShowModal() override {}
+    } editor;
+    core->Steps().MakeFuseMapEditor = [&]() -> FuseMapEditor* { return &editor; };
+    dir.Write("data/decoder.jed", "\x02*QF2048*F0*L0 1111*\x03");
+    WriteProjects("[1]\nVendor=NORTHCHIP\nID=NC16L8\nSource=data/decoder.jed\nProg=+P\n");
+    page.LoadProjectList();
+    page.ListView1DblClick(0);
+    EXPECT_EQ(core->Device().HasFuseMap, 1);
+    EXPECT_EQ(state.Form2Created, 1);
+    ASSERT_TRUE(core->Fuses().HasBlock());
+    EXPECT_EQ(core->Fuses().FuseAt(0), 1);
+    EXPECT_EQ(core->Fuses().FuseAt(4), 0);
+    EXPECT_EQ(loadPath, dir.Path() + "data/decoder.jed");
+    EXPECT_EQ(loadDialog.runs, 0);  // not the data buffer's load
+}
+
 TEST_F(ProjectOpen, ARowWithoutAFileShowsNoFileAndLoadsNothing) {
     Restore();
     WriteProjects("[1]\nVendor=ATMEL\nID=AT89C51\nSource=\nProg=+E+V\n");
