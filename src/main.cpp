@@ -13,15 +13,17 @@
 #include "platform/paths.h"
 #include "shell/start_up.h"
 #include "shell/ui/app_composition.h"
+#include "shell/ui/logo_form.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/qt_ports.h"
 #include "shell/ui/usb_wait_wiring.h"
 
 namespace {
 
-// The splash window shown while the start-up windows are made; null until the
-// splash window exists.
-std::unique_ptr<QWidget> CreateSplash(const std::string& /*appDir*/) { return nullptr; }
+// The splash window shown while the start-up windows are made.
+std::unique_ptr<QWidget> CreateSplash(const std::string& appDir, burnmark::Messages& messages) {
+    return std::make_unique<burnmark::TLogo>(appDir, messages);
+}
 
 void ShowException(const char* what) {
     QMessageBox::critical(nullptr, QString::fromLatin1(burnmark::kProductCaption),
@@ -56,11 +58,11 @@ int main(int argc, char** argv) {
 
         std::unique_ptr<QWidget> splash;
         if (entry.Type != 0) {
-            splash = CreateSplash(appDir);
-            if (splash) {
-                splash->show();
-                splash->repaint();
-            }
+            splash = CreateSplash(appDir, messages);
+            splash->show();
+            // Painted at once: the start-up handles no events until its loop.
+            QApplication::processEvents();
+            splash->repaint();
         }
         // The start-up windows of the other subsystems come here, in this order:
         // device selection dialog, option-page window, verify-error list. The

@@ -1,5 +1,6 @@
 #include "shell/copy_source_steps.h"
 
+#include "buffer/flow/file_dialogs.h"
 #include "catalogue/device_facts.h"
 #include "link/programmer_requests.h"
 #include "shell/start_up.h"
@@ -15,15 +16,65 @@ std::optional<EditorPage> EditPageForWidth(std::string_view dataWidth) {
     return std::nullopt;
 }
 
+namespace {
+
+// The load dialog's Load button pressed on a file named without the dialog.
+class NamedFileLoad : public LoadDialogPort {
+public:
+    NamedFileLoad(std::string path, const std::function<void(const std::string&)>& showPath)
+        : path_(std::move(path)), showPath_(showPath) {}
+    std::optional<LoadSettings> RunLoadDialog(LoadDialogLogic& logic) override {
+        LoadDialogFields fields;
+        fields.name = path_;
+        const FileRangeTexts range = FillFileRange(path_);
+        fields.sourceStart = range.start;
+        fields.sourceEnd = range.end;
+        return logic.Accept(fields);
+    }
+    void SetLoadPathEdit(const std::string& name) override {
+        if (showPath_) showPath_(name);
+    }
+
+private:
+    std::string path_;
+    const std::function<void(const std::string&)>& showPath_;
+};
+
+class NamedFuseFile : public FuseFileChooser {
+public:
+    explicit NamedFuseFile(std::string path) : path_(std::move(path)) {}
+    std::string ChooseJedecToLoad() override { return path_; }
+    std::string ChooseJedecToSave() override { return {}; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
 void CopySourceSteps::LoadStepClick() {
     if (p_.state.Busy.Busy()) return;
     if (p_.device.HasFuseMap == 1) {
-        LoadFuseMapFile();
+        if (fuseFiles_) LoadFuseMapFile(*fuseFiles_);
         return;
     }
-    if (!loadDialog_) return;
+    if (loadDialog_) LoadBufferFile(*loadDialog_);
+}
+
+void CopySourceSteps::LoadNamedFile(const std::string& path) {
+    if (p_.state.Busy.Busy() || path.empty()) return;
+    if (p_.device.HasFuseMap == 1) {
+        NamedFuseFile chooser(path);
+        LoadFuseMapFile(chooser);
+        return;
+    }
+    NamedFileLoad dialog(path, ShowLoadPath);
+    LoadBufferFile(dialog);
+}
+
+void CopySourceSteps::LoadBufferFile(LoadDialogPort& dialog) {
     const uint32_t shownBefore = p_.checksum.LastChecksum();
-    const LoadEnd end = p_.loader.LoadFileClick(*loadDialog_);
+    const LoadEnd end = p_.loader.LoadFileClick(dialog);
     switch (end) {
         case LoadEnd::NoDevice:
             // The load needs a device first: the Type step, which runs the
@@ -47,29 +98,39 @@ void CopySourceSteps::TypeStepClick() {
     p_.page.Hide(CopyStep::Type, StepImage::Highlight);
     p_.page.Show(CopyStep::Type, StepImage::Working);
     selectDialog_->RunSelectDialog();
-    if (device.Cancelled == 0) {
-        // The dialog's OK has loaded the definition: it is not loaded again.
-        if (device.IC_Information1 != "None") p_.messages.ShowMessage(device.InfoText);
-        // The names of the device in force, not whatever the edits held.
-        if (ShowSelectedType) ShowSelectedType(device.Manufacturer, device.TypeNum);
-    }
+    if (device.Cancelled == 0) ShowTakenDevice();
     p_.page.Show(CopyStep::Type, StepImage::Working);
     p_.page.Show(CopyStep::Type, StepImage::Ready);
-    {
-        BusyScope busy(p_.state.Busy);
-        p_.options.VerifyListWanted = VerifyListWantedFor(device);
-        p_.engine.Run.RunReady = 1;
-        if (device.TypeChanged) {
-            p_.engine.UpdateCopyButtons(0);
-            FuseMapForNewDevice();
-        }
-    }
+    FollowTakenDevice();
     if (p_.loader.LoadPending == 1) {
         p_.loader.LoadPending = 0;
         continuingLoad_ = true;
         LoadStepClick();
         continuingLoad_ = false;
     }
+}
+
+void CopySourceSteps::ShowTakenDevice() {
+    const DeviceRecord& device = p_.device;
+    // The dialog's OK has loaded the definition: it is not loaded again.
+    if (device.IC_Information1 != "None") p_.messages.ShowMessage(device.InfoText);
+    // The names of the device in force, not whatever the edits held.
+    if (ShowSelectedType) ShowSelectedType(device.Manufacturer, device.TypeNum);
+}
+
+void CopySourceSteps::FollowTakenDevice() {
+    BusyScope busy(p_.state.Busy);
+    p_.options.VerifyListWanted = VerifyListWantedFor(p_.device);
+    p_.engine.Run.RunReady = 1;
+    if (p_.device.TypeChanged) {
+        p_.engine.UpdateCopyButtons(0);
+        FuseMapForNewDevice();
+    }
+}
+
+void CopySourceSteps::DeviceTakenByName() {
+    ShowTakenDevice();
+    FollowTakenDevice();
 }
 
 void CopySourceSteps::ReofferSteps(bool previousTypeChanged) {
@@ -243,9 +304,9 @@ bool CopySourceSteps::FuseMapReady() {
     return false;
 }
 
-void CopySourceSteps::LoadFuseMapFile() {
-    if (!fuseFiles_ || !FuseEditorMade()) return;
-    const std::string path = fuseFiles_->ChooseJedecToLoad();
+void CopySourceSteps::LoadFuseMapFile(FuseFileChooser& chooser) {
+    if (!FuseEditorMade()) return;
+    const std::string path = chooser.ChooseJedecToLoad();
     if (path.empty()) return;
     BusyScope busy(p_.state.Busy);
     if (!FuseMapReady()) return;

@@ -112,8 +112,16 @@ public:
     // chose no new type), and the "Device Parameter" picture.
     void ReofferSteps(bool previousTypeChanged);
 
+    // A device taken by name (a project entry) on the dialog's way: what the
+    // Type step does after an OK, without the dialog.
+    void DeviceTakenByName();
+
     // A click while the program is busy does nothing.
     void LoadStepClick();
+    // The Load step on a file named elsewhere (a project entry) instead of
+    // one chosen in the dialog: the whole file, auto-detected, with the
+    // checks of the dialog's Load button and the step's tail.
+    void LoadNamedFile(const std::string& path);
     void SaveStepClick();
     // For a data device: the buffer editor over the Edit area, on the page
     // of the device's data width. For a device with a fuse map: the fuse-map
@@ -154,7 +162,13 @@ private:
     void ProgramStepFailed();
     // The failure display, then the step's text.
     void ProgrammerStepFailed(const char* message);
-    void LoadFuseMapFile();
+    // After an OK: the device's information and its names.
+    void ShowTakenDevice();
+    // After an OK: the verify list and the run follow the device; a new type
+    // refreshes the steps and builds the fuse map anew.
+    void FollowTakenDevice();
+    void LoadBufferFile(LoadDialogPort& dialog);
+    void LoadFuseMapFile(FuseFileChooser& chooser);
     void SaveFuseMapFile();
 
     SourceStepParts p_;

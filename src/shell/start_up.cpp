@@ -1,11 +1,10 @@
 #include "shell/start_up.h"
 
-#include <filesystem>
 #include <limits>
-#include <system_error>
 
 #include "platform/number.h"
 #include "platform/paths.h"
+#include "shell/picture_restore.h"
 
 namespace burnmark {
 
@@ -47,20 +46,24 @@ int32_t SplashPeriodMs(const Profile& history) {
 }
 
 bool LoadCustomLogo(const std::string& appDir, const std::string& symbol,
-                    const BitmapRestorer& restore,
-                    const std::function<void(const std::string& bitmapPath)>& load) {
-    if (symbol != "1" || !restore) return false;
-    const std::string source = appDir + "Temp0.cue";
-    const std::string bitmap = appDir + "0.bmp";
-    std::error_code ec;
-    // A picture left by an earlier run must not pass for this one.
-    std::filesystem::remove(bitmap, ec);
-    restore(source, bitmap);
-    const bool present = std::filesystem::is_regular_file(bitmap, ec);
-    if (present && load) load(bitmap);
-    // The restored picture is only a carrier for the load; never leave it behind.
-    std::filesystem::remove(bitmap, ec);
-    return present && load;
+                    const BitmapRestorer& restore, const BitmapShower& show) {
+    if (symbol != "1" || !restore || !show) return false;
+    const std::optional<std::vector<uint8_t>> bitmap = restore(appDir + kLogoPictureFile);
+    return bitmap && show(*bitmap);
+}
+
+SplashSetup SetUpSplash(const std::string& appDir, const BitmapRestorer& restore,
+                        const BitmapShower& show, Messages& messages) {
+    SplashSetup setup;
+    const std::optional<std::vector<uint8_t>> bitmap =
+        restore ? restore(appDir + kSplashPictureFile) : std::nullopt;
+    setup.pictureShown = bitmap && show && show(*bitmap);
+    if (!setup.pictureShown) {
+        messages.ShowMessage(kSplashNoPictureText);
+        return setup;
+    }
+    setup.timerMs = SplashPeriodMs(Profile(appDir + kHistoryFileName));
+    return setup;
 }
 
 }  // namespace burnmark

@@ -6,8 +6,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
+#include "platform/ports.h"
 #include "platform/profile.h"
 
 namespace burnmark {
@@ -58,15 +62,34 @@ MainSettings ReadMainSettings(const Profile& history);
 // negative or too large for the timer: 0 (the splash stays until start-up ends).
 int32_t SplashPeriodMs(const Profile& history);
 
-// Turns a stored picture file (src) into a loadable bitmap (dst); reports its
-// own failures. Built with the splash window.
-using BitmapRestorer = std::function<bool(const std::string& src, const std::string& dst)>;
+// Restores a stored picture file into the bitmap's bytes (RestoreBitmapFile
+// with the operator's messages); nothing when it could not, which it reported.
+using BitmapRestorer = std::function<std::optional<std::vector<uint8_t>>(const std::string& src)>;
+// Shows a restored bitmap; false when the bytes are no picture it can decode.
+using BitmapShower = std::function<bool(std::span<const uint8_t> bitmap)>;
 
 // The custom logo: only when "Symbol" is "1", AppDir + "Temp0.cue" is restored
-// to AppDir + "0.bmp", handed to `load` while it exists, and deleted again.
-// Returns whether a picture was handed over (otherwise the logo is hidden).
+// and handed to `show`. Returns whether the logo shows a picture (otherwise it
+// is hidden).
 bool LoadCustomLogo(const std::string& appDir, const std::string& symbol,
-                    const BitmapRestorer& restore,
-                    const std::function<void(const std::string& bitmapPath)>& load);
+                    const BitmapRestorer& restore, const BitmapShower& show);
+
+// The splash timer's period as laid out, kept when the splash has no picture.
+inline constexpr int32_t kSplashLayoutPeriodMs = 4000;
+inline constexpr const char* kSplashNoPictureText = "No found 1.bmp";
+
+// What the splash window was set up with.
+struct SplashSetup {
+    bool pictureShown = false;
+    // The timer that closes the splash; 0: no timer, the splash stays until
+    // the start-up ends.
+    int32_t timerMs = kSplashLayoutPeriodMs;
+};
+
+// The splash window's creation: AppDir + "Temp1.cue" restored and handed to
+// `show`; with a picture the timer takes [System] "Short" (SplashPeriodMs),
+// without one "No found 1.bmp" is shown and the layout's period stays.
+SplashSetup SetUpSplash(const std::string& appDir, const BitmapRestorer& restore,
+                        const BitmapShower& show, Messages& messages);
 
 }  // namespace burnmark

@@ -2,9 +2,11 @@
 // exit question, the busy state, dragging and the wheel hook.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,9 +19,11 @@
 #include <QWheelEvent>
 
 #include "platform/profile.h"
+#include "shell/picture_restore.h"
 #include "shell/start_up.h"
 #include "shell/ui/image_control.h"
 #include "shell/ui/main_form.h"
+#include "shell/ui/splash_pictures.h"
 #include "support/fake_ports.h"
 
 namespace burnmark {
@@ -326,40 +330,52 @@ TEST_F(MainFormTest, TheWheelReachesTheEditorWithItsDelta) {
     form_.reset();  // before the editor window goes
 }
 
-TEST_F(MainFormTest, TheCustomLogoIsRestoredInTheApplicationDirectoryOnlyWhenAsked) {
-    std::vector<std::string> restored;
-    bool writePicture = true;
-    MainFormSeams seams;
-    seams.RestoreBitmapFile = [&](const std::string& src, const std::string& dst) {
-        restored.push_back(src + " > " + dst);
-        if (writePicture) {
-            QImage picture(20, 10, QImage::Format_RGB32);
-            picture.fill(Qt::blue);
-            EXPECT_TRUE(picture.save(QString::fromStdString(dst), "BMP"));
-        } else {
-            std::ofstream(dst, std::ios::binary) << "not a picture";
-        }
-        return true;
+TEST_F(MainFormTest, TheCustomLogoShowsTheStoredPictureOnlyWhenAsked) {
+    QImage picture(40, 20, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    const QByteArray bitmap = EncodeBitmap(picture);
+    auto store = [&](const QByteArray& bytes) {
+        const std::vector<uint8_t> data(bytes.begin(), bytes.end());
+        const std::optional<std::vector<uint8_t>> stored = StoreBitmapRotated(data);
+        std::ofstream(dir_ / "Temp0.cue", std::ios::binary)
+            .write(reinterpret_cast<const char*>(stored->data()),
+                   static_cast<std::streamsize>(stored->size()));
     };
-    Start(seams);
-    EXPECT_TRUE(restored.empty());
-    EXPECT_FALSE(Child("SLogo")->isVisible());
+    store(bitmap);
+    auto listing = [&] {
+        std::vector<std::string> files;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            files.push_back(entry.path().string());
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+
+    Start();
+    auto* logo = Child<ImageControl>("SLogo");
+    EXPECT_FALSE(logo->isVisible());
+    EXPECT_TRUE(messages_.shown.empty());
 
     History().WriteString("System", "Symbol", "1");
-    Start(seams);
-    ASSERT_EQ(restored.size(), 1u);
-    EXPECT_EQ(restored[0], appDir_ + "Temp0.cue > " + appDir_ + "0.bmp");
-    auto* logo = Child<ImageControl>("SLogo");
+    const std::vector<std::string> before = listing();
+    Start();
+    logo = Child<ImageControl>("SLogo");
     EXPECT_TRUE(logo->isVisible());
-    EXPECT_EQ(logo->pixmap().size(), QSize(20, 10));
-    EXPECT_FALSE(fs::exists(dir_ / "0.bmp"));
+    ASSERT_TRUE(logo->HasPicture());
+    // Fitted into the logo's place: blue in its middle, sharp at the screen's ratio.
+    const QImage shown = logo->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::blue));
+    EXPECT_EQ(listing(), before);  // nothing restored onto the disk
 
-    // A restored file that is no picture: the start goes on with the logo hidden.
-    writePicture = false;
-    Start(seams);
-    EXPECT_EQ(restored.size(), 2u);
+    // A stored file that is no picture, or none at all: the start goes on with
+    // the logo hidden.
+    store(QByteArray(100, 'x'));
+    Start();
     EXPECT_FALSE(Child("SLogo")->isVisible());
-    EXPECT_FALSE(fs::exists(dir_ / "0.bmp"));
+    fs::remove(dir_ / "Temp0.cue");
+    messages_.Clear();
+    Start();
+    EXPECT_FALSE(Child("SLogo")->isVisible());
+    EXPECT_EQ(messages_.Texts(), std::vector<std::string>{kErrPictureOpen});
 }
 
 }  // namespace

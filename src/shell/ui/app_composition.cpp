@@ -16,6 +16,7 @@
 #include "fusemap/ui/qt_fuse_file_chooser.h"
 #include "operations/ui/copy_page_view.h"
 #include "shell/ui/main_form.h"
+#include "shell/ui/peripheral_commands.h"
 
 namespace burnmark {
 
@@ -145,9 +146,11 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
         return fuseEditor_.get();
     };
     pageView_ = std::make_unique<CopyPageController>(form, core_->Page(), std::move(handlers));
+    peripherals_ = std::make_unique<PeripheralCommands>(form, *core_, messages, pump);
 }
 
 AppComposition::~AppComposition() {
+    peripherals_.reset();
     // The editors and dialogs let go of the core before it goes.
     if (core_) {
         core_->Steps().SetFuseMapEditor(nullptr);
@@ -217,6 +220,7 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
             editor->SetHooks(EditorHooks());
             return editor;
         };
+    peripherals_->FillSeams(seams);
     if (!seams.RouteWheel)
         seams.RouteWheel = [this](QObject* hover, int delta) {
             if (TMainEdit* editor = BufferEditor()) editor->RouteWheel(hover, delta);

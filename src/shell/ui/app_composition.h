@@ -21,6 +21,7 @@ namespace burnmark {
 
 class CopyPageController;
 class QtBufferDialogs;
+class PeripheralCommands;
 class QtChecksumField;
 class QtFuseFileChooser;
 class QtBufferEditorArea;
@@ -93,6 +94,8 @@ public:
     TProgressWindow& ProgressWindow() { return *progressWindow_; }
     // The buffer editor, once the window made it.
     TMainEdit* BufferEditor() const;
+    // About, the project list and the Utility page's lamp runs.
+    PeripheralCommands& Peripherals() { return *peripherals_; }
 
 private:
     // The buffer editor's menu items whose work lies outside it, all wired here.
@@ -105,6 +108,7 @@ private:
     std::unique_ptr<QtChecksumField> sumField_;
     std::unique_ptr<ProgramCore> core_;
     std::unique_ptr<CopyPageController> pageView_;
+    std::unique_ptr<PeripheralCommands> peripherals_;
 
     std::unique_ptr<QtBufferDialogs> dialogs_;
     std::unique_ptr<QtFuseFileChooser> plainFuseFiles_;

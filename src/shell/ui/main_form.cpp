@@ -5,12 +5,15 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTableWidget>
 #include <QWheelEvent>
 #include <iterator>
 #include <string_view>
@@ -18,10 +21,13 @@
 
 #include "platform/profile.h"
 #include "shell/controls/aled.h"
+#include "shell/picture_restore.h"
+#include "shell/project_list.h"
 #include "shell/ui/app_composition.h"
 #include "shell/ui/image_control.h"
 #include "shell/ui/image_stack.h"
 #include "shell/ui/skin_pictures.h"
+#include "shell/ui/splash_pictures.h"
 
 namespace burnmark {
 
@@ -529,6 +535,24 @@ void TMainForm::BuildUtilityPage() {
 }
 
 void TMainForm::BuildProjectPage() {
+    // The project list: a read-only report of ten rows, selected whole;
+    // a double click opens the row as the page's OK does.
+    QFrame* listPanel = MakePanel("Panel1", projectPanel_, QRect(8, 40, 522, 270));
+    auto* list = new QTableWidget(static_cast<int>(kProjectRowCount), 4, listPanel);
+    list->setObjectName(QStringLiteral("ListView1"));
+    list->setGeometry(listPanel->rect().adjusted(2, 2, -2, -2));
+    list->setHorizontalHeaderLabels({QStringLiteral("Vendor"), QStringLiteral("Type"),
+                                     QStringLiteral("Source"), QStringLiteral("Process")});
+    const int widths[] = {120, 138, 132, 120};
+    for (int column = 0; column < 4; ++column) list->setColumnWidth(column, widths[column]);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setDefaultSectionSize(20);
+    list->setShowGrid(true);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(list, &QTableWidget::cellDoubleClicked, this, Command(&MainFormSeams::ProjectOkClick));
+
     ImageStack* ok = MakeStack("v2", projectPanel_, QRect(420, 318, 52, 40),
                                ButtonFace{SkinGlyph::Ok, QStringLiteral("OK"), SkinTone::Plate});
     ok->SetCommand(Command(&MainFormSeams::ProjectOkClick));
@@ -540,16 +564,20 @@ void TMainForm::BuildProjectPage() {
 }
 
 void TMainForm::ApplyCustomLogo(const std::string& symbol) {
+    if (!seams_.RestoreBitmapFile && ports_.messages)
+        seams_.RestoreBitmapFile = [messages = ports_.messages](const std::string& src) {
+            return RestoreBitmapFile(src, *messages);
+        };
     // A restored file that is no picture leaves the logo hidden rather than
     // showing an empty box or stopping the start.
-    bool decoded = false;
-    const bool handed = LoadCustomLogo(state_.AppDir, symbol, seams_.RestoreBitmapFile,
-                                       [this, &decoded](const std::string& path) {
-                                           const QPixmap picture(QString::fromStdString(path));
-                                           decoded = !picture.isNull();
-                                           if (decoded) sLogo_->setPixmap(picture);
-                                       });
-    sLogo_->setVisible(handed && decoded);
+    const bool shown = LoadCustomLogo(state_.AppDir, symbol, seams_.RestoreBitmapFile,
+                                      [this](std::span<const uint8_t> bitmap) {
+                                          QImage picture;
+                                          if (!DecodeBitmap(bitmap, picture)) return false;
+                                          sLogo_->SetPicture(FittedPictureSource(picture));
+                                          return true;
+                                      });
+    sLogo_->setVisible(shown);
 }
 
 void TMainForm::FormCreate() {

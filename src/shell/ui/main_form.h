@@ -46,9 +46,9 @@ struct MainFormPorts {
 struct MainFormSeams {
     // The restore's device load, buffer sizing, fuse-map editor and step refresh.
     SessionSeams session;
-    // The splash's picture restorer, used for the custom logo.
+    // The picture restorer of the custom logo; empty: RestoreBitmapFile.
     BitmapRestorer RestoreBitmapFile;
-    // Fills the project list.
+    // Fills the project list (ListView1).
     std::function<void()> LoadProjectList;
     // Creates the buffer editor with the caption given, as a child of the Edit
     // area (editArea); the window places it there and raises it.
@@ -80,7 +80,7 @@ struct MainFormSeams {
     // The Create page: the device choice and the editor; the Project page's OK.
     std::function<void()> Image14Click;
     std::function<void()> Image15Click;
-    std::function<void()> ProjectOkClick;  // v2_HintClick
+    std::function<void()> ProjectOkClick;  // v2_HintClick, ListView1DblClick
 
     // The re-check after the About box's OK.
     std::function<void()> CheckDeviceAfterAbout;
@@ -106,6 +106,8 @@ public:
     MainFormSeams& Seams() { return seams_; }
     // The core, when the window was given a transport.
     AppComposition* Core() const { return core_.get(); }
+    // The parts of the window that the restore and a project opening write.
+    SessionView& Session() { return *this; }
 
     // Operations, loads and the automatic run hold the window busy: every
     // command but Stop is disabled and Exit and close are refused. Calls nest.

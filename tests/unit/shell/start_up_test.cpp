@@ -2,6 +2,7 @@
 // window reads, the splash period, the custom logo and the wheel notches.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -9,7 +10,9 @@
 #include <vector>
 
 #include "platform/profile.h"
+#include "shell/picture_restore.h"
 #include "shell/start_up.h"
+#include "support/fake_ports.h"
 
 namespace burnmark {
 namespace {
@@ -153,44 +156,118 @@ TEST_F(SplashPeriod, SecondsBecomeMillisecondsAndBadValuesStopTheTimer) {
     }
 }
 
-using CustomLogo = TempAppDir;
-
-TEST_F(CustomLogo, RestoredLoadedAndRemovedInTheApplicationDirectoryOnlyWhenAsked) {
-    std::vector<std::pair<std::string, std::string>> restores;
-    BitmapRestorer restorer = [&](const std::string& src, const std::string& dst) {
-        restores.push_back({src, dst});
-        std::ofstream(dst) << "BM";
-        return true;
-    };
-    std::vector<std::string> loaded;
-    auto load = [&](const std::string& path) {
-        EXPECT_TRUE(fs::exists(path));  // still there while it is loaded
-        loaded.push_back(path);
-    };
-
-    EXPECT_FALSE(LoadCustomLogo(appDir_, "0", restorer, load));
-    EXPECT_FALSE(LoadCustomLogo(appDir_, "", restorer, load));
-    EXPECT_TRUE(restores.empty());
-    EXPECT_TRUE(loaded.empty());
-
-    EXPECT_TRUE(LoadCustomLogo(appDir_, "1", restorer, load));
-    ASSERT_EQ(restores.size(), 1u);
-    EXPECT_EQ(restores[0].first, appDir_ + "Temp0.cue");
-    EXPECT_EQ(restores[0].second, appDir_ + "0.bmp");
-    ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_EQ(loaded[0], appDir_ + "0.bmp");
-    EXPECT_FALSE(fs::exists(dir_ / "0.bmp"));
+// A stored picture: a small bitmap of our own with its header moved to the end.
+std::string StoredPicture() {
+    std::vector<uint8_t> bitmap(kBitmapHeaderLength + 8, 0x11);
+    bitmap[0] = 'B';
+    bitmap[1] = 'M';
+    const std::optional<std::vector<uint8_t>> stored = StoreBitmapRotated(bitmap);
+    return std::string(stored->begin(), stored->end());
 }
 
-TEST_F(CustomLogo, AFailedRestoreHidesTheLogoEvenWithAnOldPictureLeftOver) {
-    WriteFile("0.bmp", "stale");
-    BitmapRestorer failing = [](const std::string&, const std::string&) { return false; };
-    int loads = 0;
-    EXPECT_FALSE(LoadCustomLogo(appDir_, "1", failing, [&](const std::string&) { ++loads; }));
-    EXPECT_EQ(loads, 0);
-    EXPECT_FALSE(fs::exists(dir_ / "0.bmp"));
-    // Without a restorer (no splash support) the logo stays hidden.
-    EXPECT_FALSE(LoadCustomLogo(appDir_, "1", nullptr, [&](const std::string&) { ++loads; }));
+class PicturesAtStart : public TempAppDir {
+protected:
+    BitmapRestorer Restorer() {
+        return [this](const std::string& src) {
+            restored.push_back(src);
+            return RestoreBitmapFile(src, messages);
+        };
+    }
+    BitmapShower Shower(bool decodes) {
+        return [this, decodes](std::span<const uint8_t> bitmap) {
+            shown.emplace_back(bitmap.begin(), bitmap.end());
+            return decodes;
+        };
+    }
+
+    testing::FakeMessages messages;
+    std::vector<std::string> restored;
+    std::vector<std::vector<uint8_t>> shown;
+};
+
+TEST_F(PicturesAtStart, TheCustomLogoIsRestoredFromTheApplicationDirectoryOnlyWhenAsked) {
+    WriteFile("Temp0.cue", StoredPicture());
+    EXPECT_FALSE(LoadCustomLogo(appDir_, "0", Restorer(), Shower(true)));
+    EXPECT_FALSE(LoadCustomLogo(appDir_, "", Restorer(), Shower(true)));
+    EXPECT_TRUE(restored.empty());
+
+    EXPECT_TRUE(LoadCustomLogo(appDir_, "1", Restorer(), Shower(true)));
+    EXPECT_EQ(restored, std::vector<std::string>{appDir_ + "Temp0.cue"});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0][0], 'B');
+    EXPECT_EQ(shown[0][1], 'M');
+
+    // Bytes that do not decode, a failed restore, no restorer: the logo is hidden.
+    EXPECT_FALSE(LoadCustomLogo(appDir_, "1", Restorer(), Shower(false)));
+    fs::remove(dir_ / "Temp0.cue");
+    EXPECT_FALSE(LoadCustomLogo(appDir_, "1", Restorer(), Shower(true)));
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kErrPictureOpen});
+    EXPECT_FALSE(LoadCustomLogo(appDir_, "1", nullptr, Shower(true)));
+    EXPECT_EQ(shown.size(), 2u);
+}
+
+TEST_F(PicturesAtStart, TheSplashTimerFollowsShortOnlyWithAPicture) {
+    struct Case {
+        const char* name;
+        bool stored;   // Temp1.cue present
+        bool decodes;  // its bytes are a picture
+        const char* shortSeconds;
+        bool pictureShown;
+        int32_t timerMs;
+        std::vector<std::string> texts;
+    };
+    const Case cases[] = {
+        {"three seconds", true, true, "3", true, 3000, {}},
+        {"no period: no timer", true, true, "0", true, 0, {}},
+        {"not a number: no timer", true, true, "x", true, 0, {}},
+        {"no picture file", false, true, "3", false, kSplashLayoutPeriodMs,
+         {kErrPictureOpen, kSplashNoPictureText}},
+        {"no picture in it", true, false, "3", false, kSplashLayoutPeriodMs,
+         {kSplashNoPictureText}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.Clear();
+        fs::remove(dir_ / "Temp1.cue");
+        if (c.stored) WriteFile("Temp1.cue", StoredPicture());
+        History().WriteString("System", "Short", c.shortSeconds);
+
+        const SplashSetup setup = SetUpSplash(appDir_, Restorer(), Shower(c.decodes), messages);
+        EXPECT_EQ(setup.pictureShown, c.pictureShown);
+        EXPECT_EQ(setup.timerMs, c.timerMs);
+        EXPECT_EQ(messages.Texts(), c.texts);
+        EXPECT_EQ(restored.back(), appDir_ + "Temp1.cue");
+    }
+}
+
+TEST_F(PicturesAtStart, StartedFromAnotherDirectoryNoFileIsTouchedAnywhere) {
+    const fs::path elsewhere = dir_ / "elsewhere";
+    fs::create_directories(elsewhere);
+    WriteFile("Temp0.cue", StoredPicture());
+    WriteFile("Temp1.cue", StoredPicture());
+    // Pictures of the operator's, where older versions restored theirs.
+    for (const fs::path& folder : {dir_, elsewhere})
+        for (const char* name : {"0.bmp", "1.bmp"}) std::ofstream(folder / name) << "mine";
+    auto listing = [&] {
+        std::vector<std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(dir_))
+            files.push_back(entry.path().string() + " " +
+                            (entry.is_regular_file() ? std::to_string(entry.file_size()) : ""));
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    const std::vector<std::string> before = listing();
+
+    const fs::path started = fs::current_path();
+    fs::current_path(elsewhere);
+    const bool logo = LoadCustomLogo(appDir_, "1", Restorer(), Shower(true));
+    const SplashSetup splash = SetUpSplash(appDir_, Restorer(), Shower(true), messages);
+    fs::current_path(started);
+
+    EXPECT_TRUE(logo);
+    EXPECT_TRUE(splash.pictureShown);
+    EXPECT_EQ(listing(), before);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 }  // namespace
