@@ -1,4 +1,5 @@
 #include "buffer/address_entry.h"
+#include "platform/text.h"
 
 #include <cstdio>
 
@@ -42,8 +43,7 @@ uint32_t HexFieldValue(std::string_view text) {
     std::size_t digits = 0;
     for (char c : text) {
         if (!IsHexDigit(c) || digits == 8) break;
-        const char u = Upper(c);
-        value = value * 16 + static_cast<uint32_t>(u <= '9' ? u - '0' : u - 'A' + 10);
+        value = value * 16 + static_cast<uint32_t>(HexDigit(c));
         ++digits;
     }
     return value;

@@ -1,4 +1,5 @@
 #include "buffer/editor_view.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,7 +28,7 @@ char DigitOf(char32_t key) {
 uint64_t ParseHex(const std::string& digits) {
     uint64_t value = 0;
     for (char d : digits)
-        value = value * 16 + static_cast<uint64_t>(d <= '9' ? d - '0' : d - 'A' + 10);
+        value = value * 16 + static_cast<uint64_t>(std::max(0, HexDigit(d)));
     return value;
 }
 

@@ -1,4 +1,5 @@
 #include "catalogue/device_record.h"
+#include "platform/text.h"
 
 namespace burnmark {
 
@@ -97,10 +98,8 @@ std::string BuildInfoText(std::string_view header, const std::array<std::string_
 }
 
 uint8_t HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return static_cast<uint8_t>(c - '0');
-    if (c >= 'A' && c <= 'F') return static_cast<uint8_t>(c - 'A' + 10);
-    if (c >= 'a' && c <= 'f') return static_cast<uint8_t>(c - 'a' + 10);
-    return 0;
+    const int digit = HexDigit(c);
+    return static_cast<uint8_t>(digit < 0 ? 0 : digit);
 }
 
 uint16_t FuseTypeDigit(std::string_view optionFuseType) {

@@ -1,4 +1,5 @@
 #include "catalogue/option_layout.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,10 +31,8 @@ int32_t Bounded(int32_t value, int32_t low, int32_t high) { return std::clamp(va
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
 int DigitValue(char c, int base) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (base == 16 && c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+    const int digit = HexDigit(c);
+    return digit < base ? digit : -1;
 }
 
 int BaseOf(const OptionComponent& c) { return c.Form == ValueForm::Hex ? 16 : 10; }
@@ -206,10 +205,7 @@ bool HasOptionPages(const DeviceRecord& device) {
     if (menu.empty() || menu.front() == '0') return false;
     if (menu.find_first_not_of(" \t") == std::string::npos) return false;
     if (menu.size() == 4) {
-        std::string lower = menu;
-        for (char& ch : lower)
-            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        if (lower == "none") return false;
+        if (EqualNoCase(menu, "none")) return false;
     }
     return true;
 }

@@ -1,4 +1,5 @@
 #include "catalogue/selection_catalogue.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -23,17 +24,6 @@ int32_t HexCount(const std::string& text) {
     return std::clamp(count, 0, kMaxListCount);
 }
 
-unsigned char Lower(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
-}
 
 // A name that is one file name of a folder, not a way out of it.
 bool PlainFileName(std::string_view name) {
@@ -95,7 +85,8 @@ std::string CatalogueKey(uint32_t index) {
 bool NameLess(std::string_view a, std::string_view b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = Lower(a[i]), y = Lower(b[i]);
+        const auto x = static_cast<unsigned char>(AsciiLower(a[i]));
+        const auto y = static_cast<unsigned char>(AsciiLower(b[i]));
         if (x != y) return x < y;
     }
     if (a.size() != b.size()) return a.size() < b.size();

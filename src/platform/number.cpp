@@ -1,19 +1,9 @@
 #include "platform/number.h"
+#include "platform/text.h"
 
 #include <cctype>
 
 namespace burnmark {
-
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 std::optional<int32_t> StrToInt(std::string_view text) {
     std::size_t i = 0;
@@ -37,7 +27,7 @@ std::optional<int32_t> StrToInt(std::string_view text) {
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (hex) {
-            const int d = HexValue(c);
+            const int d = HexDigit(c);
             if (d < 0) return std::nullopt;
             value = value * 16 + static_cast<uint64_t>(d);
             if (value > 0xFFFFFFFFull) return std::nullopt;

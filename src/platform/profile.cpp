@@ -1,4 +1,5 @@
 #include "platform/profile.h"
+#include "platform/text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,30 +23,11 @@ std::string_view Trim(std::string_view s) {
     return s.substr(b, e - b + 1);
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
 
 std::string IndexKey(std::string_view section, std::string_view key) {
-    std::string k = Lower(section);
+    std::string k = AsciiLower(section);
     k.push_back('\0');
-    k += Lower(key);
+    k += AsciiLower(key);
     return k;
 }
 
@@ -165,12 +147,6 @@ std::string_view Unquote(std::string_view v) {
     return v;
 }
 
-std::string LowerCase(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 }  // namespace
 
@@ -196,7 +172,7 @@ ProfileSnapshot::ProfileSnapshot(const std::string& path) {
     for (const std::string& line : lines_) {
         std::string_view name;
         if (SectionName(line, &name)) {
-            section = Lower(name);
+            section = AsciiLower(name);
             inFirst = sections_.insert(section).second;
             continue;
         }
@@ -228,7 +204,7 @@ int32_t ProfileSnapshot::ReadInteger(std::string_view section, std::string_view 
 }
 
 bool ProfileSnapshot::SectionExists(std::string_view section) const {
-    return sections_.count(Lower(section)) != 0;
+    return sections_.count(AsciiLower(section)) != 0;
 }
 
 bool ProfileSnapshot::KeyExists(std::string_view section, std::string_view key) const {
