@@ -111,12 +111,12 @@ void CheckRecord(DeviceLoadResult result, const DeviceRecord& rec,
     Check(rec.FpgaFileMissing == 0 && fpga.Owned());
     for (const std::string& unit : rec.PulseUnits) Check(IsPulseUnit(unit));
 
-    // Supply and ground land on socket pins; the first pin of each pair is set.
+    // Supply and ground land on socket pins; each pair names at least one.
     Check(rec.PinCount >= 1 && rec.PinCount <= kSocketPins);
     for (std::size_t word : {param::GndPins, param::VccPins}) {
         const uint16_t pins = rec.DeviceParamBlock.Word(word);
-        Check((pins & 0xFF) >= 1 && (pins & 0xFF) <= kSocketPins);
-        Check((pins >> 8) <= kSocketPins);
+        Check((pins & 0xFF) <= kSocketPins && (pins >> 8) <= kSocketPins);
+        Check((pins & 0xFF) != 0 || (pins >> 8) != 0);
     }
 
     // The fuse grid fits the fuse map (fuse count + 4096 cells).
