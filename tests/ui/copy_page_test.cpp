@@ -31,6 +31,7 @@
 #include "shell/ui/image_control.h"
 #include "shell/ui/main_form.h"
 #include "support/fake_ports.h"
+#include "support/mouse_events.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
 
@@ -38,6 +39,7 @@ namespace burnmark {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Click;
 using testing::FakeMessages;
 using testing::FakePump;
 using testing::FakeSounds;
@@ -177,15 +179,6 @@ protected:
         return ops;
     }
 
-    static void Click(QWidget* w) {
-        const QPoint c = w->rect().center();
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(c), QPointF(w->mapToGlobal(c)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(c), QPointF(w->mapToGlobal(c)),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &release);
-    }
 
     TempDir dir_;
     FakeMessages messages_;

@@ -34,6 +34,7 @@
 #include "shell/ui/image_control.h"
 #include "shell/ui/main_form.h"
 #include "support/fake_ports.h"
+#include "support/mouse_events.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
 
@@ -42,32 +43,15 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FakeFailDisplay;
+using testing::Click;
+using testing::DoubleClick;
+using testing::SendMouse;
 using testing::FakeMessages;
 using testing::FakePump;
 using testing::FakeSounds;
 using testing::SimulatedProgrammer;
 using testing::TempDir;
 
-void SendMouse(QWidget* w, QEvent::Type type, QPoint at) {
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(w, &event);
-}
-
-void Click(QWidget* w, QPoint at) {
-    SendMouse(w, QEvent::MouseButtonPress, at);
-    SendMouse(w, QEvent::MouseButtonRelease, at);
-}
-void Click(QWidget* w) { Click(w, w->rect().center()); }
-
-// As Qt delivers a double click: press, release, double click, release.
-void DoubleClick(QWidget* w, QPoint at) {
-    Click(w, at);
-    SendMouse(w, QEvent::MouseButtonDblClick, at);
-    SendMouse(w, QEvent::MouseButtonRelease, at);
-}
 
 bool SendKey(QWidget* w, int key, const QString& text = {}) {
     QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);

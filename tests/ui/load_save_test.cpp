@@ -35,6 +35,7 @@
 #include "shell/ui/image_control.h"
 #include "shell/ui/main_form.h"
 #include "support/fake_ports.h"
+#include "support/mouse_events.h"
 #include "support/flow_fakes.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
@@ -43,6 +44,7 @@ namespace burnmark {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Click;
 using testing::FakeMessages;
 using testing::FakePump;
 using testing::FakeSounds;
@@ -133,15 +135,6 @@ protected:
     }
     ImageControl* Picture(CopyStep step, StepImage image) const {
         return Child<ImageControl>(StepImageName(step, image));
-    }
-    static void Click(QWidget* w) {
-        const QPoint c = w->rect().center();
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(c), QPointF(w->mapToGlobal(c)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(c), QPointF(w->mapToGlobal(c)),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &release);
     }
     void ClickLoad() { Click(Picture(CopyStep::Load, StepImage::Ready)); }
     void ClickSave() { Click(Picture(CopyStep::Save, StepImage::Ready)); }

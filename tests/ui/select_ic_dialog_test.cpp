@@ -30,6 +30,7 @@
 #include "shell/ui/image_control.h"
 #include "shell/ui/main_form.h"
 #include "support/fake_ports.h"
+#include "support/mouse_events.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
 
@@ -37,6 +38,9 @@ namespace burnmark {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Click;
+using testing::DoubleClick;
+using testing::SendMouse;
 using testing::FakeMessages;
 using testing::FakePump;
 using testing::FakeSounds;
@@ -52,18 +56,6 @@ public:
     std::vector<std::string> opened;
 };
 
-void SendMouse(QWidget* w, QEvent::Type type, QPoint at,
-               Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton, held, modifiers);
-    QApplication::sendEvent(w, &e);
-}
-
-void Click(QWidget* w, QPoint at) {
-    SendMouse(w, QEvent::MouseButtonPress, at);
-    SendMouse(w, QEvent::MouseButtonRelease, at);
-}
 
 void ClickRow(QListWidget* list, const QString& text, bool twice = false) {
     const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);

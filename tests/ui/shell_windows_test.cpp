@@ -32,6 +32,7 @@
 #include "shell/ui/splash_pictures.h"
 #include "shell/utility_runs.h"
 #include "support/fake_ports.h"
+#include "support/mouse_events.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
 
@@ -39,26 +40,15 @@ namespace burnmark {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Click;
+using testing::DoubleClick;
+using testing::SendMouse;
 using testing::FakeMessages;
 using testing::FakePump;
 using testing::FakeSounds;
 using testing::SimulatedProgrammer;
 using testing::TempDir;
 
-void Send(QWidget* w, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons) {
-    const QPoint c = w->rect().center();
-    QMouseEvent e(type, QPointF(c), QPointF(w->mapToGlobal(c)), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-void Click(QWidget* w) {
-    Send(w, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
-    Send(w, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
-}
-void DoubleClick(QWidget* w) {
-    Click(w);
-    Send(w, QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton);
-    Send(w, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
-}
 
 // The mean difference of two pictures of one size, per colour channel.
 double MeanDifference(const QImage& a, const QImage& b) {

@@ -26,6 +26,7 @@
 #include "shell/ui/main_form.h"
 #include "shell/ui/usb_wait_wiring.h"
 #include "support/fake_ports.h"
+#include "support/mouse_events.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
 #include "support/usb_testbed/usb_testbed.h"
@@ -36,6 +37,7 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
+using testing::Click;
 using testing::FakeMessages;
 using testing::FakePump;
 using testing::FakeSounds;
@@ -142,15 +144,6 @@ protected:
     }
     int Count(const std::string& sound) const {
         return static_cast<int>(std::count(sounds_.calls.begin(), sounds_.calls.end(), sound));
-    }
-    static void Click(QWidget* w) {
-        const QPoint c = w->rect().center();
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(c), QPointF(w->mapToGlobal(c)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(c), QPointF(w->mapToGlobal(c)),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &release);
     }
     // Erase, blank check and program, each from its ready picture; what each
     // showed when it ended.
