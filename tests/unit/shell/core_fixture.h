@@ -30,6 +30,7 @@ protected:
             state, CorePorts{sim, messages, sounds, pump, progress, processes}, MainSettings{});
         core->Checksum().SetField(&field);
         core->Steps().SetLoadDialog(&loadDialog);
+        core->Steps().SetSaveDialog(&saveDialog);
         core->Steps().SetFuseFileChooser(&fuseFiles);
         core->Steps().ShowLoadPath = [this](const std::string& path) { loadPath = path; };
         sim.InsertChip(false, 0x1000);
@@ -38,6 +39,12 @@ protected:
     Profile History() const { return Profile(state.HistoryIniPath()); }
     std::string Stored(const std::string& relative) const {
         return dir.Path() + "INI\\" + relative;
+    }
+    // [SelectDlg] as the selection dialog's OK leaves the maker and type.
+    void Select(const std::string& maker, const std::string& type) {
+        Profile history(state.HistoryIniPath());
+        history.WriteString("SelectDlg", "Manufacturer", maker);
+        history.WriteString("SelectDlg", "TypeNum", type);
     }
     // The start-up restore of the default device (ATMEL AT89C51).
     void Restore() {
@@ -56,6 +63,7 @@ protected:
     FakeProcesses processes;
     RecordingField field;
     ScriptedLoadDialog loadDialog;
+    ScriptedSaveDialog saveDialog;
     ScriptedFuseFiles fuseFiles;
     std::string loadPath = "unchanged";
     std::unique_ptr<ProgramCore> core;

@@ -3,6 +3,8 @@
 // tails, and the fuse-map editor's life across devices.
 #include "shell/program_core.h"
 
+#include "unit/shell/core_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,45 +47,9 @@ public:
     std::vector<std::string> calls;
 };
 
-class ProgramCoreTest : public ::testing::Test {
+class ProgramCoreTest : public CoreTest {
 protected:
-    ProgramCoreTest() {
-        fs::copy(BURNMARK_SAMPLE_DIR, dir.Path(), fs::copy_options::recursive);
-        ApplyEntryRules(dir.Path());
-        state.AppDir = dir.Path();
-        core = std::make_unique<ProgramCore>(
-            state, CorePorts{sim, messages, sounds, pump, progress, processes}, settings);
-        core->Checksum().SetField(&field);
-        core->Steps().SetLoadDialog(&loadDialog);
-        core->Steps().SetSaveDialog(&saveDialog);
-        core->Steps().SetFuseFileChooser(&fuseFiles);
-        core->Steps().ShowLoadPath = [this](const std::string& path) { loadPath = path; };
-    }
-
-    std::string Stored(const std::string& relative) const {
-        return dir.Path() + "INI\\" + relative;
-    }
-    void Select(const std::string& maker, const std::string& type) {
-        Profile history(state.HistoryIniPath());
-        history.WriteString("SelectDlg", "Manufacturer", maker);
-        history.WriteString("SelectDlg", "TypeNum", type);
-    }
-
-    TempDir dir;
-    AppState state;
     MainSettings settings;
-    SimulatedProgrammer sim;
-    FakeMessages messages;
-    FakeSounds sounds;
-    FakePump pump;
-    FakeProgress progress;
-    FakeProcesses processes;
-    RecordingField field;
-    ScriptedLoadDialog loadDialog;
-    ScriptedSaveDialog saveDialog;
-    ScriptedFuseFiles fuseFiles;
-    std::string loadPath = "unchanged";
-    std::unique_ptr<ProgramCore> core;
 };
 
 TEST_F(ProgramCoreTest, TheRestoreLoadsTheLastDeviceKeepingItsPath) {
