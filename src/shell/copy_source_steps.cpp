@@ -1,6 +1,6 @@
 #include "shell/copy_source_steps.h"
 
-#include "buffer/flow/file_dialogs.h"
+#include "flow/file_dialogs.h"
 #include "catalogue/device_facts.h"
 #include "link/programmer_requests.h"
 #include "shell/start_up.h"

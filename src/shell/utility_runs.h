@@ -16,7 +16,7 @@
 #include "platform/ports.h"
 #include "platform/sound_player.h"
 #include "shell/app_state.h"
-#include "shell/lamp_state.h"
+#include "widgets/lamp_state.h"
 
 namespace burnmark {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "buffer/flow/load_flow.h"
-#include "buffer/flow/process_starter.h"
-#include "buffer/flow/range_commands.h"
-#include "buffer/flow/save_flow.h"
+#include "flow/load_flow.h"
+#include "flow/process_starter.h"
+#include "flow/range_commands.h"
+#include "flow/save_flow.h"
 #include "fusemap/fuse_file_chooser.h"
 #include "platform/profile.h"
 

@@ -16,11 +16,11 @@
 #include <memory>
 #include <string>
 
-#include "buffer/flow/file_dialogs.h"
-#include "buffer/flow/range_dialogs.h"
-#include "buffer/ui/file_dialog_windows.h"
-#include "buffer/ui/hex_field.h"
-#include "buffer/ui/range_dialog_windows.h"
+#include "flow/file_dialogs.h"
+#include "flow/range_dialogs.h"
+#include "flow/ui/file_dialog_windows.h"
+#include "flow/ui/hex_field.h"
+#include "flow/ui/range_dialog_windows.h"
 #include "platform/profile.h"
 #include "shell/program_core.h"
 #include "shell/start_up.h"

@@ -31,7 +31,7 @@
 #include "platform/profile.h"
 #include "shell/start_up.h"
 #include "shell/ui/app_composition.h"
-#include "shell/ui/image_control.h"
+#include "widgets/ui/image_control.h"
 #include "shell/ui/main_form.h"
 #include "support/fake_ports.h"
 #include "support/mouse_events.h"

@@ -24,7 +24,7 @@
 #include <QCheckBox>
 
 #include "buffer/address_entry.h"
-#include "buffer/flow/file_dialogs.h"
+#include "flow/file_dialogs.h"
 #include "buffer/ui/progress_window.h"
 #include "fusemap/ui/qt_fuse_file_chooser.h"
 #include "link/programmer_requests.h"
@@ -32,7 +32,7 @@
 #include "platform/profile.h"
 #include "shell/start_up.h"
 #include "shell/ui/app_composition.h"
-#include "shell/ui/image_control.h"
+#include "widgets/ui/image_control.h"
 #include "shell/ui/main_form.h"
 #include "support/fake_ports.h"
 #include "support/mouse_events.h"

@@ -21,7 +21,7 @@
 #include "platform/profile.h"
 #include "shell/picture_restore.h"
 #include "shell/start_up.h"
-#include "shell/ui/image_control.h"
+#include "widgets/ui/image_control.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/splash_pictures.h"
 #include "support/fake_ports.h"

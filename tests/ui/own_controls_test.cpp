@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/profile.h"
-#include "shell/controls/aled.h"
-#include "shell/controls/history_combo_box.h"
-#include "shell/controls/lcd_pain_box.h"
+#include "widgets/ui/aled.h"
+#include "widgets/ui/history_combo_box.h"
+#include "widgets/ui/lcd_pain_box.h"
 #include "support/temp_dir.h"
 
 namespace burnmark {

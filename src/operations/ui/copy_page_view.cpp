@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "operations/ui/step_pictures.h"
-#include "shell/ui/image_control.h"
-#include "shell/ui/image_stack.h"
+#include "widgets/ui/image_control.h"
+#include "widgets/ui/image_stack.h"
 
 namespace burnmark {
 

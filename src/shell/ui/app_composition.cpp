@@ -7,7 +7,7 @@
 #include <QStyle>
 #include <stdexcept>
 
-#include "buffer/ui/buffer_dialogs.h"
+#include "flow/ui/buffer_dialogs.h"
 #include "buffer/ui/main_edit.h"
 #include "buffer/ui/progress_window.h"
 #include "catalogue/ui/select_ic_dialog.h"

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "buffer/flow/ui/qt_process_starter.h"
+#include "flow/ui/qt_process_starter.h"
 #include "platform/ports.h"
 #include "platform/usb_transport.h"
 #include "shell/program_core.h"

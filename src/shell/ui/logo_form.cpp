@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "shell/picture_restore.h"
-#include "shell/ui/image_control.h"
+#include "widgets/ui/image_control.h"
 #include "shell/ui/splash_pictures.h"
 
 namespace burnmark {

@@ -20,12 +20,12 @@
 #include <utility>
 
 #include "platform/profile.h"
-#include "shell/controls/aled.h"
+#include "widgets/ui/aled.h"
 #include "shell/picture_restore.h"
 #include "shell/project_list.h"
 #include "shell/ui/app_composition.h"
-#include "shell/ui/image_control.h"
-#include "shell/ui/image_stack.h"
+#include "widgets/ui/image_control.h"
+#include "widgets/ui/image_stack.h"
 #include "shell/ui/skin_pictures.h"
 #include "shell/ui/splash_pictures.h"
 

@@ -15,9 +15,9 @@
 #include "shell/app_state.h"
 #include "shell/process_mode.h"
 #include "shell/session.h"
-#include "shell/skin_workers.h"
+#include "widgets/skin_workers.h"
 #include "shell/start_up.h"
-#include "shell/ui/image_stack.h"
+#include "widgets/ui/image_stack.h"
 
 class QCheckBox;
 class QLineEdit;

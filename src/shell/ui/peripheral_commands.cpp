@@ -7,7 +7,7 @@
 #include <QTableWidget>
 
 #include "shell/about_box.h"
-#include "shell/controls/aled.h"
+#include "widgets/ui/aled.h"
 #include "shell/device_by_name.h"
 #include "shell/program_core.h"
 #include "shell/ui/about_box_window.h"

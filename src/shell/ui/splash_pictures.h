@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <span>
 
-#include "shell/ui/image_control.h"
+#include "widgets/ui/image_control.h"
 
 namespace burnmark {
 

@@ -1,6 +1,6 @@
 // The hand-off to a device's external program after a load: DDEFile.ini and
 // the start of the program in the ExtPro folder, through a fake process port.
-#include "buffer/flow/external_program.h"
+#include "flow/external_program.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // the format rule, the checks of Load and Save with their texts, the buffer
 // sizing, and the answer handed to the command in memory even when
 // History_1.ini cannot keep it.
-#include "buffer/flow/file_dialogs.h"
+#include "flow/file_dialogs.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "buffer/address_entry.h"
-#include "buffer/flow/dialog_hand_back.h"
-#include "buffer/flow/range_commands.h"
+#include "flow/dialog_hand_back.h"
+#include "flow/range_commands.h"
 #include "unit/flow/flow_fixture.h"
 
 namespace burnmark::testing {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "buffer/data_buffer.h"
-#include "buffer/flow/load_flow.h"
-#include "buffer/flow/save_flow.h"
+#include "flow/load_flow.h"
+#include "flow/save_flow.h"
 #include "catalogue/device_facts.h"
 #include "catalogue/device_loader.h"
 #include "fusemap/fuse_map.h"

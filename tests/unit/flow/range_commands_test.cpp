@@ -1,7 +1,7 @@
 // The editor's Sum, Fill and Block commands from the dialog's answer to the
 // buffer, and the Sum dialog's programmer checksum for option type 1 on the
 // simulated programmer.
-#include "buffer/flow/range_commands.h"
+#include "flow/range_commands.h"
 
 #include <gtest/gtest.h>
 

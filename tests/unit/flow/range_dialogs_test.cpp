@@ -1,7 +1,7 @@
 // The block, fill and sum dialogs' decisions: the IC, Max and File ranges,
 // the opening fields, the checks of OK with their texts and resets, and the
 // answer each hands over and remembers.
-#include "buffer/flow/range_dialogs.h"
+#include "flow/range_dialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -22,7 +22,7 @@
 #include "platform/libusb_transport.h"
 #include "shell/start_up.h"
 #include "shell/ui/app_composition.h"
-#include "shell/ui/image_control.h"
+#include "widgets/ui/image_control.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/usb_wait_wiring.h"
 #include "support/fake_ports.h"
