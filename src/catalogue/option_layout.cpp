@@ -370,7 +370,7 @@ std::optional<std::string> StoredValue(const OptionComponent& c, int32_t number,
 std::string OptionStoreWriteFailText(const std::string& path, std::string_view what) {
     return "Can't write " + path + " !\nThe option values " + std::string(what) +
            " are not remembered: the option pages will show the earlier ones, and Protect "
-           "stops until the option pages are confirmed with the file writable.";
+           "stops until the values can be kept.";
 }
 
 std::string OptionStoreBehindText(const std::string& path) {
