@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -114,6 +116,80 @@ TEST_F(BufferDialogsTest, TheAddressFieldKeepsHexDigitsInUpperCase) {
     HexField byte(nullptr, 2);
     Type(&byte, QStringLiteral("abc"));
     EXPECT_EQ(byte.text(), QStringLiteral("AB"));
+}
+
+// Every hex field of the five dialogs: a key that is no hex digit changes
+// nothing, a digit goes in where the caret stands and the caret stays behind
+// it, a paste keeps its leading digits and no more than the field's room.
+TEST_F(BufferDialogsTest, EveryHexFieldTakesKeysAndPastesWhereTheCaretStands) {
+    struct Step {
+        int caret;
+        const char* entry;
+        bool paste;
+        const char* text;  // afterwards
+        int caretAfter;
+    };
+    struct Width {
+        const char* start;  // as the program writes it
+        std::vector<Step> steps;
+    };
+    const std::map<int, Width> widths = {
+        {7,
+         {"7FFF",
+          {{0, " ", false, "7FFF", 0},
+           {1, "g", false, "7FFF", 1},
+           {1, "ab", false, "7ABFFF", 3},
+           {3, "c-d", true, "7ABCFFF", 4},
+           {0, "1", false, "7ABCFFF", 0},
+           {7, "\b", false, "7ABCFF", 6}}}},
+        {4,
+         {"7F",
+          {{0, " ", false, "7F", 0},
+           {1, "ab", false, "7ABF", 3},
+           {0, "x1", true, "7ABF", 0},
+           {4, "0", false, "7ABF", 4}}}},
+        {2, {"F", {{0, "g", false, "F", 0}, {0, "a", false, "AF", 1}, {1, "b", false, "AF", 1}}}},
+    };
+    BlockDialogLogic block(core->Buffer(), core->Device(), messages);
+    FillDialogLogic fill(core->Buffer(), core->Device(), messages);
+    SumDialogLogic sum(core->Buffer(), core->Device(), messages);
+    LoadDialogLogic load(Context());
+    SaveDialogLogic save(Context());
+    std::vector<std::unique_ptr<QDialog>> dialogs;
+    dialogs.push_back(std::make_unique<TBlockDialog>(nullptr, block));
+    dialogs.push_back(std::make_unique<TFillDataDialog>(nullptr, fill));
+    dialogs.push_back(std::make_unique<TGetSumDialog>(nullptr, sum));
+    dialogs.push_back(std::make_unique<TLoadDlg>(nullptr, load));
+    dialogs.push_back(std::make_unique<TLoadSaveDlg>(nullptr, save));
+    std::vector<std::string> seen;
+    for (const auto& dialog : dialogs) {
+        for (HexField* f : dialog->findChildren<HexField*>()) {
+            const std::string name =
+                dialog->objectName().toStdString() + "." + f->objectName().toStdString();
+            SCOPED_TRACE(name);
+            seen.push_back(name);
+            for (QWidget* w = f; w != dialog.get(); w = w->parentWidget()) w->setEnabled(true);
+            ASSERT_EQ(widths.count(f->Digits()), 1u);
+            const Width& width = widths.at(f->Digits());
+            f->SetText(width.start);
+            for (const Step& step : width.steps) {
+                SCOPED_TRACE(step.entry);
+                f->setCursorPosition(step.caret);
+                if (step.paste) {
+                    QApplication::clipboard()->setText(QString::fromLatin1(step.entry));
+                    f->paste();
+                } else if (std::string(step.entry) == "\b") {
+                    QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+                    QApplication::sendEvent(f, &press);
+                } else {
+                    Type(f, QString::fromLatin1(step.entry));
+                }
+                EXPECT_EQ(f->text(), QString::fromLatin1(step.text));
+                EXPECT_EQ(f->cursorPosition(), step.caretAfter);
+            }
+        }
+    }
+    EXPECT_EQ(seen.size(), 22u);
 }
 
 TEST_F(BufferDialogsTest, BlockDialogFieldsMirrorTheFocusedSideAndFollowTheDestination) {
