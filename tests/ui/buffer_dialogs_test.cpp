@@ -335,9 +335,17 @@ TEST_F(BufferDialogsTest, LoadDialogFormatRuleAndFileRange) {
         Child<QGroupBox>(dialog, "FormatGroup")->findChildren<QRadioButton*>();
     ASSERT_EQ(formats.size(), 7);
     EXPECT_EQ(formats[4]->text(), QStringLiteral("Intel  HEX"));
+    // Nothing remembered: the form's defaults, every field open to entries.
     EXPECT_TRUE(formats[0]->isChecked());
-    for (QLineEdit* f : {start, end, dest}) EXPECT_FALSE(f->isEnabled());
+    for (QLineEdit* f : {start, end, dest}) EXPECT_TRUE(f->isEnabled());
+    EXPECT_EQ(start->text(), QStringLiteral("0000000"));
+    EXPECT_EQ(end->text(), QStringLiteral("0000000"));
+    EXPECT_EQ(dest->text(), QStringLiteral("00000000"));
+    EXPECT_EQ(Text(dialog, "UserFill"), QStringLiteral("FF"));
+    EXPECT_TRUE(fill->isChecked());
 
+    formats[0]->click();  // "Auto Detect" takes the range from the file
+    for (QLineEdit* f : {start, end, dest}) EXPECT_FALSE(f->isEnabled());
     formats[3]->click();  // binary
     for (QLineEdit* f : {start, end, dest}) EXPECT_TRUE(f->isEnabled());
     fill->setChecked(false);

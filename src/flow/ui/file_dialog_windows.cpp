@@ -174,8 +174,7 @@ void TLoadDlg::FormCreate() {
     CheckFormat(format_, f.format);
     fillUnused_->setChecked(f.fillUnused);
     fill_->SetText(f.fill);
-    const bool editable = LoadDialogLogic::RangeEditable(f.format);
-    for (HexField* field : {sourceStart_, sourceEnd_, dest_}) field->setEnabled(editable);
+    for (HexField* field : {sourceStart_, sourceEnd_, dest_}) field->setEnabled(f.rangeEditable);
 }
 
 LoadDialogFields TLoadDlg::Fields() const {
