@@ -15,6 +15,10 @@ constexpr const char* kHexDigits = "0123456789ABCDEF";
 
 bool Printable(char32_t key) { return key >= 0x20 && key <= 0x7E; }
 
+// A character a character cell takes: any with a Latin-1 code, 0x80 and
+// above included, but the control codes below 0x20 and DEL (the Delete key's).
+bool Latin1Character(char32_t key) { return Printable(key) || (key >= 0x80 && key <= 0xFF); }
+
 bool IsHexDigit(char32_t key) {
     return (key >= '0' && key <= '9') || (key >= 'a' && key <= 'f') || (key >= 'A' && key <= 'F');
 }
@@ -374,7 +378,7 @@ EditResult EditorView::TypeHex(EditorPage page, char32_t key) {
 
 EditResult EditorView::TypeChar(EditorPage page, char32_t key) {
     const GridCell cell = Cursor(page);
-    if (!Printable(key)) return EditResult::Ignored;
+    if (!Latin1Character(key)) return EditResult::Ignored;
     if (!CellWritable(page, cell) || !WriteCell(page, cell, static_cast<uint32_t>(key)))
         return EditResult::Refused;
     Advance(page);

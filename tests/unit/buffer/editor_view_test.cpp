@@ -202,6 +202,14 @@ INSTANTIATE_TEST_SUITE_P(
                 1},
         HexCase{
             "CharacterCell", k8, {kChars, 0, 3}, U"Az", {{3, {'A', 'z', 0x05}}}, {kChars, 0, 5}, 0},
+        // A character beyond ASCII writes its Latin-1 code.
+        HexCase{"CharacterCellLatin1",
+                k8,
+                {kChars, 0, 0},
+                U"\u00e9\u00a3\u00ff",
+                {{0, {0xE9, 0xA3, 0xFF, 0x03}}},
+                {kChars, 0, 3},
+                0},
         // Column c of the 16-bit page's characters is byte c with its lowest bit inverted.
         HexCase{"WordCharacterCells",
                 k16,
@@ -237,6 +245,17 @@ TEST_F(EditorViewTest, FirstDigitShowsAtOnceAndTheTwinCellFollowsTheWrite) {
     EXPECT_TRUE(view.PendingDigits().empty());
     EXPECT_EQ(Read(0, 2), (Bytes{0x41, 0xFF}));
     EXPECT_EQ(view.TypeKey(k8, U'\b'), EditResult::Ignored);
+}
+
+TEST_F(EditorViewTest, CharacterCellsIgnoreKeysWithoutALatin1Code) {
+    for (EditorPage page : {k8, k16}) {
+        ASSERT_TRUE(view.SetCursor(page, GridCell{kChars, 0, 0}));
+        for (char32_t key : {U'\x1b', U'\x7f', U'\u20ac', U'\U0001F600'})
+            EXPECT_EQ(view.TypeKey(page, key), EditResult::Ignored) << static_cast<int>(key);
+        EXPECT_EQ(view.Cursor(page), (GridCell{kChars, 0, 0}));
+    }
+    EXPECT_EQ(Read(0, 2), (Bytes{0xFF, 0xFF}));
+    EXPECT_FALSE(buffer.Modified());
 }
 
 TEST_F(EditorViewTest, CellsAtOrPastTheEndAreBlankAndTakeNothing) {
