@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 
 namespace burnmark {
 
@@ -506,8 +507,12 @@ BufferInformation ReadBufferInformation(const DataBuffer& buffer) {
     return info;
 }
 
-void WriteCommonDataSelect(const DataBuffer& buffer, int32_t value) {
-    Profile(buffer.HistoryIniPath()).WriteInteger("CommonParameterSet", "CommonDataSelect", value);
+bool WriteCommonDataSelect(const DataBuffer& buffer, int32_t value, Messages& messages) {
+    if (Profile(buffer.HistoryIniPath())
+            .WriteInteger("CommonParameterSet", "CommonDataSelect", value))
+        return true;
+    ReportSettingsWriteFail(messages, buffer.HistoryIniPath());
+    return false;
 }
 
 bool ConfirmCloseEditor(const DataBuffer& buffer, Messages& messages) {

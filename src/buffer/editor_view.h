@@ -217,8 +217,8 @@ BufferInformation ReadBufferInformation(const DataBuffer& buffer);
 const char* LoadFormatName(int32_t format);
 
 // History_1.ini [CommonParameterSet] "CommonDataSelect": the data mode as the
-// editor comes up, 0 as it closes.
-void WriteCommonDataSelect(const DataBuffer& buffer, int32_t value);
+// editor comes up, 0 as it closes. A write that fails is reported; false then.
+bool WriteCommonDataSelect(const DataBuffer& buffer, int32_t value, Messages& messages);
 // Closing a modified editor asks "Are you sure to close file ?" ("CLOSE");
 // false when the operator cancels.
 bool ConfirmCloseEditor(const DataBuffer& buffer, Messages& messages);

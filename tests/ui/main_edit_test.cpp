@@ -5,6 +5,7 @@
 #include "buffer/ui/main_edit.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +31,7 @@
 #include "buffer/ui/progress_window.h"
 #include "operations/copy_page_model.h"
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 #include "shell/start_up.h"
 #include "shell/ui/app_composition.h"
 #include "shell/ui/main_form.h"
@@ -294,6 +296,15 @@ TEST_F(MainEditTest, ShowingAndClosingRecordTheDataMode) {
     EXPECT_TRUE(editor.close());  // OK
     EXPECT_EQ(history.ReadInteger("CommonParameterSet", "CommonDataSelect", -1), 0);
     EXPECT_EQ(buffer.ReturnDataMode(), DataMode::Odd);
+
+    // A settings file that cannot be written: showing and closing say so.
+    ASSERT_EQ(::chmod(buffer.HistoryIniPath().c_str(), 0444), 0);
+    buffer.SetModified(false);
+    messages.Clear();
+    editor.show();
+    EXPECT_TRUE(editor.close());
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>(
+                                    2, SettingsWriteFailText(buffer.HistoryIniPath())));
 }
 
 TEST_F(MainEditTest, RepaintDrawsTheCellsOfTheView) {

@@ -378,7 +378,7 @@ void TMainEdit::SwapByteClick() { buffer_.SetDataMode(DataMode::SwapByte); }
 
 void TMainEdit::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    WriteCommonDataSelect(buffer_, static_cast<int32_t>(buffer_.ReturnDataMode()));
+    WriteCommonDataSelect(buffer_, static_cast<int32_t>(buffer_.ReturnDataMode()), messages_);
 }
 
 void TMainEdit::changeEvent(QEvent* event) {
@@ -391,7 +391,7 @@ void TMainEdit::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    WriteCommonDataSelect(buffer_, 0);
+    WriteCommonDataSelect(buffer_, 0, messages_);
     event->accept();
 }
 

@@ -3,6 +3,8 @@
 // information page.
 #include "buffer/editor_view.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "buffer_fixture.h"
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 
 namespace burnmark::testing {
 namespace {
@@ -592,10 +595,20 @@ TEST_F(EditorViewTest, ClosingAModifiedEditorAsksAndTheDataModeIsRecorded) {
     EXPECT_EQ(messages.shown[0].title, "CLOSE");
     EXPECT_EQ(messages.shown[0].buttons, MsgButtons::OkCancel);
 
-    WriteCommonDataSelect(buffer, 3);
-    EXPECT_EQ(
-        Profile(buffer.HistoryIniPath()).ReadInteger("CommonParameterSet", "CommonDataSelect", -1),
-        3);
+    messages.shown.clear();
+    const Profile history(buffer.HistoryIniPath());
+    EXPECT_TRUE(WriteCommonDataSelect(buffer, 3, messages));
+    EXPECT_EQ(history.ReadInteger("CommonParameterSet", "CommonDataSelect", -1), 3);
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A settings file that cannot be written: the operator is told, as of
+    // every other settings write.
+    ASSERT_EQ(::chmod(buffer.HistoryIniPath().c_str(), 0444), 0);
+    EXPECT_FALSE(WriteCommonDataSelect(buffer, 0, messages));
+    EXPECT_EQ(history.ReadInteger("CommonParameterSet", "CommonDataSelect", -1), 3);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, SettingsWriteFailText(buffer.HistoryIniPath()));
+    EXPECT_EQ(messages.shown[0].title, kSettingsWriteFailTitle);
 }
 
 }  // namespace
