@@ -2,6 +2,7 @@
 // field's keys, the mirroring between byte and word fields, the enabling
 // rules, and the ways out (OK, Cancel, Esc).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -24,12 +25,14 @@
 #include "flow/ui/hex_field.h"
 #include "flow/ui/range_dialog_windows.h"
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 #include "shell/program_core.h"
 #include "shell/start_up.h"
 #include "support/fake_ports.h"
 #include "support/flow_fakes.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
+#include "widgets/ui/history_combo_box.h"
 
 namespace burnmark {
 namespace {
@@ -365,6 +368,41 @@ TEST_F(BufferDialogsTest, LoadDialogFormatRuleAndFileRange) {
     Child<QPushButton>(dialog, "BitBtn2")->click();
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Not Found File ! "});
     EXPECT_FALSE(dialog.Answer());
+}
+
+// The name goes on top of the history as the dialog closes; a history file
+// that cannot be written is told, and the load or save goes on all the same.
+TEST_F(BufferDialogsTest, ANameHistoryThatCannotBeWrittenIsTold) {
+    LoadDialogLogic load(Context());
+    SaveDialogLogic save(Context());
+    const std::string data = dir.Write("data.bin", std::string(0x100, 'd'));
+    struct Run {
+        const char* name;
+        std::function<std::unique_ptr<QDialog>()> make;
+        std::string file;
+    };
+    const Run runs[] = {
+        {"load", [&] { return std::make_unique<TLoadDlg>(nullptr, load); }, data},
+        {"save", [&] { return std::make_unique<TLoadSaveDlg>(nullptr, save); },
+         dir.Path() + "out.bin"},
+    };
+    for (const Run& r : runs) {
+        SCOPED_TRACE(r.name);
+        messages.Clear();
+        std::unique_ptr<QDialog> dialog = r.make();
+        auto* box = Child<THistoryComboBox>(*dialog, "NameEdit");
+        const std::string history = box->IniPath();
+        Profile(history).WriteString(box->IniSection(), "H0", "older.bin");
+        ASSERT_EQ(::chmod(history.c_str(), 0444), 0);
+        box->setEditText(QString::fromStdString(r.file));
+        Child<QPushButton>(*dialog, "BitBtn2")->click();
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, SettingsWriteFailText(history));
+        EXPECT_EQ(messages.shown[0].title, kSettingsWriteFailTitle);
+        EXPECT_EQ(Profile(history).ReadString(box->IniSection(), "H0", ""), "older.bin");
+        ::chmod(history.c_str(), 0644);
+    }
 }
 
 TEST_F(BufferDialogsTest, SaveDialogOpensOnTheIcRangeAndStaysOpenWhenReplacingIsCancelled) {

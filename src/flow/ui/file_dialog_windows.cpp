@@ -213,7 +213,7 @@ void TLoadDlg::BitBtn1Click() {
 void TLoadDlg::BitBtn2Click() {
     answer_ = logic_.Accept(Fields());
     if (!answer_) return;
-    RememberFileName(name_);
+    RememberFileName(name_, logic_.OperatorMessages());
     accept();
 }
 
@@ -311,7 +311,7 @@ SaveDialogFields TLoadSaveDlg::Fields() const {
 void TLoadSaveDlg::BitBtn2Click() {
     answer_ = logic_.Accept(Fields());
     if (!answer_) return;
-    RememberFileName(name_);
+    RememberFileName(name_, logic_.OperatorMessages());
     accept();
 }
 
