@@ -488,6 +488,31 @@ TEST_F(EditAreaTest, LoadsWhileTheEndOfALargerBufferIsShown) {
     EXPECT_EQ(lock[length - 8 + 10], 'A');
 }
 
+// The OK of Block and Fill takes the editor's byte view back to its first row.
+TEST_F(EditAreaTest, BlockAndFillOkScrollTheEditorToItsFirstRow) {
+    AppComposition& core = *form_->Core();
+    testing::ScriptedBlockDialog block;
+    block.script = [](BlockDialogLogic& logic) { return logic.Accept(logic.Opening()).answer; };
+    testing::ScriptedFillDialog fill;
+    fill.script = [](FillDialogLogic& logic) { return logic.Accept(logic.Opening()).answer; };
+    core.SetBlockDialog(&block);
+    core.SetFillDialog(&fill);
+    form_->ShowDumpEditPanel();
+    EditorView& view = Editor()->View();
+    auto* bar = Editor()->findChild<QScrollBar*>(QStringLiteral("Edit8BitScrollBar"));
+    for (const char* item : {"Block", "FillData"}) {
+        SCOPED_TRACE(item);
+        view.ScrollTo(100);
+        ASSERT_EQ(view.TopRow(), 100u);
+        Editor()->findChild<QAction*>(QString::fromLatin1(item))->trigger();
+        EXPECT_EQ(view.TopRow(), 0u);
+        EXPECT_EQ(bar->value(), 0);
+    }
+    EXPECT_EQ(block.runs, 1);
+    EXPECT_EQ(fill.runs, 1);
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
 TEST_F(EditAreaTest, TheEditStepCoversTheCopyPageAndOkLeadsBack) {
     Start("GENERAL", "27C1024", "INI\\GENERAL\\27C1024.INI");  // 16-bit
     TMainEdit* editor = Editor();
