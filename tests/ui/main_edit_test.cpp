@@ -279,6 +279,22 @@ TEST_F(MainEditTest, TheInformationPageReadsItsTextsWhenShown) {
     // A change of the buffer while the page is shown is shown too.
     ASSERT_TRUE(buffer.SetBufferSize(0x10000));
     EXPECT_EQ(Child<QLabel>("BufSizeLabel")->text(), "0010400");
+    // A long path is shown whole: wrapped over as many lines as it needs in
+    // the width it has, a name wider than a line wrapped anywhere.
+    const std::string longName =
+        "/home/technician/projects/controller_board_firmware_release_candidate/"
+        "controller_main_v2_release_candidate_final_build_20240101_signed.hex";
+    history.WriteString("LoadDlg", "Name", longName);
+    editor.SetActivePage(EditorPage::Bits8);
+    editor.SetActivePage(EditorPage::Info);
+    QApplication::processEvents();
+    auto* name = Child<QLabel>("LastLoadFileNameLabel");
+    EXPECT_EQ(name->text().toStdString(), longName);
+    EXPECT_LE(name->minimumSizeHint().width(), name->width());
+    EXPECT_GE(name->height(), name->heightForWidth(name->width()));
+    EXPECT_GT(name->height(), 2 * name->fontMetrics().height());
+    const QRect shown(name->mapTo(&editor, QPoint(0, 0)), name->size());
+    EXPECT_TRUE(editor.rect().contains(shown));
 }
 
 TEST_F(MainEditTest, ShowingAndClosingRecordTheDataMode) {
