@@ -370,6 +370,35 @@ TEST_F(BufferDialogsTest, LoadDialogFormatRuleAndFileRange) {
     EXPECT_FALSE(dialog.Answer());
 }
 
+// Tab into the format group lands on the ticked format, from either side.
+TEST_F(BufferDialogsTest, TabIntoTheLoadFormatsLandsOnTheTickedOne) {
+    const std::string hex = dir.Write("a.hex", ":0400000001020304F2\r\n:00000001FF\r\n");
+    Profile(state.HistoryIniPath()).WriteString("LoadDlg", "Name", hex);
+    LoadDialogLogic logic(Context());
+    TLoadDlg dialog(nullptr, logic);
+    dialog.show();
+    const QList<QRadioButton*> formats =
+        Child<QGroupBox>(dialog, "FormatGroup")->findChildren<QRadioButton*>();
+    ASSERT_TRUE(formats[4]->isChecked());  // detected: Intel
+    struct Case {
+        const char* from;
+        Qt::Key key;
+    } cases[] = {{"BitBtn1", Qt::Key_Tab}, {"SourceSAdd", Qt::Key_Backtab}};
+    for (int tick : {4, 3}) {
+        formats[tick]->click();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.from);
+            QWidget* from = Child(dialog, c.from);
+            from->setFocus(Qt::OtherFocusReason);
+            ASSERT_EQ(dialog.focusWidget(), from);
+            QKeyEvent press(QEvent::KeyPress, c.key,
+                            c.key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+            QApplication::sendEvent(from, &press);
+            EXPECT_EQ(dialog.focusWidget(), formats[tick]) << tick;
+        }
+    }
+}
+
 // The name goes on top of the history as the dialog closes; a history file
 // that cannot be written is told, and the load or save goes on all the same.
 TEST_F(BufferDialogsTest, ANameHistoryThatCannotBeWrittenIsTold) {

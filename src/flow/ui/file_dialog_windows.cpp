@@ -29,9 +29,22 @@ QString FolderOf(const QString& name) {
     return QFileInfo(name).absolutePath();
 }
 
+// Tab into a group of choices lands on the ticked one, as the arrow keys then
+// move the tick; the others are reached by the arrows or the mouse only.
+void TabOntoTickedChoice(QButtonGroup* group) {
+    for (QAbstractButton* b : group->buttons()) {
+        const Qt::FocusPolicy policy = b->focusPolicy();
+        b->setFocusPolicy(b->isChecked() ? Qt::FocusPolicy(policy | Qt::TabFocus)
+                                         : Qt::FocusPolicy(policy & ~Qt::TabFocus));
+    }
+}
+
 QButtonGroup* FormatChoices(QGroupBox* box, const std::initializer_list<const char*>& items,
                             int columns) {
     auto* group = new QButtonGroup(box);
+    QObject::connect(group, &QButtonGroup::idToggled, group, [group](int, bool checked) {
+        if (checked) TabOntoTickedChoice(group);
+    });
     auto* grid = new QGridLayout(box);
     const int rows = (static_cast<int>(items.size()) + columns - 1) / columns;
     int id = 0;
