@@ -363,11 +363,8 @@ bool Profile::ReplaceSection(std::string_view section,
     std::vector<std::string> lines;
     if (!LinesForWrite(lines)) return false;
     const auto loc = Locate(lines, section, {});
-    if (pairs.empty()) {
-        if (loc.sectionLine < 0) return true;
-        lines.erase(lines.begin() + loc.sectionLine, lines.begin() + loc.sectionEnd);
-        return WriteLines(lines);
-    }
+    // Nothing to write and no section: nothing to change, and no file made.
+    if (pairs.empty() && loc.sectionLine < 0) return true;
     std::vector<std::string> keys;
     keys.reserve(pairs.size());
     for (const auto& [key, value] : pairs) keys.push_back(key + "=" + value);

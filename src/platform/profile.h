@@ -109,8 +109,9 @@ public:
     bool EraseSection(std::string_view section);
     // The section's keys replaced by the pairs, in their order, in one pass
     // over the file: the section keeps its place (a missing one is added at
-    // the end of the file) and lines after its last key stay. No pairs erase
-    // the section. Values are written as given.
+    // the end of the file) and lines after its last key stay. With no pairs
+    // the section stays without keys, so that a later section of the same
+    // name does not come to count in its place. Values are written as given.
     bool ReplaceSection(std::string_view section,
                         const std::vector<std::pair<std::string, std::string>>& pairs);
 

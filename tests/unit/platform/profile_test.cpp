@@ -211,7 +211,9 @@ TEST(Profile, ASectionIsReplacedWholeInOnePass) {
          "[Files]\r\nH0=a\r\n[B]\r\ny=2\r\n"},
         {"a missing section at the end", "[A]\r\nx=1\r\n", {{"H0", "a"}},
          "[A]\r\nx=1\r\n[Files]\r\nH0=a\r\n"},
-        {"no pairs erase it", "[Files]\r\nH0=old\r\n[B]\r\ny=2\r\n", {}, "[B]\r\ny=2\r\n"},
+        // A later section of the name does not come to count in its place.
+        {"no pairs leave it without keys", "[Files]\r\nH0=old\r\n[files]\r\nH0=later\r\n", {},
+         "[Files]\r\n[files]\r\nH0=later\r\n"},
         {"values as given", "", {{"H0", "\" a \""}}, "[Files]\r\nH0=\" a \"\r\n"},
     };
     for (const Case& c : cases) {

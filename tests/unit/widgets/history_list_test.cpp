@@ -114,6 +114,12 @@ TEST(HistoryList, WritingReplacesTheSectionAndKeepsTheRest) {
 
     EXPECT_TRUE(WriteHistory(ini, "Files", {}));
     EXPECT_EQ(ReadHistory(ini, "Files", 7), List{});
+
+    // Only the first section of the name counts: emptied, it still hides a later one.
+    Profile twice(dir.Write("twice.ini", "[Files]\r\nX=1\r\n[Files]\r\nH0=later\r\n"));
+    ASSERT_EQ(ReadHistory(twice, "Files", 7), List{});
+    EXPECT_TRUE(WriteHistory(twice, "Files", {}));
+    EXPECT_EQ(ReadHistory(twice, "Files", 7), List{});
 }
 
 // A write that cannot be finished leaves the old history whole: the section
