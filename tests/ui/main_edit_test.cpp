@@ -319,8 +319,8 @@ TEST_F(MainEditTest, ShowingAndClosingRecordTheDataMode) {
     messages.Clear();
     editor.show();
     EXPECT_TRUE(editor.close());
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>(
-                                    2, SettingsWriteFailText(buffer.HistoryIniPath())));
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>(2, SettingsWriteFailText(buffer.HistoryIniPath())));
 }
 
 TEST_F(MainEditTest, RepaintDrawsTheCellsOfTheView) {

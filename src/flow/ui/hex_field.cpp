@@ -10,10 +10,9 @@ QValidator::State HexFieldValidator::validate(QString& input, int& pos) const {
     if (!takingProgramText_) {
         // Latin-1 keeps one character per position; what is no Latin-1 is no
         // hex digit either.
-        const HexFieldState kept =
-            HexFieldEdit(shown_.toLatin1().toStdString(), input.toLatin1().toStdString(),
-                         static_cast<std::size_t>(std::max(pos, 0)),
-                         static_cast<std::size_t>(digits_));
+        const HexFieldState kept = HexFieldEdit(
+            shown_.toLatin1().toStdString(), input.toLatin1().toStdString(),
+            static_cast<std::size_t>(std::max(pos, 0)), static_cast<std::size_t>(digits_));
         const QString text = QString::fromLatin1(kept.text);
         if (text != input) input = text;
         pos = static_cast<int>(kept.caret);

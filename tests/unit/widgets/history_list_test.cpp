@@ -65,8 +65,7 @@ TEST(HistoryList, ReadsTheKeysInOrderUpToTheFirstGap) {
         {"a negative maximum reads nothing", "[Files]\r\nH0=a\r\n", -1, {}},
         {"keys and section without regard to case", "[files]\r\nh0=a\r\nH1=B\r\n", 7, {"a", "B"}},
         {"another section is not read", "[Other]\r\nH0=a\r\n", 7, {}},
-        {"an entry no history writes is passed over", "[Files]\r\nH0=a\rb\r\nH1=c\r\n", 7,
-         {"c"}},
+        {"an entry no history writes is passed over", "[Files]\r\nH0=a\rb\r\nH1=c\r\n", 7, {"c"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
