@@ -1,6 +1,7 @@
 #include "buffer/address_entry.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace burnmark {
@@ -28,6 +29,34 @@ std::string HexEntryText(std::string_view text, std::size_t maxDigits) {
         kept.push_back(Upper(c));
     }
     return kept;
+}
+
+HexFieldState HexFieldEdit(std::string_view before, std::string_view after, std::size_t caret,
+                           std::size_t maxDigits) {
+    caret = std::min(caret, after.size());
+    // The edit put in after[start, caret) in place of before[start, before.size() - tail):
+    // the text behind the caret is the old text's tail, the text up to the
+    // start their common head.
+    const std::size_t tail = after.size() - caret;
+    if (tail > before.size() || before.substr(before.size() - tail) != after.substr(caret)) {
+        // Not an edit at the caret (the text was set whole): keep its digits.
+        std::string kept = HexEntryText(after, maxDigits);
+        return HexFieldState{kept, std::min(caret, kept.size())};
+    }
+    std::size_t start = 0;
+    const std::size_t headLimit = std::min(caret, before.size() - tail);
+    while (start < headLimit && before[start] == after[start]) ++start;
+
+    const std::size_t stays = start + tail;
+    const std::size_t room = maxDigits > stays ? maxDigits - stays : 0;
+    const std::string_view typed = after.substr(start, caret - start);
+    const std::string put = HexEntryText(typed, room);
+    // Nothing taken of what came in: not even a selection it replaced goes.
+    if (put.empty() && !typed.empty()) return HexFieldState{std::string(before), start};
+    std::string text(after.substr(0, start));
+    text += put;
+    text += after.substr(caret);
+    return HexFieldState{text, start + put.size()};
 }
 
 std::string AddressText(uint32_t value) { return HexText(value, static_cast<int>(kAddressDigits)); }

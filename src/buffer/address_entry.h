@@ -34,6 +34,26 @@ std::optional<char> HexKeyFilter(char key);
 // then cut to maxDigits characters.
 std::string HexEntryText(std::string_view text, std::size_t maxDigits = kAddressDigits);
 
+// One edit of a field, as the field holds it afterwards.
+struct HexFieldState {
+    std::string text;
+    std::size_t caret = 0;
+    bool operator==(const HexFieldState&) const = default;
+};
+
+// What a field keeps of one edit: `before` is its text before the edit,
+// `after` the text the edit would leave and `caret` the caret after it (just
+// past what was typed or pasted). Of the characters put in, those up to the
+// first that is no hex digit are kept, lower case turned to upper case, and
+// no more than leave the field at maxDigits; everything else of the text
+// stays as it was and the caret stands after the kept characters. When
+// nothing at all is kept, the edit changes nothing (a selection it would have
+// replaced stays). So a key that is no hex digit changes nothing, and a paste
+// keeps its leading digits. A field the program filled past maxDigits keeps
+// its text.
+HexFieldState HexFieldEdit(std::string_view before, std::string_view after, std::size_t caret,
+                           std::size_t maxDigits = kAddressDigits);
+
 // "%07lX": at least seven upper-case digits, zero-padded.
 std::string AddressText(uint32_t value);
 // "%0*X" with the given width, for the fill byte and word fields.

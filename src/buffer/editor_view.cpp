@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 
 namespace burnmark {
 
@@ -14,6 +15,10 @@ namespace {
 constexpr const char* kHexDigits = "0123456789ABCDEF";
 
 bool Printable(char32_t key) { return key >= 0x20 && key <= 0x7E; }
+
+// A character a character cell takes: any with a Latin-1 code, 0x80 and
+// above included, but the control codes below 0x20 and DEL (the Delete key's).
+bool Latin1Character(char32_t key) { return Printable(key) || (key >= 0x80 && key <= 0xFF); }
 
 bool IsHexDigit(char32_t key) {
     return (key >= '0' && key <= '9') || (key >= 'a' && key <= 'f') || (key >= 'A' && key <= 'F');
@@ -374,7 +379,7 @@ EditResult EditorView::TypeHex(EditorPage page, char32_t key) {
 
 EditResult EditorView::TypeChar(EditorPage page, char32_t key) {
     const GridCell cell = Cursor(page);
-    if (!Printable(key)) return EditResult::Ignored;
+    if (!Latin1Character(key)) return EditResult::Ignored;
     if (!CellWritable(page, cell) || !WriteCell(page, cell, static_cast<uint32_t>(key)))
         return EditResult::Refused;
     Advance(page);
@@ -502,8 +507,12 @@ BufferInformation ReadBufferInformation(const DataBuffer& buffer) {
     return info;
 }
 
-void WriteCommonDataSelect(const DataBuffer& buffer, int32_t value) {
-    Profile(buffer.HistoryIniPath()).WriteInteger("CommonParameterSet", "CommonDataSelect", value);
+bool WriteCommonDataSelect(const DataBuffer& buffer, int32_t value, Messages& messages) {
+    if (Profile(buffer.HistoryIniPath())
+            .WriteInteger("CommonParameterSet", "CommonDataSelect", value))
+        return true;
+    ReportSettingsWriteFail(messages, buffer.HistoryIniPath());
+    return false;
 }
 
 bool ConfirmCloseEditor(const DataBuffer& buffer, Messages& messages) {

@@ -139,7 +139,8 @@ public:
     // One keystroke at the page's cursor. Hex cells take exactly 2 (8-bit) or
     // 4 (16-bit) digits, overwriting the old value; any other printable key
     // counts as "0"; backspace takes back the last digit; the value is written
-    // when the last digit comes. Character cells write the key's code. The
+    // when the last digit comes. Character cells write the character's
+    // Latin-1 code (0x20 to 0x7E, 0x80 to 0xFF; other keys are ignored). The
     // address grid moves the view so that the row shows the address typed.
     // After a write the cursor moves to the next cell, scrolling one row from
     // the last row of the view, and stays on the last cell of the buffer.
@@ -216,8 +217,8 @@ BufferInformation ReadBufferInformation(const DataBuffer& buffer);
 const char* LoadFormatName(int32_t format);
 
 // History_1.ini [CommonParameterSet] "CommonDataSelect": the data mode as the
-// editor comes up, 0 as it closes.
-void WriteCommonDataSelect(const DataBuffer& buffer, int32_t value);
+// editor comes up, 0 as it closes. A write that fails is reported; false then.
+bool WriteCommonDataSelect(const DataBuffer& buffer, int32_t value, Messages& messages);
 // Closing a modified editor asks "Are you sure to close file ?" ("CLOSE");
 // false when the operator cancels.
 bool ConfirmCloseEditor(const DataBuffer& buffer, Messages& messages);

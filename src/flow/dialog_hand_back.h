@@ -10,13 +10,16 @@
 
 #include "platform/ports.h"
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 
 namespace burnmark {
 
-inline constexpr const char* kHandBackWriteFailTitle = "Settings";
+inline constexpr const char* kHandBackWriteFailTitle = kSettingsWriteFailTitle;
 
 // "Can't write <path> !" and what it means for the operator.
-std::string HandBackWriteFailText(const std::string& path);
+inline std::string HandBackWriteFailText(const std::string& path) {
+    return SettingsWriteFailText(path);
+}
 
 class HandBackWriter {
 public:

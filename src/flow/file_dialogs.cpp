@@ -55,6 +55,7 @@ LoadDialogFields LoadDialogLogic::Opening() const {
     f.sourceEnd = range.end;
     f.dest = kSixZeros;
     ApplyFormatRule(f);
+    f.rangeEditable = RangeEditable(f.format);
     f.fill = HexEntryText(
         HexText(static_cast<uint32_t>(history.ReadInteger(kLoadSection, "UserFill", 0xFF)), 2), 2);
     f.fillUnused = history.ReadInteger(kLoadSection, "UnuserFillCheck", 1) != 0;

@@ -42,14 +42,18 @@ FileRangeTexts FillFileRange(const std::string& name);
 
 // ---- Load ------------------------------------------------------------------------------------
 
+// The form's defaults are those of an opening without a remembered file.
 struct LoadDialogFields {
     std::string name;
     std::string sourceStart = "0000000";
     std::string sourceEnd = "0000000";
-    std::string dest = "0000000";
+    std::string dest = "00000000";
     int32_t format = 0;  // LoadFormat: 0 "Auto Detect" .. 6 "Tektlonix HEX"
     bool fillUnused = true;
     std::string fill = "FF";
+    // The range and destination fields take entries (the Load button does
+    // not look at it).
+    bool rangeEditable = true;
 };
 
 class LoadDialogLogic {
@@ -57,9 +61,11 @@ public:
     explicit LoadDialogLogic(const FlowContext& ctx) : ctx_(ctx) {}
 
     const std::string& HistoryIniPath() const { return ctx_.HistoryIniPath(); }
+    Messages& OperatorMessages() const { return ctx_.messages; }
 
     // The remembered file with its detected format and whole range, or the
-    // form's defaults when that file is gone. The buffer is not touched.
+    // form's defaults when that file is gone: "Auto Detect" with every field
+    // enabled. The buffer is not touched.
     LoadDialogFields Opening() const;
     // "Auto Detect" takes the range and destination from the file: their
     // fields are disabled.
@@ -103,6 +109,7 @@ public:
     explicit SaveDialogLogic(const FlowContext& ctx) : ctx_(ctx) {}
 
     const std::string& HistoryIniPath() const { return ctx_.HistoryIniPath(); }
+    Messages& OperatorMessages() const { return ctx_.messages; }
 
     // The remembered format, an empty name and the IC range, as the Save
     // command opens the dialog.

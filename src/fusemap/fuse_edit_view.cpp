@@ -26,6 +26,7 @@ FuseEditView::FuseEditView(FuseMap& map) : map_(map) {
     grid_.OnCurrentChange = [this](int32_t x, int32_t y) { PalShowBox1CurrentChange(x, y); };
     grid_.OnLeftEvent = [this](int32_t x, int32_t y) { PalShowBox1LeftEvent(x, y); };
     grid_.OnRightEvent = [this](int32_t x, int32_t y) { PalShowBox1RightEvent(x, y); };
+    grid_.OnRowEndEvent = [this](int32_t x, int32_t y) { PalShowBox1RowEndEvent(x, y); };
     grid_.OnBarUpEvent = [this](int32_t, int32_t) { SetV(map_.RowOffset - 1); };
     grid_.OnBarDownEvent = [this](int32_t, int32_t) { SetV(map_.RowOffset + 1); };
     map_.OnRefreshView = [this] { FollowMap(); };
@@ -190,6 +191,19 @@ void FuseEditView::PalShowBox1RightEvent(int32_t, int32_t) {
         SetH(map_.ColOffset + 1);
         return;
     }
+    WrapToNextRow();
+}
+
+void FuseEditView::PalShowBox1RowEndEvent(int32_t x, int32_t) {
+    // Only from the row's last fuse: the cells beyond it hold none, and the
+    // next fuse is the first of the next map row.
+    if (!HasMap() || int64_t{map_.ColOffset} + x != map_.FuseCols() - 1 ||
+        FocusedAddress() + 1 >= map_.FuseCount())
+        return;
+    WrapToNextRow();
+}
+
+void FuseEditView::WrapToNextRow() {
     hBar_.Position = 0;
     map_.ColOffset = 0;
     grid_.SetFocusX(0);

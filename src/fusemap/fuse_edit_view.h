@@ -118,6 +118,11 @@ private:
     void PalShowBox1CurrentChange(int32_t x, int32_t y);
     void PalShowBox1LeftEvent(int32_t x, int32_t y);
     void PalShowBox1RightEvent(int32_t x, int32_t y);
+    // Right at the last fuse of a map row narrower than the grid.
+    void PalShowBox1RowEndEvent(int32_t x, int32_t y);
+    // The focus to the first fuse of the next map row, scrolling one row
+    // from the grid's last row.
+    void WrapToNextRow();
 
     // Every map row that holds a fuse, and at least the device's rows.
     int64_t MapRows() const;

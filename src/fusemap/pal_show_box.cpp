@@ -96,7 +96,10 @@ void PalShowBox::KeyDown(Key key) {
                 if (OnRightEvent) OnRightEvent(focusX_, focusY_);
                 return;
             }
-            if (cells_[focusY_][focusX_ + 1] == kNoFuse) return;
+            if (cells_[focusY_][focusX_ + 1] == kNoFuse) {
+                if (OnRowEndEvent) OnRowEndEvent(focusX_, focusY_);
+                return;
+            }
             ++focusX_;
             break;
         case Key::Up:

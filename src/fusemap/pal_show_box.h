@@ -48,6 +48,9 @@ public:
     std::function<void(int32_t x, int32_t y)> OnPageDownEvent;
     std::function<void(int32_t x, int32_t y)> OnLeftEvent;
     std::function<void(int32_t x, int32_t y)> OnRightEvent;
+    // Right towards a cell without a fuse inside the area (the end of a row
+    // narrower than the area): the focus stays, and the owner may move it.
+    std::function<void(int32_t x, int32_t y)> OnRowEndEvent;
     // Fired by every DrawAll.
     std::function<void(int32_t x, int32_t y)> OnCurrentChange;
     // A cell the operator changed; flag is its new value.

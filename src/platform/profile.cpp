@@ -358,4 +358,26 @@ bool Profile::EraseSection(std::string_view section) {
     return WriteLines(lines);
 }
 
+bool Profile::ReplaceSection(std::string_view section,
+                             const std::vector<std::pair<std::string, std::string>>& pairs) {
+    std::vector<std::string> lines;
+    if (!LinesForWrite(lines)) return false;
+    const auto loc = Locate(lines, section, {});
+    // Nothing to write and no section: nothing to change, and no file made.
+    if (pairs.empty() && loc.sectionLine < 0) return true;
+    std::vector<std::string> keys;
+    keys.reserve(pairs.size());
+    for (const auto& [key, value] : pairs) keys.push_back(key + "=" + value);
+    if (loc.sectionLine < 0) {
+        lines.push_back("[" + std::string(section) + "]");
+        lines.insert(lines.end(), keys.begin(), keys.end());
+    } else {
+        const long from = loc.sectionLine + 1;
+        const long to = loc.lastKeyLine >= 0 ? loc.lastKeyLine + 1 : from;
+        lines.erase(lines.begin() + from, lines.begin() + to);
+        lines.insert(lines.begin() + from, keys.begin(), keys.end());
+    }
+    return WriteLines(lines);
+}
+
 }  // namespace burnmark

@@ -107,6 +107,13 @@ public:
                       const std::vector<std::pair<std::string, std::string>>& pairs);
     bool DeleteKey(std::string_view section, std::string_view key);
     bool EraseSection(std::string_view section);
+    // The section's keys replaced by the pairs, in their order, in one pass
+    // over the file: the section keeps its place (a missing one is added at
+    // the end of the file) and lines after its last key stay. With no pairs
+    // the section stays without keys, so that a later section of the same
+    // name does not come to count in its place. Values are written as given.
+    bool ReplaceSection(std::string_view section,
+                        const std::vector<std::pair<std::string, std::string>>& pairs);
 
     // Why the last write through this object failed, for the operator: the
     // system's text ("Permission denied", "No space left on device", ...) or

@@ -2,10 +2,12 @@
 // field's keys, the mirroring between byte and word fields, the enabling
 // rules, and the ways out (OK, Cancel, Esc).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -22,12 +25,14 @@
 #include "flow/ui/hex_field.h"
 #include "flow/ui/range_dialog_windows.h"
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 #include "shell/program_core.h"
 #include "shell/start_up.h"
 #include "support/fake_ports.h"
 #include "support/flow_fakes.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
+#include "widgets/ui/history_combo_box.h"
 
 namespace burnmark {
 namespace {
@@ -114,6 +119,80 @@ TEST_F(BufferDialogsTest, TheAddressFieldKeepsHexDigitsInUpperCase) {
     HexField byte(nullptr, 2);
     Type(&byte, QStringLiteral("abc"));
     EXPECT_EQ(byte.text(), QStringLiteral("AB"));
+}
+
+// Every hex field of the five dialogs: a key that is no hex digit changes
+// nothing, a digit goes in where the caret stands and the caret stays behind
+// it, a paste keeps its leading digits and no more than the field's room.
+TEST_F(BufferDialogsTest, EveryHexFieldTakesKeysAndPastesWhereTheCaretStands) {
+    struct Step {
+        int caret;
+        const char* entry;
+        bool paste;
+        const char* text;  // afterwards
+        int caretAfter;
+    };
+    struct Width {
+        const char* start;  // as the program writes it
+        std::vector<Step> steps;
+    };
+    const std::map<int, Width> widths = {
+        {7,
+         {"7FFF",
+          {{0, " ", false, "7FFF", 0},
+           {1, "g", false, "7FFF", 1},
+           {1, "ab", false, "7ABFFF", 3},
+           {3, "c-d", true, "7ABCFFF", 4},
+           {0, "1", false, "7ABCFFF", 0},
+           {7, "\b", false, "7ABCFF", 6}}}},
+        {4,
+         {"7F",
+          {{0, " ", false, "7F", 0},
+           {1, "ab", false, "7ABF", 3},
+           {0, "x1", true, "7ABF", 0},
+           {4, "0", false, "7ABF", 4}}}},
+        {2, {"F", {{0, "g", false, "F", 0}, {0, "a", false, "AF", 1}, {1, "b", false, "AF", 1}}}},
+    };
+    BlockDialogLogic block(core->Buffer(), core->Device(), messages);
+    FillDialogLogic fill(core->Buffer(), core->Device(), messages);
+    SumDialogLogic sum(core->Buffer(), core->Device(), messages);
+    LoadDialogLogic load(Context());
+    SaveDialogLogic save(Context());
+    std::vector<std::unique_ptr<QDialog>> dialogs;
+    dialogs.push_back(std::make_unique<TBlockDialog>(nullptr, block));
+    dialogs.push_back(std::make_unique<TFillDataDialog>(nullptr, fill));
+    dialogs.push_back(std::make_unique<TGetSumDialog>(nullptr, sum));
+    dialogs.push_back(std::make_unique<TLoadDlg>(nullptr, load));
+    dialogs.push_back(std::make_unique<TLoadSaveDlg>(nullptr, save));
+    std::vector<std::string> seen;
+    for (const auto& dialog : dialogs) {
+        for (HexField* f : dialog->findChildren<HexField*>()) {
+            const std::string name =
+                dialog->objectName().toStdString() + "." + f->objectName().toStdString();
+            SCOPED_TRACE(name);
+            seen.push_back(name);
+            for (QWidget* w = f; w != dialog.get(); w = w->parentWidget()) w->setEnabled(true);
+            ASSERT_EQ(widths.count(f->Digits()), 1u);
+            const Width& width = widths.at(f->Digits());
+            f->SetText(width.start);
+            for (const Step& step : width.steps) {
+                SCOPED_TRACE(step.entry);
+                f->setCursorPosition(step.caret);
+                if (step.paste) {
+                    QApplication::clipboard()->setText(QString::fromLatin1(step.entry));
+                    f->paste();
+                } else if (std::string(step.entry) == "\b") {
+                    QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+                    QApplication::sendEvent(f, &press);
+                } else {
+                    Type(f, QString::fromLatin1(step.entry));
+                }
+                EXPECT_EQ(f->text(), QString::fromLatin1(step.text));
+                EXPECT_EQ(f->cursorPosition(), step.caretAfter);
+            }
+        }
+    }
+    EXPECT_EQ(seen.size(), 22u);
 }
 
 TEST_F(BufferDialogsTest, BlockDialogFieldsMirrorTheFocusedSideAndFollowTheDestination) {
@@ -259,9 +338,17 @@ TEST_F(BufferDialogsTest, LoadDialogFormatRuleAndFileRange) {
         Child<QGroupBox>(dialog, "FormatGroup")->findChildren<QRadioButton*>();
     ASSERT_EQ(formats.size(), 7);
     EXPECT_EQ(formats[4]->text(), QStringLiteral("Intel  HEX"));
+    // Nothing remembered: the form's defaults, every field open to entries.
     EXPECT_TRUE(formats[0]->isChecked());
-    for (QLineEdit* f : {start, end, dest}) EXPECT_FALSE(f->isEnabled());
+    for (QLineEdit* f : {start, end, dest}) EXPECT_TRUE(f->isEnabled());
+    EXPECT_EQ(start->text(), QStringLiteral("0000000"));
+    EXPECT_EQ(end->text(), QStringLiteral("0000000"));
+    EXPECT_EQ(dest->text(), QStringLiteral("00000000"));
+    EXPECT_EQ(Text(dialog, "UserFill"), QStringLiteral("FF"));
+    EXPECT_TRUE(fill->isChecked());
 
+    formats[0]->click();  // "Auto Detect" takes the range from the file
+    for (QLineEdit* f : {start, end, dest}) EXPECT_FALSE(f->isEnabled());
     formats[3]->click();  // binary
     for (QLineEdit* f : {start, end, dest}) EXPECT_TRUE(f->isEnabled());
     fill->setChecked(false);
@@ -281,6 +368,70 @@ TEST_F(BufferDialogsTest, LoadDialogFormatRuleAndFileRange) {
     Child<QPushButton>(dialog, "BitBtn2")->click();
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Not Found File ! "});
     EXPECT_FALSE(dialog.Answer());
+}
+
+// Tab into the format group lands on the ticked format, from either side.
+TEST_F(BufferDialogsTest, TabIntoTheLoadFormatsLandsOnTheTickedOne) {
+    const std::string hex = dir.Write("a.hex", ":0400000001020304F2\r\n:00000001FF\r\n");
+    Profile(state.HistoryIniPath()).WriteString("LoadDlg", "Name", hex);
+    LoadDialogLogic logic(Context());
+    TLoadDlg dialog(nullptr, logic);
+    dialog.show();
+    const QList<QRadioButton*> formats =
+        Child<QGroupBox>(dialog, "FormatGroup")->findChildren<QRadioButton*>();
+    ASSERT_TRUE(formats[4]->isChecked());  // detected: Intel
+    struct Case {
+        const char* from;
+        Qt::Key key;
+    } cases[] = {{"BitBtn1", Qt::Key_Tab}, {"SourceSAdd", Qt::Key_Backtab}};
+    for (int tick : {4, 3}) {
+        formats[tick]->click();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.from);
+            QWidget* from = Child(dialog, c.from);
+            from->setFocus(Qt::OtherFocusReason);
+            ASSERT_EQ(dialog.focusWidget(), from);
+            QKeyEvent press(QEvent::KeyPress, c.key,
+                            c.key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+            QApplication::sendEvent(from, &press);
+            EXPECT_EQ(dialog.focusWidget(), formats[tick]) << tick;
+        }
+    }
+}
+
+// The name goes on top of the history as the dialog closes; a history file
+// that cannot be written is told, and the load or save goes on all the same.
+TEST_F(BufferDialogsTest, ANameHistoryThatCannotBeWrittenIsTold) {
+    LoadDialogLogic load(Context());
+    SaveDialogLogic save(Context());
+    const std::string data = dir.Write("data.bin", std::string(0x100, 'd'));
+    struct Run {
+        const char* name;
+        std::function<std::unique_ptr<QDialog>()> make;
+        std::string file;
+    };
+    const Run runs[] = {
+        {"load", [&] { return std::make_unique<TLoadDlg>(nullptr, load); }, data},
+        {"save", [&] { return std::make_unique<TLoadSaveDlg>(nullptr, save); },
+         dir.Path() + "out.bin"},
+    };
+    for (const Run& r : runs) {
+        SCOPED_TRACE(r.name);
+        messages.Clear();
+        std::unique_ptr<QDialog> dialog = r.make();
+        auto* box = Child<THistoryComboBox>(*dialog, "NameEdit");
+        const std::string history = box->IniPath();
+        Profile(history).WriteString(box->IniSection(), "H0", "older.bin");
+        ASSERT_EQ(::chmod(history.c_str(), 0444), 0);
+        box->setEditText(QString::fromStdString(r.file));
+        Child<QPushButton>(*dialog, "BitBtn2")->click();
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, SettingsWriteFailText(history));
+        EXPECT_EQ(messages.shown[0].title, kSettingsWriteFailTitle);
+        EXPECT_EQ(Profile(history).ReadString(box->IniSection(), "H0", ""), "older.bin");
+        ::chmod(history.c_str(), 0644);
+    }
 }
 
 TEST_F(BufferDialogsTest, SaveDialogOpensOnTheIcRangeAndStaysOpenWhenReplacingIsCancelled) {

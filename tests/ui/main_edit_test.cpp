@@ -5,6 +5,7 @@
 #include "buffer/ui/main_edit.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +31,7 @@
 #include "buffer/ui/progress_window.h"
 #include "operations/copy_page_model.h"
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 #include "shell/start_up.h"
 #include "shell/ui/app_composition.h"
 #include "shell/ui/main_form.h"
@@ -277,6 +279,22 @@ TEST_F(MainEditTest, TheInformationPageReadsItsTextsWhenShown) {
     // A change of the buffer while the page is shown is shown too.
     ASSERT_TRUE(buffer.SetBufferSize(0x10000));
     EXPECT_EQ(Child<QLabel>("BufSizeLabel")->text(), "0010400");
+    // A long path is shown whole: wrapped over as many lines as it needs in
+    // the width it has, a name wider than a line wrapped anywhere.
+    const std::string longName =
+        "/home/technician/projects/controller_board_firmware_release_candidate/"
+        "controller_main_v2_release_candidate_final_build_20240101_signed.hex";
+    history.WriteString("LoadDlg", "Name", longName);
+    editor.SetActivePage(EditorPage::Bits8);
+    editor.SetActivePage(EditorPage::Info);
+    QApplication::processEvents();
+    auto* name = Child<QLabel>("LastLoadFileNameLabel");
+    EXPECT_EQ(name->text().toStdString(), longName);
+    EXPECT_LE(name->minimumSizeHint().width(), name->width());
+    EXPECT_GE(name->height(), name->heightForWidth(name->width()));
+    EXPECT_GT(name->height(), 2 * name->fontMetrics().height());
+    const QRect shown(name->mapTo(&editor, QPoint(0, 0)), name->size());
+    EXPECT_TRUE(editor.rect().contains(shown));
 }
 
 TEST_F(MainEditTest, ShowingAndClosingRecordTheDataMode) {
@@ -294,6 +312,15 @@ TEST_F(MainEditTest, ShowingAndClosingRecordTheDataMode) {
     EXPECT_TRUE(editor.close());  // OK
     EXPECT_EQ(history.ReadInteger("CommonParameterSet", "CommonDataSelect", -1), 0);
     EXPECT_EQ(buffer.ReturnDataMode(), DataMode::Odd);
+
+    // A settings file that cannot be written: showing and closing say so.
+    ASSERT_EQ(::chmod(buffer.HistoryIniPath().c_str(), 0444), 0);
+    buffer.SetModified(false);
+    messages.Clear();
+    editor.show();
+    EXPECT_TRUE(editor.close());
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>(2, SettingsWriteFailText(buffer.HistoryIniPath())));
 }
 
 TEST_F(MainEditTest, RepaintDrawsTheCellsOfTheView) {
@@ -475,6 +502,31 @@ TEST_F(EditAreaTest, LoadsWhileTheEndOfALargerBufferIsShown) {
     BufferLock lock = buffer.GetBufferHandle();
     EXPECT_EQ(lock[0], 0x12);
     EXPECT_EQ(lock[length - 8 + 10], 'A');
+}
+
+// The OK of Block and Fill takes the editor's byte view back to its first row.
+TEST_F(EditAreaTest, BlockAndFillOkScrollTheEditorToItsFirstRow) {
+    AppComposition& core = *form_->Core();
+    testing::ScriptedBlockDialog block;
+    block.script = [](BlockDialogLogic& logic) { return logic.Accept(logic.Opening()).answer; };
+    testing::ScriptedFillDialog fill;
+    fill.script = [](FillDialogLogic& logic) { return logic.Accept(logic.Opening()).answer; };
+    core.SetBlockDialog(&block);
+    core.SetFillDialog(&fill);
+    form_->ShowDumpEditPanel();
+    EditorView& view = Editor()->View();
+    auto* bar = Editor()->findChild<QScrollBar*>(QStringLiteral("Edit8BitScrollBar"));
+    for (const char* item : {"Block", "FillData"}) {
+        SCOPED_TRACE(item);
+        view.ScrollTo(100);
+        ASSERT_EQ(view.TopRow(), 100u);
+        Editor()->findChild<QAction*>(QString::fromLatin1(item))->trigger();
+        EXPECT_EQ(view.TopRow(), 0u);
+        EXPECT_EQ(bar->value(), 0);
+    }
+    EXPECT_EQ(block.runs, 1);
+    EXPECT_EQ(fill.runs, 1);
+    EXPECT_TRUE(messages_.shown.empty());
 }
 
 TEST_F(EditAreaTest, TheEditStepCoversTheCopyPageAndOkLeadsBack) {

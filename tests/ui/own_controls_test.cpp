@@ -1,6 +1,7 @@
 // The own controls on the screen: the lamp's pictures and timer, the history
 // combo box over its INI file, and the character display's cells.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -130,6 +131,33 @@ TEST_F(HistoryBoxTest, ReadsTypesAndWritesItsHistory) {
     EXPECT_FALSE(ini.KeyExists("LoadFile", "H3"));
     EXPECT_EQ(Items(box), (std::vector<std::string>{"a.hex", "b.hex", "c.hex"}));
     EXPECT_EQ(box.currentText(), QStringLiteral("a.hex"));
+}
+
+TEST_F(HistoryBoxTest, NamesComeBackExactlyAndAFailedWriteSaysSo) {
+    const std::vector<std::string> names = {" lead.bin", "trail.bin ", "\"quoted.hex\"", "  ",
+                                            "plain.hex"};
+    THistoryComboBox box;
+    box.SetIniFileName(Ini());
+    box.SetIniSection("LoadFile");
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        box.setEditText(QString::fromStdString(*it));
+        ASSERT_TRUE(box.WriteIniFile());
+    }
+    EXPECT_EQ(Items(box), names);
+    THistoryComboBox again;
+    again.SetIniFileName(Ini());
+    again.SetIniSection("LoadFile");
+    again.ReadIniFile();
+    EXPECT_EQ(Items(again), names);
+
+    // A file that cannot be written: false, the file as it was; the box's
+    // list has the name all the same, for this session.
+    ASSERT_EQ(::chmod(Ini().c_str(), 0444), 0);
+    const std::string before = dir_.Read("Hist.ini");
+    again.setEditText(QStringLiteral("new.hex"));
+    EXPECT_FALSE(again.WriteIniFile());
+    EXPECT_EQ(dir_.Read("Hist.ini"), before);
+    EXPECT_EQ(again.itemText(0), QStringLiteral("new.hex"));
 }
 
 TEST_F(HistoryBoxTest, WithoutASectionTheHistoryIsOff) {

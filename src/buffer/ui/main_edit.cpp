@@ -12,10 +12,12 @@
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QTabWidget>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "buffer/ui/editor_grid.h"
 
@@ -66,6 +68,57 @@ protected:
         painter.setPen(QColor(0x55, 0x60, 0x6E));
         painter.drawText(QRect(28, 0, width() - 28, height()), Qt::AlignVCenter | Qt::AlignLeft,
                          QStringLiteral("Dump Edit"));
+    }
+};
+
+// The last file's path over the whole width of its cell, wrapped at its
+// folder separators and, where a name is wider than a line, anywhere, so
+// that every character of it is shown; the row grows by the lines it needs.
+class PathLabel : public QLabel {
+public:
+    PathLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override {
+        const QMargins m = contentsMargins();
+        return Lay(width - m.left() - m.right(), nullptr) + m.top() + m.bottom();
+    }
+    QSize sizeHint() const override {
+        const int width = fontMetrics().horizontalAdvance(text()) + 1;
+        return QSize(width, heightForWidth(width));
+    }
+    QSize minimumSizeHint() const override {
+        const int width = fontMetrics().averageCharWidth() * 4;
+        return QSize(width, fontMetrics().height());
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(foregroundRole()));
+        Lay(contentsRect().width(), &painter);
+    }
+
+private:
+    // The text's height at the width; drawn when a painter is given.
+    int Lay(int width, QPainter* painter) const {
+        QTextLayout layout(text(), font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        qreal y = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(std::max(width, 1));
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+        }
+        layout.endLayout();
+        if (painter) layout.draw(painter, contentsRect().topLeft());
+        return static_cast<int>(std::ceil(y));
     }
 };
 
@@ -205,9 +258,14 @@ void TMainEdit::BuildInformationSheet() {
         ++row;
         return value;
     };
-    lastLoadFileNameLabel_ = line("Last file", "LastLoadFileNameLabel", "None");
-    lastLoadFileNameLabel_->setWordWrap(true);
+    QLabel* fileCaption = MakeLabel(nullptr, "Last file", card);
+    fileCaption->setProperty("role", "caption");
+    lastLoadFileNameLabel_ = new PathLabel(QStringLiteral("None"), card);
+    lastLoadFileNameLabel_->setObjectName(QStringLiteral("LastLoadFileNameLabel"));
     lastLoadFileNameLabel_->setProperty("role", "text");
+    layout->addWidget(fileCaption, row, 0, Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(lastLoadFileNameLabel_, row, 1);
+    ++row;
     fileFormatLabel_ = line("File format", "FileFormatLabel", "None");
     fileFormatLabel_->setProperty("role", "text");
     startAddLabel_ = line("Load start", "StartAddLabel", "0000000");
@@ -378,7 +436,7 @@ void TMainEdit::SwapByteClick() { buffer_.SetDataMode(DataMode::SwapByte); }
 
 void TMainEdit::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    WriteCommonDataSelect(buffer_, static_cast<int32_t>(buffer_.ReturnDataMode()));
+    WriteCommonDataSelect(buffer_, static_cast<int32_t>(buffer_.ReturnDataMode()), messages_);
 }
 
 void TMainEdit::changeEvent(QEvent* event) {
@@ -391,7 +449,7 @@ void TMainEdit::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    WriteCommonDataSelect(buffer_, 0);
+    WriteCommonDataSelect(buffer_, 0, messages_);
     event->accept();
 }
 

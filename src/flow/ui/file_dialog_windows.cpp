@@ -29,9 +29,22 @@ QString FolderOf(const QString& name) {
     return QFileInfo(name).absolutePath();
 }
 
+// Tab into a group of choices lands on the ticked one, as the arrow keys then
+// move the tick; the others are reached by the arrows or the mouse only.
+void TabOntoTickedChoice(QButtonGroup* group) {
+    for (QAbstractButton* b : group->buttons()) {
+        const Qt::FocusPolicy policy = b->focusPolicy();
+        b->setFocusPolicy(b->isChecked() ? Qt::FocusPolicy(policy | Qt::TabFocus)
+                                         : Qt::FocusPolicy(policy & ~Qt::TabFocus));
+    }
+}
+
 QButtonGroup* FormatChoices(QGroupBox* box, const std::initializer_list<const char*>& items,
                             int columns) {
     auto* group = new QButtonGroup(box);
+    QObject::connect(group, &QButtonGroup::idToggled, group, [group](int, bool checked) {
+        if (checked) TabOntoTickedChoice(group);
+    });
     auto* grid = new QGridLayout(box);
     const int rows = (static_cast<int>(items.size()) + columns - 1) / columns;
     int id = 0;
@@ -174,8 +187,7 @@ void TLoadDlg::FormCreate() {
     CheckFormat(format_, f.format);
     fillUnused_->setChecked(f.fillUnused);
     fill_->SetText(f.fill);
-    const bool editable = LoadDialogLogic::RangeEditable(f.format);
-    for (HexField* field : {sourceStart_, sourceEnd_, dest_}) field->setEnabled(editable);
+    for (HexField* field : {sourceStart_, sourceEnd_, dest_}) field->setEnabled(f.rangeEditable);
 }
 
 LoadDialogFields TLoadDlg::Fields() const {
@@ -214,7 +226,7 @@ void TLoadDlg::BitBtn1Click() {
 void TLoadDlg::BitBtn2Click() {
     answer_ = logic_.Accept(Fields());
     if (!answer_) return;
-    RememberFileName(name_);
+    RememberFileName(name_, logic_.OperatorMessages());
     accept();
 }
 
@@ -312,7 +324,7 @@ SaveDialogFields TLoadSaveDlg::Fields() const {
 void TLoadSaveDlg::BitBtn2Click() {
     answer_ = logic_.Accept(Fields());
     if (!answer_) return;
-    RememberFileName(name_);
+    RememberFileName(name_, logic_.OperatorMessages());
     accept();
 }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include "platform/settings_report.h"
 #include "widgets/ui/history_combo_box.h"
 
 namespace burnmark {
@@ -24,8 +25,9 @@ QComboBox* MakeFileNameBox(QWidget* parent, const QString& historySection,
     return box;
 }
 
-void RememberFileName(QComboBox* box) {
-    if (auto* history = qobject_cast<THistoryComboBox*>(box)) history->WriteIniFile();
+void RememberFileName(QComboBox* box, Messages& messages) {
+    auto* history = qobject_cast<THistoryComboBox*>(box);
+    if (history && !history->WriteIniFile()) ReportSettingsWriteFail(messages, history->IniPath());
 }
 
 }  // namespace burnmark

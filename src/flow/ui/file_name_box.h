@@ -8,6 +8,8 @@
 #include <QString>
 #include <string>
 
+#include "platform/ports.h"
+
 class QComboBox;
 class QWidget;
 
@@ -21,7 +23,8 @@ inline constexpr int kFileHistoryEntries = 10;
 // the application directory + "History_1.ini", which names the directory.
 QComboBox* MakeFileNameBox(QWidget* parent, const QString& historySection,
                            const std::string& historyIniPath);
-// The accepted name on top of the box's list, its later copies dropped.
-void RememberFileName(QComboBox* box);
+// The accepted name on top of the box's list, its later copies dropped; a
+// history file that cannot be written is reported.
+void RememberFileName(QComboBox* box, Messages& messages);
 
 }  // namespace burnmark

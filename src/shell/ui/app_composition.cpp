@@ -98,6 +98,14 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
     SetBlockDialog(nullptr);
     SetFillDialog(nullptr);
     SetSumDialog(nullptr);
+    // The Block and Fill OK take the editor's byte view back to its first
+    // row; after their work its Buffer Information page reads anew.
+    core_->Ranges().ScrollByteViewToTop = [this] {
+        if (TMainEdit* editor = BufferEditor()) editor->View().ScrollTo(0);
+    };
+    core_->Ranges().MainEditPageChange = [this] {
+        if (TMainEdit* editor = BufferEditor()) editor->MainEditPageChange();
+    };
 
     // Every click on a step runs with the window busy, so that nothing but
     // Stop can start a second operation or close the window meanwhile.

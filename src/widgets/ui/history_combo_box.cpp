@@ -28,19 +28,20 @@ void THistoryComboBox::ReadIniFile() {
     clearEditText();
 }
 
-void THistoryComboBox::WriteIniFile() {
-    if (iniSection_.empty()) return;
+bool THistoryComboBox::WriteIniFile() {
+    if (iniSection_.empty()) return true;
     std::vector<std::string> list;
     for (int i = 0; i < count(); ++i) list.push_back(itemText(i).toStdString());
     const QString text = currentText();
     list = HistoryAfterWrite(text.toStdString(), std::move(list), maxHistoryLength_);
 
     Profile ini(IniPath());
-    WriteHistory(ini, iniSection_, list);
+    const bool written = WriteHistory(ini, iniSection_, list);
 
     clear();
     for (const std::string& entry : list) addItem(QString::fromStdString(entry));
     setEditText(text);
+    return written;
 }
 
 }  // namespace burnmark

@@ -29,8 +29,9 @@ public:
     // The list from the file, the most recent first; the text is cleared.
     void ReadIniFile();
     // The text on top of the list, its later copies dropped, the list cut to
-    // its length and written back.
-    void WriteIniFile();
+    // its length and written back in one write of the file. False when the
+    // file could not be written (the box's list is changed all the same).
+    bool WriteIniFile();
 
     // The file the history is kept in.
     std::string IniPath() const;

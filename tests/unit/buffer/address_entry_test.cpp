@@ -34,6 +34,41 @@ TEST(HexKeys, AFieldKeepsUpToItsDigitsUpToTheFirstOtherCharacter) {
     for (const Case& c : cases) EXPECT_EQ(HexEntryText(c.entry, c.digits), c.kept) << c.entry;
 }
 
+TEST(HexKeys, AnEditKeepsTheFieldsOtherDigitsAndTheCaretWhereItWas) {
+    struct Case {
+        const char* what;
+        const char* before;
+        const char* after;  // as the edit would leave it, the caret just past what came in
+        std::size_t caret;
+        std::size_t digits;
+        const char* text;
+        std::size_t keptCaret;
+    } cases[] = {
+        {"a blank typed at the start", "7FFF", " 7FFF", 1, 7, "7FFF", 0},
+        {"a letter typed inside", "123", "1g23", 2, 7, "123", 1},
+        {"a digit typed inside", "7FFF", "7aFFF", 2, 7, "7AFFF", 2},
+        {"and the next one after it", "7AFFF", "7AbFFF", 3, 7, "7ABFFF", 3},
+        {"a repeated digit typed inside", "7FFF", "7FFFF", 2, 7, "7FFFF", 2},
+        {"a key into a full field", "1234567", "12A34567", 3, 7, "1234567", 2},
+        {"backspace", "7FFF", "7FF", 1, 7, "7FF", 1},
+        {"a selection typed over", "7FFF", "7cF", 2, 7, "7CF", 2},
+        {"a selection typed over with no digit", "7FFF", "7-F", 2, 7, "7FFF", 1},
+        {"a paste into an empty field", "", "12x45", 5, 7, "12", 2},
+        {"a paste cut to the digits", "", "12345678", 8, 7, "1234567", 7},
+        {"a paste inside, cut to the room left", "7FFF", "7abcdefFFF", 7, 7, "7ABCFFF", 4},
+        {"a paste that is no number", "7FFF", "7 0x12FFF", 6, 7, "7FFF", 1},
+        {"a byte field", "F", "Fab", 3, 2, "FA", 2},
+        {"a field written longer by the program", "00000000", "100000000", 1, 7, "00000000", 0},
+        {"which still gives up a digit", "00000000", "0000000", 7, 7, "0000000", 7},
+        {"a text set whole", "7FFF", "abc", 3, 7, "ABC", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(HexFieldEdit(c.before, c.after, c.caret, c.digits),
+                  (HexFieldState{c.text, c.keptCaret}));
+    }
+}
+
 TEST(HexFields, TextsValuesAndTheWordConversions) {
     EXPECT_EQ(AddressText(0), "0000000");
     EXPECT_EQ(AddressText(0x1234), "0001234");

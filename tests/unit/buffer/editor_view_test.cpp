@@ -3,6 +3,8 @@
 // information page.
 #include "buffer/editor_view.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "buffer_fixture.h"
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 
 namespace burnmark::testing {
 namespace {
@@ -202,6 +205,14 @@ INSTANTIATE_TEST_SUITE_P(
                 1},
         HexCase{
             "CharacterCell", k8, {kChars, 0, 3}, U"Az", {{3, {'A', 'z', 0x05}}}, {kChars, 0, 5}, 0},
+        // A character beyond ASCII writes its Latin-1 code.
+        HexCase{"CharacterCellLatin1",
+                k8,
+                {kChars, 0, 0},
+                U"\u00e9\u00a3\u00ff",
+                {{0, {0xE9, 0xA3, 0xFF, 0x03}}},
+                {kChars, 0, 3},
+                0},
         // Column c of the 16-bit page's characters is byte c with its lowest bit inverted.
         HexCase{"WordCharacterCells",
                 k16,
@@ -237,6 +248,17 @@ TEST_F(EditorViewTest, FirstDigitShowsAtOnceAndTheTwinCellFollowsTheWrite) {
     EXPECT_TRUE(view.PendingDigits().empty());
     EXPECT_EQ(Read(0, 2), (Bytes{0x41, 0xFF}));
     EXPECT_EQ(view.TypeKey(k8, U'\b'), EditResult::Ignored);
+}
+
+TEST_F(EditorViewTest, CharacterCellsIgnoreKeysWithoutALatin1Code) {
+    for (EditorPage page : {k8, k16}) {
+        ASSERT_TRUE(view.SetCursor(page, GridCell{kChars, 0, 0}));
+        for (char32_t key : {U'\x1b', U'\x7f', U'\u20ac', U'\U0001F600'})
+            EXPECT_EQ(view.TypeKey(page, key), EditResult::Ignored) << static_cast<int>(key);
+        EXPECT_EQ(view.Cursor(page), (GridCell{kChars, 0, 0}));
+    }
+    EXPECT_EQ(Read(0, 2), (Bytes{0xFF, 0xFF}));
+    EXPECT_FALSE(buffer.Modified());
 }
 
 TEST_F(EditorViewTest, CellsAtOrPastTheEndAreBlankAndTakeNothing) {
@@ -573,10 +595,20 @@ TEST_F(EditorViewTest, ClosingAModifiedEditorAsksAndTheDataModeIsRecorded) {
     EXPECT_EQ(messages.shown[0].title, "CLOSE");
     EXPECT_EQ(messages.shown[0].buttons, MsgButtons::OkCancel);
 
-    WriteCommonDataSelect(buffer, 3);
-    EXPECT_EQ(
-        Profile(buffer.HistoryIniPath()).ReadInteger("CommonParameterSet", "CommonDataSelect", -1),
-        3);
+    messages.shown.clear();
+    const Profile history(buffer.HistoryIniPath());
+    EXPECT_TRUE(WriteCommonDataSelect(buffer, 3, messages));
+    EXPECT_EQ(history.ReadInteger("CommonParameterSet", "CommonDataSelect", -1), 3);
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A settings file that cannot be written: the operator is told, as of
+    // every other settings write.
+    ASSERT_EQ(::chmod(buffer.HistoryIniPath().c_str(), 0444), 0);
+    EXPECT_FALSE(WriteCommonDataSelect(buffer, 0, messages));
+    EXPECT_EQ(history.ReadInteger("CommonParameterSet", "CommonDataSelect", -1), 3);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, SettingsWriteFailText(buffer.HistoryIniPath()));
+    EXPECT_EQ(messages.shown[0].title, kSettingsWriteFailTitle);
 }
 
 }  // namespace

@@ -86,13 +86,23 @@ TEST_F(FileDialogs, TheFileRangeFollowsTheFileSize) {
 
 TEST_F(FileDialogs, TheLoadDialogOpensOnTheRememberedFileWithoutTouchingTheBuffer) {
     LoadDialogLogic logic(Full());
-    // Nothing remembered: the form's defaults.
-    LoadDialogFields f = logic.Opening();
-    EXPECT_EQ(f.name, "");
-    EXPECT_EQ(f.sourceEnd, "0000000");
-    EXPECT_EQ(f.format, 0);
-    EXPECT_TRUE(f.fillUnused);
-    EXPECT_EQ(f.fill, "FF");
+    // Nothing remembered, or a remembered file that is gone: the form's
+    // defaults, "Auto Detect" with every field open to entries.
+    for (const std::string& remembered : {std::string(), dir.Path() + "gone.bin"}) {
+        SCOPED_TRACE(remembered);
+        if (!remembered.empty())
+            WriteSection(kLoadSection,
+                         {{"Name", remembered}, {"UserFill", "170"}, {"UnuserFillCheck", "0"}});
+        const LoadDialogFields f = logic.Opening();
+        EXPECT_EQ(f.name, "");
+        EXPECT_EQ(f.sourceStart, "0000000");
+        EXPECT_EQ(f.sourceEnd, "0000000");
+        EXPECT_EQ(f.dest, "00000000");
+        EXPECT_EQ(f.format, 0);
+        EXPECT_TRUE(f.rangeEditable);
+        EXPECT_TRUE(f.fillUnused);
+        EXPECT_EQ(f.fill, "FF");
+    }
 
     // An Intel file longer than the buffer: detection reads it privately.
     std::string text = ":0400000001020304F2\r\n";
@@ -100,9 +110,10 @@ TEST_F(FileDialogs, TheLoadDialogOpensOnTheRememberedFileWithoutTouchingTheBuffe
     const std::string path = WriteData("big.hex", text);
     WriteSection(kLoadSection, {{"Name", path}, {"UserFill", "170"}, {"UnuserFillCheck", "0"}});
     FillBuffer(0x33);
-    f = logic.Opening();
+    LoadDialogFields f = logic.Opening();
     EXPECT_EQ(f.name, path);
     EXPECT_EQ(f.format, 4);
+    EXPECT_TRUE(f.rangeEditable);
     EXPECT_EQ(f.sourceStart, "000000");
     EXPECT_EQ(f.sourceEnd, HexEntryText(AddressText(static_cast<uint32_t>(text.size() - 1))));
     EXPECT_EQ(f.dest, "000000");
@@ -111,6 +122,14 @@ TEST_F(FileDialogs, TheLoadDialogOpensOnTheRememberedFileWithoutTouchingTheBuffe
     EXPECT_EQ(buffer.GetBufferSize(), 0x10400u);
     EXPECT_EQ(Bytes(0, 4), std::vector<uint8_t>(4, 0x33));
     EXPECT_TRUE(messages.shown.empty());
+
+    // A file of no hex format opens on "Auto Detect", which takes the range
+    // from the file: its fields are closed to entries.
+    WriteSection(kLoadSection, {{"Name", WriteData("plain.bin", "plain")}});
+    f = logic.Opening();
+    EXPECT_EQ(f.format, 0);
+    EXPECT_EQ(f.sourceEnd, "0000004");
+    EXPECT_FALSE(f.rangeEditable);
 }
 
 TEST(LoadFormatRule, AutoDetectTakesTheRangeAndHexFormatsTickTheFill) {

@@ -25,6 +25,7 @@ struct Recorder {
         };
         box.OnLeftEvent = edge("left");
         box.OnRightEvent = edge("right");
+        box.OnRowEndEvent = edge("rowend");
         box.OnBarUpEvent = edge("barup");
         box.OnBarDownEvent = edge("bardown");
         box.OnPageUpEvent = edge("pageup");
@@ -55,7 +56,7 @@ TEST(PalShowBoxTest, KeysMoveTheFocusAndReportTheEdges) {
         {"left at column 0", {}, {}, {0, 2}, Key::Left, {0, 2}, {"left 0,2"}, {}},
         {"right", {}, {}, {3, 2}, Key::Right, {4, 2}, {}, {}},
         {"right at the last column", {}, {}, {9, 2}, Key::Right, {9, 2}, {"right 9,2"}, {}},
-        {"right into no fuse", {{2, 4}}, {}, {3, 2}, Key::Right, {3, 2}, {}, {}},
+        {"right into no fuse", {{2, 4}}, {}, {3, 2}, Key::Right, {3, 2}, {"rowend 3,2"}, {}},
         {"up", {}, {}, {3, 2}, Key::Up, {3, 1}, {}, {}},
         {"up at the top row", {}, {}, {3, 0}, Key::Up, {3, 0}, {"barup 3,0"}, {}},
         {"down", {}, {}, {3, 2}, Key::Down, {3, 3}, {}, {}},
@@ -162,7 +163,7 @@ TEST(PalShowBoxTest, EveryRepaintReportsTheFocusButTheRefusedRightKeys) {
     seen.clear();
     box.KeyDown(Key::Right);
     EXPECT_TRUE(seen.empty());
-    EXPECT_EQ(rec.events, std::vector<std::string>{"right 9,0"});
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"rowend 0,0", "right 9,0"}));
 }
 
 TEST(PalShowBoxTest, ClicksHitTheCellUnderThePointerOnly) {

@@ -193,6 +193,50 @@ TEST(Profile, SeveralKeysAreWrittenAsOneByOneWrites) {
     EXPECT_EQ(dir.Read("new.ini"), "[C]\r\nk=v\r\nl=w\r\n");
 }
 
+TEST(Profile, ASectionIsReplacedWholeInOnePass) {
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    struct Case {
+        const char* name;
+        std::string start;
+        Pairs pairs;
+        std::string expected;
+    } cases[] = {
+        {"in its place, the rest kept",
+         "[A]\r\nx=1\r\n[Files]\r\nH0=old\r\nH5=stale\r\n\r\n[B]\r\ny=2\r\n",
+         {{"H0", "a"}, {"H1", "b"}},
+         "[A]\r\nx=1\r\n[Files]\r\nH0=a\r\nH1=b\r\n\r\n[B]\r\ny=2\r\n"},
+        {"found without regard to case, its header kept",
+         "[files]\r\nh0=old\r\n",
+         {{"H0", "a"}},
+         "[files]\r\nH0=a\r\n"},
+        {"a section without keys",
+         "[Files]\r\n[B]\r\ny=2\r\n",
+         {{"H0", "a"}},
+         "[Files]\r\nH0=a\r\n[B]\r\ny=2\r\n"},
+        {"a missing section at the end",
+         "[A]\r\nx=1\r\n",
+         {{"H0", "a"}},
+         "[A]\r\nx=1\r\n[Files]\r\nH0=a\r\n"},
+        // A later section of the name does not come to count in its place.
+        {"no pairs leave it without keys",
+         "[Files]\r\nH0=old\r\n[files]\r\nH0=later\r\n",
+         {},
+         "[Files]\r\n[files]\r\nH0=later\r\n"},
+        {"values as given", "", {{"H0", "\" a \""}}, "[Files]\r\nH0=\" a \"\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        Profile ini(dir.Write("h.ini", c.start));
+        ASSERT_TRUE(ini.ReplaceSection("Files", c.pairs));
+        EXPECT_EQ(dir.Read("h.ini"), c.expected);
+    }
+    // No file and nothing to write: no file.
+    TempDir dir;
+    EXPECT_TRUE(Profile(dir.Path() + "none.ini").ReplaceSection("Files", {}));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() + "none.ini"));
+}
+
 TEST(Profile, WriteToAnUnwritablePlaceFails) {
     Profile ini("/proc/burnmark-no-such-dir/x.ini");
     EXPECT_FALSE(ini.WriteString("A", "B", "C"));
@@ -255,14 +299,17 @@ TEST(Profile, AFileThatCannotBeReadIsLeftAlone) {
             a += " " + ini.ReadString("SelectDlg", "Manufacturer", "None");
             for (bool written :
                  {ini.WriteString("SelectDlg", "TypeNum", "AT89C51"),
-                  ini.DeleteKey("SelectDlg", "Manufacturer"), ini.EraseSection("SelectDlg")})
+                  ini.DeleteKey("SelectDlg", "Manufacturer"), ini.EraseSection("SelectDlg"),
+                  ini.ReplaceSection("SelectDlg", {{"TypeNum", "AT89C51"}})})
                 a += written ? " written" : " refused";
             if (ini.LastWriteError() == ProfileProblemText(path, c.state)) a += " and told";
             return a;
         });
-        EXPECT_EQ(answer, "state None refused refused refused and told");
+        EXPECT_EQ(answer, "state None refused refused refused refused and told");
         EXPECT_EQ(std::filesystem::status(path, ec).type(), type);
-        if (isFile) EXPECT_EQ(std::filesystem::file_size(path), size);
+        if (isFile) {
+            EXPECT_EQ(std::filesystem::file_size(path), size);
+        }
     }
     std::vector<std::string> left;
     for (const auto& e : std::filesystem::directory_iterator(dir.Path()))

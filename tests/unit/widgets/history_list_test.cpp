@@ -3,11 +3,14 @@
 #include "widgets/history_list.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/profile.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace burnmark {
@@ -31,12 +34,15 @@ TEST(HistoryList, WriteOrder) {
         {"the text counts towards it", "x", ten, 3, {"x", "0", "1"}},
         {"an empty text is not put on top", "", {"b", "a"}, 7, {"b", "a"}},
         {"case counts", "a.hex", {"A.HEX", "a.hex"}, 7, {"a.hex", "A.HEX"}},
-        {"copies within the list go too", "", {"b", "a", "b", "a"}, 7, {"b", "a"}},
+        {"only copies of the text go", "a", {"b", "a", "c", "b", "a"}, 7, {"a", "b", "c", "b"}},
+        {"without a text no entry goes", "", {"b", "a", "b", "a"}, 7, {"b", "a", "b", "a"}},
+        {"blanks count", " a", {"a", " a"}, 7, {" a", "a"}},
         {"a maximum of 0 keeps nothing", "a", {"b"}, 0, {}},
         {"a negative maximum counts as 0", "a", {"b"}, -3, {}},
         // A carriage return or line feed would break the file's lines.
         {"a text with a line feed is not kept", "bad\nname", {"b"}, 7, {"b"}},
         {"nor an entry with a carriage return", "a", {"x\ry", "b"}, 7, {"a", "b"}},
+        {"nor an empty entry", "a", {"", "b"}, 7, {"a", "b"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -59,12 +65,41 @@ TEST(HistoryList, ReadsTheKeysInOrderUpToTheFirstGap) {
         {"a negative maximum reads nothing", "[Files]\r\nH0=a\r\n", -1, {}},
         {"keys and section without regard to case", "[files]\r\nh0=a\r\nH1=B\r\n", 7, {"a", "B"}},
         {"another section is not read", "[Other]\r\nH0=a\r\n", 7, {}},
+        {"an entry no history writes is passed over", "[Files]\r\nH0=a\rb\r\nH1=c\r\n", 7, {"c"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         testing::TempDir dir;
         const Profile ini(dir.Write("h.ini", c.file));
         EXPECT_EQ(ReadHistory(ini, "Files", c.max), c.expected);
+    }
+}
+
+TEST(HistoryList, EveryNameReadsBackAsItWasWritten) {
+    struct Case {
+        const char* what;
+        std::string name;
+        std::string line;  // as the file holds it
+    } cases[] = {
+        {"a plain name", "C:\\data\\a.hex", "H0=C:\\data\\a.hex"},
+        {"inner blanks", "my file.bin", "H0=my file.bin"},
+        {"a leading blank", " a.bin", "H0=\" a.bin\""},
+        {"a trailing tab", "a.bin\t", "H0=\"a.bin\t\""},
+        {"blanks only", "   ", "H0=\"   \""},
+        {"enclosing double quotes", "\"a b.bin\"", "H0=\"\"a b.bin\"\""},
+        {"enclosing single quotes", "'a.bin'", "H0=\"'a.bin'\""},
+        {"one quote only", "\"a.bin", "H0=\"a.bin"},
+        {"a lone quote", "\"", "H0=\""},
+        {"an equals sign and a semicolon", "a=b;c", "H0=a=b;c"},
+        {"a section-like name", "[Files]", "H0=[Files]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::TempDir dir;
+        Profile ini(dir.Path() + "h.ini");
+        ASSERT_TRUE(WriteHistory(ini, "Files", {c.name, "next"}));
+        EXPECT_EQ(dir.Read("h.ini"), "[Files]\r\n" + c.line + "\r\nH1=next\r\n");
+        EXPECT_EQ(ReadHistory(ini, "Files", 7), (List{c.name, "next"}));
     }
 }
 
@@ -78,6 +113,45 @@ TEST(HistoryList, WritingReplacesTheSectionAndKeepsTheRest) {
 
     EXPECT_TRUE(WriteHistory(ini, "Files", {}));
     EXPECT_EQ(ReadHistory(ini, "Files", 7), List{});
+
+    // Only the first section of the name counts: emptied, it still hides a later one.
+    Profile twice(dir.Write("twice.ini", "[Files]\r\nX=1\r\n[Files]\r\nH0=later\r\n"));
+    ASSERT_EQ(ReadHistory(twice, "Files", 7), List{});
+    EXPECT_TRUE(WriteHistory(twice, "Files", {}));
+    EXPECT_EQ(ReadHistory(twice, "Files", 7), List{});
+}
+
+// A write that cannot be finished leaves the old history whole: the section
+// is never left erased or half written.
+TEST(HistoryList, AWriteThatFailsLeavesTheOldHistory) {
+    const std::string old = "[Files]\r\nH0=old.bin\r\nH1=older.bin\r\n[Keep]\r\nA=1\r\n";
+    const List longer = {"a-much-longer-name.bin", "another-long-name.bin", "old.bin"};
+    struct Case {
+        const char* what;
+        std::function<std::string(const std::string& path)> write;  // "true" or "false"
+    } cases[] = {
+        {"a file without write permission",
+         [&](const std::string& path) {
+             ::chmod(path.c_str(), 0444);
+             Profile ini(path);
+             return std::string(WriteHistory(ini, "Files", longer) ? "true" : "false");
+         }},
+        // Room for the old file, not for the new one: a full disk or a quota.
+        {"a file that may not grow",
+         [&](const std::string& path) {
+             return testing::WithFileSizeLimit(old.size(), [&] {
+                 Profile ini(path);
+                 return std::string(WriteHistory(ini, "Files", longer) ? "true" : "false");
+             });
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::TempDir dir;
+        const std::string path = dir.Write("h.ini", old);
+        EXPECT_EQ(c.write(path), "false");
+        EXPECT_EQ(dir.Read("h.ini"), old);
+    }
 }
 
 TEST(HistoryList, TheProgramsOwnFileWithoutAName) {
