@@ -1,5 +1,7 @@
 // The main window: one borderless 552 x 440 picture with the Copy page and
-// the Edit area laid over it, the owner of the program-wide state.
+// the Edit area laid over it, the owner of the program-wide state. Its
+// controls and their places are laid out in main_form_layout.cpp, its
+// behaviour is in main_form.cpp.
 #pragma once
 
 #include <QHash>
@@ -164,11 +166,8 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // What the window is made of (main_form_layout.cpp).
     void BuildLayout();
-    void FormCreate();
-    void ApplyCustomLogo(const std::string& symbol);
-    // The busy state changed: every command lies on the background.
-    void ShowBusy(bool busy);
     void BuildTopBar();
     void BuildCopyPage();
     void BuildEditArea();
@@ -177,6 +176,11 @@ private:
     void BuildProjectPage();
     // What a command's click runs: the seam as it is at the time of the click.
     std::function<void()> Command(std::function<void()> MainFormSeams::*seam);
+
+    void FormCreate();
+    void ApplyCustomLogo(const std::string& symbol);
+    // The busy state changed: every command lies on the background.
+    void ShowBusy(bool busy);
     // The exit question and the write-back of the ticks; true on Yes.
     bool ConfirmExit();
 
