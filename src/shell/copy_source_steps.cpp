@@ -94,11 +94,9 @@ void CopySourceSteps::LoadBufferFile(LoadDialogPort& dialog) {
 
 void CopySourceSteps::TypeStepClick() {
     if (p_.state.Busy.Busy() || !selectDialog_) return;
-    DeviceRecord& device = p_.device;
     p_.page.Hide(CopyStep::Type, StepImage::Highlight);
     p_.page.Show(CopyStep::Type, StepImage::Working);
-    selectDialog_->RunSelectDialog();
-    if (device.Cancelled == 0) ShowTakenDevice();
+    RunDeviceDialog();
     p_.page.Show(CopyStep::Type, StepImage::Working);
     p_.page.Show(CopyStep::Type, StepImage::Ready);
     FollowTakenDevice();
@@ -108,6 +106,22 @@ void CopySourceSteps::TypeStepClick() {
         LoadStepClick();
         continuingLoad_ = false;
     }
+}
+
+bool CopySourceSteps::Image14Click() {
+    if (p_.state.Busy.Busy() || !selectDialog_) return false;
+    const bool taken = RunDeviceDialog();
+    FollowTakenDevice();
+    return taken;
+}
+
+bool CopySourceSteps::RunDeviceDialog() {
+    // Only an OK takes a device: a dialog that could not be shown chose none.
+    p_.device.Cancelled = 1;
+    selectDialog_->RunSelectDialog();
+    if (p_.device.Cancelled != 0) return false;
+    ShowTakenDevice();
+    return true;
 }
 
 void CopySourceSteps::ShowTakenDevice() {
