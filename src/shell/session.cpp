@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "platform/profile.h"
+#include "shell/settings_write.h"
 #include "shell/start_up.h"
 
 namespace burnmark {
@@ -68,9 +69,11 @@ ExitAnswer AskExit(AppState& state, Messages& messages, const std::function<Tick
         state.ExitGuard = 0;
         return ExitAnswer::Cancelled;
     }
+    // The program ends all the same: the ticks are only for the next start.
     Profile history(state.HistoryIniPath());
-    history.WriteString("SelectDlg", "ProcessMode",
-                        BuildProcessMode(ticks ? ticks() : TickFlags{}));
+    ReportSettingsWrite(history.WriteString("SelectDlg", "ProcessMode",
+                                            BuildProcessMode(ticks ? ticks() : TickFlags{})),
+                        history.Path(), kUnrememberedTicksText, messages);
     return ExitAnswer::Confirmed;
 }
 

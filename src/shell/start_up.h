@@ -27,10 +27,9 @@ inline constexpr const char* kDefaultDeviceFile = "INI\\ATMEL\\AT89C51.INI";
 struct EntrySettings {
     // [System] "Type": non-zero shows the splash while the windows are made.
     int32_t Type = 0;
-    // The last device named no existing file and the default was written.
-    bool DefaultDeviceWritten = false;
-    // For the operator when History_1.ini exists but cannot be read (it then
-    // keeps its content and no setting is saved); empty otherwise.
+    // For the operator, once: History_1.ini exists but cannot be read (it
+    // then keeps its content and no setting is saved), or the default device
+    // could not be written to it; empty otherwise.
     std::string SettingsProblem;
 };
 

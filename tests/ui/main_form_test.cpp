@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <random>
@@ -201,6 +202,44 @@ TEST_F(MainFormTest, ExitYesSavesTheTicksAndTheNextStartRestoresThem) {
 
     Start();
     EXPECT_EQ(Picture(), "..P.S");
+}
+
+TEST_F(MainFormTest, SettingsTheWindowCannotWriteAreToldOnceEach) {
+    // The window's handle for other programs, at its creation.
+    fs::create_directory(dir_ / "logo.c.ini");
+    Start();
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text,
+              "Can't write " + appDir_ +
+                  "logo.c.ini !\nOther programs cannot find the main window through it.");
+    EXPECT_EQ(messages_.shown[0].title, "Settings");
+
+    // The ticks at exit, by Exit or by the window manager's close.
+    struct Case {
+        const char* name;
+        std::function<void()> close;
+    };
+    const Case cases[] = {
+        {"Exit", [&] { Click(Child("Exit_Hint")); }},
+        {"the window manager's close", [&] { form_->close(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start();
+        fs::remove(dir_ / "History_1.ini");
+        fs::create_directory(dir_ / "History_1.ini");
+        messages_.Clear();
+        messages_.answers = {MsgAnswer::Yes};
+        c.close();
+        EXPECT_FALSE(form_->isVisible());
+        ASSERT_EQ(messages_.shown.size(), 2u);
+        EXPECT_EQ(messages_.shown[0].title, "Exit:");
+        EXPECT_EQ(messages_.shown[1].text,
+                  "Can't write " + appDir_ +
+                      "History_1.ini !\nThe ticked operations are not remembered for the next "
+                      "start.");
+        fs::remove(dir_ / "History_1.ini");
+    }
 }
 
 TEST_F(MainFormTest, ExitNoLeavesEverythingAndAsksAgain) {

@@ -18,6 +18,7 @@
 
 #include "platform/profile.h"
 #include "shell/picture_restore.h"
+#include "shell/settings_write.h"
 #include "shell/ui/app_composition.h"
 #include "shell/ui/splash_pictures.h"
 #include "widgets/ui/image_control.h"
@@ -86,8 +87,11 @@ void TMainForm::FormCreate() {
     if (seams_.LoadProjectList) seams_.LoadProjectList();
     state_.Run2LedFlag = 0;
     // For programs outside this system that look for the window.
-    Profile(state_.AppDir + "logo.c.ini")
-        .WriteString("Main", "Handle", std::to_string(static_cast<quint64>(winId())));
+    Profile logo(state_.AppDir + "logo.c.ini");
+    const bool written =
+        logo.WriteString("Main", "Handle", std::to_string(static_cast<quint64>(winId())));
+    if (ports_.messages)
+        ReportSettingsWrite(written, logo.Path(), kUnnotedWindowText, *ports_.messages);
     state_.PathBuffer = state_.HistoryIniPath();
     ShowDumpEditPanel();
     CopyBtnClick();
