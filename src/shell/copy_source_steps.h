@@ -126,8 +126,10 @@ public:
     void LoadStepClick();
     // The Load step on a file named elsewhere (a project entry) instead of
     // one chosen in the dialog: the whole file, auto-detected, with the
-    // checks of the dialog's Load button and the step's tail.
-    void LoadNamedFile(const std::string& path);
+    // checks of the dialog's Load button and the step's tail. True when the
+    // file landed in the buffer (or the fuse map); only then does
+    // LoadPathEdit name it.
+    bool LoadNamedFile(const std::string& path);
     void SaveStepClick();
     // For a data device: the buffer editor over the Edit area, on the page
     // of the device's data width. For a device with a fuse map: the fuse-map
@@ -176,8 +178,9 @@ private:
     // After an OK: the verify list and the run follow the device; a new type
     // refreshes the steps and builds the fuse map anew.
     void FollowTakenDevice();
-    void LoadBufferFile(LoadDialogPort& dialog);
-    void LoadFuseMapFile(FuseFileChooser& chooser);
+    LoadEnd LoadBufferFile(LoadDialogPort& dialog);
+    // True when the JEDEC file was loaded.
+    bool LoadFuseMapFile(FuseFileChooser& chooser);
     void SaveFuseMapFile();
 
     SourceStepParts p_;

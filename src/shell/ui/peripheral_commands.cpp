@@ -109,7 +109,7 @@ PeripheralCommands::PeripheralCommands(TMainForm& form, ProgramCore& core, Messa
             if (chooser_) return chooser_(maker, type);
             return SelectDeviceByName(core_.Selection(), core_.Steps(), maker, type);
         },
-        [this](const std::string& path) { core_.Steps().LoadNamedFile(path); }});
+        [this](const std::string& path) { return core_.Steps().LoadNamedFile(path); }});
     runs_ = std::make_unique<UtilityRuns>(
         UtilityRunParts{form.State(), core.Engine(), core.Page(), pump, *utilityView_});
     // The window's Stop command as it is when the run ends.
