@@ -69,12 +69,16 @@ ExitAnswer AskExit(AppState& state, Messages& messages, const std::function<Tick
         state.ExitGuard = 0;
         return ExitAnswer::Cancelled;
     }
+    SaveTicksAtExit(state, messages, ticks ? ticks() : TickFlags{});
+    return ExitAnswer::Confirmed;
+}
+
+void SaveTicksAtExit(AppState& state, Messages& messages, const TickFlags& ticks) {
+    state.ExitGuard = 1;
     // The program ends all the same: the ticks are only for the next start.
     Profile history(state.HistoryIniPath());
-    ReportSettingsWrite(history.WriteString("SelectDlg", "ProcessMode",
-                                            BuildProcessMode(ticks ? ticks() : TickFlags{})),
+    ReportSettingsWrite(history.WriteString("SelectDlg", "ProcessMode", BuildProcessMode(ticks)),
                         history.Path(), kUnrememberedTicksText, messages);
-    return ExitAnswer::Confirmed;
 }
 
 }  // namespace burnmark

@@ -75,4 +75,8 @@ inline constexpr const char* kExitTitle = "Exit:";
 // goes on) and keeps the guard set for good.
 ExitAnswer AskExit(AppState& state, Messages& messages, const std::function<TickFlags()>& ticks);
 
+// The exit's write-back without the question (the window is gone): the ticks
+// as "ProcessMode", a failed write told; ExitGuard set for good.
+void SaveTicksAtExit(AppState& state, Messages& messages, const TickFlags& ticks);
+
 }  // namespace burnmark

@@ -1,5 +1,7 @@
 #include "shell/start_up.h"
 
+#include <cstdlib>
+#include <exception>
 #include <limits>
 
 #include "platform/number.h"
@@ -27,6 +29,18 @@ EntrySettings ApplyEntryRules(const std::string& appDir) {
                 SettingsWriteFailText(history.Path(), kUnrememberedDefaultDeviceText);
     }
     return entry;
+}
+
+int RunGuarded(const std::function<void(const char* what)>& show,
+               const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        if (show) show(e.what());
+    } catch (...) {
+        if (show) show("Unknown error");
+    }
+    return EXIT_FAILURE;
 }
 
 std::string ChooseAppDir(const char* overrideDir, const std::string& programDir) {

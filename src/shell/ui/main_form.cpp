@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QShowEvent>
+#include <QTimer>
 #include <QWheelEvent>
 #include <string_view>
 #include <utility>
@@ -20,6 +21,7 @@
 #include "shell/picture_restore.h"
 #include "shell/settings_write.h"
 #include "shell/ui/app_composition.h"
+#include "shell/ui/lost_window_watch.h"
 #include "shell/ui/splash_pictures.h"
 #include "widgets/ui/image_control.h"
 
@@ -31,8 +33,11 @@ TMainForm::TMainForm(std::string appDir, MainFormPorts ports, MainFormSeams seam
       ports_(ports),
       seams_(std::move(seams)) {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("MainForm"));
+    // Never shown on the frameless window, but task bars and window lists
+    // name the program by it.
+    setWindowTitle(QString::fromLatin1(kProductCaption));
     BuildLayout();
+    lostWatch_ = std::make_unique<LostWindowWatch>(*this, [this] { WindowDestroyed(); });
 
     state_.AppDir = std::move(appDir);
     state_.Busy.OnChange = [this](bool busy) { ShowBusy(busy); };
@@ -58,6 +63,8 @@ TMainForm::TMainForm(std::string appDir, MainFormPorts ports, MainFormSeams seam
 }
 
 TMainForm::~TMainForm() {
+    // Its own destruction is no loss to tell of.
+    lostWatch_.reset();
     if (qApp) qApp->removeEventFilter(this);
     // The editor shows the core's buffer: it goes first when it is ours.
     if (editor_ && isAncestorOf(editor_)) delete editor_.data();
@@ -147,13 +154,24 @@ void TMainForm::ShowBusy(bool busy) {
     // keeps their own Enabled, which the operations may change meanwhile.
     main_->setEnabled(!busy);
     if (editor_ && editor_->isWindow()) editor_->setEnabled(!busy);
+    // The window was lost while the operation held it: the end comes now.
+    if (!busy && windowLost_)
+        QTimer::singleShot(0, this, [this] { WindowDestroyed(); });
 }
 
 bool TMainForm::ConfirmExit() {
     const ExitAnswer answer = AskExit(state_, *ports_.messages, [this] { return Ticks(); });
-    if (answer != ExitAnswer::Confirmed) return false;
-    for (std::size_t box = TickErase; box <= TickProtect; ++box) tickBoxes_[box]->setEnabled(false);
+    if (answer != ExitAnswer::Confirmed) {
+        // Answered No with the window gone meanwhile: there is nothing to go on with.
+        if (answer == ExitAnswer::Cancelled && windowLost_) EndWithoutWindow();
+        return false;
+    }
+    FreezeTicks();
     return true;
+}
+
+void TMainForm::FreezeTicks() {
+    for (std::size_t box = TickErase; box <= TickProtect; ++box) tickBoxes_[box]->setEnabled(false);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -177,6 +195,25 @@ void TMainForm::ExitClick() {
     exitConfirmed_ = true;
     close();
     if (seams_.ReleaseOnExit) seams_.ReleaseOnExit();
+}
+
+void TMainForm::WindowDestroyed() {
+    if (exitConfirmed_) return;
+    windowLost_ = true;
+    if (state_.Busy.Busy() || state_.ExitGuard) return;
+    EndWithoutWindow();
+}
+
+void TMainForm::EndWithoutWindow() {
+    if (exitConfirmed_) return;
+    exitConfirmed_ = true;
+    if (ports_.messages) SaveTicksAtExit(state_, *ports_.messages, Ticks());
+    FreezeTicks();
+    close();
+    if (seams_.ReleaseOnExit) seams_.ReleaseOnExit();
+    // Other windows may still be open (the option pages, the verify list):
+    // the program ends all the same.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 void TMainForm::MainMouseDown(Qt::MouseButton, QPoint position) { dragOffset_ = position; }

@@ -30,6 +30,7 @@ namespace burnmark {
 
 class AppComposition;
 class ImageControl;
+class LostWindowWatch;
 class UsbTransport;
 
 // The ports the window reports through. Not owned; they outlive the window.
@@ -125,6 +126,11 @@ public:
     void FormShow();
     void RestoreLastSession();
     void ExitClick();
+    // The window system destroyed the window without asking it to close
+    // (another X client): the ticks are saved as at Exit, without the
+    // question, and the program ends. While an operation holds the window or
+    // the exit question is open, that waits until they are over.
+    void WindowDestroyed();
     // The background: a press keeps where the pointer took the window, a move
     // with the left button held keeps the window under the pointer.
     void MainMouseDown(Qt::MouseButton button, QPoint position);
@@ -183,6 +189,10 @@ private:
     void ShowBusy(bool busy);
     // The exit question and the write-back of the ticks; true on Yes.
     bool ConfirmExit();
+    // After the ticks were written: the boxes stay as they were saved.
+    void FreezeTicks();
+    // The end once the window is gone: write-back, close and quit.
+    void EndWithoutWindow();
 
     // SkinLayerDirectory
     SkinLayerRef FindLayer(std::string_view name) override;
@@ -201,6 +211,9 @@ private:
     QHash<QString, QPointer<ImageControl>> layerCache_;
     // Exit was answered Yes: the close that follows goes through.
     bool exitConfirmed_ = false;
+    // The window system destroyed the window; the program ends once it can.
+    bool windowLost_ = false;
+    std::unique_ptr<LostWindowWatch> lostWatch_;
 
     unsigned long long stopPresses_ = 0;
     bool shownOnce_ = false;

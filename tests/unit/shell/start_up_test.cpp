@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -119,6 +121,28 @@ TEST_F(EntryRules, ADefaultDeviceThatCannotBeWrittenIsReported) {
                           "as the last device.");
     std::ifstream in(dir_ / "History_1.ini", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), settings);
+}
+
+TEST(RunGuarded, AnEscapedExceptionIsShownAndEndsWithAFailure) {
+    struct Case {
+        const char* name;
+        std::function<int()> body;
+        int status;
+        std::vector<std::string> shown;
+    };
+    const std::vector<Case> cases = {
+        {"a normal end", [] { return 0; }, 0, {}},
+        {"the loop's own status", [] { return 3; }, 3, {}},
+        {"an exception", []() -> int { throw std::runtime_error("no memory"); }, EXIT_FAILURE,
+         {"no memory"}},
+        {"something else thrown", []() -> int { throw 42; }, EXIT_FAILURE, {"Unknown error"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> shown;
+        EXPECT_EQ(RunGuarded([&](const char* what) { shown.push_back(what); }, c.body), c.status);
+        EXPECT_EQ(shown, c.shown);
+    }
 }
 
 TEST(ChooseAppDir, OverrideWinsAndTheDirectoryEndsInASeparator) {
