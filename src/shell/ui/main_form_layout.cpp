@@ -94,7 +94,7 @@ ImageStack* MakeStack(const char* name, QWidget* parent, QRect geometry, const B
              SkinLook::Pressed);
     AddLayer(stack, base + QStringLiteral("_Hint"), face, SkinLook::Highlight);
     AddLayer(stack, base, face, SkinLook::Normal);
-    stack->setCursor(Qt::PointingHandCursor);
+    stack->SetHandCursor(true);
     return stack;
 }
 
