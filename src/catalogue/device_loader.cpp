@@ -123,18 +123,6 @@ bool FuseGeometryUsable(int32_t fuseCols, int32_t fuseRows, uint32_t fuseCount) 
     return cells <= uint64_t{fuseCount} + 4096;
 }
 
-// A stored name below a folder that stays in it: no component is "..".
-bool StaysInFolder(std::string_view name) {
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = name.find_first_of("\\/", start);
-        if (end == std::string_view::npos) end = name.size();
-        if (name.substr(start, end - start) == "..") return false;
-        start = end + 1;
-    }
-    return true;
-}
-
 }  // namespace
 
 uint8_t SocketPin(uint8_t chipPin, uint8_t pinCount) {
@@ -327,7 +315,14 @@ DeviceLoadResult LoadDeviceIni(const DeviceLoadContext& ctx, uint16_t voltageSet
                                       {"unprotect_pulse", param::unprotect_pulse}}))
         return DeviceLoadResult::NotANumber;
 
-    rec.Menu = file.Text("Menu", "0");
+    // The option pages are read from the program's folder, never from another
+    // file that a name with parent steps would reach.
+    const std::string menu = file.Text("Menu", "0");
+    if (!StaysInFolder(menu)) {
+        msg.ShowMessage(kMenuNameErrorText);
+        return DeviceLoadResult::MenuNameOutside;
+    }
+    rec.Menu = menu;
 
     // 9. Pulse units label their widths; only these three are known.
     for (std::size_t i = 0; i < 4; ++i) {

@@ -29,6 +29,8 @@ inline constexpr const char* kUnprotectPulseUnitErrorText = "INI:Unprotect_pulse
 inline constexpr const char* kFpgaNotFoundPrefix = "No found ";
 // A "UserWav" name that leaves the FPGA folder.
 inline constexpr const char* kFpgaNameErrorText = "[DE_48ExternValue]-UserWav item error";
+// A "Menu" name that leaves the program's folder.
+inline constexpr const char* kMenuNameErrorText = "[DE_48ExternValue]-Menu item error";
 
 // What a device load did. Everything but Loaded leaves DeviceValid false
 // (NoPath leaves the record untouched).
@@ -42,6 +44,7 @@ enum class DeviceLoadResult {
     DeviceTooLarge,   // the sizes would need a buffer beyond kMaxBufferBytes
     BadFuseMap,       // a logic device whose fuse geometry gives no usable map
     BadPin,           // a supply or ground pin outside the chip or the socket
+    MenuNameOutside,  // "Menu" leaves the program's folder; Menu keeps its earlier value
     BadPulseUnit,     // "INI:..._pulse_unit Error !"
     FpgaNameOutside,  // "UserWav" leaves the FPGA folder; FpgaFileMissing set
     FpgaMissing,      // "No found " + file name; FpgaFileMissing set

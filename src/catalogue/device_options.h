@@ -23,6 +23,10 @@ struct DeviceOptions {
     int32_t OptionValuesSaved = 0;
     // 1: verify and confirm list every difference; 0: they stop at the first.
     uint8_t VerifyListWanted = 0;
+    // True while temp.ini lacks values the operator chose or a read brought,
+    // because writing it failed: a packing from it would send other options.
+    // A write of every value clears it.
+    bool StoreBehind = false;
 };
 
 }  // namespace burnmark

@@ -19,7 +19,7 @@ bool OptionExchange::DeviceUsable() const {
     return p_.device.DeviceValid && p_.device.FpgaFileMissing == 0;
 }
 
-void OptionExchange::Fail(const char* message) {
+void OptionExchange::Fail(const std::string& message) {
     p_.fail.ShowOperationFail();
     p_.messages.ShowMessage(message);
 }
@@ -40,14 +40,25 @@ bool OptionExchange::Reconnect() {
         return false;
     }
     if (!p_.link.Reopen()) {
-        Fail(p_.link.HardwareMissingMessage.c_str());
+        Fail(p_.link.HardwareMissingMessage);
         return false;
     }
     return p_.link.SendFpgaPages() && p_.link.SendParamBlock(p_.device.DeviceParamBlock.Sent());
 }
 
 bool OptionExchange::SendOptionData() {
-    PackOptionWords();
+    const OptionLayout layout = Layout();
+    // The store lacks values the pages held: packing from it would put other
+    // options on the chip than the ones chosen or read.
+    if (p_.options.StoreBehind && layout.WordsUsed > 0) {
+        Fail(OptionStoreBehindText(OptionStorePath(p_.device)));
+        return false;
+    }
+    burnmark::PackOptionWords(layout, p_.options.OptionWords);
+    return SendOptionWords();
+}
+
+bool OptionExchange::SendOptionWords() {
     if (!Reconnect()) return false;
 
     if (!p_.link.BlockWrite(kOptionWordsAddr, kOptionWordsLength)) {
@@ -116,8 +127,17 @@ void OptionExchange::Unpack(std::span<const uint16_t, kOptionWordCount> words,
                             std::size_t available) {
     const OptionLayout layout = Layout();
     const auto entries = UnpackOptionWords(layout, words, available, p_.options.OptionValuesSaved);
-    if (!entries.empty())
-        Profile(OptionStorePath(p_.device)).WriteStrings(kOptionStoreSection, entries);
+    if (!entries.empty()) {
+        Profile store(OptionStorePath(p_.device));
+        if (!store.WriteStrings(kOptionStoreSection, entries)) {
+            p_.options.StoreBehind = true;
+            p_.messages.MessageBox(OptionStoreWriteFailText(store.Path(), "read from the chip"),
+                                   kOptionStoreWriteFailTitle, MsgButtons::Ok, MsgIcon::Warning);
+        } else if (entries.size() == layout.Components.size()) {
+            // Every value is the chip's now, whatever an earlier write missed.
+            p_.options.StoreBehind = false;
+        }
+    }
     // The store now holds what every component shows: the pages take their
     // check boxes from it from now on.
     if (!layout.Components.empty()) p_.options.OptionValuesSaved = 1;

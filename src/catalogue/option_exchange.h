@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "buffer/checksum_view.h"
 #include "buffer/data_buffer.h"
@@ -52,21 +53,28 @@ public:
     // Fills OptionWords from the store; words past the walk keep theirs.
     void PackOptionWords();
 
-    // Packs, reopens the programmer and sends the FPGA image, the parameter
-    // block and the first 64 option words to 0x0B80. Option type 1 goes on:
-    // the read voltages into the block, OpApplyOptions, its status, the patch
-    // list from 0x0F00 applied to the buffer (only on a pass). Refuses without
-    // opening anything for a device whose definition or FPGA image is missing.
-    // True when everything went through.
+    // Packs from the store and sends (SendOptionWords). Refuses, and says
+    // why, while the store missed a write of values the pages hold
+    // (StoreBehind): it would send options nobody chose.
     bool SendOptionData();
+
+    // Reopens the programmer and sends the FPGA image, the parameter block
+    // and the first 64 option words as OptionWords holds them to 0x0B80.
+    // Option type 1 goes on: the read voltages into the block, OpApplyOptions,
+    // its status, the patch list from 0x0F00 applied to the buffer (only on a
+    // pass). Refuses without opening anything for a device whose definition
+    // or FPGA image is missing. True when everything went through.
+    bool SendOptionWords();
 
     // After OpExtractOptions on an open programmer: the 128 bytes at 0x0B80,
     // words 0 to 31 into OptionWords (the rest cleared) and into the store.
-    // A failed transfer leaves OptionWords and the store as they were.
+    // A failed transfer leaves OptionWords and the store as they were; a
+    // store that cannot be written is reported (the words arrived all the
+    // same, so the result is true).
     bool ReadOptionData();
 
     // The chip option block in ChipOptionWords (the caller fetched it from
-    // 0x0E00) into the store. Sends nothing.
+    // 0x0E00) into the store, reported as above. Sends nothing.
     void StoreOptionWords();
 
     // Option type 1, after SendOptionData: the buffer downloaded, the options
@@ -76,7 +84,7 @@ public:
 private:
     bool DeviceUsable() const;
     bool Reconnect();
-    void Fail(const char* message);
+    void Fail(const std::string& message);
     void SetReadVoltages();
     // Writes what the words give into the store; the store then holds the
     // values every component shows.

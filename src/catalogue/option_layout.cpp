@@ -137,7 +137,7 @@ void ReadComponent(OptionComponent& c, const ProfileSnapshot& def, const Profile
             if (c.Form == ValueForm::Text) {
                 c.TextLength =
                     std::max(0, def.ReadInteger(section, Key("Length%d", n), kDefaultTextLength));
-                c.Text = FieldText(c, store.ReadString(kOptionStoreSection, key, "None"));
+                c.Text = FieldText(store.ReadString(kOptionStoreSection, key, "None"));
             } else if (c.Form == ValueForm::Plain) {
                 c.Number = store.ReadInteger(kOptionStoreSection, key, 0);
                 c.Text = FormatFieldNumber(c, c.Number);
@@ -186,11 +186,6 @@ ValueTypeRule ValueTypeRuleOf(int32_t valueType) {
     return {"", 0, 0, ValueForm::Plain};
 }
 
-std::size_t OptionComponent::TextLimit() const {
-    return std::min<std::size_t>(static_cast<std::size_t>(std::max(0, TextLength)),
-                                 kMaxOptionTextChars);
-}
-
 std::string OptionComponent::ValueKey() const { return Key("Page%dCom%dSet", Page, Index); }
 
 std::string OptionLayout::CutNotice() const {
@@ -202,7 +197,7 @@ std::string OptionLayout::CutNotice() const {
 
 bool HasOptionPages(const DeviceRecord& device) {
     const std::string& menu = device.Menu;
-    if (menu.empty() || menu.front() == '0') return false;
+    if (menu.empty() || menu.front() == '0' || !StaysInFolder(menu)) return false;
     if (menu.find_first_not_of(" \t") == std::string::npos) return false;
     if (menu.size() == 4) {
         if (EqualNoCase(menu, "none")) return false;
@@ -271,8 +266,8 @@ OptionLayout ReadOptionLayout(const std::string& definitionPath, const std::stri
 }
 
 OptionLayout ReadDeviceOptionLayout(const DeviceRecord& device, int32_t valuesSaved) {
-    if (!HasOptionPages(device)) return {};
-    return ReadOptionLayout(OptionDefinitionPath(device), OptionStorePath(device), valuesSaved);
+    const std::string definition = HasOptionPages(device) ? OptionDefinitionPath(device) : "";
+    return ReadOptionLayout(definition, OptionStorePath(device), valuesSaved);
 }
 
 // ---- Values -------------------------------------------------------------------------------
@@ -289,7 +284,7 @@ char HexKeyPress(char key) {
 }
 
 std::string ClampInput(const OptionComponent& c, std::string_view text) {
-    if (c.Form == ValueForm::Text) return FieldText(c, text);
+    if (c.Form == ValueForm::Text) return FieldText(text);
     if (c.Form == ValueForm::Plain || c.Kind != OptionKind::ValueField) return std::string(text);
     std::string kept;
     for (char ch : text) {
@@ -318,10 +313,10 @@ std::string FormatFieldNumber(const OptionComponent& c, int64_t value) {
     return buf;
 }
 
-std::string FieldText(const OptionComponent& c, std::string_view text) {
+std::string FieldText(std::string_view text) {
     std::string kept;
     for (char ch : text) {
-        if (IsControl(static_cast<unsigned char>(ch)) || kept.size() >= c.TextLimit()) break;
+        if (IsControl(static_cast<unsigned char>(ch)) || kept.size() >= kMaxOptionTextChars) break;
         kept += ch;
     }
     return kept;
@@ -336,24 +331,52 @@ std::string InputWrongMessage(std::string_view text) {
     return "Inputted Value is Wrong !\n\n [" + std::string(text) + "]";
 }
 
-std::optional<std::string> StoredValue(const OptionComponent& c, int32_t number,
-                                       std::string_view text) {
+void TakeControlValue(OptionComponent& c, int32_t number, std::string_view text) {
     switch (c.Kind) {
         case OptionKind::CheckBox:
-            return number != 0 ? "1" : "0";
+            c.Number = number != 0 ? 1 : 0;
+            break;
         case OptionKind::RadioGroup:
-            return std::to_string(number);
+            c.Number = number;
+            break;
         case OptionKind::ValueField:
             // The number the text stands for, never the text itself: pasted
             // text has not been through the key filter.
-            if (c.IsText()) return FieldText(c, text);
-            return std::to_string(ToInt32(ParseFieldNumber(c, text)));
+            if (c.IsText()) {
+                c.Text = FieldText(text);
+            } else {
+                c.Number = ToInt32(ParseFieldNumber(c, text));
+                c.Text = std::string(text);
+            }
+            break;
         case OptionKind::Explanation:
-            return "0";
+            c.Number = 0;
+            break;
         case OptionKind::Other:
-            return std::nullopt;
+            break;  // no control: it keeps its stored value
     }
-    return std::nullopt;
+}
+
+std::optional<std::string> StoredValue(const OptionComponent& c, int32_t number,
+                                       std::string_view text) {
+    if (c.Kind == OptionKind::Other) return std::nullopt;
+    OptionComponent shown = c;
+    TakeControlValue(shown, number, text);
+    return shown.IsText() ? shown.Text : std::to_string(shown.Number);
+}
+
+// ---- The store ----------------------------------------------------------------------------
+
+std::string OptionStoreWriteFailText(const std::string& path, std::string_view what) {
+    return "Can't write " + path + " !\nThe option values " + std::string(what) +
+           " are not remembered: the option pages will show the earlier ones, and Protect "
+           "stops until the values can be kept.";
+}
+
+std::string OptionStoreBehindText(const std::string& path) {
+    return "The option values could not be kept in " + path +
+           " !\nProtect is stopped: the chip would be locked with options other than the ones "
+           "chosen. Confirm the option pages once the file can be written.";
 }
 
 // ---- Words --------------------------------------------------------------------------------
@@ -390,7 +413,7 @@ std::vector<std::pair<std::string, std::string>> UnpackOptionWords(
                 if (byte == 0) break;
                 text += byte;
             }
-            entries.emplace_back(c.ValueKey(), FieldText(c, text));
+            entries.emplace_back(c.ValueKey(), FieldText(text));
         } else {
             entries.emplace_back(c.ValueKey(), std::to_string(words[c.FirstWord]));
         }

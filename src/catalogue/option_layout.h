@@ -35,8 +35,10 @@ inline constexpr int32_t kMaxRadioColumns = 16;
 inline constexpr int32_t kMaxExplanationLines = 256;
 // Positions and sizes in pixels stay within this distance of the page.
 inline constexpr int32_t kMaxOptionPixels = 4096;
-// "Length%d" when the key is missing, and the characters a text value keeps.
+// "Length%d" when the key is missing.
 inline constexpr int32_t kDefaultTextLength = 16;
+// The characters a text field keeps, whatever its "Length%d": the length only
+// says how many of them travel as option words.
 inline constexpr std::size_t kMaxOptionTextChars = 16;
 
 inline constexpr const char* kInputWrongTitle = "Inputted Value is Wrong";
@@ -97,8 +99,6 @@ struct OptionComponent {
 
     bool IsText() const { return Kind == OptionKind::ValueField && Form == ValueForm::Text; }
     bool IsNumberField() const { return Kind == OptionKind::ValueField && !IsText(); }
-    // The characters a text field keeps: its length, at most 16.
-    std::size_t TextLimit() const;
     // "Page%dCom%dSet".
     std::string ValueKey() const;
 };
@@ -123,8 +123,8 @@ struct OptionLayout {
     std::string CutNotice() const;
 };
 
-// Whether the device's "Menu" names option pages: not empty, not "None" and
-// not beginning with "0".
+// Whether the device's "Menu" names an option-definition file: not empty, not
+// "None", not beginning with "0", and within the program's folder.
 bool HasOptionPages(const DeviceRecord& device);
 // AppDir + Menu, as a real path.
 std::string OptionDefinitionPath(const DeviceRecord& device);
@@ -136,7 +136,8 @@ std::string OptionStorePath(const DeviceRecord& device);
 // page captioned "Option-0".
 OptionLayout ReadOptionLayout(const std::string& definitionPath, const std::string& storePath,
                               int32_t valuesSaved);
-// The layout of the device's pages; no pages at all when Menu names none.
+// The layout of the device's pages. A Menu that names no file reads as a
+// missing definition: one empty page.
 OptionLayout ReadDeviceOptionLayout(const DeviceRecord& device, int32_t valuesSaved);
 
 // ---- Values -------------------------------------------------------------------------------
@@ -157,18 +158,32 @@ int64_t ParseFieldNumber(const OptionComponent& c, std::string_view text);
 // How a number field shows a number.
 std::string FormatFieldNumber(const OptionComponent& c, int64_t value);
 // The text a text field keeps: up to its first control character, at most
-// its limit.
-std::string FieldText(const OptionComponent& c, std::string_view text);
+// kMaxOptionTextChars.
+std::string FieldText(std::string_view text);
 
 // A decimal field whose text is below ValueMin stops OK; the message for it.
 bool BelowMinimum(const OptionComponent& c, std::string_view text);
 std::string InputWrongMessage(std::string_view text);
+
+// Takes what a component's control holds (number: check box or radio item;
+// text: a value field's text) as the component's value, as the store gives it
+// back once OK stored it: so what the window packs is what it stores.
+void TakeControlValue(OptionComponent& c, int32_t number, std::string_view text);
 
 // The store's text for a component's value: the number (check box 1 or 0, the
 // radio item or -1, a number field's number), a text field's text, "0" for an
 // explanation; nothing for another kind.
 std::optional<std::string> StoredValue(const OptionComponent& c, int32_t number,
                                        std::string_view text);
+
+// ---- The store ----------------------------------------------------------------------------
+
+inline constexpr const char* kOptionStoreWriteFailTitle = "Settings";
+// "Can't write <path> !" with what it means for the values of what (the
+// values "chosen" in the window, or "read from the chip").
+std::string OptionStoreWriteFailText(const std::string& path, std::string_view what);
+// Why an option send refuses to pack from a store that missed a write.
+std::string OptionStoreBehindText(const std::string& path);
 
 // ---- Words --------------------------------------------------------------------------------
 

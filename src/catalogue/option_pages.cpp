@@ -5,12 +5,16 @@
 namespace burnmark {
 
 OptionWindowChoice ChooseOptionWindow(const DeviceRecord& device) {
-    if (!HasOptionPages(device)) return OptionWindowChoice::Nothing;
-    return device.FuseTypeDigit != 0 ? OptionWindowChoice::Pages : OptionWindowChoice::Pageless;
+    if (!device.Menu.empty() && device.Menu.front() == '0')
+        return OptionWindowChoice::PagelessOverMain;
+    return device.FuseTypeDigit != 0 ? OptionWindowChoice::Pages
+                                     : OptionWindowChoice::PagelessOverCopy;
 }
 
-OptionPages::OptionPages(OptionPagesParts parts, bool withPages) : p_(std::move(parts)) {
-    if (withPages) layout_ = ReadDeviceOptionLayout(p_.device, p_.options.OptionValuesSaved);
+OptionPages::OptionPages(OptionPagesParts parts, OptionWindowChoice choice)
+    : p_(std::move(parts)), choice_(choice) {
+    if (choice_ == OptionWindowChoice::Pages)
+        layout_ = ReadDeviceOptionLayout(p_.device, p_.options.OptionValuesSaved);
     for (const OptionComponent& c : layout_.Components) {
         numbers_.push_back(c.Number);
         texts_.push_back(c.Text);
@@ -47,28 +51,46 @@ bool OptionPages::ValidateOptionComponents() {
     return false;
 }
 
-void OptionPages::SaveOptionSettings() {
+OptionLayout OptionPages::ShownLayout() const {
+    OptionLayout shown = layout_;
+    for (std::size_t i = 0; i < shown.Components.size(); ++i)
+        TakeControlValue(shown.Components[i], numbers_[i], texts_[i]);
+    return shown;
+}
+
+bool OptionPages::SaveOptionSettings() {
     std::vector<std::pair<std::string, std::string>> entries;
     for (std::size_t i = 0; i < layout_.Components.size(); ++i) {
         const OptionComponent& c = layout_.Components[i];
         if (std::optional<std::string> value = StoredValue(c, numbers_[i], texts_[i]))
             entries.emplace_back(c.ValueKey(), std::move(*value));
     }
-    if (!entries.empty())
-        Profile(OptionStorePath(p_.device)).WriteStrings(kOptionStoreSection, entries);
+    if (entries.empty()) return true;
+    Profile store(OptionStorePath(p_.device));
+    if (!store.WriteStrings(kOptionStoreSection, entries)) {
+        p_.options.StoreBehind = true;
+        p_.messages.MessageBox(OptionStoreWriteFailText(store.Path(), "chosen"),
+                               kOptionStoreWriteFailTitle, MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    p_.options.StoreBehind = false;
+    return true;
 }
 
 bool OptionPages::OKBitBtnClick() {
     if (!ValidateOptionComponents()) return false;
     SaveOptionSettings();
-    // The store holds what the window shows from here on; the packing below
-    // reads the check boxes from it too.
     p_.options.OptionValuesSaved = 1;
     p_.options.VerifyListWanted = verifyList_ ? 1 : 0;
 
     const uint16_t type = p_.device.FuseTypeDigit;
     bool sent = true;
-    if (type >= 1 && type <= 3 && p_.SendOptionData) sent = p_.SendOptionData();
+    if (type >= 1 && type <= 3 && p_.SendOptionWords) {
+        // The words of what the window shows, not of the store: a store that
+        // could not be written holds the earlier values.
+        PackOptionWords(ShownLayout(), p_.options.OptionWords);
+        sent = p_.SendOptionWords();
+    }
     result_ = 1;
     if (p_.sizing.LoadedBufferSize > p_.sizing.BufferSize) {
         p_.sizing.BufferSize = p_.sizing.LoadedBufferSize;

@@ -22,12 +22,17 @@
 
 namespace burnmark {
 
+// The window the Parameters control opens. Every device gets one, so that
+// the verify-list box can always be reached.
 enum class OptionWindowChoice {
-    Nothing,   // no option pages (Menu "None", "0" or empty): the control does nothing
-    Pages,     // the device's pages, over the main window
-    Pageless,  // option type 0: only the verify-list box, over the Copy page
+    Nothing,           // none: the program is busy or closing
+    Pages,             // the device's pages at the main window's Left + 6, Top + 50
+    PagelessOverMain,  // Menu beginning with "0": no pages, at Left + 8, Top + 52
+    PagelessOverCopy,  // option type 0: no pages, over the Copy page
 };
 
+// Menu beginning with "0" first, then the option type: any type but 0 gets
+// its pages (one empty page where Menu names no definition).
 OptionWindowChoice ChooseOptionWindow(const DeviceRecord& device);
 
 struct OptionPagesParts {
@@ -36,19 +41,24 @@ struct OptionPagesParts {
     BufferSizing& sizing;
     DataBuffer& buffer;
     Messages& messages;
-    // The exchange with the programmer (SendOptionData, RefreshOptionChecksum).
-    std::function<bool()> SendOptionData;
+    // The exchange with the programmer: OptionWords as the window packed
+    // them to the programmer (the send of SendOptionData), and
+    // RefreshOptionChecksum.
+    std::function<bool()> SendOptionWords;
     std::function<void()> RefreshOptionChecksum;
 };
 
 class OptionPages {
 public:
-    // withPages: read the device's definition; otherwise the window holds only
+    // Pages: read the device's definition; otherwise the window holds only
     // the verify-list box.
-    OptionPages(OptionPagesParts parts, bool withPages);
+    OptionPages(OptionPagesParts parts, OptionWindowChoice choice);
 
+    OptionWindowChoice Choice() const { return choice_; }
     const OptionLayout& Layout() const { return layout_; }
     bool HasPages() const { return !layout_.Pages.empty(); }
+    // The layout with the values the controls hold now.
+    OptionLayout ShownLayout() const;
     // What the definition asked for beyond what the pages hold, said once
     // when the window comes up.
     void AnnounceCuts();
@@ -75,14 +85,19 @@ public:
     std::optional<std::size_t> FirstWrongValue() const;
     // CheckValue of every component; the message for the first wrong one.
     bool ValidateOptionComponents();
-    void SaveOptionSettings();
-    // The OK sequence, the programmer's part included. False while a value is
-    // wrong: the window stays open. The window closes only after it returned.
+    // Writes every value to the store. A write that fails is reported, and
+    // StoreBehind says so until a write of every value lands.
+    bool SaveOptionSettings();
+    // The OK sequence, the programmer's part included: the programmer gets
+    // what the window shows, whether or not the store took it. False while a
+    // value is wrong: the window stays open. The window closes only after it
+    // returned.
     bool OKBitBtnClick();
     void BitBtn2Click() { result_ = 0; }
 
 private:
     OptionPagesParts p_;
+    OptionWindowChoice choice_;
     OptionLayout layout_;
     std::vector<int32_t> numbers_;
     std::vector<std::string> texts_;

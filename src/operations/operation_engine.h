@@ -62,9 +62,10 @@ struct OperationGuards {
 };
 
 // The option-page window's part of protect: packs the option values into
-// OptionWords and writes them to the programmer. False when a request failed
-// (it has shown the failure display and its text): the chip is then not
-// protected with options it did not receive.
+// OptionWords and writes them to the programmer. False when a request failed,
+// or when the stored option values missed a write and so are not the ones
+// chosen (it has shown the failure display and its text): the chip is then
+// not protected with options it did not receive or nobody chose.
 class OptionDataSender {
 public:
     virtual ~OptionDataSender() = default;

@@ -86,6 +86,17 @@ std::string ProgramDirectory() {
     return exe.substr(0, slash + 1);
 }
 
+bool StaysInFolder(std::string_view name) {
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("\\/", start);
+        if (end == std::string_view::npos) end = name.size();
+        if (name.substr(start, end - start) == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 std::string JoinAppPath(std::string_view appDir, std::string_view relative) {
     std::string out(appDir);
     if (!out.empty() && out.back() != '/' && out.back() != '\\') out += '/';

@@ -18,6 +18,9 @@ bool StoredFileExists(std::string_view stored);
 // The directory of the running program, ending in '/'; empty when unknown.
 std::string ProgramDirectory();
 
+// Whether a stored name below a folder stays in it: no component is "..".
+bool StaysInFolder(std::string_view name);
+
 // Joins a directory that ends in a separator with a stored relative path.
 std::string JoinAppPath(std::string_view appDir, std::string_view relative);
 

@@ -102,13 +102,13 @@ OptionWindowChoice ProgramCore::OptionWindowToShow() const {
     return ChooseOptionWindow(device_);
 }
 
-std::unique_ptr<OptionPages> ProgramCore::MakeOptionPages(bool withPages) {
+std::unique_ptr<OptionPages> ProgramCore::MakeOptionPages(OptionWindowChoice choice) {
     OptionPagesParts parts{device_, options_, sizing_, buffer_, messages_, nullptr, nullptr};
-    parts.SendOptionData = [this] {
+    parts.SendOptionWords = [this] {
         bool sent = false;
         RunBusy([&] {
             OperationEngine::OperationScope scope(engine_);
-            sent = exchange_.SendOptionData();
+            sent = exchange_.SendOptionWords();
         });
         return sent;
     };
@@ -118,7 +118,7 @@ std::unique_ptr<OptionPages> ProgramCore::MakeOptionPages(bool withPages) {
             exchange_.RefreshOptionChecksum();
         });
     };
-    return std::make_unique<OptionPages>(std::move(parts), withPages);
+    return std::make_unique<OptionPages>(std::move(parts), choice);
 }
 
 void ProgramCore::RunClick() {

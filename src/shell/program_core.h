@@ -127,7 +127,7 @@ public:
     OptionWindowChoice OptionWindowToShow() const;
     // The core of one showing of the option window. Its programmer work runs
     // with the program busy, as one operation.
-    std::unique_ptr<OptionPages> MakeOptionPages(bool withPages);
+    std::unique_ptr<OptionPages> MakeOptionPages(OptionWindowChoice choice);
 
     // The device check after the About box, holding the program busy.
     void CheckDeviceAfterAbout();

@@ -79,6 +79,18 @@ AppDirectory& Dir() {
 
 bool IsPulseUnit(const std::string& u) { return u == "uS" || u == "mS" || u == "S"; }
 
+// No component of a stored name is "..".
+bool NoParentStep(const std::string& name) {
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t to = name.find_first_of("\\/", from);
+        if (name.substr(from, to == std::string::npos ? std::string::npos : to - from) == "..")
+            return false;
+        if (to == std::string::npos) return true;
+        from = to + 1;
+    }
+}
+
 // What must hold after any load, whatever the file said.
 void CheckRecord(DeviceLoadResult result, const DeviceRecord& rec,
                  const FpgaImage& fpga, std::size_t messagesOfLoad) {
@@ -94,19 +106,12 @@ void CheckRecord(DeviceLoadResult result, const DeviceRecord& rec,
     if (result == DeviceLoadResult::FpgaMissing || result == DeviceLoadResult::FpgaLoadFailed ||
         result == DeviceLoadResult::FpgaNameOutside)
         Check(rec.FpgaFileMissing != 0);
-    // An image is only ever read from the FPGA folder: no parent step in its name.
-    if (result == DeviceLoadResult::Loaded) {
-        const std::string name = rec.FpgaFilePath.substr(rec.AppDir.size());
-        std::size_t from = 0;
-        for (;;) {
-            const std::size_t to = name.find_first_of("\\/", from);
-            Check(name.substr(from, to == std::string::npos ? std::string::npos : to - from) !=
-                  "..");
-            if (to == std::string::npos) break;
-            from = to + 1;
-        }
-    }
+    // An image is only ever read from the FPGA folder and option pages from
+    // the program's folder: no parent step in their names, whatever the load
+    // left in the record.
+    Check(NoParentStep(rec.Menu));
     if (result != DeviceLoadResult::Loaded) return;
+    Check(NoParentStep(rec.FpgaFilePath.substr(rec.AppDir.size())));
 
     Check(rec.FpgaFileMissing == 0 && fpga.Owned());
     for (const std::string& unit : rec.PulseUnits) Check(IsPulseUnit(unit));

@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             Check(c.Columns >= 1 && c.Columns <= kMaxRadioColumns);
             if (c.Kind == OptionKind::RadioGroup)
                 Check(c.Number >= -1 && c.Number < static_cast<int32_t>(c.Items.size()));
-            if (c.IsText()) Check(c.Text.size() <= c.TextLimit() && Storable(c.Text));
+            if (c.IsText()) Check(c.Text.size() <= kMaxOptionTextChars && Storable(c.Text));
             // What the window shows is what its field keeps.
             if (c.IsNumberField()) Check(ClampInput(c, c.Text) == c.Text);
             // Whatever is typed or pasted ends within the field's digits.

@@ -1,7 +1,8 @@
 // The option window over the sample catalogue's option pages: the pages and
 // controls it builds, the operator's values stored and shown again by the
-// next window, the check that keeps it open, where it comes up, and that its
-// OK cannot be pressed twice while the programmer works.
+// next window, the check that keeps it open, where it comes up, that its OK
+// cannot be pressed twice while the programmer works, and the window without
+// pages that the Parameters control opens for a memory device.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -25,7 +26,12 @@
 #include "catalogue/option_layout.h"
 #include "catalogue/ui/current_page_form.h"
 #include "platform/profile.h"
+#include "shell/start_up.h"
+#include "shell/ui/app_composition.h"
+#include "shell/ui/main_form.h"
 #include "support/fake_ports.h"
+#include "support/mouse_events.h"
+#include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
 
 namespace burnmark {
@@ -50,14 +56,14 @@ protected:
         copyPanel->setGeometry(8, 53, 536, 377);
     }
 
-    std::unique_ptr<OptionPages> Pages(bool withPages = true) {
+    std::unique_ptr<OptionPages> Pages(OptionWindowChoice choice = OptionWindowChoice::Pages) {
         OptionPagesParts parts{device, options, sizing, buffer, messages, nullptr, nullptr};
-        parts.SendOptionData = [this] {
+        parts.SendOptionWords = [this] {
             ++sends;
             if (duringSend) duringSend();
             return true;
         };
-        return std::make_unique<OptionPages>(std::move(parts), withPages);
+        return std::make_unique<OptionPages>(std::move(parts), choice);
     }
     std::string Stored(const std::string& key) const {
         return Profile(dir.Path() + "temp.ini").ReadString(kOptionStoreSection, key, "<missing>");
@@ -151,7 +157,8 @@ TEST_F(OptionWindowTest, BuildsThePagesOfTheDefinition) {
     EXPECT_EQ(config->x(), label->x() + label->width() + 4);
     EXPECT_EQ(config->width(), 40);
     EXPECT_EQ(As<QLineEdit>(window.ControlOf(kUserText))->text(), QStringLiteral("None"));
-    EXPECT_EQ(As<QLineEdit>(window.ControlOf(kUserText))->maxLength(), 8);
+    // Its "Length%d" of 8 cuts only the option words.
+    EXPECT_EQ(As<QLineEdit>(window.ControlOf(kUserText))->maxLength(), 16);
 
     auto* memo = As<QPlainTextEdit>(window.ControlOf(kLockText));
     EXPECT_TRUE(memo->isReadOnly());
@@ -253,13 +260,15 @@ TEST_F(OptionWindowTest, WhileTheProgrammerWorksTheWindowTakesNoSecondOkOrCancel
 
 TEST_F(OptionWindowTest, ComesUpOverTheMainWindowOrItsCopyPage) {
     struct Case {
-        bool withPages;
+        OptionWindowChoice choice;
         QPoint at;
         int tabs;
-    } cases[] = {{true, QPoint(206, 150), 3}, {false, QPoint(208, 153), 0}};
+    } cases[] = {{OptionWindowChoice::Pages, QPoint(206, 150), 3},
+                 {OptionWindowChoice::PagelessOverCopy, QPoint(208, 153), 0},
+                 {OptionWindowChoice::PagelessOverMain, QPoint(208, 152), 0}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.withPages);
-        const auto pages = Pages(c.withPages);
+        SCOPED_TRACE(static_cast<int>(c.choice));
+        const auto pages = Pages(c.choice);
         QPoint seen;
         int tabs = -1;
         QTimer::singleShot(0, [&] {
@@ -279,6 +288,79 @@ TEST_F(OptionWindowTest, ComesUpOverTheMainWindowOrItsCopyPage) {
         EXPECT_EQ(seen, c.at);
         EXPECT_EQ(tabs, c.tabs);
         EXPECT_TRUE(mainWindow.findChildren<TCurrentPageForm*>().isEmpty());
+    }
+}
+
+// The Parameters control of the main window on the sample's memory devices,
+// which have no option pages: the window without pages comes up, and its OK
+// keeps the verify-list choice without a word to the programmer.
+class ParametersControlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::copy(BURNMARK_SAMPLE_DIR, dir.Path(),
+                              std::filesystem::copy_options::recursive);
+    }
+    void TearDown() override { form.reset(); }
+
+    void Start(const char* maker, const char* type, const char* file) {
+        Profile history(dir.Path() + "History_1.ini");
+        history.WriteString("SelectDlg", "Manufacturer", maker);
+        history.WriteString("SelectDlg", "TypeNum", type);
+        history.WriteString("SelectDlg", "IcFileName", dir.Path() + "INI\\" + file);
+        ApplyEntryRules(dir.Path());
+        form = std::make_unique<TMainForm>(dir.Path(),
+                                           MainFormPorts{&messages, &sounds, &pump, &sim});
+        form->move(120, 80);
+        form->show();
+        QApplication::processEvents();
+    }
+
+    TempDir dir;
+    FakeMessages messages;
+    testing::FakeSounds sounds;
+    testing::FakePump pump;
+    testing::SimulatedProgrammer sim;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(ParametersControlTest, AMemoryDeviceGetsTheWindowWithoutPages) {
+    struct Case {
+        const char* maker;
+        const char* type;
+        const char* file;
+    } cases[] = {{"General Type", "27C256", "GENERAL\\27C256.INI"},
+                 {"ATMEL", "AT89C51", "ATMEL\\AT89C51.INI"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        Start(c.maker, c.type, c.file);
+        DeviceOptions& options = form->Core()->Core().Options();
+        ASSERT_EQ(form->Core()->Device().Name, c.type);
+        ASSERT_EQ(options.VerifyListWanted, 1);
+        sim.ClearTrace();
+
+        bool opened = false;
+        QPoint at;
+        int tabs = -1;
+        QTimer::singleShot(0, [&] {
+            auto* window = qobject_cast<TCurrentPageForm*>(QApplication::activeModalWidget());
+            if (!window) return;
+            opened = true;
+            at = window->pos();
+            tabs = window->MainPageControl()->count();
+            window->check_list()->click();
+            window->OKBitBtn()->click();
+        });
+        testing::Click(form->findChild<QWidget*>(QStringLiteral("parameter")));
+        QApplication::processEvents();
+
+        EXPECT_TRUE(opened);
+        // Their "Menu" is "0": at the main window's Left + 8, Top + 52.
+        EXPECT_EQ(at, form->pos() + QPoint(8, 52));
+        EXPECT_EQ(tabs, 0);
+        EXPECT_EQ(options.VerifyListWanted, 0);
+        EXPECT_EQ(options.OptionValuesSaved, 1);
+        EXPECT_TRUE(sim.Trace().empty());
+        EXPECT_TRUE(messages.shown.empty());
     }
 }
 

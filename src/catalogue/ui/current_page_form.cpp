@@ -204,7 +204,7 @@ private:
         edit->setGeometry(c.Left + label->width() + 4, c.Top, c.Width, editHeight);
         label->move(c.Left, c.Top + (editHeight - label->height()) / 2);
         label->setBuddy(edit);
-        if (c.IsText()) edit->setMaxLength(static_cast<int>(c.TextLimit()));
+        if (c.IsText()) edit->setMaxLength(static_cast<int>(kMaxOptionTextChars));
         if (c.Form == ValueForm::Decimal || c.Form == ValueForm::Hex)
             edit->installEventFilter(new ValueKeyFilter(c.Form, edit));
         edit->setText(ValueText(pages_.Text(index_)));
@@ -374,10 +374,11 @@ void TCurrentPageForm::paintEvent(QPaintEvent* event) {
 int ShowOptionWindow(QWidget& mainForm, OptionPages& pages) {
     TCurrentPageForm form(pages, &mainForm);
     QPoint at = mainForm.pos();
-    if (pages.HasPages()) {
+    auto* copyPanel = mainForm.findChild<QWidget*>(QStringLiteral("Copy_Panel"));
+    if (pages.Choice() == OptionWindowChoice::Pages) {
         form.LoadOptionPages();
         at += QPoint(6, 50);
-    } else if (auto* copyPanel = mainForm.findChild<QWidget*>(QStringLiteral("Copy_Panel"))) {
+    } else if (pages.Choice() == OptionWindowChoice::PagelessOverCopy && copyPanel) {
         at += copyPanel->mapTo(&mainForm, QPoint(0, 0));
     } else {
         at += QPoint(8, 52);

@@ -76,7 +76,8 @@ private:
 
 // Creates the window for the main window's Parameters control, shows it
 // modally and destroys it: the pages at the main window's Left + 6, Top + 50;
-// a window without pages over the main window's Copy page. Returns Result.
+// a window without pages over the main window's Copy page for option type 0,
+// else at Left + 8, Top + 52. Returns Result.
 int ShowOptionWindow(QWidget& mainForm, OptionPages& pages);
 
 }  // namespace burnmark

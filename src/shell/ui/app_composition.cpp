@@ -246,7 +246,7 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
         seams.MultiClick = [this] {
             const OptionWindowChoice choice = core_->OptionWindowToShow();
             if (choice == OptionWindowChoice::Nothing) return;
-            const auto pages = core_->MakeOptionPages(choice == OptionWindowChoice::Pages);
+            const auto pages = core_->MakeOptionPages(choice);
             ShowOptionWindow(form_, *pages);
         };
 }

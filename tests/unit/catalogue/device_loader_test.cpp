@@ -281,6 +281,34 @@ TEST_F(CatalogueFixture, FpgaNamesStayInTheFpgaFolder) {
     }
 }
 
+// The option pages are read from AppDir + Menu: a name that climbs out of the
+// program's folder would read any file as an option definition.
+TEST_F(CatalogueFixture, MenuNamesStayInTheProgramsFolder) {
+    struct Case {
+        const char* menu;
+        DeviceLoadResult result;
+        const char* kept;  // Menu afterwards
+    } cases[] = {
+        {"..\\..\\..\\etc\\passwd", DeviceLoadResult::MenuNameOutside, "old.ini"},
+        {"OPTION/../../x.INI", DeviceLoadResult::MenuNameOutside, "old.ini"},
+        {"..", DeviceLoadResult::MenuNameOutside, "old.ini"},
+        {"OPTION\\A..B.INI", DeviceLoadResult::Loaded, "OPTION\\A..B.INI"},
+        {"0", DeviceLoadResult::Loaded, "0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.menu);
+        ASSERT_EQ(Load(WriteDevice("OLD.INI", PreviousDevice())), DeviceLoadResult::Loaded);
+        messages.Clear();
+        EXPECT_EQ(Load(WriteDevice("B.INI", ValidDevice().Set("Menu", c.menu))), c.result);
+        EXPECT_EQ(record.Menu, c.kept);
+        EXPECT_EQ(record.DeviceValid, c.result == DeviceLoadResult::Loaded);
+        const Texts said = c.result == DeviceLoadResult::Loaded
+                               ? Texts{}
+                               : Texts{"[DE_48ExternValue]-Menu item error"};
+        EXPECT_EQ(messages.Texts(), said);
+    }
+}
+
 // A definition file is read once per load and refused whole when it cannot
 // be read or is far larger than any definition.
 TEST_F(CatalogueFixture, DefinitionFilesThatCannotBeReadAreRefused) {

@@ -5,6 +5,7 @@
 #include "catalogue/option_exchange.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <optional>
@@ -235,6 +236,45 @@ TEST_F(OptionExchangeTest, AnUnusableDeviceIsRefusedBeforeTheProgrammerIsOpened)
     }
 }
 
+// A store that missed a write holds other values than the pages did: packing
+// from it is refused, unless the device's pages carry no word at all. The
+// words as they are still go out through SendOptionWords.
+TEST_F(OptionExchangeTest, AStoreBehindItsValuesStopsThePackingSend) {
+    struct Case {
+        const char* menu;
+        bool behind;
+        bool sent;
+    } cases[] = {
+        {"OPTION\\TEST.INI", true, false},
+        {"OPTION\\TEST.INI", false, true},
+        {"0", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.menu) + (c.behind ? " behind" : ""));
+        device.Menu = c.menu;
+        options.StoreBehind = c.behind;
+        options.OptionWords[0] = 0x1100;
+        sim.ClearTrace();
+        messages.Clear();
+        fail.count = 0;
+        EXPECT_EQ(exchange.SendOptionData(), c.sent);
+        EXPECT_EQ(sim.Trace().empty(), !c.sent);
+        const std::vector<std::string> said =
+            c.sent ? std::vector<std::string>{}
+                   : std::vector<std::string>{OptionStoreBehindText(dir.Path() + "temp.ini")};
+        EXPECT_EQ(messages.Texts(), said);
+        EXPECT_EQ(fail.count, c.sent ? 0 : 1);
+        EXPECT_EQ(options.OptionWords[0], c.sent && c.menu[0] != '0' ? 1 : 0x1100);
+    }
+
+    device.Menu = "OPTION\\TEST.INI";
+    options.StoreBehind = true;
+    sim.ClearTrace();
+    ASSERT_TRUE(exchange.SendOptionWords());
+    EXPECT_EQ(Last(SimCallKind::BulkOut).data[0], 0x00);  // word 0 as it was: 0x1100
+    EXPECT_EQ(Last(SimCallKind::BulkOut).data[1], 0x11);
+}
+
 // ---- Reading back --------------------------------------------------------------------------
 
 class ReadBackTest : public OptionExchangeTest {
@@ -305,6 +345,33 @@ TEST_F(ReadBackTest, AFailedTransferLeavesWordsAndStoreAsTheyWere) {
         EXPECT_EQ(options.OptionWords[0], 0x1100);
         EXPECT_EQ(Stored("Page0Com0Set"), "<missing>");
     }
+}
+
+// The words arrive all the same; the operator is told that the store missed
+// them, and the store counts as behind until a write of every value lands.
+TEST_F(ReadBackTest, AStoreThatCannotBeWrittenIsReported) {
+    const std::string store = dir.Path() + "temp.ini";
+    ASSERT_EQ(::chmod(store.c_str(), 0444), 0);
+    ASSERT_TRUE(exchange.ReadOptionData());
+    EXPECT_EQ(options.OptionWords[1], 0x3456);
+    EXPECT_EQ(Stored("Page0Com1Set"), "<missing>");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, OptionStoreWriteFailText(store, "read from the chip"));
+    EXPECT_EQ(messages.shown[0].title, "Settings");
+    EXPECT_EQ(messages.shown[0].icon, MsgIcon::Warning);
+    EXPECT_TRUE(options.StoreBehind);
+
+    // Words 0 to 31 do not reach the last two components: still behind.
+    ASSERT_EQ(::chmod(store.c_str(), 0644), 0);
+    sim.ClearTrace();
+    ASSERT_TRUE(link.Execute(OpExtractOptions));
+    ASSERT_TRUE(exchange.ReadOptionData());
+    EXPECT_EQ(Stored("Page0Com1Set"), "13398");
+    EXPECT_TRUE(options.StoreBehind);
+    // The whole chip option block reaches every one.
+    exchange.StoreOptionWords();
+    EXPECT_FALSE(options.StoreBehind);
+    EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 TEST_F(ReadBackTest, TheChipOptionBlockGoesIntoTheStoreWithoutARequest) {

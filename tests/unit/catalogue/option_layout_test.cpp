@@ -72,6 +72,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "None",
                  {'N', 'o', 'n', 'e', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
                  "None"},
+        // The length cuts the words, not the text: the store keeps it whole.
+        WordCase{"TextLongerThanItsLengthSendsItsFirstCharacters",
+                 "ComponentType0=2\nValueType0=6\nLength0=2\n",
+                 "None",
+                 {'N', 'o'},
+                 "No"},
         WordCase{"TextCharactersAreSignedBytes",
                  "ComponentType0=2\nValueType0=6\nLength0=2\n",
                  "\xE9z",
@@ -135,9 +141,13 @@ TEST_F(OptionLayoutTest, ShownValuesAreTheOnesThatTravel) {
         {"HexShownInCapitals", "ComponentType0=2\nValueType0=4\n", "4660", "1234", 0x1234},
         // Too many digits: cut to the digit limit, as a fifth typed digit is.
         {"HexTooManyDigits", "ComponentType0=2\nValueType0=3\n", "4660", "12", 0x12},
-        // A text is cut at its field and at a character the store cannot hold.
-        {"TextCutAtLength", "ComponentType0=2\nValueType0=6\nLength0=2\n", "None", "No", 'N'},
-        {"TextMissingShowsNone", "ComponentType0=2\nValueType0=6\n", nullptr, "None", 'N'},
+        // A text shows whole whatever its length, up to 16 characters.
+        {"TextLongerThanItsLength", "ComponentType0=2\nValueType0=6\nLength0=2\n", "None",
+         "None", 'N'},
+        {"TextMissingShowsNone", "ComponentType0=2\nValueType0=6\nLength0=2\n", nullptr, "None",
+         'N'},
+        {"TextCutAtSixteen", "ComponentType0=2\nValueType0=6\nLength0=2\n",
+         "ABCDEFGHIJKLMNOPQRS", "ABCDEFGHIJKLMNOP", 'A'},
         {"PlainNumberAsStored", "ComponentType0=2\n", "-3", "-3", 0xFFFD},
     };
     for (const Case& c : cases) {
@@ -287,10 +297,30 @@ TEST_F(OptionLayoutTest, PagesTakeTheirCaptionsOrANumberedOne) {
     EXPECT_EQ(missing.Pages[0].Caption, "Option-0");
     EXPECT_EQ(missing.WordsUsed, 0u);
 
+    // A Menu that names no file reads as a missing definition.
     for (const char* none : {"0", "0x.INI", "None", "NONE", "", "  "}) {
         device.Menu = none;
         EXPECT_FALSE(HasOptionPages(device)) << none;
-        EXPECT_TRUE(Layout().Pages.empty()) << none;
+        const OptionLayout empty = Layout();
+        ASSERT_EQ(empty.Pages.size(), 1u) << none;
+        EXPECT_EQ(empty.Pages[0].Caption, "Option-0");
+        EXPECT_TRUE(empty.Components.empty());
+    }
+}
+
+TEST_F(OptionLayoutTest, ADefinitionOutsideTheProgramsFolderIsNeverRead) {
+    dir.Write("OUTSIDE.INI",
+              "[CurrentUserPage]\r\nCaption=Outside\r\n[CurrentUserPage_0]\r\nComponentTotal=1\r\n");
+    device.AppDir = dir.Path() + "app/";
+    dir.Write("app/temp.ini", "");
+    for (const char* menu : {"..\\OUTSIDE.INI", "OPTION/../../OUTSIDE.INI", "..//OUTSIDE.INI"}) {
+        SCOPED_TRACE(menu);
+        device.Menu = menu;
+        EXPECT_FALSE(HasOptionPages(device));
+        const OptionLayout layout = Layout();
+        EXPECT_FALSE(layout.DefinitionRead);
+        EXPECT_EQ(layout.Caption, "None");
+        EXPECT_TRUE(layout.Components.empty());
     }
 }
 
@@ -394,7 +424,8 @@ TEST(OptionFieldRules, TheStoreTakesNumbersNotTypedText) {
     EXPECT_EQ(StoredValue(Field(0), 0, "007"), "7");
     EXPECT_EQ(StoredValue(Field(1), 0, "12ab"), "12");
     EXPECT_EQ(StoredValue(Field(-1), 0, "-8"), "-8");
-    EXPECT_EQ(StoredValue(text, 0, "ABCDEF"), "ABCD");
+    EXPECT_EQ(StoredValue(text, 0, "ABCDEF"), "ABCDEF");
+    EXPECT_EQ(StoredValue(text, 0, "ABCDEFGHIJKLMNOPQ"), "ABCDEFGHIJKLMNOP");
     EXPECT_EQ(StoredValue(memo, 0, ""), "0");
     EXPECT_EQ(StoredValue(other, 5, ""), std::nullopt);
 }

@@ -1,9 +1,11 @@
 // The option window's core: which window the Parameters control opens, the
 // check at OK with its message, what OK stores and in which order it does
-// the rest (the verify-list choice, the send, the buffer size, the checksum).
+// the rest (the verify-list choice, the send, the buffer size, the checksum),
+// and what it sends and says when the store cannot be written.
 #include "catalogue/option_pages.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -34,15 +36,16 @@ protected:
         EXPECT_TRUE(buffer.SetBufferSize(0x10000));
     }
 
-    OptionPages Pages(bool withPages = true) {
+    OptionPages Pages(OptionWindowChoice choice = OptionWindowChoice::Pages) {
         OptionPagesParts parts{device, options, sizing, buffer, messages, nullptr, nullptr};
-        parts.SendOptionData = [this] {
+        parts.SendOptionWords = [this] {
             calls.push_back("send saved=" + std::to_string(options.OptionValuesSaved) +
-                            " box=" + Stored("Page0Com0Set"));
+                            " box=" + Stored("Page0Com0Set") +
+                            " word0=" + std::to_string(options.OptionWords[0]));
             return sendOk;
         };
         parts.RefreshOptionChecksum = [this] { calls.push_back("refresh"); };
-        return OptionPages(std::move(parts), withPages);
+        return OptionPages(std::move(parts), choice);
     }
 
     BufferSizing sizing;
@@ -50,6 +53,8 @@ protected:
     bool sendOk = true;
 };
 
+// Every device opens a window, so that the verify-list box can always be
+// reached: memory devices have no option pages at all.
 TEST(OptionWindowChoiceTest, MenuAndOptionTypeChooseTheWindow) {
     struct Case {
         const char* menu;
@@ -59,11 +64,14 @@ TEST(OptionWindowChoiceTest, MenuAndOptionTypeChooseTheWindow) {
         {"OPTION\\A.INI", 1, OptionWindowChoice::Pages},
         {"OPTION\\A.INI", 2, OptionWindowChoice::Pages},
         {"OPTION\\A.INI", 7, OptionWindowChoice::Pages},
-        {"OPTION\\A.INI", 0, OptionWindowChoice::Pageless},
-        {"0", 1, OptionWindowChoice::Nothing},
-        {"0", 0, OptionWindowChoice::Nothing},
-        {"None", 2, OptionWindowChoice::Nothing},
-        {"", 3, OptionWindowChoice::Nothing},
+        {"OPTION\\A.INI", 0, OptionWindowChoice::PagelessOverCopy},
+        {"0", 1, OptionWindowChoice::PagelessOverMain},
+        {"0", 0, OptionWindowChoice::PagelessOverMain},
+        {"0x.INI", 2, OptionWindowChoice::PagelessOverMain},
+        // No definition named: the pages of a missing one, a single empty page.
+        {"None", 2, OptionWindowChoice::Pages},
+        {"", 3, OptionWindowChoice::Pages},
+        {"None", 0, OptionWindowChoice::PagelessOverCopy},
     };
     for (const Case& c : cases) {
         DeviceRecord device;
@@ -107,14 +115,14 @@ TEST_F(OptionPagesTest, OkStoresWhatTheControlsHold) {
     pages.SetChosen(1, 99);                    // no such item: none chosen
     EXPECT_EQ(pages.SetText(2, "2x1"), "21");  // pasted past the key filter
     EXPECT_EQ(pages.SetText(3, "1f"), "1F");
-    EXPECT_EQ(pages.SetText(4, "ABCDEFG"), "ABCD");
+    EXPECT_EQ(pages.SetText(4, "ABCDEFG"), "ABCDEFG");  // its length cuts only the words
     ASSERT_TRUE(pages.OKBitBtnClick());
 
     struct Expected {
         const char* key;
         const char* value;
     } stored[] = {{"Page0Com0Set", "0"},  {"Page0Com1Set", "-1"},   {"Page0Com2Set", "21"},
-                  {"Page0Com3Set", "31"}, {"Page1Com0Set", "ABCD"}, {"Page1Com1Set", "0"},
+                  {"Page0Com3Set", "31"}, {"Page1Com0Set", "ABCDEFG"}, {"Page1Com1Set", "0"},
                   {"Page1Com2Set", "77"}};  // a kind without a control stores nothing
     for (const Expected& e : stored) EXPECT_EQ(Stored(e.key), e.value) << e.key;
     EXPECT_TRUE(messages.shown.empty());
@@ -140,11 +148,11 @@ TEST_F(OptionPagesTest, OkRunsTheProgrammerWorkOfTheOptionType) {
     } cases[] = {
         // The packing reads the values just stored, check boxes included.
         {0, true, {}},
-        {1, true, {"send saved=1 box=0", "refresh"}},
+        {1, true, {"send saved=1 box=0 word0=0", "refresh"}},
         // A failed send has said why; no checksum of options not taken.
-        {1, false, {"send saved=1 box=0"}},
-        {2, true, {"send saved=1 box=0"}},
-        {3, false, {"send saved=1 box=0"}},
+        {1, false, {"send saved=1 box=0 word0=0"}},
+        {2, true, {"send saved=1 box=0 word0=0"}},
+        {3, false, {"send saved=1 box=0 word0=0"}},
         {4, true, {}},
     };
     for (const Case& c : cases) {
@@ -163,12 +171,14 @@ TEST_F(OptionPagesTest, OkRunsTheProgrammerWorkOfTheOptionType) {
 }
 
 TEST_F(OptionPagesTest, OkKeepsTheVerifyListChoiceAndTheLargerBuffer) {
-    for (bool withPages : {true, false}) {
-        SCOPED_TRACE(withPages);
+    for (OptionWindowChoice choice :
+         {OptionWindowChoice::Pages, OptionWindowChoice::PagelessOverMain,
+          OptionWindowChoice::PagelessOverCopy}) {
+        SCOPED_TRACE(static_cast<int>(choice));
         options.VerifyListWanted = 1;
         sizing.LoadedBufferSize = 0x30000;
-        OptionPages pages = Pages(withPages);
-        EXPECT_EQ(pages.HasPages(), withPages);
+        OptionPages pages = Pages(choice);
+        EXPECT_EQ(pages.HasPages(), choice == OptionWindowChoice::Pages);
         EXPECT_TRUE(pages.VerifyList());
         pages.SetVerifyList(false);
         ASSERT_TRUE(pages.OKBitBtnClick());
@@ -182,13 +192,70 @@ TEST_F(OptionPagesTest, OkKeepsTheVerifyListChoiceAndTheLargerBuffer) {
     EXPECT_EQ(sizing.BufferSize, 0x30000u);
 }
 
-TEST_F(OptionPagesTest, AWindowWithoutPagesStoresNothing) {
+TEST_F(OptionPagesTest, AWindowWithoutPagesStoresAndSendsNothing) {
     device.FuseTypeDigit = 0;
-    OptionPages pages = Pages(false);
-    EXPECT_EQ(pages.ComponentCount(), 0u);
+    for (const char* menu : {"0", "OPTION\\TEST.INI"}) {
+        SCOPED_TRACE(menu);
+        device.Menu = menu;
+        options.OptionValuesSaved = 0;
+        OptionPages pages = Pages(ChooseOptionWindow(device));
+        EXPECT_FALSE(pages.HasPages());
+        EXPECT_EQ(pages.ComponentCount(), 0u);
+        ASSERT_TRUE(pages.OKBitBtnClick());
+        EXPECT_EQ(Stored("Page0Com0Set"), "<missing>");
+        EXPECT_TRUE(calls.empty());
+        EXPECT_EQ(options.OptionValuesSaved, 1);
+        EXPECT_EQ(pages.Result(), 1);
+    }
+}
+
+TEST_F(OptionPagesTest, PagesWithoutADefinitionAreOneEmptyPageThatStillSends) {
+    for (const char* menu : {"None", "OPTION\\MISSING.INI"}) {
+        SCOPED_TRACE(menu);
+        calls.clear();
+        device.Menu = menu;
+        OptionPages pages = Pages(ChooseOptionWindow(device));
+        ASSERT_EQ(pages.Layout().Pages.size(), 1u);
+        EXPECT_EQ(pages.Layout().Pages[0].Caption, "Option-0");
+        EXPECT_EQ(pages.ComponentCount(), 0u);
+        ASSERT_TRUE(pages.OKBitBtnClick());
+        EXPECT_EQ(calls.size(), 1u);
+    }
+}
+
+// With temp.ini read-only the programmer still gets what the window shows,
+// the operator is told once, and the store is marked as behind until a write
+// of every value lands.
+TEST_F(OptionPagesTest, AStoreThatCannotBeWrittenIsReportedAndTheShownValuesAreSent) {
+    const std::string store = dir.Path() + "temp.ini";
+    ASSERT_EQ(::chmod(store.c_str(), 0444), 0);
+    options.OptionWords.fill(0x7777);
+    OptionPages pages = Pages();
+    pages.SetChecked(0, false);
+    pages.SetText(2, "42");
     ASSERT_TRUE(pages.OKBitBtnClick());
-    EXPECT_FALSE(Profile(dir.Path() + "temp.ini").KeyExists(kOptionStoreSection, "Page0Com0Set"));
-    EXPECT_EQ(options.OptionValuesSaved, 1);
+
+    EXPECT_EQ(calls, std::vector<std::string>{"send saved=1 box=<missing> word0=0"});
+    EXPECT_EQ(options.OptionWords[2], 42);
+    EXPECT_EQ(options.OptionWords[4], 'N');  // the text field shows "None"
+    EXPECT_EQ(Stored("Page0Com2Set"), "25");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text.rfind("Can't write " + store + " !\n", 0), 0u)
+        << messages.shown[0].text;
+    EXPECT_EQ(messages.shown[0].title, "Settings");
+    EXPECT_EQ(messages.shown[0].icon, MsgIcon::Warning);
+    EXPECT_TRUE(options.StoreBehind);
+    EXPECT_EQ(pages.Result(), 1);
+
+    // The next window shows the earlier value, as the message said.
+    ASSERT_EQ(::chmod(store.c_str(), 0644), 0);
+    OptionPages again = Pages();
+    EXPECT_EQ(again.Text(2), "25");
+    again.SetText(2, "42");
+    ASSERT_TRUE(again.OKBitBtnClick());
+    EXPECT_FALSE(options.StoreBehind);
+    EXPECT_EQ(Stored("Page0Com2Set"), "42");
+    EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 TEST_F(OptionPagesTest, ACutDefinitionIsAnnouncedOnce) {

@@ -514,7 +514,8 @@ TEST_F(ProgramCoreTest, TheParametersControlOpensWhatTheDeviceHas) {
         OptionWindowChoice choice;
     } cases[] = {{"VALEMICRO\\VM89X52.INI", OptionWindowChoice::Pages},
                  {"VALEMICRO\\VM87X54.INI", OptionWindowChoice::Pages},
-                 {"ATMEL\\AT89C51.INI", OptionWindowChoice::Nothing}};
+                 {"ATMEL\\AT89C51.INI", OptionWindowChoice::PagelessOverMain},
+                 {"GENERAL\\27C256.INI", OptionWindowChoice::PagelessOverMain}};
     for (const Case& c : cases) {
         core->RestoreDevice(Stored(c.file));
         EXPECT_EQ(core->OptionWindowToShow(), c.choice) << c.file;
@@ -547,7 +548,7 @@ TEST_F(ProgramCoreTest, AnOptionTypeOneOkPatchesTheBufferAndShowsTheChecksumOnce
     std::vector<bool> busyWhilePumping;
     pump.onProcess = [&] { busyWhilePumping.push_back(state.Busy.Busy()); };
 
-    const std::unique_ptr<OptionPages> pages = core->MakeOptionPages(true);
+    const std::unique_ptr<OptionPages> pages = core->MakeOptionPages(OptionWindowChoice::Pages);
     ASSERT_TRUE(pages->HasPages());
     ASSERT_TRUE(pages->OKBitBtnClick());
     {
@@ -567,7 +568,7 @@ TEST_F(ProgramCoreTest, AnOptionTypeOneOkWithoutAProgrammerSaysSoOnce) {
     core->RestoreDevice(Stored("VALEMICRO\\VM89X52.INI"));
     dir.Write("temp.ini", "[CurrentUserPageSetup]\r\nPage1Com4Set=50\r\n");
     sim.ClearSlots();
-    const std::unique_ptr<OptionPages> pages = core->MakeOptionPages(true);
+    const std::unique_ptr<OptionPages> pages = core->MakeOptionPages(OptionWindowChoice::Pages);
     ASSERT_TRUE(pages->OKBitBtnClick());
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kHardwareMissingText}));
     EXPECT_TRUE(field.texts.empty());
