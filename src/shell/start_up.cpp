@@ -19,10 +19,10 @@ EntrySettings ApplyEntryRules(const std::string& appDir) {
     const std::string icFile = history.ReadString("SelectDlg", "IcFileName", "0");
     if (!StoredFileExists(icFile)) {
         // In one write: never a maker without its device file.
-        const bool written = history.WriteStrings(
-            "SelectDlg", {{"Manufacturer", kDefaultManufacturer},
-                          {"TypeNum", kDefaultTypeNum},
-                          {"IcFileName", appDir + kDefaultDeviceFile}});
+        const bool written =
+            history.WriteStrings("SelectDlg", {{"Manufacturer", kDefaultManufacturer},
+                                               {"TypeNum", kDefaultTypeNum},
+                                               {"IcFileName", appDir + kDefaultDeviceFile}});
         // A file that cannot be read was reported already and is never written.
         if (!written && entry.SettingsProblem.empty())
             entry.SettingsProblem =

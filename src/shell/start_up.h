@@ -42,8 +42,7 @@ EntrySettings ApplyEntryRules(const std::string& appDir);
 // Runs the program's body and returns its exit status. An exception that
 // escapes it is shown (`show` gets its text, "Unknown error" for one without)
 // and the program then ends with a failure status.
-int RunGuarded(const std::function<void(const char* what)>& show,
-               const std::function<int()>& body);
+int RunGuarded(const std::function<void(const char* what)>& show, const std::function<int()>& body);
 
 // The application directory: BURNMARK_APP_DIR when set (tests, relocated
 // installs), else the program's own directory; always ends in '/' unless empty.

@@ -155,8 +155,7 @@ void TMainForm::ShowBusy(bool busy) {
     main_->setEnabled(!busy);
     if (editor_ && editor_->isWindow()) editor_->setEnabled(!busy);
     // The window was lost while the operation held it: the end comes now.
-    if (!busy && windowLost_)
-        QTimer::singleShot(0, this, [this] { WindowDestroyed(); });
+    if (!busy && windowLost_) QTimer::singleShot(0, this, [this] { WindowDestroyed(); });
 }
 
 bool TMainForm::ConfirmExit() {
