@@ -1,6 +1,5 @@
 // The program's entry: the settings checks, the main window, the message loop.
 #include <cstdlib>
-#include <exception>
 #include <memory>
 
 #include <QApplication>
@@ -35,15 +34,14 @@ void ShowException(const char* what) {
 int main(int argc, char** argv) {
     // The application object first, so that a failure anywhere can be shown.
     QApplication app(argc, argv);
-    try {
+    return burnmark::RunGuarded(ShowException, [&app] {
         using namespace burnmark;
         // BURNMARK_APP_DIR puts the settings and the catalogue elsewhere (tests).
         const std::string appDir =
             ChooseAppDir(std::getenv("BURNMARK_APP_DIR"), ProgramDirectory());
         const EntrySettings entry = ApplyEntryRules(appDir);
 
-        QApplication::setApplicationName(QString::fromLatin1(kProductCaption));
-        QApplication::setApplicationDisplayName(QString::fromLatin1(kProductCaption));
+        NameApplication();
 
         QtMessages messages;
         QtSounds sounds;
@@ -78,14 +76,10 @@ int main(int argc, char** argv) {
         splash.reset();
 
         mainForm.show();
-        app.exec();
+        const int status = app.exec();
         mainForm.Core()->SetSelectICDialog(nullptr);
         // The list goes before the window: the compares let go of it.
         if (mainForm.Core()) mainForm.Core()->Engine().SetVerifyErrorList(nullptr);
-    } catch (const std::exception& e) {
-        ShowException(e.what());
-    } catch (...) {
-        ShowException("Unknown error");
-    }
-    return 0;
+        return status;
+    });
 }

@@ -32,8 +32,9 @@ struct AppState {
     // 1 after a project entry was opened.
     uint8_t ProjectOpened = 0;
 
-    // The second Run picture's lamp sequence: 0 after the main window's
-    // creation, 1 whenever the Copy page is shown, toggled by CheckBox1.
+    // The second Run picture's lamp sequence (else it shows the editor): 0
+    // after the main window's creation, 1 whenever the Copy page is shown,
+    // toggled by every click on CheckBox1, CheckBox6 and CheckBox7.
     uint8_t Run2LedFlag = 0;
 
     // Set while an operation, a load or the automatic run is going: every

@@ -19,10 +19,11 @@ std::optional<EditorPage> EditPageForWidth(std::string_view dataWidth) {
 namespace {
 
 // The load dialog's Load button pressed on a file named without the dialog.
+// The name it would put in LoadPathEdit is kept for after the load: a file
+// that did not land must not be named as what the buffer holds.
 class NamedFileLoad : public LoadDialogPort {
 public:
-    NamedFileLoad(std::string path, const std::function<void(const std::string&)>& showPath)
-        : path_(std::move(path)), showPath_(showPath) {}
+    explicit NamedFileLoad(std::string path) : path_(std::move(path)) {}
     std::optional<LoadSettings> RunLoadDialog(LoadDialogLogic& logic) override {
         LoadDialogFields fields;
         fields.name = path_;
@@ -31,13 +32,12 @@ public:
         fields.sourceEnd = range.end;
         return logic.Accept(fields);
     }
-    void SetLoadPathEdit(const std::string& name) override {
-        if (showPath_) showPath_(name);
-    }
+    void SetLoadPathEdit(const std::string& name) override { shownName_ = name; }
+    const std::string& ShownName() const { return shownName_; }
 
 private:
     std::string path_;
-    const std::function<void(const std::string&)>& showPath_;
+    std::string shownName_;
 };
 
 class NamedFuseFile : public FuseFileChooser {
@@ -61,18 +61,21 @@ void CopySourceSteps::LoadStepClick() {
     if (loadDialog_) LoadBufferFile(*loadDialog_);
 }
 
-void CopySourceSteps::LoadNamedFile(const std::string& path) {
-    if (p_.state.Busy.Busy() || path.empty()) return;
+bool CopySourceSteps::LoadNamedFile(const std::string& path) {
+    if (p_.state.Busy.Busy() || path.empty()) return false;
     if (p_.device.HasFuseMap == 1) {
         NamedFuseFile chooser(path);
-        LoadFuseMapFile(chooser);
-        return;
+        return LoadFuseMapFile(chooser);
     }
-    NamedFileLoad dialog(path, ShowLoadPath);
-    LoadBufferFile(dialog);
+    NamedFileLoad dialog(path);
+    const LoadEnd end = LoadBufferFile(dialog);
+    // The exchange that failed after the load has the file in the buffer.
+    const bool landed = end == LoadEnd::Loaded || end == LoadEnd::ExchangeFailed;
+    if (landed && ShowLoadPath) ShowLoadPath(dialog.ShownName());
+    return landed;
 }
 
-void CopySourceSteps::LoadBufferFile(LoadDialogPort& dialog) {
+LoadEnd CopySourceSteps::LoadBufferFile(LoadDialogPort& dialog) {
     const uint32_t shownBefore = p_.checksum.LastChecksum();
     const LoadEnd end = p_.loader.LoadFileClick(dialog);
     switch (end) {
@@ -80,25 +83,24 @@ void CopySourceSteps::LoadBufferFile(LoadDialogPort& dialog) {
             // The load needs a device first: the Type step, which runs the
             // load again once one is chosen, but only once per click.
             if (!continuingLoad_ && p_.loader.LoadPending == 1) TypeStepClick();
-            return;
+            return end;
         case LoadEnd::Ignored:
-        case LoadEnd::Cancelled: return;
+        case LoadEnd::Cancelled: return end;
         // The option-type-1 exchange stopped at a failing programmer step and
         // said so (a missing programmer among them): the rest would only talk
         // to it again and tell the operator a second time.
-        case LoadEnd::ExchangeFailed: return;
+        case LoadEnd::ExchangeFailed: return end;
         default: break;  // the dialog closed with its Load button
     }
     AfterBufferLoad(shownBefore, end == LoadEnd::Loaded);
+    return end;
 }
 
 void CopySourceSteps::TypeStepClick() {
     if (p_.state.Busy.Busy() || !selectDialog_) return;
-    DeviceRecord& device = p_.device;
     p_.page.Hide(CopyStep::Type, StepImage::Highlight);
     p_.page.Show(CopyStep::Type, StepImage::Working);
-    selectDialog_->RunSelectDialog();
-    if (device.Cancelled == 0) ShowTakenDevice();
+    RunDeviceDialog();
     p_.page.Show(CopyStep::Type, StepImage::Working);
     p_.page.Show(CopyStep::Type, StepImage::Ready);
     FollowTakenDevice();
@@ -108,6 +110,22 @@ void CopySourceSteps::TypeStepClick() {
         LoadStepClick();
         continuingLoad_ = false;
     }
+}
+
+bool CopySourceSteps::Image14Click() {
+    if (p_.state.Busy.Busy() || !selectDialog_) return false;
+    const bool taken = RunDeviceDialog();
+    FollowTakenDevice();
+    return taken;
+}
+
+bool CopySourceSteps::RunDeviceDialog() {
+    // Only an OK takes a device: a dialog that could not be shown chose none.
+    p_.device.Cancelled = 1;
+    selectDialog_->RunSelectDialog();
+    if (p_.device.Cancelled != 0) return false;
+    ShowTakenDevice();
+    return true;
 }
 
 void CopySourceSteps::ShowTakenDevice() {
@@ -304,12 +322,12 @@ bool CopySourceSteps::FuseMapReady() {
     return false;
 }
 
-void CopySourceSteps::LoadFuseMapFile(FuseFileChooser& chooser) {
-    if (!FuseEditorMade()) return;
+bool CopySourceSteps::LoadFuseMapFile(FuseFileChooser& chooser) {
+    if (!FuseEditorMade()) return false;
     const std::string path = chooser.ChooseJedecToLoad();
-    if (path.empty()) return;
+    if (path.empty()) return false;
     BusyScope busy(p_.state.Busy);
-    if (!FuseMapReady()) return;
+    if (!FuseMapReady()) return false;
     FuseLoadStatus status;
     {
         BufferLock lock = p_.buffer.GetBufferHandle();
@@ -320,6 +338,7 @@ void CopySourceSteps::LoadFuseMapFile(FuseFileChooser& chooser) {
     p_.page.SetMulti(true);
     p_.page.SetMultiHint(true);
     p_.engine.UpdateCopyButtons(2);
+    return status == FuseLoadStatus::Loaded;
 }
 
 void CopySourceSteps::SaveStepClick() {

@@ -107,6 +107,12 @@ public:
     // the one before, the steps refreshed and the fuse map built anew; then
     // a load that waited for the device.
     void TypeStepClick();
+    // The device choice alone (the Create page's CreateType picture, the
+    // second Run picture): the dialog over the Copy page and, after an OK,
+    // the device's information and names; then the page follows the device
+    // as after the Type step. True when the dialog closed with OK. A click
+    // while the program is busy does nothing.
+    bool Image14Click();
     // The dialog's OK took a device: the Erase, Blank-check, Read and Load
     // steps usable again where the device offers them (when the use before
     // chose no new type), and the "Device Parameter" picture.
@@ -120,8 +126,10 @@ public:
     void LoadStepClick();
     // The Load step on a file named elsewhere (a project entry) instead of
     // one chosen in the dialog: the whole file, auto-detected, with the
-    // checks of the dialog's Load button and the step's tail.
-    void LoadNamedFile(const std::string& path);
+    // checks of the dialog's Load button and the step's tail. True when the
+    // file landed in the buffer (or the fuse map); only then does
+    // LoadPathEdit name it.
+    bool LoadNamedFile(const std::string& path);
     void SaveStepClick();
     // For a data device: the buffer editor over the Edit area, on the page
     // of the device's data width. For a device with a fuse map: the fuse-map
@@ -162,13 +170,17 @@ private:
     void ProgramStepFailed();
     // The failure display, then the step's text.
     void ProgrammerStepFailed(const char* message);
+    // The dialog over the Copy page; after an OK the device's information
+    // and names. True when it closed with OK.
+    bool RunDeviceDialog();
     // After an OK: the device's information and its names.
     void ShowTakenDevice();
     // After an OK: the verify list and the run follow the device; a new type
     // refreshes the steps and builds the fuse map anew.
     void FollowTakenDevice();
-    void LoadBufferFile(LoadDialogPort& dialog);
-    void LoadFuseMapFile(FuseFileChooser& chooser);
+    LoadEnd LoadBufferFile(LoadDialogPort& dialog);
+    // True when the JEDEC file was loaded.
+    bool LoadFuseMapFile(FuseFileChooser& chooser);
     void SaveFuseMapFile();
 
     SourceStepParts p_;

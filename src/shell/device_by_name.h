@@ -20,7 +20,9 @@ enum class DeviceChoice {
     Refused,         // the OK refused it (its definition did not load) and said why
 };
 
-// The category filter is set aside when it hides the type.
+// The category filter is set aside when it hides the type. A device refused
+// (not in the catalogue, or its definition did not load) leaves the dialog's
+// highlight and filter as they were.
 DeviceChoice SelectDeviceByName(DeviceSelection& selection, CopySourceSteps& steps,
                                 const std::string& maker, const std::string& type);
 

@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 #include "platform/profile.h"
+#include "shell/settings_write.h"
 
 namespace burnmark {
 
@@ -26,8 +27,8 @@ std::optional<ProjectOpening> PlanProjectOpening(const ProjectEntry& entry) {
     if (const std::optional<std::string> source = Present(entry.Source)) {
         if (source->front() != '+')
             opening.file = source;
-        else if (!opening.letters)
-            // A "+" source means no file and may carry the letters itself.
+        else
+            // A "+" source means no file and carries the letters itself.
             opening.letters = source;
     }
     return opening;
@@ -83,10 +84,7 @@ void ProjectPage::ListView1DblClick(std::optional<std::size_t> selectedRow) {
         const std::string path = opening->file->front() == '/'
                                      ? *opening->file
                                      : JoinAppPath(p_.state.AppDir, *opening->file);
-        p_.view.ShowLoadPath(path);
-        if (p_.loadFile) p_.loadFile(path);
-    } else {
-        p_.view.ShowLoadPath(kProjectNoFile);
+        if (p_.loadFile && p_.loadFile(path)) p_.view.ShowLoadPath(path);
     }
     if (opening->letters)
         p_.view.SetTicks(
@@ -99,8 +97,9 @@ void ProjectPage::ListView1DblClick(std::optional<std::size_t> selectedRow) {
 
 void ProjectPage::Image15Click() {
     p_.view.ShowDumpEditPanel();
-    Profile(p_.state.AppDir + kProjectFileName)
-        .WriteString("Temp", "Source", p_.view.LoadPathText());
+    Profile projects(p_.state.AppDir + kProjectFileName);
+    ReportSettingsWrite(projects.WriteString("Temp", "Source", p_.view.LoadPathText()),
+                        projects.Path(), kUnnotedProjectFileText, p_.messages);
 }
 
 }  // namespace burnmark

@@ -2,7 +2,10 @@
 // type), a data file and the operations to tick, read from Project.ini in the
 // application directory, and the opening of one of them into the Copy page.
 // An opening selects the device as the device selection does, loads the
-// file as the Load step does and ticks the operations the device offers.
+// file as the Load step does and ticks the operations the device offers. The
+// Copy page names the project's file only once it landed in the buffer; a
+// project without a file, or whose file did not load, leaves it naming what
+// the buffer holds.
 #pragma once
 
 #include "shell/shell_only.h"
@@ -25,7 +28,6 @@ inline constexpr const char* kProjectFileName = "Project.ini";
 inline constexpr std::size_t kProjectRowCount = 10;
 // What a missing key reads as; a missing "Vendor" ends the list.
 inline constexpr const char* kProjectMissing = "<empty>";
-inline constexpr const char* kProjectNoFile = "No File";
 inline constexpr const char* kProjectDeviceUnknownText = "Device not found in the catalogue: ";
 
 // One row of the list: the caption (the maker) and the three sub items, as
@@ -46,8 +48,8 @@ struct ProjectOpening {
     // The data file (relative to the application directory unless it is a
     // full path); none when "Source" is absent or begins with "+".
     std::optional<std::string> file;
-    // The operation letters: "Prog", or a "+" source's own text when "Prog"
-    // is absent; none leaves the ticks as they are.
+    // The operation letters: a "+" source's own text (its "Prog" is not
+    // used), else "Prog"; none leaves the ticks as they are.
     std::optional<std::string> letters;
     bool operator==(const ProjectOpening&) const = default;
 };
@@ -98,8 +100,9 @@ public:
 // dialog's OK takes.
 using ChooseDeviceByName =
     std::function<DeviceChoice(const std::string& maker, const std::string& type)>;
-// Loads a data file into the buffer (or the fuse map) as the Load step does.
-using LoadNamedFile = std::function<void(const std::string& path)>;
+// Loads a data file into the buffer (or the fuse map) as the Load step does;
+// true when it landed there.
+using LoadNamedFile = std::function<bool(const std::string& path)>;
 
 struct ProjectPageParts {
     AppState& state;
@@ -120,7 +123,7 @@ public:
     // ListView1DblClick, also the Project page's OK (v2_HintClick).
     void ListView1DblClick(std::optional<std::size_t> selectedRow);
     // The Edit area with the buffer editor; the path shown goes to
-    // Project.ini [Temp] "Source".
+    // Project.ini [Temp] "Source" (a failed write is reported).
     void Image15Click();
 
 private:

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "platform/profile.h"
+#include "shell/settings_write.h"
 #include "shell/start_up.h"
 
 namespace burnmark {
@@ -68,10 +69,16 @@ ExitAnswer AskExit(AppState& state, Messages& messages, const std::function<Tick
         state.ExitGuard = 0;
         return ExitAnswer::Cancelled;
     }
-    Profile history(state.HistoryIniPath());
-    history.WriteString("SelectDlg", "ProcessMode",
-                        BuildProcessMode(ticks ? ticks() : TickFlags{}));
+    SaveTicksAtExit(state, messages, ticks ? ticks() : TickFlags{});
     return ExitAnswer::Confirmed;
+}
+
+void SaveTicksAtExit(AppState& state, Messages& messages, const TickFlags& ticks) {
+    state.ExitGuard = 1;
+    // The program ends all the same: the ticks are only for the next start.
+    Profile history(state.HistoryIniPath());
+    ReportSettingsWrite(history.WriteString("SelectDlg", "ProcessMode", BuildProcessMode(ticks)),
+                        history.Path(), kUnrememberedTicksText, messages);
 }
 
 }  // namespace burnmark

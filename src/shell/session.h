@@ -71,7 +71,12 @@ inline constexpr const char* kExitTitle = "Exit:";
 
 // The exit question. While Busy or while ExitGuard is set nothing happens;
 // otherwise ExitGuard is set and the operator asked. No clears the guard; Yes
-// writes the ticks as "ProcessMode" and keeps the guard set for good.
+// writes the ticks as "ProcessMode" (a failed write is told, and the exit
+// goes on) and keeps the guard set for good.
 ExitAnswer AskExit(AppState& state, Messages& messages, const std::function<TickFlags()>& ticks);
+
+// The exit's write-back without the question (the window is gone): the ticks
+// as "ProcessMode", a failed write told; ExitGuard set for good.
+void SaveTicksAtExit(AppState& state, Messages& messages, const TickFlags& ticks);
 
 }  // namespace burnmark

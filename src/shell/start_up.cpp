@@ -1,10 +1,13 @@
 #include "shell/start_up.h"
 
+#include <cstdlib>
+#include <exception>
 #include <limits>
 
 #include "platform/number.h"
 #include "platform/paths.h"
 #include "shell/picture_restore.h"
+#include "shell/settings_write.h"
 
 namespace burnmark {
 
@@ -15,12 +18,29 @@ EntrySettings ApplyEntryRules(const std::string& appDir) {
     entry.Type = history.ReadInteger("System", "Type", 0);
     const std::string icFile = history.ReadString("SelectDlg", "IcFileName", "0");
     if (!StoredFileExists(icFile)) {
-        entry.DefaultDeviceWritten =
-            history.WriteString("SelectDlg", "Manufacturer", kDefaultManufacturer) &&
-            history.WriteString("SelectDlg", "TypeNum", kDefaultTypeNum) &&
-            history.WriteString("SelectDlg", "IcFileName", appDir + kDefaultDeviceFile);
+        // In one write: never a maker without its device file.
+        const bool written =
+            history.WriteStrings("SelectDlg", {{"Manufacturer", kDefaultManufacturer},
+                                               {"TypeNum", kDefaultTypeNum},
+                                               {"IcFileName", appDir + kDefaultDeviceFile}});
+        // A file that cannot be read was reported already and is never written.
+        if (!written && entry.SettingsProblem.empty())
+            entry.SettingsProblem =
+                SettingsWriteFailText(history.Path(), kUnrememberedDefaultDeviceText);
     }
     return entry;
+}
+
+int RunGuarded(const std::function<void(const char* what)>& show,
+               const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        if (show) show(e.what());
+    } catch (...) {
+        if (show) show("Unknown error");
+    }
+    return EXIT_FAILURE;
 }
 
 std::string ChooseAppDir(const char* overrideDir, const std::string& programDir) {

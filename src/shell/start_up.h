@@ -27,10 +27,9 @@ inline constexpr const char* kDefaultDeviceFile = "INI\\ATMEL\\AT89C51.INI";
 struct EntrySettings {
     // [System] "Type": non-zero shows the splash while the windows are made.
     int32_t Type = 0;
-    // The last device named no existing file and the default was written.
-    bool DefaultDeviceWritten = false;
-    // For the operator when History_1.ini exists but cannot be read (it then
-    // keeps its content and no setting is saved); empty otherwise.
+    // For the operator, once: History_1.ini exists but cannot be read (it
+    // then keeps its content and no setting is saved), or the default device
+    // could not be written to it; empty otherwise.
     std::string SettingsProblem;
 };
 
@@ -39,6 +38,11 @@ struct EntrySettings {
 // writes the default device ("ATMEL", "AT89C51", AppDir + the ATMEL AT89C51
 // definition) so that the restore always has a device to load.
 EntrySettings ApplyEntryRules(const std::string& appDir);
+
+// Runs the program's body and returns its exit status. An exception that
+// escapes it is shown (`show` gets its text, "Unknown error" for one without)
+// and the program then ends with a failure status.
+int RunGuarded(const std::function<void(const char* what)>& show, const std::function<int()>& body);
 
 // The application directory: BURNMARK_APP_DIR when set (tests, relocated
 // installs), else the program's own directory; always ends in '/' unless empty.

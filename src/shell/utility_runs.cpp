@@ -69,4 +69,24 @@ void UtilityRuns::Repeated(UtilityRun run) {
     state.StopFlag = 0;
 }
 
+void UtilityRuns::Run2_HintClick() {
+    if (p_.state.Busy.Busy()) return;
+    // The dialog's own answer: what it wrote to [SelectDlg] "OK" may be an
+    // older one when that write failed.
+    if (!ChooseDevice || !ChooseDevice()) return;
+    if (p_.state.Run2LedFlag) {
+        BusyScope busy(p_.state.Busy);
+        for (UtilityLamp lamp : {UtilityLamp::ReadALed, UtilityLamp::ConfirmALed})
+            p_.view.SetLampColor(lamp, kLampIdle);
+        for (UtilityLamp lamp : {UtilityLamp::ReadALed, UtilityLamp::ConfirmALed}) {
+            p_.page.Hide(StatusImage::Pass);
+            Walk(lamp);
+        }
+    } else if (ShowEditor) {
+        ShowEditor();
+    }
+    for (UtilityLamp lamp : {UtilityLamp::ReadALed, UtilityLamp::ConfirmALed})
+        p_.view.SetLampColor(lamp, kLampIdle);
+}
+
 }  // namespace burnmark

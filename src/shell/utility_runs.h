@@ -1,8 +1,10 @@
 // The Utility page's lamp runs: the page's lamps walk from idle through
 // working to done around one wait that keeps the window alive, once or again
-// and again until Stop. Nothing goes to the programmer. The runs hold the
-// program busy, so that only Stop acts meanwhile (Exit is refused and no
-// operation or automatic run can start from the pumped events).
+// and again until Stop. The second Run picture's run is of the same kind: a
+// device choice, then the Read and Confirm lamps walk, or the Edit area
+// shows. Nothing goes to the programmer. The runs hold the program busy, so
+// that only Stop acts meanwhile (Exit is refused and no operation or
+// automatic run can start from the pumped events).
 #pragma once
 
 #include "shell/shell_only.h"
@@ -20,8 +22,9 @@
 
 namespace burnmark {
 
-// The lamps on the page's five pictures.
-enum class UtilityLamp { ALed1, ALed2, ALed3, ALed4, ALed5 };
+// The lamps on the page's five pictures, and the two beside the second Run
+// picture.
+enum class UtilityLamp { ALed1, ALed2, ALed3, ALed4, ALed5, ReadALed, ConfirmALed };
 // Erase walks ALed1 (and ALed2 with CheckBox6), Verify ALed3 (and ALed4 with
 // CheckBox7), Security ALed5 alone.
 enum class UtilityRun { Erase, Verify, Security };
@@ -57,6 +60,12 @@ public:
     // sound). Empty: nothing.
     std::function<void()> StopHandling;
 
+    // The second Run picture's device choice (Image14Click): true when a
+    // device was taken. Empty: none is.
+    std::function<bool()> ChooseDevice;
+    // The Edit area with the buffer editor (Image15Click). Empty: nothing.
+    std::function<void()> ShowEditor;
+
     // One run each (RunE_HintClick, RunV_HintClick, RunS_HintClick).
     void RunE_HintClick() { Single(UtilityRun::Erase); }
     void RunV_HintClick() { Single(UtilityRun::Verify); }
@@ -65,6 +74,10 @@ public:
     void AutoRunE_HintClick() { Repeated(UtilityRun::Erase); }
     void AutoRunV_HintClick() { Repeated(UtilityRun::Verify); }
     void AutoRunS_HintClick() { Repeated(UtilityRun::Security); }
+    // The second Run picture (Run2_HintClick): the device choice; after an
+    // OK, while Run2LedFlag is set, ReadALed and then ConfirmALed walk, else
+    // the Edit area shows; both lamps end idle.
+    void Run2_HintClick();
 
     // The application is quitting: a repeated run ends after the single run
     // in progress, without the Stop handling.

@@ -125,6 +125,32 @@ TEST(StepPicturesTest, StatesAndResultsCarryTheirColours) {
     EXPECT_TRUE(HueNear(FillOf(DrawStatusPicture(StatusImage::Fail, kStatusPictureSize)), 2, 20));
 }
 
+// The highlight the stack draws over an operation step must not look like a
+// step that is off: it keeps the ready picture's dark mark and turns blue,
+// where the off picture is grey and faint.
+TEST(StepPicturesTest, TheHighlightedStepIsClearlyNotAnOffStep) {
+    const QSize size = kOperationStepPictureSize;
+    const QPoint fill(5, 8);
+    const QPoint badge(size.width() / 2, 40);  // inside the mark's disc, below its sign
+    for (CopyStep step : kOperationSteps) {
+        SCOPED_TRACE(StepName(step));
+        ImageControl control(QStringLiteral("step"));
+        control.resize(size);
+        control.SetPicture(
+            [step](QSize s, qreal dpr) { return StepPicture(step, StepImage::Ready, s, dpr); });
+        control.SetHotLook(true);
+        const QImage hot = control.grab().toImage();
+        const QImage ready = DrawStepPicture(step, StepImage::Ready, size);
+        const QImage off = DrawStepPicture(step, StepImage::Off, size);
+
+        EXPECT_TRUE(HueNear(hot.pixelColor(fill), 215, 20)) << hot.pixelColor(fill).hslHue();
+        EXPECT_GT(hot.pixelColor(fill).hsvSaturation(), 40);
+        EXPECT_LT(off.pixelColor(fill).hsvSaturation(), 20);
+        EXPECT_LE(hot.pixelColor(badge).lightness(), ready.pixelColor(badge).lightness() + 20);
+        EXPECT_LT(hot.pixelColor(badge).lightness(), off.pixelColor(badge).lightness() - 40);
+    }
+}
+
 // ---- The window with its core ------------------------------------------------------------------
 
 class CopyPageTest : public ::testing::Test {

@@ -1,10 +1,14 @@
 // The main window: its frame and layout, the first and the next start, the
-// exit question, the busy state, dragging and the wheel hook.
+// exit question, the end when the window system destroys the window, the busy
+// state, dragging and the wheel hook.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <random>
@@ -16,12 +20,14 @@
 #include <QImage>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "platform/profile.h"
 #include "shell/picture_restore.h"
 #include "shell/start_up.h"
 #include "widgets/ui/image_control.h"
+#include "shell/ui/lost_window_watch.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/splash_pictures.h"
 #include "support/fake_ports.h"
@@ -99,6 +105,8 @@ protected:
 TEST_F(MainFormTest, FramelessFixedWindowWithThePagesInPlace) {
     TMainForm& form = Start();
     EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    // What task bars and window lists call it.
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Burnmark"));
     EXPECT_EQ(form.size(), QSize(552, 440));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_EQ(form.cursor().shape(), Qt::SizeAllCursor);
@@ -201,6 +209,130 @@ TEST_F(MainFormTest, ExitYesSavesTheTicksAndTheNextStartRestoresThem) {
 
     Start();
     EXPECT_EQ(Picture(), "..P.S");
+}
+
+TEST_F(MainFormTest, SettingsTheWindowCannotWriteAreToldOnceEach) {
+    // The window's handle for other programs, at its creation.
+    fs::create_directory(dir_ / "logo.c.ini");
+    Start();
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text,
+              "Can't write " + appDir_ +
+                  "logo.c.ini !\nOther programs cannot find the main window through it.");
+    EXPECT_EQ(messages_.shown[0].title, "Settings");
+
+    // The ticks at exit, by Exit or by the window manager's close.
+    struct Case {
+        const char* name;
+        std::function<void()> close;
+    };
+    const Case cases[] = {
+        {"Exit", [&] { Click(Child("Exit_Hint")); }},
+        {"the window manager's close", [&] { form_->close(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start();
+        fs::remove(dir_ / "History_1.ini");
+        fs::create_directory(dir_ / "History_1.ini");
+        messages_.Clear();
+        messages_.answers = {MsgAnswer::Yes};
+        c.close();
+        EXPECT_FALSE(form_->isVisible());
+        ASSERT_EQ(messages_.shown.size(), 2u);
+        EXPECT_EQ(messages_.shown[0].title, "Exit:");
+        EXPECT_EQ(messages_.shown[1].text,
+                  "Can't write " + appDir_ +
+                      "History_1.ini !\nThe ticked operations are not remembered for the next "
+                      "start.");
+        fs::remove(dir_ / "History_1.ini");
+    }
+}
+
+TEST_F(MainFormTest, ADestroyedWindowEndsTheProgramAsAnExitWould) {
+    int released = 0;
+    MainFormSeams seams;
+    seams.ReleaseOnExit = [&] { ++released; };
+    struct Case {
+        const char* name;
+        // What holds the window when it goes, and lets go of it.
+        std::function<void()> hold;
+        std::function<void()> letGo;
+        int boxes;  // the exit question, when it was open
+    };
+    const Case cases[] = {
+        {"nothing", nullptr, nullptr, 0},
+        {"an operation", [&] { form_->SetBusy(true); }, [&] { form_->SetBusy(false); }, 0},
+        {"the exit question, answered No",
+         [&] {
+             messages_.answers = {MsgAnswer::No};
+             form_->State().ExitGuard = 1;  // the question is open
+         },
+         [&] {
+             form_->State().ExitGuard = 0;
+             form_->ExitClick();
+         },
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        released = 0;
+        History().WriteString("SelectDlg", "ProcessMode", "0");  // the form's ticks
+        Start(seams);
+        messages_.Clear();
+        Box(2)->setChecked(false);
+        bool held = true;
+        QTimer::singleShot(0, [&] {
+            if (c.hold) c.hold();
+            form_->WindowDestroyed();
+            QApplication::processEvents();
+            held = form_->isVisible() && released == 0 &&
+                   History().ReadString("SelectDlg", "ProcessMode", "") == "0";
+            if (c.letGo) c.letGo();
+        });
+        // A program that did not end would keep the loop going: give up after a while.
+        QTimer::singleShot(10000, [] { QApplication::exit(1); });
+        EXPECT_EQ(QApplication::exec(), 0);
+        EXPECT_EQ(held, c.hold != nullptr);
+        // The ticks written as at Exit, without asking; the window closed.
+        EXPECT_EQ(History().ReadString("SelectDlg", "ProcessMode", ""), "+E+P+V");
+        EXPECT_EQ(static_cast<int>(messages_.shown.size()), c.boxes);
+        EXPECT_FALSE(form_->isVisible());
+        EXPECT_EQ(released, 1);
+        EXPECT_FALSE(Box(1)->isEnabled());
+        // A later loss or close is no second exit.
+        form_->WindowDestroyed();
+        form_->close();
+        QApplication::processEvents();
+        EXPECT_EQ(released, 1);
+    }
+}
+
+TEST(LostWindowWatch, KnowsTheDestructionOfItsWindowOnly) {
+    // An X11 event as the wire carries it: 32 bytes, the code first, the
+    // destroyed window at byte 8.
+    auto event = [](uint8_t code, uint32_t window) {
+        std::array<uint8_t, 32> bytes{};
+        bytes[0] = code;
+        std::memcpy(bytes.data() + 8, &window, sizeof window);
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        QByteArray type;
+        std::array<uint8_t, 32> bytes;
+        bool destroyed;
+    };
+    const Case cases[] = {
+        {"its window destroyed", "xcb_generic_event_t", event(17, 0x200006), true},
+        {"as another client sent it", "xcb_generic_event_t", event(17 | 0x80, 0x200006), true},
+        {"another window", "xcb_generic_event_t", event(17, 0x200007), false},
+        {"only unmapped", "xcb_generic_event_t", event(18, 0x200006), false},
+        {"another window system", "windows_generic_MSG", event(17, 0x200006), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsX11DestroyOf(c.type, c.bytes.data(), 0x200006), c.destroyed) << c.name;
+    EXPECT_FALSE(IsX11DestroyOf("xcb_generic_event_t", nullptr, 0x200006));
 }
 
 TEST_F(MainFormTest, ExitNoLeavesEverythingAndAsksAgain) {

@@ -1,7 +1,8 @@
 // The device selection dialog on the screen: its frame and controls showing
 // the selection's state, choosing with the mouse and the keyboard, the
 // history box that takes no keys, the maker picture at any device pixel
-// ratio, and the Type step that shows it over the Copy page.
+// ratio, and the Type step, the Create page's Type and the second Run picture
+// that show it over the Copy page.
 #include "catalogue/ui/select_ic_dialog.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,7 +31,9 @@
 #include "shell/ui/app_composition.h"
 #include "widgets/ui/image_control.h"
 #include "shell/ui/main_form.h"
+#include "shell/utility_runs.h"
 #include "support/fake_ports.h"
+#include "widgets/ui/aled.h"
 #include "support/mouse_events.h"
 #include "support/simulated_programmer.h"
 #include "support/temp_dir.h"
@@ -294,6 +298,49 @@ TEST_F(SelectDialogTest, TheTypeStepShowsTheDialogOverTheCopyPage) {
     EXPECT_NE(form_->Core()->FuseEditor(), nullptr);
     EXPECT_TRUE(form_->Core()->Fuses().HasBlock());
     EXPECT_FALSE(form_->Busy());
+}
+
+TEST_F(SelectDialogTest, TheCreatePagesTypeAndTheSecondRunChooseOverTheCopyPage) {
+    auto* copyPanel = form_->findChild<QWidget*>(QStringLiteral("Copy_Panel"));
+    auto* selected = form_->findChild<QListWidget*>(QStringLiteral("SelectedType"));
+    auto* readLamp = form_->findChild<TALed*>(QStringLiteral("ReadALed"));
+    ASSERT_NE(readLamp, nullptr);
+    struct Case {
+        const char* name;
+        std::function<void()> click;
+        const char* maker;
+        bool lampsWalk;
+    };
+    const std::vector<Case> cases = {
+        {"the CreateType picture",
+         [&] { Click(form_->findChild<QWidget*>(QStringLiteral("CreateType_Stack"))); },
+         "NORTHCHIP", false},
+        // Its panel is disabled and out of view: the handler itself.
+        {"the second Run picture", [&] { form_->Seams().Run2Click(); }, "General Type", true},
+    };
+    auto lampColour = [readLamp] {
+        return readLamp->Value() ? readLamp->TrueColor() : readLamp->FalseColor();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QPoint shownAt;
+        bool lampLit = false;
+        pump_.onProcess = [&] { lampLit |= lampColour() == kLampWorking; };
+        QTimer::singleShot(0, dialog_.get(), [&] {
+            shownAt = dialog_->pos();
+            ClickRow(Child<QListWidget>("MaunListBox"), QString::fromLatin1(c.maker));
+            auto* ok = Child<QPushButton>("OKBtn");
+            Click(ok, ok->rect().center());
+        });
+        c.click();
+        EXPECT_EQ(shownAt, copyPanel->mapToGlobal(QPoint(0, 1)));
+        EXPECT_EQ(selected->item(0)->text(), QString::fromLatin1(c.maker));
+        EXPECT_EQ(form_->Core()->Device().Manufacturer, c.maker);
+        EXPECT_EQ(lampLit, c.lampsWalk);
+        EXPECT_EQ(lampColour(), kLampIdle);
+        EXPECT_FALSE(form_->Busy());
+    }
+    pump_.onProcess = nullptr;
 }
 
 TEST_F(SelectDialogTest, TheDialogStaysModalWhileTheProgrammerWorks) {

@@ -281,6 +281,24 @@ TEST_F(SkinWindowTest, TheCopyPagesHoverGoesThroughItsModel) {
     EXPECT_FALSE(Child("Multi")->isHidden());
 }
 
+TEST_F(SkinWindowTest, TheHandShowsOnlyOverAPictureThatShows) {
+    TMainForm& form = Start();
+    auto shape = [&](const char* stack) { return Child(stack)->cursor().shape(); };
+    EXPECT_EQ(shape("Exit_Stack"), Qt::PointingHandCursor);
+    // Buttons whose pictures are all hidden: the window's own cursor.
+    for (const char* stack : {"v2_Stack", "x2_Stack", "x_Stack", "Find_Stack", "FindNext_Stack"})
+        EXPECT_EQ(shape(stack), Qt::SizeAllCursor) << stack;
+
+    // The hover hides the top picture: the one below still shows.
+    MoveTo(At("Exit"));
+    EXPECT_EQ(shape("Exit_Stack"), Qt::PointingHandCursor);
+    auto* exit = static_cast<ImageStack*>(Child("Exit_Stack"));
+    for (ImageControl* layer : exit->Layers()) layer->hide();
+    EXPECT_EQ(shape("Exit_Stack"), form.cursor().shape());
+    Child("Exit_Down")->show();
+    EXPECT_EQ(shape("Exit_Stack"), Qt::PointingHandCursor);
+}
+
 TEST_F(SkinWindowTest, TheWindowManagersCloseGoesThroughTheExitQuestion) {
     struct Case {
         const char* what;

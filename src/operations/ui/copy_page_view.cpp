@@ -105,7 +105,7 @@ void CopyPageController::BuildStep(CopyStep step) {
     auto* stack =
         new ImageStack(QString::fromLatin1(StepName(step)) + QStringLiteral("_Stack"), panel);
     stack->setGeometry(0, 0, panel->width(), panel->height());
-    stack->setCursor(Qt::PointingHandCursor);
+    stack->SetHandCursor(true);
 
     const std::size_t s = Index(step);
     // The operation steps have no hover pictures of their own: the stack draws

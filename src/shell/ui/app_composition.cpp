@@ -217,6 +217,8 @@ void AppComposition::FillSeams(MainFormSeams& seams) {
     if (!seams.RunClick) seams.RunClick = [this] { core_->RunClick(); };
     if (!seams.StopClick) seams.StopClick = [this] { core_->StopClick(); };
     if (!seams.EditOkClick) seams.EditOkClick = [this] { core_->EditOkClick(); };
+    // The Create page's CreateType: the device selection over the Copy page.
+    if (!seams.Image14Click) seams.Image14Click = [this] { core_->Steps().Image14Click(); };
     if (!seams.CheckDeviceAfterAbout)
         seams.CheckDeviceAfterAbout = [this] { core_->CheckDeviceAfterAbout(); };
     if (!seams.ReleaseOnExit) seams.ReleaseOnExit = [this] { core_->ReleaseOnExit(); };

@@ -1,5 +1,7 @@
 // The main window: one borderless 552 x 440 picture with the Copy page and
-// the Edit area laid over it, the owner of the program-wide state.
+// the Edit area laid over it, the owner of the program-wide state. Its
+// controls and their places are laid out in main_form_layout.cpp, its
+// behaviour is in main_form.cpp.
 #pragma once
 
 #include <QHash>
@@ -28,6 +30,7 @@ namespace burnmark {
 
 class AppComposition;
 class ImageControl;
+class LostWindowWatch;
 class UsbTransport;
 
 // The ports the window reports through. Not owned; they outlive the window.
@@ -123,6 +126,11 @@ public:
     void FormShow();
     void RestoreLastSession();
     void ExitClick();
+    // The window system destroyed the window without asking it to close
+    // (another X client): the ticks are saved as at Exit, without the
+    // question, and the program ends. While an operation holds the window or
+    // the exit question is open, that waits until they are over.
+    void WindowDestroyed();
     // The background: a press keeps where the pointer took the window, a move
     // with the left button held keeps the window under the pointer.
     void MainMouseDown(Qt::MouseButton button, QPoint position);
@@ -164,11 +172,8 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // What the window is made of (main_form_layout.cpp).
     void BuildLayout();
-    void FormCreate();
-    void ApplyCustomLogo(const std::string& symbol);
-    // The busy state changed: every command lies on the background.
-    void ShowBusy(bool busy);
     void BuildTopBar();
     void BuildCopyPage();
     void BuildEditArea();
@@ -177,8 +182,17 @@ private:
     void BuildProjectPage();
     // What a command's click runs: the seam as it is at the time of the click.
     std::function<void()> Command(std::function<void()> MainFormSeams::*seam);
+
+    void FormCreate();
+    void ApplyCustomLogo(const std::string& symbol);
+    // The busy state changed: every command lies on the background.
+    void ShowBusy(bool busy);
     // The exit question and the write-back of the ticks; true on Yes.
     bool ConfirmExit();
+    // After the ticks were written: the boxes stay as they were saved.
+    void FreezeTicks();
+    // The end once the window is gone: write-back, close and quit.
+    void EndWithoutWindow();
 
     // SkinLayerDirectory
     SkinLayerRef FindLayer(std::string_view name) override;
@@ -197,6 +211,9 @@ private:
     QHash<QString, QPointer<ImageControl>> layerCache_;
     // Exit was answered Yes: the close that follows goes through.
     bool exitConfirmed_ = false;
+    // The window system destroyed the window; the program ends once it can.
+    bool windowLost_ = false;
+    std::unique_ptr<LostWindowWatch> lostWatch_;
 
     unsigned long long stopPresses_ = 0;
     bool shownOnce_ = false;

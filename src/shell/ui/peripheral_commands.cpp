@@ -70,7 +70,10 @@ public:
     explicit UtilityView(TMainForm& form) : form_(form) {}
 
     void SetLampColor(UtilityLamp lamp, uint32_t color) override {
-        const QString name = QStringLiteral("ALed%1").arg(static_cast<int>(lamp) + 1);
+        const QString name = lamp == UtilityLamp::ReadALed ? QStringLiteral("ReadALed")
+                             : lamp == UtilityLamp::ConfirmALed
+                                 ? QStringLiteral("ConfirmALed")
+                                 : QStringLiteral("ALed%1").arg(static_cast<int>(lamp) + 1);
         auto* led = form_.findChild<TALed*>(name);
         if (!led) return;
         // The colour the lamp shows now.
@@ -106,12 +109,16 @@ PeripheralCommands::PeripheralCommands(TMainForm& form, ProgramCore& core, Messa
             if (chooser_) return chooser_(maker, type);
             return SelectDeviceByName(core_.Selection(), core_.Steps(), maker, type);
         },
-        [this](const std::string& path) { core_.Steps().LoadNamedFile(path); }});
+        [this](const std::string& path) { return core_.Steps().LoadNamedFile(path); }});
     runs_ = std::make_unique<UtilityRuns>(
         UtilityRunParts{form.State(), core.Engine(), core.Page(), pump, *utilityView_});
     // The window's Stop command as it is when the run ends.
     runs_->StopHandling = [this] {
         if (form_.Seams().StopClick) form_.Seams().StopClick();
+    };
+    runs_->ChooseDevice = [this] { return core_.Steps().Image14Click(); };
+    runs_->ShowEditor = [this] {
+        if (form_.Seams().Image15Click) form_.Seams().Image15Click();
     };
     qApp->installEventFilter(this);
 }
@@ -139,6 +146,7 @@ void PeripheralCommands::FillSeams(MainFormSeams& seams) {
         };
     if (!seams.Image15Click) seams.Image15Click = [this] { projects_->Image15Click(); };
 
+    if (!seams.Run2Click) seams.Run2Click = [this] { runs_->Run2_HintClick(); };
     if (!seams.RunEClick) seams.RunEClick = [this] { runs_->RunE_HintClick(); };
     if (!seams.RunVClick) seams.RunVClick = [this] { runs_->RunV_HintClick(); };
     if (!seams.RunSClick) seams.RunSClick = [this] { runs_->RunS_HintClick(); };

@@ -35,7 +35,7 @@ public:
     ~PeripheralCommands() override;
 
     // Fills the seams still empty: About, the project list and its opening,
-    // Image15Click, the lamp runs, and Stop where no automatic run has one.
+    // Image15Click, the lamp runs and the second Run picture.
     void FillSeams(MainFormSeams& seams);
 
     ProjectPage& Projects() { return *projects_; }

@@ -13,6 +13,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "shell/start_up.h"
+
 namespace burnmark {
 
 namespace {
@@ -39,6 +41,12 @@ QMessageBox::StandardButtons ToQt(MsgButtons buttons) {
     return QMessageBox::Ok;
 }
 
+// The title a box shows. On X11 Qt gives a window without a title the
+// program's name; a blank title shows none.
+QString BoxTitle(const std::string& title) {
+    return title.empty() ? QStringLiteral(" ") : QString::fromStdString(title);
+}
+
 MsgAnswer FromQt(int result, MsgButtons buttons) {
     switch (result) {
         case QMessageBox::Ok: return MsgAnswer::Ok;
@@ -59,6 +67,10 @@ MsgAnswer FromQt(int result, MsgButtons buttons) {
 
 }  // namespace
 
+void NameApplication() {
+    QCoreApplication::setApplicationName(QString::fromLatin1(kProductCaption));
+}
+
 QWidget* QtMessages::BoxOwner() const {
     // A modal window in front (the option pages stay on top) owns the box, so
     // that the box comes up over it and not behind it.
@@ -68,15 +80,15 @@ QWidget* QtMessages::BoxOwner() const {
 
 void QtMessages::ShowMessage(const std::string& text) {
     // The plain message dialog has no title of its own.
-    QMessageBox box(QMessageBox::NoIcon, QString(), QString::fromStdString(text), QMessageBox::Ok,
-                    BoxOwner());
+    QMessageBox box(QMessageBox::NoIcon, BoxTitle({}), QString::fromStdString(text),
+                    QMessageBox::Ok, BoxOwner());
     box.exec();
 }
 
 MsgAnswer QtMessages::MessageBox(const std::string& text, const std::string& title,
                                  MsgButtons buttons, MsgIcon icon) {
-    QMessageBox box(ToQt(icon), QString::fromStdString(title), QString::fromStdString(text),
-                    ToQt(buttons), BoxOwner());
+    QMessageBox box(ToQt(icon), BoxTitle(title), QString::fromStdString(text), ToQt(buttons),
+                    BoxOwner());
     if (buttons == MsgButtons::YesNo) box.setEscapeButton(QMessageBox::No);
     return FromQt(box.exec(), buttons);
 }

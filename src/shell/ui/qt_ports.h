@@ -9,6 +9,11 @@
 
 namespace burnmark {
 
+// Names the program for the desktop (the window class task bars and window
+// lists go by) and sets no display name: Qt would append that to every
+// window's title, and each box and dialog shows exactly its own.
+void NameApplication();
+
 class QtMessages : public Messages {
 public:
     explicit QtMessages(QWidget* owner = nullptr) : owner_(owner) {}

@@ -62,23 +62,27 @@ void ImageControl::paintEvent(QPaintEvent* event) {
     QPixmap picture = picture_(size(), dpr);
     if (hot_ || pressed_) {
         // Only the picture's own pixels change, not what shows through it:
-        // held down darker, highlighted lighter with a ring.
+        // held down darker; highlighted tinted blue with a ring. Lightening
+        // would wash the picture out to the grey of a step that is off.
         QImage look = picture.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QColor accent(kHotAccent);
         for (int y = 0; y < look.height(); ++y) {
             auto* row = reinterpret_cast<QRgb*>(look.scanLine(y));
             for (int x = 0; x < look.width(); ++x) {
                 const QRgb c = row[x];
                 const int a = qAlpha(c);
-                auto shade = [&](int v) {
-                    return pressed_ ? v * 3 / 4 : v + (a - v) * 3 / 10;  // premultiplied
+                auto shade = [&](int v, int tint) {
+                    if (pressed_) return v * 3 / 4;
+                    return v + (tint * a / 255 - v) / 4;  // premultiplied
                 };
-                row[x] = qRgba(shade(qRed(c)), shade(qGreen(c)), shade(qBlue(c)), a);
+                row[x] = qRgba(shade(qRed(c), accent.red()), shade(qGreen(c), accent.green()),
+                               shade(qBlue(c), accent.blue()), a);
             }
         }
         if (hot_ && !pressed_) {
             QPainter ring(&look);
             ring.setRenderHint(QPainter::Antialiasing);
-            ring.setPen(QPen(QColor(0x3b, 0x8c, 0xf0), 2.0));
+            ring.setPen(QPen(accent, 2.5));
             ring.setBrush(Qt::NoBrush);
             ring.drawRoundedRect(QRectF(1.5, 1.5, width() - 3.0, height() - 3.0), 6, 6);
         }

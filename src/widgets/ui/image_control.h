@@ -44,8 +44,9 @@ public:
     void SetClick(std::function<void()> click) { click_ = std::move(click); }
     const std::function<void()>& Click() const { return click_; }
 
-    // Looks drawn over the picture by its stack: highlighted (lighter, with a
-    // ring) and held down (darker, one pixel lower and to the right).
+    // Looks drawn over the picture by its stack: highlighted (tinted blue,
+    // with a ring) and held down (darker, one pixel lower and to the right).
+    static constexpr QRgb kHotAccent = 0xff2f7fe8;
     void SetHotLook(bool hot);
     void SetPressedLook(bool pressed);
     bool HotLook() const { return hot_; }

@@ -20,8 +20,28 @@ ImageControl* ImageStack::AddLayer(const QString& name) {
     // Real mouse events come to the stack; events sent to a layer pass up to it.
     layer->setAttribute(Qt::WA_TransparentForMouseEvents);
     layer->raise();
+    layer->installEventFilter(this);
     layers_.push_back(layer);
+    UpdateCursor();
     return layer;
+}
+
+void ImageStack::SetHandCursor(bool hand) {
+    handCursor_ = hand;
+    UpdateCursor();
+}
+
+void ImageStack::UpdateCursor() {
+    if (handCursor_ && HoverTarget())
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
+}
+
+bool ImageStack::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
+        UpdateCursor();
+    return QWidget::eventFilter(watched, event);
 }
 
 std::vector<ImageControl*> ImageStack::Layers() const {

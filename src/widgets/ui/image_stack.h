@@ -45,6 +45,10 @@ public:
     void SetCommand(std::function<void()> command) { command_ = std::move(command); }
     bool HasCommand() const { return static_cast<bool>(command_); }
 
+    // The pointing hand over the stack while one of its pictures shows; with
+    // every picture hidden the stack shows the cursor of what lies below it.
+    void SetHandCursor(bool hand);
+
     // The stack draws the highlight over its top picture while the mouse is
     // over it, for stacks that have no highlight picture of their own.
     void SetDrawnHover(bool drawn) { drawnHover_ = drawn; }
@@ -65,8 +69,11 @@ protected:
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // A picture shown or hidden.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void UpdateCursor();
     void Hover();
     void Send(ImageControl* layer, SkinEvent event);
     void Click(ImageControl* layer);
@@ -82,6 +89,7 @@ private:
     Qt::MouseButton pressButton_ = Qt::NoButton;
     bool hovered_ = false;
     bool drawnHover_ = false;
+    bool handCursor_ = false;
 };
 
 }  // namespace burnmark

@@ -38,9 +38,11 @@ TEST(ProjectRow, ValuesAreTakenByPositionAndEmptyOnesAreAbsent) {
         {"a + source carries the letters",
          {"ATMEL", "AT89C51", "+E+V", "<empty>"},
          ProjectOpening{"ATMEL", "AT89C51", std::nullopt, O("+E+V")}},
-        {"a + source with Prog: Prog counts",
-         {"ATMEL", "AT89C51", "+", "+S"},
-         ProjectOpening{"ATMEL", "AT89C51", std::nullopt, O("+S")}},
+        {"a + source with Prog: the source's letters, Prog is not used",
+         {"ATMEL", "AT89C51", "+C+P", "+S"},
+         ProjectOpening{"ATMEL", "AT89C51", std::nullopt, O("+C+P")}},
+        {"a bare + unticks every box", {"ATMEL", "AT89C51", "+", "+S"},
+         ProjectOpening{"ATMEL", "AT89C51", std::nullopt, O("+")}},
         {"no type", {"ATMEL", "<empty>", "a.hex", "+E"}, std::nullopt},
         {"an empty type", {"ATMEL", "", "a.hex", "+E"}, std::nullopt},
         {"no maker", {"", "AT89C51", "a.hex", "+E"}, std::nullopt},
@@ -145,7 +147,7 @@ protected:
                                 },
                                 [this](const std::string& path) {
                                     loaded.push_back(path);
-                                    core->Steps().LoadNamedFile(path);
+                                    return core->Steps().LoadNamedFile(path);
                                 }}) {}
 
     FakeProjectView view;
@@ -236,22 +238,59 @@ TEST_F(ProjectOpen, ALogicDeviceGetsItsFuseMapAndTheJedecFileGoesIntoIt) {
     EXPECT_EQ(loadDialog.runs, 0);  // not the data buffer's load
 }
 
-TEST_F(ProjectOpen, ARowWithoutAFileShowsNoFileAndLoadsNothing) {
+// Without a file, or with one that does not load, the Copy page keeps naming
+// what the buffer holds, and so does [Temp] "Source"; the device and the
+// ticks are the project's all the same.
+TEST_F(ProjectOpen, AFileThatIsAbsentOrDoesNotLoadLeavesTheFileShown) {
     Restore();
-    WriteProjects("[1]\nVendor=ATMEL\nID=AT89C51\nSource=\nProg=+E+V\n");
-    page.LoadProjectList();
-    page.ListView1DblClick(0);
-    EXPECT_TRUE(loaded.empty());
-    EXPECT_EQ(view.path, kProjectNoFile);
-    EXPECT_EQ(view.ticks, (TickFlags{true, false, false, true, false, false}));
-    EXPECT_EQ(Profile(dir.Path() + kProjectFileName).ReadString("Temp", "Source", ""),
-              kProjectNoFile);
+    dir.Write("data/empty.hex", "");
+    struct Case {
+        const char* name;
+        const char* section;
+        std::size_t loads;
+        TickFlags ticks;
+    };
+    const Case cases[] = {
+        {"an empty source", "Source=\nProg=+E+V\n", 0, {true, false, false, true, false, false}},
+        {"a + source", "Source=+C+P\nProg=+E\n", 0, {false, true, true, false, false, false}},
+        {"a missing file", "Source=data/none.hex\nProg=+P\n", 1,
+         {false, false, true, false, false, false}},
+        {"an empty file", "Source=data/empty.hex\nProg=+V\n", 1,
+         {false, false, false, true, false, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        loaded.clear();
+        view.path = "what the buffer holds";
+        WriteProjects(std::string("[1]\nVendor=ATMEL\nID=AT89C51\n") + c.section);
+        page.LoadProjectList();
+        page.ListView1DblClick(0);
+        EXPECT_EQ(loaded.size(), c.loads);
+        EXPECT_EQ(loadPath, "unchanged");
+        EXPECT_EQ(view.path, "what the buffer holds");
+        EXPECT_EQ(view.ticks, c.ticks);
+        EXPECT_EQ(state.ProjectOpened, 1);
+        EXPECT_EQ(Profile(dir.Path() + kProjectFileName).ReadString("Temp", "Source", ""),
+                  "what the buffer holds");
+    }
 }
 
 TEST_F(ProjectOpen, AnUnknownDeviceIsRefusedAndNothingChanges) {
     Restore();
     dir.Write("data/four.hex", ":0400000001020304F2\r\n:00000001FF\r\n");
     const std::string history = dir.Read("History_1.ini");
+    // The dialog as the operator left it: a maker's second type under the
+    // MPU filter.
+    DeviceSelection& selection = core->Selection();
+    selection.FormCreate();
+    selection.TypeGroupClick(2);
+    selection.ManuEditChange("VALEMICRO", EditSource::Program);
+    ASSERT_GE(selection.Types().size(), 2u);
+    selection.NumListBoxClick(1);
+    const int filter = selection.Filter();
+    const int makerIndex = selection.MakerIndex();
+    const int typeIndex = selection.TypeIndex();
+    const std::string highlighted = selection.TypeNum();
     struct Case {
         const char* name;
         const char* section;
@@ -279,7 +318,31 @@ TEST_F(ProjectOpen, AnUnknownDeviceIsRefusedAndNothingChanges) {
         EXPECT_EQ(core->Device().TypeNum, "AT89C51");
         EXPECT_EQ(dir.Read("History_1.ini"), history);
         EXPECT_EQ(state.ProjectOpened, 0);
+        EXPECT_EQ(selection.Filter(), filter);
+        EXPECT_EQ(selection.MakerIndex(), makerIndex);
+        EXPECT_EQ(selection.TypeIndex(), typeIndex);
+        EXPECT_EQ(selection.TypeNum(), highlighted);
+        EXPECT_EQ(selection.IcTypeEditText(), highlighted);
     }
+}
+
+TEST_F(ProjectOpen, AProjectFileThatCannotBeWrittenIsToldOnce) {
+    Restore();
+    WriteProjects("[1]\nVendor=ATMEL\nID=AT89C51\nSource=+E\n");
+    page.LoadProjectList();
+    // The list was read; its file is then no file any more.
+    const std::string projects = dir.Path() + kProjectFileName;
+    std::filesystem::remove(projects);
+    std::filesystem::create_directory(projects);
+    messages.Clear();
+    page.ListView1DblClick(0);
+    EXPECT_EQ(state.ProjectOpened, 1);
+    // The device's information, then the one report.
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text,
+              "Can't write " + projects +
+                  " !\nThe Copy page's file is not noted there for other programs.");
+    EXPECT_EQ(messages.shown[1].title, "Settings");
 }
 
 TEST_F(ProjectOpen, NoSelectionAnEmptyRowOrABusyProgramChangeNothing) {

@@ -186,6 +186,19 @@ TEST_F(ExitQuestion, NoneTickedWritesAnEmptyValue) {
     EXPECT_EQ(Stored(), "");
 }
 
+TEST_F(ExitQuestion, TicksThatCannotBeSavedAreToldAndTheExitGoesOn) {
+    fs::create_directory(dir_ / "History_1.ini");  // no file to write
+    messages_.answers = {MsgAnswer::Yes};
+    EXPECT_EQ(Ask(kFormDefaultTicks), ExitAnswer::Confirmed);
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(messages_.shown[1].text, "Can't write " + state_.AppDir +
+                                           "History_1.ini !\nThe ticked operations are not "
+                                           "remembered for the next start.");
+    EXPECT_EQ(messages_.shown[1].title, "Settings");
+    EXPECT_EQ(messages_.shown[1].icon, MsgIcon::Warning);
+    EXPECT_EQ(state_.ExitGuard, 1);
+}
+
 TEST_F(ExitQuestion, NoLeavesEverythingAndAsksAgainNextTime) {
     History().WriteString("SelectDlg", "ProcessMode", "+S");
     messages_.answers = {MsgAnswer::No, MsgAnswer::No};

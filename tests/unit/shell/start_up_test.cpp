@@ -5,13 +5,16 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/profile.h"
 #include "shell/picture_restore.h"
 #include "shell/start_up.h"
+#include "support/child_process.h"
 #include "support/fake_ports.h"
 
 namespace burnmark {
@@ -45,7 +48,7 @@ using EntryRules = TempAppDir;
 TEST_F(EntryRules, FirstRunWritesTheDefaultDevice) {
     const EntrySettings entry = ApplyEntryRules(appDir_);
     EXPECT_EQ(entry.Type, 0);
-    EXPECT_TRUE(entry.DefaultDeviceWritten);
+    EXPECT_EQ(entry.SettingsProblem, "");
     const Profile history = History();
     EXPECT_EQ(history.ReadString("SelectDlg", "Manufacturer", ""), "ATMEL");
     EXPECT_EQ(history.ReadString("SelectDlg", "TypeNum", ""), "AT89C51");
@@ -64,7 +67,6 @@ TEST_F(EntryRules, AnExistingDeviceFileIsKept) {
 
     const EntrySettings entry = ApplyEntryRules(appDir_);
     EXPECT_EQ(entry.Type, 2);
-    EXPECT_FALSE(entry.DefaultDeviceWritten);
     EXPECT_EQ(history.ReadString("SelectDlg", "Manufacturer", ""), "MICROCHIP");
     EXPECT_EQ(history.ReadString("SelectDlg", "IcFileName", ""),
               appDir_ + "ini\\microchip\\pic16f84.ini");
@@ -77,7 +79,7 @@ TEST_F(EntryRules, AVanishedDeviceFileIsReplaced) {
     history.WriteString("SelectDlg", "IcFileName", appDir_ + "INI\\GONE\\X1.INI");
     history.WriteString("SelectDlg", "ProcessMode", "+E");
 
-    EXPECT_TRUE(ApplyEntryRules(appDir_).DefaultDeviceWritten);
+    EXPECT_EQ(ApplyEntryRules(appDir_).SettingsProblem, "");
     EXPECT_EQ(history.ReadString("SelectDlg", "Manufacturer", ""), "ATMEL");
     EXPECT_EQ(history.ReadString("SelectDlg", "TypeNum", ""), "AT89C51");
     // Only the device keys are replaced.
@@ -92,11 +94,55 @@ TEST_F(EntryRules, SettingsThatCannotBeReadAreReportedAndKept) {
     EXPECT_EQ(entry.SettingsProblem,
               "Ini File too large !! (more than 4 MB)\n" + appDir_ + "History_1.ini");
     EXPECT_EQ(entry.Type, 0);
-    EXPECT_FALSE(entry.DefaultDeviceWritten);
     EXPECT_EQ(fs::file_size(dir_ / "History_1.ini"), big.size());
 
     fs::remove(dir_ / "History_1.ini");
     EXPECT_EQ(ApplyEntryRules(appDir_).SettingsProblem, "");
+}
+
+// Readable settings in a folder the program may not write to: the default
+// device is not remembered, and the operator is told so once.
+TEST_F(EntryRules, ADefaultDeviceThatCannotBeWrittenIsReported) {
+    const std::string settings = "[System]\r\nType=0\r\n[SelectDlg]\r\nIcFileName=gone.ini\r\n";
+    WriteFile("History_1.ini", settings);
+    // Readable by everyone, the folder written by nobody (the administrator
+    // writes anyway: the work runs as an ordinary user then).
+    const fs::perms readOnly = fs::perms::owner_read | fs::perms::owner_exec |
+                               fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(dir_ / "History_1.ini",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir_, readOnly);
+    const std::string answer =
+        testing::AsOrdinaryUser([&] { return ApplyEntryRules(appDir_).SettingsProblem; });
+    fs::permissions(dir_, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(answer, "Can't write " + appDir_ +
+                          "History_1.ini !\nThe default device ATMEL AT89C51 is not remembered "
+                          "as the last device.");
+    std::ifstream in(dir_ / "History_1.ini", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), settings);
+}
+
+TEST(RunGuarded, AnEscapedExceptionIsShownAndEndsWithAFailure) {
+    struct Case {
+        const char* name;
+        std::function<int()> body;
+        int status;
+        std::vector<std::string> shown;
+    };
+    const std::vector<Case> cases = {
+        {"a normal end", [] { return 0; }, 0, {}},
+        {"the loop's own status", [] { return 3; }, 3, {}},
+        {"an exception", []() -> int { throw std::runtime_error("no memory"); }, EXIT_FAILURE,
+         {"no memory"}},
+        {"something else thrown", []() -> int { throw 42; }, EXIT_FAILURE, {"Unknown error"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> shown;
+        EXPECT_EQ(RunGuarded([&](const char* what) { shown.push_back(what); }, c.body), c.status);
+        EXPECT_EQ(shown, c.shown);
+    }
 }
 
 TEST(ChooseAppDir, OverrideWinsAndTheDirectoryEndsInASeparator) {

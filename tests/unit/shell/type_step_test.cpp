@@ -267,7 +267,38 @@ TEST_F(TypeStepTest, TheTypeStepWaitsWhileTheProgramIsBusy) {
     Start("ATMEL", "AT89C51", "ATMEL\\AT89C51.INI");
     BusyScope busy(state.Busy);
     core->Steps().TypeStepClick();
+    EXPECT_FALSE(core->Steps().Image14Click());
     EXPECT_EQ(dialog.runs, 0);
+}
+
+TEST_F(TypeStepTest, TheDeviceChoiceAloneTakesTheDeviceAndLeavesTheTypeStep) {
+    Start("ATMEL", "AT89C51", "ATMEL\\AT89C51.INI");
+    CopyPageModel& page = core->Page();
+    const bool typeReady = page.Visible(CopyStep::Type, StepImage::Ready);
+    const bool typeHighlight = page.Visible(CopyStep::Type, StepImage::Highlight);
+    dialog.onRun = [this] {
+        DeviceSelection& s = core->Selection();
+        s.ManuEditChange("NORTHCHIP", EditSource::Program);
+        s.IcTypeEditChange("NC16L8", EditSource::Program);
+        ASSERT_EQ(s.OKBtnClick(), OkEnd::Accepted);
+    };
+    EXPECT_TRUE(core->Steps().Image14Click());
+    EXPECT_EQ(shown, Names{"NORTHCHIP NC16L8"});
+    EXPECT_EQ(messages.Texts(), Names{core->Device().InfoText});
+    // The page follows the new logic device as after the Type step.
+    EXPECT_TRUE(core->Fuses().HasBlock());
+    EXPECT_EQ(state.Form2Created, 1);
+    EXPECT_EQ(core->Options().VerifyListWanted, 0);
+    EXPECT_EQ(page.Visible(CopyStep::Type, StepImage::Ready), typeReady);
+    EXPECT_EQ(page.Visible(CopyStep::Type, StepImage::Highlight), typeHighlight);
+
+    // Cancel, or a dialog that could not be shown, takes none.
+    dialog.onRun = [this] { ASSERT_TRUE(core->Selection().CancelBtnClick()); };
+    EXPECT_FALSE(core->Steps().Image14Click());
+    dialog.onRun = nullptr;
+    EXPECT_FALSE(core->Steps().Image14Click());
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(core->Device().TypeNum, "NC16L8");
 }
 
 }  // namespace

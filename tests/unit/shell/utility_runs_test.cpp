@@ -1,6 +1,6 @@
 // The Utility page's lamp runs: the lamps' walk around the pumped wait, the
-// repeated runs ended by Stop or by the application's quit, and the busy
-// program meanwhile.
+// repeated runs ended by Stop or by the application's quit, the busy program
+// meanwhile, and the second Run picture's device choice and lamps.
 #include "shell/utility_runs.h"
 
 #include <string>
@@ -22,8 +22,11 @@ public:
                            : color == kLampWorking ? "yellow"
                            : color == kLampDone    ? "lime"
                                                    : "?";
-        log.push_back("ALed" + std::to_string(static_cast<int>(lamp) + 1) + " " + name +
-                      (page_.Visible(StatusImage::Pass) ? " pass" : ""));
+        const std::string lampName =
+            lamp == UtilityLamp::ReadALed      ? "ReadALed"
+            : lamp == UtilityLamp::ConfirmALed ? "ConfirmALed"
+                                               : "ALed" + std::to_string(static_cast<int>(lamp) + 1);
+        log.push_back(lampName + " " + name + (page_.Visible(StatusImage::Pass) ? " pass" : ""));
     }
     bool SecondLampTicked(UtilityRun run) const override {
         return run == UtilityRun::Erase ? checkBox6 : run == UtilityRun::Verify && checkBox7;
@@ -163,11 +166,58 @@ TEST_F(LampRuns, ExitIsRefusedWhileARepeatedRunGoesAndQuittingEndsIt) {
 }
 
 TEST_F(LampRuns, AClickWhileTheProgramIsBusyDoesNothing) {
+    int choices = 0;
+    runs.ChooseDevice = [&] { return ++choices, true; };
     BusyScope busy(state.Busy);
     runs.RunE_HintClick();
     runs.AutoRunS_HintClick();
+    runs.Run2_HintClick();
     EXPECT_TRUE(spy.log.empty());
     EXPECT_EQ(pump.processed, 0);
+    EXPECT_EQ(choices, 0);
+}
+
+TEST_F(LampRuns, TheSecondRunChoosesADeviceThenWalksItsLampsOrShowsTheEditor) {
+    const std::vector<std::string> idle = {"ReadALed silver pass", "ConfirmALed silver pass"};
+    const std::vector<std::string> walk = {
+        "ReadALed silver pass", "ConfirmALed silver pass", "ReadALed yellow",
+        "ReadALed lime pass",   "ConfirmALed yellow",      "ConfirmALed lime pass",
+        "ReadALed silver pass", "ConfirmALed silver pass"};
+    struct Case {
+        const char* name;
+        bool ok;
+        uint8_t run2LedFlag;
+        std::vector<std::string> log;
+        int pumps;
+        int editors;
+    };
+    const std::vector<Case> cases = {
+        {"OK with the flag set: the lamps walk", true, 1, walk, 200, 0},
+        {"OK with the flag clear: the editor", true, 0, idle, 0, 1},
+        {"Cancel: nothing more", false, 1, {}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        spy.log.clear();
+        pump.processed = 0;
+        int choices = 0;
+        int editors = 0;
+        bool busyInWait = true;
+        pump.onProcess = [&] { busyInWait &= state.Busy.Busy(); };
+        runs.ChooseDevice = [&] { return ++choices, c.ok; };
+        runs.ShowEditor = [&] { ++editors; };
+        state.Run2LedFlag = c.run2LedFlag;
+        core->Page().Show(StatusImage::Pass);
+        runs.Run2_HintClick();
+        EXPECT_EQ(choices, 1);
+        EXPECT_EQ(spy.log, c.log);
+        EXPECT_EQ(pump.processed, c.pumps);
+        EXPECT_EQ(editors, c.editors);
+        EXPECT_TRUE(busyInWait);
+        EXPECT_FALSE(state.Busy.Busy());
+        EXPECT_TRUE(core->Page().Visible(StatusImage::Pass));
+    }
+    EXPECT_TRUE(sim.Trace().empty());
 }
 
 }  // namespace
