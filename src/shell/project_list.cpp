@@ -85,6 +85,9 @@ void ProjectPage::ListView1DblClick(std::optional<std::size_t> selectedRow) {
                                      ? *opening->file
                                      : JoinAppPath(p_.state.AppDir, *opening->file);
         if (p_.loadFile && p_.loadFile(path)) p_.view.ShowLoadPath(path);
+    } else if (opening->letters && opening->letters->front() == '+') {
+        // A project without a file of its own works on what the buffer holds.
+        p_.view.ShowLoadPath(kProjectNoFile);
     }
     if (opening->letters)
         p_.view.SetTicks(

@@ -28,6 +28,8 @@ inline constexpr const char* kProjectFileName = "Project.ini";
 inline constexpr std::size_t kProjectRowCount = 10;
 // What a missing key reads as; a missing "Vendor" ends the list.
 inline constexpr const char* kProjectMissing = "<empty>";
+// What the Copy page names for a project that brings no file of its own.
+inline constexpr const char* kProjectNoFile = "No File";
 inline constexpr const char* kProjectDeviceUnknownText = "Device not found in the catalogue: ";
 
 // One row of the list: the caption (the maker) and the three sub items, as

@@ -238,9 +238,9 @@ TEST_F(ProjectOpen, ALogicDeviceGetsItsFuseMapAndTheJedecFileGoesIntoIt) {
     EXPECT_EQ(loadDialog.runs, 0);  // not the data buffer's load
 }
 
-// Without a file, or with one that does not load, the Copy page keeps naming
-// what the buffer holds, and so does [Temp] "Source"; the device and the
-// ticks are the project's all the same.
+// A project without a file names "No File"; a file that is missing or does
+// not load leaves the Copy page naming what the buffer holds, and so does
+// [Temp] "Source". The device and the ticks are the project's all the same.
 TEST_F(ProjectOpen, AFileThatIsAbsentOrDoesNotLoadLeavesTheFileShown) {
     Restore();
     dir.Write("data/empty.hex", "");
@@ -249,14 +249,17 @@ TEST_F(ProjectOpen, AFileThatIsAbsentOrDoesNotLoadLeavesTheFileShown) {
         const char* section;
         std::size_t loads;
         TickFlags ticks;
+        const char* shown;
     };
     const Case cases[] = {
-        {"an empty source", "Source=\nProg=+E+V\n", 0, {true, false, false, true, false, false}},
-        {"a + source", "Source=+C+P\nProg=+E\n", 0, {false, true, true, false, false, false}},
+        {"an empty source", "Source=\nProg=+E+V\n", 0, {true, false, false, true, false, false},
+         "No File"},
+        {"a + source", "Source=+C+P\nProg=+E\n", 0, {false, true, true, false, false, false},
+         "No File"},
         {"a missing file", "Source=data/none.hex\nProg=+P\n", 1,
-         {false, false, true, false, false, false}},
+         {false, false, true, false, false, false}, "what the buffer holds"},
         {"an empty file", "Source=data/empty.hex\nProg=+V\n", 1,
-         {false, false, false, true, false, false}},
+         {false, false, false, true, false, false}, "what the buffer holds"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -267,11 +270,10 @@ TEST_F(ProjectOpen, AFileThatIsAbsentOrDoesNotLoadLeavesTheFileShown) {
         page.ListView1DblClick(0);
         EXPECT_EQ(loaded.size(), c.loads);
         EXPECT_EQ(loadPath, "unchanged");
-        EXPECT_EQ(view.path, "what the buffer holds");
+        EXPECT_EQ(view.path, c.shown);
         EXPECT_EQ(view.ticks, c.ticks);
         EXPECT_EQ(state.ProjectOpened, 1);
-        EXPECT_EQ(Profile(dir.Path() + kProjectFileName).ReadString("Temp", "Source", ""),
-                  "what the buffer holds");
+        EXPECT_EQ(Profile(dir.Path() + kProjectFileName).ReadString("Temp", "Source", ""), c.shown);
     }
 }
 
