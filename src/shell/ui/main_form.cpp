@@ -379,7 +379,7 @@ void TMainForm::BuildCopyPage() {
                   ButtonFace{SkinGlyph::Stop, QStringLiteral("Stop"), SkinTone::Stop});
     stop->SetCommand([this] {
         // Counted before the handler runs: Stop ends an active run at once.
-        if (!core_ || core_->Engine().Run.RunActive == 0) ++stopPresses_;
+        if (!core_ || core_->Frame().Run.RunActive == 0) ++stopPresses_;
         if (seams_.StopClick) seams_.StopClick();
     });
     Layer(stop, "Stop_Hint")->setToolTip(QStringLiteral("Stop"));
