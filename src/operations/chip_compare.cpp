@@ -4,6 +4,7 @@
 // buffer just downloaded.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "operations/chip_transfer.h"
 #include "operations/read_back_operations.h"
@@ -57,6 +58,15 @@ void ComparePiece(std::span<const uint8_t> buffer, std::span<const uint8_t> chip
                                  buffer[i], high ? chip[i + 1] : uint8_t{0xFF}, chip[i]);
         ++errors;
     }
+}
+
+// The chip's bytes as a fuse map holds them (FuseMap::StoreFuses): every byte
+// but 0 becomes 1. into keeps them.
+std::span<const uint8_t> AsFuses(std::span<const uint8_t> chip, std::vector<uint8_t>& into) {
+    into.resize(chip.size());
+    std::transform(chip.begin(), chip.end(), into.begin(),
+                   [](uint8_t c) { return static_cast<uint8_t>(c != 0 ? 1 : 0); });
+    return into;
 }
 
 }  // namespace
@@ -152,6 +162,9 @@ bool ReadBackOperations::CompareArea(const CompareKind& kind, int mode) {
     }
 
     int32_t errors = 0;
+    // A fuse map holds what the read made of the chip's bytes: the chip's side
+    // is compared in that form.
+    std::vector<uint8_t> fuses;
     WalkEnd end;
     const bool walked =
         WalkArea(frame_, area, texts, end, [&](uint64_t start, const TransferChunk& chunk) {
@@ -159,10 +172,11 @@ bool ReadBackOperations::CompareArea(const CompareKind& kind, int mode) {
                 const uint64_t at = start + piece * kPieceBytes;
                 if (at >= area.dataBytes) break;
                 const uint64_t length = std::min(kPieceBytes, area.dataBytes - at);
-                const std::span<const uint8_t> chip =
+                std::span<const uint8_t> chip =
                     std::span<const uint8_t>(chunk.bytes)
                         .subspan(static_cast<std::size_t>(piece * kPieceBytes),
                                  static_cast<std::size_t>(length));
+                if (area.fuseMap) chip = AsFuses(chip, fuses);
                 ComparePiece(side.subspan(static_cast<std::size_t>(area.offset + at),
                                           static_cast<std::size_t>(length)),
                              chip, area.offset + at, wide, list, errors);

@@ -241,6 +241,34 @@ TEST(CompareTest, FuseMapDeviceComparesExactlyItsFuses) {
     EXPECT_EQ(rig.list.Rows().back(), VerifyListCall::Row(0, 2047, 8, 0, 2047, 1));
 }
 
+// A chip that answers other bytes than 0 and 1 for its fuses (0xFF for an
+// intact one): what the read stored it confirms, and a fuse differs only
+// when it is 0 on one side and not on the other.
+TEST(CompareTest, FuseMapChipBytesCountAsTheReadStoresThem) {
+    OperationRig rig;
+    rig.UseDevice({"0x00FF", 1, 0x001B});
+    rig.device.HasFuseMap = 1;
+    ASSERT_TRUE(rig.fuseMap.InitFuseBuffer({2048, 32, 64, 20, 0}));
+    std::vector<uint8_t>& chip = rig.sim.Chip().main;
+    for (std::size_t i = 0; i < 2048; ++i) chip[i] = i % 7 == 0 ? 0x00 : (i % 7 == 1 ? 0x40 : 0xFF);
+    rig.options.VerifyListWanted = 1;
+    rig.page.SetChecked(CopyCheckBox::check_confirm, true);
+
+    rig.readBacks.read_nClick();
+    EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Pass);
+    EXPECT_EQ(rig.page.Top(CopyStep::Confirm), StepImage::Pass);
+    EXPECT_EQ(rig.fuseMap.FuseAt(1), 1);
+    EXPECT_TRUE(rig.readBacks.verify_1Click(kModeReady));
+
+    rig.fuseMap.SetFuse(0, 1);  // the chip's byte there is 0
+    rig.fuseMap.SetFuse(8, 0);  // 0x40 there: an intact fuse
+    EXPECT_FALSE(rig.readBacks.verify_1Click(kModeReady));
+    EXPECT_EQ(rig.list.Rows(), (std::vector<VerifyListCall>{
+                                   VerifyListCall::Row(0, 0, 8, 0, 0, 1),
+                                   VerifyListCall::Row(1, 8, 8, 1, 8, 0),
+                               }));
+}
+
 // ---- On the programmer ----------------------------------------------------------------------
 
 TEST(OnProgrammerVerifyTest, DownloadsOnTheReadVoltagesThenVerifiesOnceOrTwice) {
