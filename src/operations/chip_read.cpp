@@ -109,7 +109,7 @@ bool ReadBackOperations::ReadArea(bool wide, bool ext) {
     return true;
 }
 
-bool ReadBackOperations::ReadOptionBlock() {
+bool ReadBackOperations::ReadOptionBlock(bool wide) {
     auto fail = [&](const char* message) {
         messages_.ShowMessage(message);
         frame_.FailStep(CopyStep::Read);
@@ -123,8 +123,11 @@ bool ReadBackOperations::ReadOptionBlock() {
     for (std::size_t i = 0; i < options_.ChipOptionWords.size(); ++i)
         options_.ChipOptionWords[i] = static_cast<uint16_t>(block[2 * i] | (block[2 * i + 1] << 8));
     if (optionReadBack_) optionReadBack_->StoreOptionWords();
-    // The programmer's checksum of the chip, from the last chunk read.
-    if (checksum_) checksum_->ShowChecksum(lastReadStatus_.Checksum());
+    // The programmer's checksum of the chip, from the last chunk read; only
+    // the 16-bit read marks it red when it changed.
+    const uint32_t sum = lastReadStatus_.Checksum();
+    if (checksum_ && wide) checksum_->ShowChecksum(sum);
+    if (checksum_ && !wide) checksum_->ShowChecksumText(sum);
     return true;
 }
 
@@ -182,7 +185,7 @@ bool ReadBackOperations::readClick() {
         const bool wide = engine == 4;
         ok = ReadArea(wide, false);
         if (ok && device_.FuseTypeDigit == 1) {
-            ok = ReadOptionBlock();
+            ok = ReadOptionBlock(wide);
         } else if (ok) {
             // The buffer changed: its sum is shown even when the extended area fails.
             const bool extOk = !frame_.ExtAreaNotEmpty() || ReadArea(wide, true);

@@ -99,7 +99,8 @@ private:
 
     // Read (chip_read.cpp).
     bool ReadArea(bool wide, bool ext);
-    bool ReadOptionBlock();
+    // Option type 1: the chip option block and the programmer's checksum.
+    bool ReadOptionBlock(bool wide);
     bool ReadOptionWordsTail();
     void ShowReadChecksum();
     void ReadStep();

@@ -286,6 +286,37 @@ TEST(ReadTest, OptionTypeOneShowsTheChipsChecksumAndTakesItsOptionBlock) {
     }
 }
 
+// The programmer's checksum of the chip turns the field red when it changed
+// on the 16-bit read only; the 8-bit read shows it and leaves the colour and
+// the last checksum alone.
+TEST(ReadTest, OptionTypeOneChecksumColourFollowsTheReadsWidth) {
+    struct Case {
+        const char* width;
+        std::vector<bool> highlights;  // the first read, then the same chip again
+        bool remembered;               // LastChecksum takes the chip's sum
+    };
+    const Case cases[] = {
+        {"0x00FF", {}, false},
+        {"0xFFFF", {true, false}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        OperationRig rig;
+        rig.UseDevice({c.width, 0, 0x0FFF});
+        rig.device.FuseTypeDigit = 1;
+        rig.FillChipPattern();
+        rig.checksum.SetLastChecksum(0x12345678);
+        rig.field.highlights.clear();
+
+        ASSERT_TRUE(rig.readBacks.readClick());
+        ASSERT_TRUE(rig.readBacks.readClick());
+        const uint16_t chipSum = static_cast<uint16_t>(ByteSum(rig.sim.Chip().main));
+        EXPECT_EQ(rig.field.texts.back(), ChecksumDisplay::Format(chipSum));
+        EXPECT_EQ(rig.field.highlights, c.highlights);
+        EXPECT_EQ(rig.checksum.LastChecksum(), c.remembered ? chipSum : 0x12345678u);
+    }
+}
+
 TEST(ReadTest, OptionWordTailRunsAfterAGoodReadOnlyAndTakesTheWordsOnAPass) {
     struct Case {
         const char* name;
