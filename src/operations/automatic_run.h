@@ -31,6 +31,10 @@ public:
     // "User Stop" is due: Stop ended a run while a transfer was going. The
     // run shows it once the step has returned, not inside the transfer's wait.
     bool TakeUserStop();
+    // Whether a Stop press may end a transfer that waits for the programmer's
+    // routine. Not while an automatic run is going: there Stop takes effect
+    // between steps, for every press, also after the first has ended the run.
+    bool StopMayCancelTransfer() const { return !frame_.RunGoing(); }
 
 private:
     bool Wanted(CopyStep step) const;

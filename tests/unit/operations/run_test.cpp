@@ -220,6 +220,28 @@ TEST(StopTest, DuringAStepTheRunEndsAfterItWithUserStop) {
     EXPECT_EQ(rig.frame.Run.StopFlag, 0);
 }
 
+// Outside a run a press may end a routine's wait; within one no press may,
+// the first (which ends the run) or any after it in the same step.
+TEST(StopTest, NoPressDuringARunMayEndATransfer) {
+    RunRig rig;
+    rig.Tick(kAll);
+    rig.FillBufferPattern();
+    EXPECT_TRUE(rig.run.StopMayCancelTransfer());
+    std::vector<bool> mayCancel;
+    rig.pump.onProcess = [&] {
+        if (rig.Operations() != std::vector<uint16_t>{OpErase} || !mayCancel.empty()) return;
+        for (int press = 0; press < 2; ++press) {
+            mayCancel.push_back(rig.run.StopMayCancelTransfer());
+            rig.run.Stop_HintClick();
+        }
+    };
+    EXPECT_FALSE(rig.run.Run_HintClick());
+    EXPECT_EQ(mayCancel, (std::vector<bool>{false, false}));
+    EXPECT_EQ(rig.Operations(), (std::vector<uint16_t>{OpErase, OpBlankCheck}));
+    EXPECT_EQ(rig.messages.Texts(), std::vector<std::string>{kUserStopText});
+    EXPECT_TRUE(rig.run.StopMayCancelTransfer());
+}
+
 TEST(StopTest, BeforeTheFirstStepTheRunEndsStopped) {
     RunRig rig;
     rig.Tick(kAll);
