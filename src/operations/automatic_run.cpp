@@ -83,7 +83,7 @@ bool AutomaticRun::Run_HintClick() {
             }
             if (run.RunActive != 1 || !Wanted(row.step)) continue;
             const bool passed = RunStep(row.step);
-            if (TakeUserStop()) frame_.Msgs().ShowMessage(kUserStopText);
+            if (TakeUserStop()) frame_.Operator().ShowMessage(kUserStopText);
             if (!passed) {
                 frame_.ShowOperationFail();
                 run.RunActive = 0;

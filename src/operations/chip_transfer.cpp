@@ -89,7 +89,7 @@ bool WalkArea(OperationFrame& frame, const ChipArea& area, const ChunkTexts& tex
     ProgrammerLink& link = frame.Link();
     DeviceRecord& device = frame.Device();
     auto say = [&](const char* text) {
-        if (text) frame.Msgs().ShowMessage(text);
+        if (text) frame.Operator().ShowMessage(text);
         return false;
     };
     page.SetBar2Maximum(static_cast<int32_t>(area.banks));

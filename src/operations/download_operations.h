@@ -21,7 +21,7 @@ public:
           fuseMap_(frame.Fuses()),
           link_(frame.Link()),
           page_(frame.Page()),
-          messages_(frame.Msgs()) {}
+          messages_(frame.Operator()) {}
     DownloadOperations(const DownloadOperations&) = delete;
     DownloadOperations& operator=(const DownloadOperations&) = delete;
 

@@ -29,7 +29,7 @@ bool EditAreaSum::v_HintClick() {
     }
     if (!link.Reopen()) {
         frame_.ShowOperationFail();
-        frame_.Msgs().ShowMessage(link.HardwareMissingMessage);
+        frame_.Operator().ShowMessage(link.HardwareMissingMessage);
         return false;
     }
     if (!link.SendFpgaPages() || !link.SendParamBlock(device.DeviceParamBlock.Sent())) return false;
@@ -37,7 +37,7 @@ bool EditAreaSum::v_HintClick() {
     if (!downloads_.SendBufferToProgrammer()) return false;
     if (!link.Execute(OpApplyOptions)) {
         frame_.ShowOperationFail();
-        frame_.Msgs().ShowMessage(kErrExecute49);
+        frame_.Operator().ShowMessage(kErrExecute49);
         return false;
     }
     OperationStatus status;

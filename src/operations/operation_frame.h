@@ -5,8 +5,8 @@
 // the block. It holds the parts the operations work on (the selected device,
 // its option words, the data buffer, the fuse map, the programmer link, the
 // Copy-page model and the ports); each family of operations (simple_operations,
-// download_operations, read_back_operations, automatic_run) works over one
-// frame and keeps only its own state.
+// download_operations, read_back_operations, automatic_run, edit_area_sum)
+// works over one frame and keeps only its own state.
 #pragma once
 
 #include <array>
@@ -171,7 +171,7 @@ public:
     FuseMap& Fuses() const { return fuseMap_; }
     ProgrammerLink& Link() const { return link_; }
     CopyPageModel& Page() const { return page_; }
-    Messages& Msgs() const { return messages_; }
+    Messages& Operator() const { return messages_; }
     SoundPlayer& Sounds() const { return sounds_; }
 
 private:

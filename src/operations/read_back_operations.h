@@ -45,7 +45,7 @@ public:
           fuseMap_(frame.Fuses()),
           link_(frame.Link()),
           page_(frame.Page()),
-          messages_(frame.Msgs()) {}
+          messages_(frame.Operator()) {}
     ReadBackOperations(const ReadBackOperations&) = delete;
     ReadBackOperations& operator=(const ReadBackOperations&) = delete;
 

@@ -28,7 +28,7 @@ public:
           options_(frame.Options()),
           link_(frame.Link()),
           page_(frame.Page()),
-          messages_(frame.Msgs()) {}
+          messages_(frame.Operator()) {}
     SimpleOperations(const SimpleOperations&) = delete;
     SimpleOperations& operator=(const SimpleOperations&) = delete;
 
