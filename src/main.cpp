@@ -72,14 +72,15 @@ int main(int argc, char** argv) {
         // The verify-error list stays hidden until a compare lists a difference;
         // Verify_error() hands its port to the compares.
         TVerify_error verifyError(&mainForm);
-        if (mainForm.Core()) mainForm.Core()->Engine().SetVerifyErrorList(&Verify_error()->List());
+        if (mainForm.Core())
+            mainForm.Core()->ReadBacks().SetVerifyErrorList(&Verify_error()->List());
         splash.reset();
 
         mainForm.show();
         const int status = app.exec();
         mainForm.Core()->SetSelectICDialog(nullptr);
         // The list goes before the window: the compares let go of it.
-        if (mainForm.Core()) mainForm.Core()->Engine().SetVerifyErrorList(nullptr);
+        if (mainForm.Core()) mainForm.Core()->ReadBacks().SetVerifyErrorList(nullptr);
         return status;
     });
 }

@@ -17,6 +17,10 @@ void ChecksumDisplay::ShowChecksum(uint32_t value) {
     if (field_) field_->SetSumText(Format(value));
 }
 
+void ChecksumDisplay::ShowChecksumText(uint32_t value) {
+    if (field_) field_->SetSumText(Format(value));
+}
+
 bool ChecksumDisplay::ShowBufferSum(DataBuffer& buffer, uint32_t start, uint32_t end,
                                     int32_t show) {
     // The sum colours the field through this display (the rule, once).

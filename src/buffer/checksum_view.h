@@ -50,6 +50,8 @@ public:
 
     // The value as 8 hex digits, with the colour rule applied once.
     void ShowChecksum(uint32_t value);
+    // The value as 8 hex digits; the colour and LastChecksum stay as they are.
+    void ShowChecksumText(uint32_t value);
     // The buffer's byte sum over [start, end] (GetSum with its own rules and
     // its "SUM" box when show is 1), then its text. False when the sum was
     // refused; the field is left as it was.

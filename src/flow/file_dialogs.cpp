@@ -12,7 +12,7 @@
 #include "catalogue/device_facts.h"
 #include "catalogue/device_loader.h"
 #include "operations/copy_page_model.h"
-#include "operations/operation_engine.h"
+#include "operations/operation_frame.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 
@@ -117,7 +117,7 @@ std::optional<LoadSettings> LoadDialogLogic::Accept(const LoadDialogFields& f) {
 
     SizeBufferForLoad(*end - *start);
 
-    ctx_.engine.UpdateCopyButtons(1);
+    ctx_.frame.UpdateCopyButtons(1);
     if (CopyPageModel* page = ctx_.page) {
         for (CopyStep step : {CopyStep::Edit, CopyStep::Save})
             for (StepImage image : {StepImage::Ready, StepImage::Highlight, StepImage::Working})

@@ -20,7 +20,8 @@
 namespace burnmark {
 
 class ProgrammerLink;
-class OperationEngine;
+class OperationFrame;
+class DownloadOperations;
 class FpgaImage;
 class CopyPageModel;
 struct BufferSizing;
@@ -37,7 +38,8 @@ struct FlowContext {
     Pump& pump;
     ProcessStarter& processes;
     ProgrammerLink& link;
-    OperationEngine& engine;
+    OperationFrame& frame;
+    DownloadOperations& downloads;
     FpgaImage& fpga;
     // The main window's window id, written to DDEFile.ini as "MainHandle".
     std::function<uint64_t()> mainWindowId = nullptr;

@@ -16,7 +16,8 @@
 #include "catalogue/device_facts.h"
 #include "catalogue/device_loader.h"
 #include "link/programmer_link.h"
-#include "operations/operation_engine.h"
+#include "operations/download_operations.h"
+#include "operations/operation_frame.h"
 #include "platform/paths.h"
 
 namespace burnmark {
@@ -363,23 +364,23 @@ bool LoadFlow::LoadHex(LoadFormat format, std::span<const uint8_t> block, const 
 // ---- The option-type-1 exchange ----------------------------------------------------------------
 
 void LoadFlow::ExchangeFail(const char* message) {
-    ctx_.engine.ShowOperationFail();
+    ctx_.frame.ShowOperationFail();
     ctx_.messages.ShowMessage(message);
 }
 
 bool LoadFlow::ExchangeOptionsAfterLoad() {
-    OperationEngine& engine = ctx_.engine;
+    OperationFrame& frame = ctx_.frame;
     ProgrammerLink& link = ctx_.link;
-    OperationEngine::OperationScope scope(engine);
+    OperationFrame::OperationScope scope(frame);
 
     LoadDeviceIni(DeviceLoadContext{ctx_.device, ctx_.messages, ctx_.fpga});
-    if (!engine.RunFirstSetup()) {
-        engine.FailStep(CopyStep::Verify);
+    if (!frame.RunFirstSetup()) {
+        frame.FailStep(CopyStep::Verify);
         return false;
     }
     // Options applied to data the programmer did not receive would patch the
     // buffer with nonsense: a failed download ends the exchange (it reported).
-    if (!engine.SendBufferToProgrammer()) return false;
+    if (!ctx_.downloads.SendBufferToProgrammer()) return false;
 
     std::array<uint8_t, kChipOptionLength> words{};
     for (std::size_t i = 0; i < ctx_.options.OptionWords.size(); ++i) {
@@ -402,7 +403,7 @@ bool LoadFlow::ExchangeOptionsAfterLoad() {
     // nonsense: only a pass is applied. A status failure has no message.
     OperationStatus status;
     if (!link.ReadStatus(status) || !status.Pass()) {
-        engine.ShowOperationFail();
+        frame.ShowOperationFail();
         return false;
     }
     if (!link.BlockRead(kPatchListAddr, kPatchListLength)) {

@@ -4,7 +4,8 @@
 
 #include "catalogue/device_loader.h"
 #include "link/programmer_link.h"
-#include "operations/operation_engine.h"
+#include "operations/download_operations.h"
+#include "operations/operation_frame.h"
 
 namespace burnmark {
 
@@ -129,29 +130,29 @@ RangeEnd EditRangeCommands::RunSum(const SumRequest& r) {
 
 bool EditRangeCommands::ProgrammerChecksum() {
     BusyScope busy(p_.busy);
-    OperationEngine& engine = p_.engine;
-    OperationEngine::OperationScope scope(engine);
+    OperationFrame& frame = p_.frame;
+    OperationFrame::OperationScope scope(frame);
 
     LoadDeviceIni(DeviceLoadContext{p_.device, p_.messages, p_.fpga}, kReadVoltages, 0, 0);
-    if (!engine.RunFirstSetup()) {
-        engine.FailStep(CopyStep::Verify);
+    if (!frame.RunFirstSetup()) {
+        frame.FailStep(CopyStep::Verify);
         return false;
     }
     // A checksum of data the programmer did not receive would be shown as
     // the chip's: a failed download (it reported) ends here.
-    if (!engine.SendBufferToProgrammer()) {
-        engine.ShowOperationFail();
+    if (!p_.downloads.SendBufferToProgrammer()) {
+        frame.ShowOperationFail();
         return false;
     }
     if (!p_.link.Execute(OpExtractOptions)) {
-        engine.ShowOperationFail();
+        frame.ShowOperationFail();
         p_.messages.ShowMessage(kErrExecute49);
         return false;
     }
     OperationStatus status;
     // Without a status there is no checksum to show.
     if (!p_.link.ReadStatus(status) || !status.Pass()) {
-        engine.ShowOperationFail();
+        frame.ShowOperationFail();
         return false;
     }
     const uint32_t sum = status.Checksum();

@@ -20,7 +20,8 @@
 namespace burnmark {
 
 class FpgaImage;
-class OperationEngine;
+class OperationFrame;
+class DownloadOperations;
 class ProgrammerLink;
 
 // The windows' side: each shows its dialog modally over the logic it is
@@ -49,7 +50,8 @@ struct RangeCommandParts {
     Messages& messages;
     Progress& progress;
     ChecksumDisplay& checksum;
-    OperationEngine& engine;
+    OperationFrame& frame;
+    DownloadOperations& downloads;
     ProgrammerLink& link;
     FpgaImage& fpga;
 };

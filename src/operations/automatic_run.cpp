@@ -22,26 +22,26 @@ bool AutomaticRun::Wanted(CopyStep step) const {
         if (row.step == step)
             // A tick the device does not back (a box left ticked from another
             // device) runs nothing.
-            return page_.Box(row.box).checked && engine_.Offers(step);
+            return frame_.Page().Box(row.box).checked && frame_.Offers(step);
     return false;
 }
 
 bool AutomaticRun::RunStep(CopyStep step) {
     // The extended area follows its main area, except on the programmer's own
     // devices (option type 1).
-    const bool withExt = device_.FuseTypeDigit != 1 && engine_.ExtAreaNotEmpty();
+    const bool withExt = frame_.Device().FuseTypeDigit != 1 && frame_.ExtAreaNotEmpty();
     switch (step) {
         case CopyStep::Erase:
-            return engine_.erase_1Click(kModeRun);
+            return simple_.erase_1Click(kModeRun);
         case CopyStep::Check:
-            return engine_.check_1Click(kModeRun);
+            return simple_.check_1Click(kModeRun);
         case CopyStep::Program:
-            return engine_.program_1Click(kModeRun) && (!withExt || engine_.ProgramExtArea());
+            return downloads_.program_1Click(kModeRun) && (!withExt || downloads_.ProgramExtArea());
         case CopyStep::Verify:
-            if (!engine_.verify_1Click(kModeRun)) return false;
-            return !withExt || engine_.Run.VerifyErrorsFound != 0 || engine_.VerifyExtArea();
+            if (!readBacks_.verify_1Click(kModeRun)) return false;
+            return !withExt || frame_.Run.VerifyErrorsFound != 0 || readBacks_.VerifyExtArea();
         case CopyStep::Secur:
-            return engine_.ProtectDevice(kModeRun);
+            return simple_.ProtectDevice(kModeRun);
         default:
             return true;
     }
@@ -49,29 +49,29 @@ bool AutomaticRun::RunStep(CopyStep step) {
 
 bool AutomaticRun::Run_HintClick() {
     // One failure sound for the whole run, and none of the steps' own pass sounds.
-    OperationEngine::OperationScope scope(engine_);
-    RunState& run = engine_.Run;
+    OperationFrame::OperationScope scope(frame_);
+    RunState& run = frame_.Run;
     {
-        OperationEngine::RunScope running(engine_);
+        OperationFrame::RunScope running(frame_);
         // Every run starts clean, whatever the last one left behind.
         run.StopFlag = 0;
         run.RunActive = 0;
         run.RunFailed = 0;
         run.RunReady = 1;
-        engine_.UpdateCopyButtons(2);
+        frame_.UpdateCopyButtons(2);
 
         bool anyWanted = false;
         for (const RunStepRow& row : kSteps) anyWanted = anyWanted || Wanted(row.step);
         if (anyWanted) {
-            if (!engine_.DeviceUsable() || !engine_.RunFirstSetup()) {
+            if (!frame_.DeviceUsable() || !frame_.RunFirstSetup()) {
                 // The set-up has said why; the run shows it failed.
                 run.RunFailed = 1;
-                engine_.ShowOperationFail();
+                frame_.ShowOperationFail();
                 return false;
             }
             run.RunActive = run.RunReady;
         }
-        engine_.Guards.BlankGuard = 0;
+        frame_.Guards.BlankGuard = 0;
 
         for (const RunStepRow& row : kSteps) {
             // Stop came before the steps began (no run was active to take it):
@@ -83,9 +83,9 @@ bool AutomaticRun::Run_HintClick() {
             }
             if (run.RunActive != 1 || !Wanted(row.step)) continue;
             const bool passed = RunStep(row.step);
-            if (engine_.TakeUserStop()) messages_.ShowMessage(kUserStopText);
+            if (TakeUserStop()) frame_.Operator().ShowMessage(kUserStopText);
             if (!passed) {
-                engine_.ShowOperationFail();
+                frame_.ShowOperationFail();
                 run.RunActive = 0;
                 run.RunFailed = 1;
                 break;
@@ -94,15 +94,40 @@ bool AutomaticRun::Run_HintClick() {
         if (run.RunActive == 1) {
             run.RunActive = 0;
             run.StopFlag = 0;
-            page_.Show(StatusImage::Pass);
-            page_.Show(StatusImage::Wait);
+            frame_.Page().Show(StatusImage::Pass);
+            frame_.Page().Show(StatusImage::Wait);
             run.RunFailed = 0;
         }
     }
-    if (run.RunFailed == 1) engine_.ShowOperationFail();
+    if (run.RunFailed == 1) frame_.ShowOperationFail();
     run.RunReady = 1;
-    engine_.PassSoundIfDue(true);
+    frame_.PassSoundIfDue(true);
     return run.RunFailed == 0;
+}
+
+void AutomaticRun::Stop_HintClick() {
+    RunState& run = frame_.Run;
+    // The operator hears every press, whatever the sound setting says.
+    frame_.Sounds().FailSoundAlways();
+    // That was the failure sound of whatever the press ends.
+    frame_.FailureSounded();
+    run.StopFlag = 1;
+    if (run.RunActive != 1) return;
+    frame_.Page().Hide(StatusImage::Pass);
+    frame_.Page().Hide(StatusImage::Wait);
+    run.RunFailed = 1;
+    run.RunReady = 0;
+    run.RunActive = 0;
+    run.StopFlag = 0;
+    // A modal box opened here would sit inside the transfer's wait: the run
+    // shows it once the step has returned.
+    userStopPending_ = true;
+}
+
+bool AutomaticRun::TakeUserStop() {
+    const bool due = userStopPending_;
+    userStopPending_ = false;
+    return due;
 }
 
 }  // namespace burnmark

@@ -1,14 +1,17 @@
-// Verify and Confirm: the chip read back piece by piece and compared with the
-// buffer (or the fuse map), its differences counted or listed; for option
-// type 1 the comparison the programmer makes itself.
+// The read-backs' Verify and Confirm: the chip read back piece by piece and
+// compared with the buffer (or the fuse map), its differences counted or
+// listed; for option type 1 the comparison the programmer makes itself on the
+// buffer just downloaded.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "operations/chip_transfer.h"
+#include "operations/read_back_operations.h"
 
 namespace burnmark {
 
-struct OperationEngine::CompareKind {
+struct ReadBackOperations::CompareKind {
     CopyStep step;  // the pictures: Confirm or Verify
     bool ext;
     bool verify;
@@ -57,10 +60,19 @@ void ComparePiece(std::span<const uint8_t> buffer, std::span<const uint8_t> chip
     }
 }
 
+// The chip's bytes as a fuse map holds them (FuseMap::StoreFuses): every byte
+// but 0 becomes 1. into keeps them.
+std::span<const uint8_t> AsFuses(std::span<const uint8_t> chip, std::vector<uint8_t>& into) {
+    into.resize(chip.size());
+    std::transform(chip.begin(), chip.end(), into.begin(),
+                   [](uint8_t c) { return static_cast<uint8_t>(c != 0 ? 1 : 0); });
+    return into;
+}
+
 }  // namespace
 
-bool OperationEngine::CompareArea(const CompareKind& kind, int mode) {
-    OperationScope scope(*this);
+bool ReadBackOperations::CompareArea(const CompareKind& kind, int mode) {
+    OperationFrame::OperationScope scope(frame_);
     const CopyStep step = kind.step;
     const bool mainArea = !kind.ext;
     const bool mainVerify = kind.verify && mainArea;
@@ -69,15 +81,15 @@ bool OperationEngine::CompareArea(const CompareKind& kind, int mode) {
     VerifyErrorList* list = options_.VerifyListWanted == 1 ? verifyList_ : nullptr;
     // The extended area's rows follow the main area's, which found none.
     if (mainArea && list) list->ResetList();
-    const ChipArea area = AreaOf(wide, kind.ext, true);
+    const ChipArea area = AreaOf(frame_, wide, kind.ext, true);
 
     if (buffer_.GetBufferSize() < device_.DeviceBytes) buffer_.SetBufferSize(device_.DeviceBytes);
     page_.Hide(step, StepImage::Ready);
     page_.Hide(step, StepImage::Highlight);
     page_.Show(step, StepImage::Working);
-    SetVoltages(kReadVcc);
+    frame_.SetVoltages(kReadVcc);
 
-    if (Guards.*kind.guard) {
+    if (frame_.Guards.*kind.guard) {
         if (mainVerify) page_.Hide(step, StepImage::Working);
         page_.FillBar2();
         return true;
@@ -85,39 +97,39 @@ bool OperationEngine::CompareArea(const CompareKind& kind, int mode) {
 
     auto fail = [&](const char* message) {
         if (message) messages_.ShowMessage(message);
-        FailStep(step);
-        Run.ReadOkFlag = 0;
+        frame_.FailStep(step);
+        frame_.Run.ReadOkFlag = 0;
         return false;
     };
     // A width the operations do not know compares nothing: that is no pass.
     if (width == DataWidth::Neither) return fail(nullptr);
 
-    bool setUp = DeviceUsable();
+    bool setUp = frame_.DeviceUsable();
     if (mainArea && !kind.verify) {
         if (mode == kModeReady) {
             // The Read step reads "ready" again: what it read is not what is compared.
             page_.Show(CopyStep::Read, StepImage::Ready);
             page_.Show(CopyStep::Read, StepImage::Highlight);
             page_.Show(CopyStep::Read, StepImage::Working);
-            setUp = setUp && RunFirstSetup();
-        } else if (mode == kModeRerun && Run.ReadOkFlag == 1) {
+            setUp = setUp && frame_.RunFirstSetup();
+        } else if (mode == kModeRerun && frame_.Run.ReadOkFlag == 1) {
             page_.Hide(CopyStep::Read, StepImage::Ready);
             page_.Hide(CopyStep::Read, StepImage::Highlight);
             page_.Hide(CopyStep::Read, StepImage::Working);
         }
     } else if (mainVerify && (mode == kModeReady || mode == kModeRerun)) {
-        setUp = setUp && RunFirstSetup();
+        setUp = setUp && frame_.RunFirstSetup();
     }
     if (!setUp) {
         if (mainArea && mode != kModeReady)
-            FailStep(step);
+            frame_.FailStep(step);
         else
-            SetupFailStep(step);
-        Run.ReadOkFlag = 0;
+            frame_.SetupFailStep(step);
+        frame_.Run.ReadOkFlag = 0;
         return false;
     }
 
-    WaitAndPump();
+    frame_.WaitAndPump();
     page_.Show(step, StepImage::Working);
     if (mainVerify) page_.Hide(StatusImage::Pass);
 
@@ -128,8 +140,8 @@ bool OperationEngine::CompareArea(const CompareKind& kind, int mode) {
         side = fuseMap_.GetFuseBuffer();
     } else {
         // A buffer that cannot hold the area has nothing to compare it with.
-        const bool holds = BufferHolds(area.offset + area.dataBytes);
-        lock = LockDataBuffer();
+        const bool holds = BufferHolds(buffer_, area.offset + area.dataBytes);
+        lock = frame_.LockDataBuffer();
         if (!lock || !holds) return fail(nullptr);
         side = lock.Bytes();
     }
@@ -150,22 +162,27 @@ bool OperationEngine::CompareArea(const CompareKind& kind, int mode) {
     }
 
     int32_t errors = 0;
+    // A fuse map holds what the read made of the chip's bytes: the chip's side
+    // is compared in that form.
+    std::vector<uint8_t> fuses;
     WalkEnd end;
-    const bool walked = WalkArea(area, texts, end, [&](uint64_t start, const TransferChunk& chunk) {
-        for (uint64_t piece = 0; piece < 2; ++piece) {
-            const uint64_t at = start + piece * kPieceBytes;
-            if (at >= area.dataBytes) break;
-            const uint64_t length = std::min(kPieceBytes, area.dataBytes - at);
-            const std::span<const uint8_t> chip =
-                std::span<const uint8_t>(chunk.bytes)
-                    .subspan(static_cast<std::size_t>(piece * kPieceBytes),
-                             static_cast<std::size_t>(length));
-            ComparePiece(side.subspan(static_cast<std::size_t>(area.offset + at),
-                                      static_cast<std::size_t>(length)),
-                         chip, area.offset + at, wide, list, errors);
-        }
-        return true;
-    });
+    const bool walked =
+        WalkArea(frame_, area, texts, end, [&](uint64_t start, const TransferChunk& chunk) {
+            for (uint64_t piece = 0; piece < 2; ++piece) {
+                const uint64_t at = start + piece * kPieceBytes;
+                if (at >= area.dataBytes) break;
+                const uint64_t length = std::min(kPieceBytes, area.dataBytes - at);
+                std::span<const uint8_t> chip =
+                    std::span<const uint8_t>(chunk.bytes)
+                        .subspan(static_cast<std::size_t>(piece * kPieceBytes),
+                                 static_cast<std::size_t>(length));
+                if (area.fuseMap) chip = AsFuses(chip, fuses);
+                ComparePiece(side.subspan(static_cast<std::size_t>(area.offset + at),
+                                          static_cast<std::size_t>(length)),
+                             chip, area.offset + at, wide, list, errors);
+            }
+            return true;
+        });
     lock.Release();
     if (!walked) {
         fail(nullptr);
@@ -180,7 +197,7 @@ bool OperationEngine::CompareArea(const CompareKind& kind, int mode) {
         return false;
     }
 
-    if (mainArea) Run.VerifyErrorsFound = errors != 0 ? 1 : 0;
+    if (mainArea) frame_.Run.VerifyErrorsFound = errors != 0 ? 1 : 0;
     page_.FillBar2();
     if (errors != 0) return fail(nullptr);
 
@@ -189,60 +206,61 @@ bool OperationEngine::CompareArea(const CompareKind& kind, int mode) {
     page_.Show(step, StepImage::Pass);
     if (mainVerify) {
         page_.Show(StatusImage::Pass);
-        PassSoundIfDue();
+        frame_.PassSoundIfDue();
     } else if (mainArea) {
-        PassSoundIfDue(true);
+        frame_.PassSoundIfDue(true);
     }
     return true;
 }
 
-bool OperationEngine::ConfirmDevice(int mode) {
+bool ReadBackOperations::ConfirmDevice(int mode) {
     static constexpr CompareKind kKind{CopyStep::Confirm, false, false,
                                        &OperationGuards::ConfirmGuard};
     return CompareArea(kKind, mode);
 }
 
-bool OperationEngine::ConfirmExtArea() {
+bool ReadBackOperations::ConfirmExtArea() {
     static constexpr CompareKind kKind{CopyStep::Confirm, true, false,
                                        &OperationGuards::ConfirmGuard};
     return CompareArea(kKind, kModeRun);
 }
 
-bool OperationEngine::VerifyExtArea() {
+bool ReadBackOperations::VerifyExtArea() {
     static constexpr CompareKind kKind{CopyStep::Verify, true, true, &OperationGuards::VerifyGuard};
     return CompareArea(kKind, kModeRun);
 }
 
-bool OperationEngine::verify_1Click(int mode) {
+bool ReadBackOperations::verify_1Click(int mode) {
     if (device_.FuseTypeDigit != 1) {
         static constexpr CompareKind kKind{CopyStep::Verify, false, true,
                                            &OperationGuards::VerifyGuard};
         return CompareArea(kKind, mode);
     }
-    OperationScope scope(*this);
+    OperationFrame::OperationScope scope(frame_);
     if (options_.VerifyListWanted == 1 && verifyList_) verifyList_->ResetList();
     if (!OnProgrammerVerify(CopyStep::Verify, 1)) return false;
-    PassSoundIfDue();
+    frame_.PassSoundIfDue();
     return true;
 }
 
-bool OperationEngine::OnProgrammerVerify(CopyStep step, int passes) {
-    OperationScope scope(*this);
-    if (step == CopyStep::Confirm ? Guards.ConfirmGuard : Guards.VerifyGuard) return true;
+bool ReadBackOperations::OnProgrammerVerify(CopyStep step, int passes) {
+    OperationFrame::OperationScope scope(frame_);
+    if (step == CopyStep::Confirm ? frame_.Guards.ConfirmGuard : frame_.Guards.VerifyGuard)
+        return true;
     page_.Hide(step, StepImage::Ready);
     page_.Hide(step, StepImage::Highlight);
     page_.Show(step, StepImage::Working);
     auto fail = [&](const char* message) {
-        FailStep(step);
+        frame_.FailStep(step);
         if (message) messages_.ShowMessage(message);
-        Run.ReadOkFlag = 0;
+        frame_.Run.ReadOkFlag = 0;
         return false;
     };
     // The programmer compares on the read voltages: they go out with the
     // download's first block.
-    SetVoltages(kReadVcc);
+    frame_.SetVoltages(kReadVcc);
     // Without the download the programmer would compare whatever its RAM held.
-    if (!SendBufferToProgrammer()) return fail(nullptr);
+    if (!downloads_.SendBufferToProgrammer()) return fail(nullptr);
     for (int pass = 0; pass < passes; ++pass) {
         if (!link_.Execute(OpVerify)) return fail(kErrExecute49);
         OperationStatus status;
@@ -258,82 +276,83 @@ bool OperationEngine::OnProgrammerVerify(CopyStep step, int passes) {
 
 // ---- Picture handlers -------------------------------------------------------------------------
 
-void OperationEngine::VerifyStep(bool ignoreRunForSound) {
+void ReadBackOperations::VerifyStep(bool ignoreRunForSound) {
     if (device_.FuseTypeDigit == 1) {
-        if (Guards.VerifyGuard) return;
-        if (!DeviceUsable() || !RunFirstSetup()) {
-            FailStep(CopyStep::Verify);
+        if (frame_.Guards.VerifyGuard) return;
+        if (!frame_.DeviceUsable() || !frame_.RunFirstSetup()) {
+            frame_.FailStep(CopyStep::Verify);
             return;
         }
-        if (OnProgrammerVerify(CopyStep::Verify, 1)) PassSoundIfDue(ignoreRunForSound);
+        if (OnProgrammerVerify(CopyStep::Verify, 1)) frame_.PassSoundIfDue(ignoreRunForSound);
         return;
     }
-    SetVoltages(kReadVcc);
-    Run.VerifyPass = 1;
-    if (verify_1Click(kModeReady) && ExtAreaNotEmpty() && Run.VerifyErrorsFound == 0)
+    frame_.SetVoltages(kReadVcc);
+    frame_.Run.VerifyPass = 1;
+    if (verify_1Click(kModeReady) && frame_.ExtAreaNotEmpty() && frame_.Run.VerifyErrorsFound == 0)
         VerifyExtArea();
 }
 
-void OperationEngine::verify_nClick() {
-    OperationScope scope(*this);
-    UpdateCopyButtons(2);
+void ReadBackOperations::verify_nClick() {
+    OperationFrame::OperationScope scope(frame_);
+    frame_.UpdateCopyButtons(2);
     VerifyStep(false);
 }
 
-void OperationEngine::verify_pClick() {
-    OperationScope scope(*this);
-    Guards.VerifyGuard = 1;
-    UpdateCopyButtons(2);
+void ReadBackOperations::verify_pClick() {
+    OperationFrame::OperationScope scope(frame_);
+    frame_.Guards.VerifyGuard = 1;
+    frame_.UpdateCopyButtons(2);
     page_.Hide(CopyStep::Verify, StepImage::Ready);
     page_.Hide(CopyStep::Verify, StepImage::Highlight);
     page_.Show(CopyStep::Verify, StepImage::Working);
     page_.Show(StatusImage::Pass);
     page_.Show(StatusImage::Wait);
-    Guards.VerifyGuard = 0;
-    if (device_.FuseTypeDigit != 1) UpdateCopyButtons(2);
+    frame_.Guards.VerifyGuard = 0;
+    if (device_.FuseTypeDigit != 1) frame_.UpdateCopyButtons(2);
     VerifyStep(false);
-    Guards.VerifyGuard = 0;
+    frame_.Guards.VerifyGuard = 0;
 }
 
-void OperationEngine::verify_fClick() {
-    OperationScope scope(*this);
-    ResetForRerun(CopyStep::Verify, Guards.VerifyGuard);
+void ReadBackOperations::verify_fClick() {
+    OperationFrame::OperationScope scope(frame_);
+    frame_.ResetForRerun(CopyStep::Verify, frame_.Guards.VerifyGuard);
     if (device_.FuseTypeDigit == 1) {
         VerifyStep(true);
-    } else if (Run.VerifyPass == 1) {
+    } else if (frame_.Run.VerifyPass == 1) {
         // Before any verify ran, the picture only resets.
-        UpdateCopyButtons(2);
+        frame_.UpdateCopyButtons(2);
         VerifyStep(false);
     }
-    Guards.VerifyGuard = 0;
+    frame_.Guards.VerifyGuard = 0;
 }
 
-void OperationEngine::ConfirmStep(int mode) {
+void ReadBackOperations::ConfirmStep(int mode) {
     if (device_.FuseTypeDigit == 1) {
         OnProgrammerVerify(CopyStep::Confirm, 2);
-    } else if (ConfirmDevice(mode) && ExtAreaNotEmpty() && Run.VerifyErrorsFound == 0) {
+    } else if (ConfirmDevice(mode) && frame_.ExtAreaNotEmpty() &&
+               frame_.Run.VerifyErrorsFound == 0) {
         ConfirmExtArea();
     }
-    PassSoundIfDue(true);
+    frame_.PassSoundIfDue(true);
 }
 
-void OperationEngine::confirm_nClick() {
-    OperationScope scope(*this);
-    UpdateCopyButtons(2);
+void ReadBackOperations::confirm_nClick() {
+    OperationFrame::OperationScope scope(frame_);
+    frame_.UpdateCopyButtons(2);
     ConfirmStep(kModeReady);
 }
 
-void OperationEngine::ConfirmRerun() {
-    OperationScope scope(*this);
-    Guards.ConfirmGuard = 1;
-    UpdateCopyButtons(2);
+void ReadBackOperations::ConfirmRerun() {
+    OperationFrame::OperationScope scope(frame_);
+    frame_.Guards.ConfirmGuard = 1;
+    frame_.UpdateCopyButtons(2);
     page_.Show(CopyStep::Confirm, StepImage::Ready);
     page_.Show(CopyStep::Confirm, StepImage::Working);
     page_.Show(StatusImage::Pass);
     page_.Show(StatusImage::Wait);
-    Guards.ConfirmGuard = 0;
+    frame_.Guards.ConfirmGuard = 0;
     ConfirmStep(kModeRerun);
-    Guards.ConfirmGuard = 0;
+    frame_.Guards.ConfirmGuard = 0;
 }
 
 }  // namespace burnmark

@@ -1,11 +1,13 @@
-// The Read step: the chip's areas read into the data buffer (or the fuse
-// map), the checksum shown, the option words of the chip taken, and the
-// automatic confirm of what was read.
+// The read-backs' Read step: the chip's areas read into the data buffer (or
+// the fuse map), the checksum shown, the option words of the chip taken, the
+// automatic confirm of what was read, and the steps offered again after a
+// chip that could not be read.
 #include <algorithm>
 
 #include "catalogue/device_facts.h"
 #include "catalogue/device_loader.h"
 #include "operations/chip_transfer.h"
+#include "operations/read_back_operations.h"
 
 namespace burnmark {
 
@@ -33,15 +35,15 @@ constexpr ReadTextSet kRead16{kErrChunkAlloc128, kErrDataRead,
 
 }  // namespace
 
-bool OperationEngine::ReadChip64K() { return ReadArea(false, false); }
-bool OperationEngine::ReadChipExtArea() { return ReadArea(false, true); }
-bool OperationEngine::ReadChip128K() { return ReadArea(true, false); }
-bool OperationEngine::ReadChipExtArea128K() { return ReadArea(true, true); }
+bool ReadBackOperations::ReadChip64K() { return ReadArea(false, false); }
+bool ReadBackOperations::ReadChipExtArea() { return ReadArea(false, true); }
+bool ReadBackOperations::ReadChip128K() { return ReadArea(true, false); }
+bool ReadBackOperations::ReadChipExtArea128K() { return ReadArea(true, true); }
 
-bool OperationEngine::ReadArea(bool wide, bool ext) {
-    OperationScope scope(*this);
+bool ReadBackOperations::ReadArea(bool wide, bool ext) {
+    OperationFrame::OperationScope scope(frame_);
     constexpr CopyStep step = CopyStep::Read;
-    const ChipArea area = AreaOf(wide, ext, false);
+    const ChipArea area = AreaOf(frame_, wide, ext, false);
     const ReadTextSet& set = wide ? kRead16 : (ext ? kReadExt8 : kReadMain8);
     ChunkTexts texts;
     texts.chunkAlloc = set.chunkAlloc;
@@ -52,12 +54,12 @@ bool OperationEngine::ReadArea(bool wide, bool ext) {
 
     auto fail = [&](const char* message) {
         if (message) messages_.ShowMessage(message);
-        FailStep(step);
-        Run.ReadOkFlag = 0;
+        frame_.FailStep(step);
+        frame_.Run.ReadOkFlag = 0;
         return false;
     };
 
-    SetVoltages(kReadVcc);
+    frame_.SetVoltages(kReadVcc);
     BufferLock lock;
     if (area.fuseMap) {
         if (!fuseMap_.HasBlock()) return fail(kErrNoBufferHandle);
@@ -66,24 +68,26 @@ bool OperationEngine::ReadArea(bool wide, bool ext) {
         // hold the area takes nothing.
         if (!ext && !wide && sizing_)
             buffer_.SetBufferSize(MergeDeviceBufferSize(device_, *sizing_));
-        const bool holds = BufferHolds(area.offset + area.dataBytes);
-        lock = texts.bufferTexts ? LockDataBuffer() : buffer_.GetBufferHandle();
+        const bool holds = BufferHolds(buffer_, area.offset + area.dataBytes);
+        lock = texts.bufferTexts ? frame_.LockDataBuffer() : buffer_.GetBufferHandle();
         if (!lock || !holds) return fail(nullptr);
     }
 
     WalkEnd end;
-    const bool walked = WalkArea(area, texts, end, [&](uint64_t start, const TransferChunk& chunk) {
-        const uint64_t count =
-            start < area.dataBytes ? std::min<uint64_t>(kChunkLength, area.dataBytes - start) : 0;
-        if (area.fuseMap) {
-            fuseMap_.StoreFuses(std::span<const uint8_t>(chunk.bytes).first(count),
-                                static_cast<int64_t>(start));
-        } else {
-            PlaceChunk(lock.Bytes(), area.offset + start, chunk, count);
-            lock.MarkChanged();
-        }
-        return true;
-    });
+    const bool walked =
+        WalkArea(frame_, area, texts, end, [&](uint64_t start, const TransferChunk& chunk) {
+            const uint64_t count = start < area.dataBytes
+                                       ? std::min<uint64_t>(kChunkLength, area.dataBytes - start)
+                                       : 0;
+            if (area.fuseMap) {
+                fuseMap_.StoreFuses(std::span<const uint8_t>(chunk.bytes).first(count),
+                                    static_cast<int64_t>(start));
+            } else {
+                PlaceChunk(lock.Bytes(), area.offset + start, chunk, count);
+                lock.MarkChanged();
+            }
+            return true;
+        });
     lock.Release();
     if (!walked) {
         fail(nullptr);
@@ -98,18 +102,18 @@ bool OperationEngine::ReadArea(bool wide, bool ext) {
     page_.Hide(step, StepImage::Working);
     page_.Show(step, StepImage::Fail);
     page_.Show(step, StepImage::Pass);
-    Run.ReadOkFlag = 1;
+    frame_.Run.ReadOkFlag = 1;
     page_.FillBar2();
     page_.SetMulti(true);
     page_.SetMultiHint(true);
     return true;
 }
 
-bool OperationEngine::ReadOptionBlock() {
+bool ReadBackOperations::ReadOptionBlock(bool wide) {
     auto fail = [&](const char* message) {
         messages_.ShowMessage(message);
-        FailStep(CopyStep::Read);
-        Run.ReadOkFlag = 0;
+        frame_.FailStep(CopyStep::Read);
+        frame_.Run.ReadOkFlag = 0;
         return false;
     };
     // Read aside first: a block that did not arrive whole leaves the words as they were.
@@ -119,12 +123,15 @@ bool OperationEngine::ReadOptionBlock() {
     for (std::size_t i = 0; i < options_.ChipOptionWords.size(); ++i)
         options_.ChipOptionWords[i] = static_cast<uint16_t>(block[2 * i] | (block[2 * i + 1] << 8));
     if (optionReadBack_) optionReadBack_->StoreOptionWords();
-    // The programmer's checksum of the chip, from the last chunk read.
-    if (checksum_) checksum_->ShowChecksum(lastReadStatus_.Checksum());
+    // The programmer's checksum of the chip, from the last chunk read; only
+    // the 16-bit read marks it red when it changed.
+    const uint32_t sum = lastReadStatus_.Checksum();
+    if (checksum_ && wide) checksum_->ShowChecksum(sum);
+    if (checksum_ && !wide) checksum_->ShowChecksumText(sum);
     return true;
 }
 
-void OperationEngine::ShowReadChecksum() {
+void ReadBackOperations::ShowReadChecksum() {
     if (device_.HasFuseMap) {
         fuseMap_.RefreshFuseView();
         fuseMap_.ShowFuseChecksum(6);
@@ -135,16 +142,16 @@ void OperationEngine::ShowReadChecksum() {
         checksum_->ShowBufferSum(buffer_, range->start, range->end, 0);
 }
 
-bool OperationEngine::ReadOptionWordsTail() {
+bool ReadBackOperations::ReadOptionWordsTail() {
     // Nothing takes the option words yet: the chip is not asked for them.
     if (!optionReadBack_) return true;
     auto fail = [&] {
-        FailStep(CopyStep::Read);
-        Run.ReadOkFlag = 0;
+        frame_.FailStep(CopyStep::Read);
+        frame_.Run.ReadOkFlag = 0;
         return false;
     };
     if (!link_.Execute(OpExtractOptions)) {
-        ShowOperationFail();
+        frame_.ShowOperationFail();
         messages_.ShowMessage(kErrExecute49);
         return fail();
     }
@@ -155,89 +162,115 @@ bool OperationEngine::ReadOptionWordsTail() {
     return true;
 }
 
-bool OperationEngine::readClick() {
-    OperationScope scope(*this);
+bool ReadBackOperations::readClick() {
+    OperationFrame::OperationScope scope(frame_);
     constexpr CopyStep step = CopyStep::Read;
     // A flag left from an earlier read would confirm a chip that was not read.
-    Run.ReadOkFlag = 0;
-    if (Guards.ReadGuard) return true;
+    frame_.Run.ReadOkFlag = 0;
+    if (frame_.Guards.ReadGuard) return true;
 
     // The block gets the definition's values afresh; the buffer is sized
     // from this one load.
     if (fpga_) LoadDeviceIni(DeviceLoadContext{device_, messages_, *fpga_});
-    if (!DeviceUsable() || !RunFirstSetup()) {
-        FailStep(step);
+    if (!frame_.DeviceUsable() || !frame_.RunFirstSetup()) {
+        frame_.FailStep(step);
         ReOffer(step, true, true);
         return false;
     }
     page_.Hide(step, StepImage::Working);
 
     bool ok = true;
-    const unsigned engine = Word(param::read_mode) >> 8;
+    const unsigned engine = frame_.Word(param::read_mode) >> 8;
     if (engine <= 1 || engine == 4) {
         const bool wide = engine == 4;
         ok = ReadArea(wide, false);
         if (ok && device_.FuseTypeDigit == 1) {
-            ok = ReadOptionBlock();
+            ok = ReadOptionBlock(wide);
         } else if (ok) {
             // The buffer changed: its sum is shown even when the extended area fails.
-            const bool extOk = !ExtAreaNotEmpty() || ReadArea(wide, true);
+            const bool extOk = !frame_.ExtAreaNotEmpty() || ReadArea(wide, true);
             ShowReadChecksum();
             ok = extOk;
         }
     }
-    EnableCopyButtons();
+    frame_.EnableCopyButtons();
     page_.SetBoxEnabled(CopyCheckBox::check_confirm, true);
     if (ok && (device_.FuseTypeDigit == 2 || device_.FuseTypeDigit == 3))
         ok = ReadOptionWordsTail();
     return ok;
 }
 
-void OperationEngine::ReadStep() {
+void ReadBackOperations::ReadStep() {
     options_.OptionValuesSaved = 1;
     // The operator's ticks stay: the refresh only offers the steps again.
-    UpdateCopyButtons(2);
+    frame_.UpdateCopyButtons(2);
     page_.Hide(CopyStep::Read, StepImage::Ready);
     page_.Hide(CopyStep::Read, StepImage::Highlight);
     page_.Show(CopyStep::Read, StepImage::Fail);
     page_.Show(CopyStep::Read, StepImage::Pass);
     page_.Show(CopyStep::Read, StepImage::Working);
     readClick();
-    if (Run.ReadOkFlag != 1) return;
+    if (frame_.Run.ReadOkFlag != 1) return;
 
     if (!page_.Box(CopyCheckBox::check_confirm).checked) {
-        PassSoundIfDue(true);
+        frame_.PassSoundIfDue(true);
         return;
     }
     // The automatic confirm, on the set-up the read made.
     if (device_.FuseTypeDigit == 1) {
-        if (OnProgrammerVerify(CopyStep::Confirm, 2)) PassSoundIfDue(true);
-    } else if (ConfirmDevice(kModeRerun) && ExtAreaNotEmpty() && Run.VerifyErrorsFound == 0) {
+        if (OnProgrammerVerify(CopyStep::Confirm, 2)) frame_.PassSoundIfDue(true);
+    } else if (ConfirmDevice(kModeRerun) && frame_.ExtAreaNotEmpty() &&
+               frame_.Run.VerifyErrorsFound == 0) {
         ConfirmExtArea();
     }
-    Run.ReadOkFlag = 0;
+    frame_.Run.ReadOkFlag = 0;
 }
 
-void OperationEngine::read_nClick() {
-    OperationScope scope(*this);
+void ReadBackOperations::read_nClick() {
+    OperationFrame::OperationScope scope(frame_);
     ReadStep();
 }
 
-void OperationEngine::ReadRerun() {
-    OperationScope scope(*this);
-    Guards.ReadGuard = 1;
-    UpdateCopyButtons(2);
+void ReadBackOperations::ReadRerun() {
+    OperationFrame::OperationScope scope(frame_);
+    frame_.Guards.ReadGuard = 1;
+    frame_.UpdateCopyButtons(2);
     page_.Hide(CopyStep::Read, StepImage::Ready);
     page_.Hide(CopyStep::Read, StepImage::Highlight);
     page_.Hide(CopyStep::Read, StepImage::Working);
     page_.Show(CopyStep::Read, StepImage::Pass);
     page_.Show(StatusImage::Pass);
     page_.Show(StatusImage::Wait);
-    Guards.ReadGuard = 0;
+    frame_.Guards.ReadGuard = 0;
     ReadStep();
     page_.Hide(CopyStep::Read, StepImage::Working);
-    if (!page_.Box(CopyCheckBox::check_confirm).checked) PassSoundIfDue(true);
-    Guards.ReadGuard = 0;
+    if (!page_.Box(CopyCheckBox::check_confirm).checked) frame_.PassSoundIfDue(true);
+    frame_.Guards.ReadGuard = 0;
+}
+
+void ReadBackOperations::ReOffer(CopyStep own, bool withEraseAndCheck, bool runReady) {
+    page_.SetEnabled(CopyControl::Panel7, true);
+    page_.SetEnabled(CopyControl::CopyReadBtn, true);
+    page_.Show(own, StepImage::Ready);
+    page_.Show(own, StepImage::Working);
+    static constexpr StepImage kReadyLayers[] = {StepImage::Ready, StepImage::Highlight,
+                                                 StepImage::Working};
+    for (StepImage image : kReadyLayers) page_.Show(CopyStep::Load, image);
+    if (withEraseAndCheck) {
+        struct Offer {
+            CopyStep step;
+            CopyControl panel;
+        };
+        static constexpr Offer kOffers[] = {{CopyStep::Erase, CopyControl::CopyEraseBtn},
+                                            {CopyStep::Check, CopyControl::CopyCheckBtn}};
+        for (const Offer& offer : kOffers) {
+            // A step the device does not have stays away.
+            if (!frame_.Offers(offer.step)) continue;
+            page_.SetEnabled(offer.panel, true);
+            for (StepImage image : kReadyLayers) page_.Show(offer.step, image);
+        }
+    }
+    if (runReady) frame_.Run.RunReady = 1;
 }
 
 }  // namespace burnmark

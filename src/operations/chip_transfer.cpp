@@ -1,10 +1,35 @@
 #include "operations/chip_transfer.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace burnmark {
 
-OperationEngine::ChipArea OperationEngine::AreaOf(bool wide, bool ext, bool compare) const {
+uint64_t FillChunk(TransferChunk& chunk, std::span<const uint8_t> source, uint64_t start,
+                   uint64_t limit) {
+    const uint64_t end = std::min<uint64_t>(limit, source.size());
+    uint64_t copied = 0;
+    if (start < end) {
+        copied = std::min<uint64_t>(end - start, kChunkLength);
+        std::memcpy(chunk.bytes.data(), source.data() + start, static_cast<std::size_t>(copied));
+    }
+    // The tail is blank, never left over from somewhere else.
+    std::fill(chunk.bytes.begin() + static_cast<std::ptrdiff_t>(copied), chunk.bytes.end(),
+              uint8_t{0xFF});
+    return copied;
+}
+
+uint64_t PlaceChunk(std::span<uint8_t> destination, uint64_t at, const TransferChunk& chunk,
+                    uint64_t count) {
+    if (at >= destination.size()) return 0;
+    const uint64_t placed =
+        std::min<uint64_t>({count, uint64_t{kChunkLength}, uint64_t{destination.size()} - at});
+    std::memcpy(destination.data() + at, chunk.bytes.data(), static_cast<std::size_t>(placed));
+    return placed;
+}
+
+ChipArea AreaOf(const OperationFrame& frame, bool wide, bool ext, bool compare) {
+    const DeviceRecord& device = frame.Device();
     ChipArea area;
     area.wide = wide;
     area.ext = ext;
@@ -14,16 +39,16 @@ OperationEngine::ChipArea OperationEngine::AreaOf(bool wide, bool ext, bool comp
     if (ext) {
         // The extended area lies directly behind the main area, for every
         // operation alike.
-        const ExtAreaLayout layout = ExtAreaLayoutOf(device_.DeviceParamBlock, width);
+        const ExtAreaLayout layout = ExtAreaLayoutOf(device.DeviceParamBlock, width);
         area.offset = layout.offset;
         area.bytes = layout.bytes;
     } else {
-        const uint64_t maxAddress =
-            (uint64_t{Word(param::max_address_Hi)} << 16) | Word(param::max_address_Low);
+        const uint64_t maxAddress = (uint64_t{frame.Word(param::max_address_Hi)} << 16) |
+                                    frame.Word(param::max_address_Low);
         area.bytes = (maxAddress + 1) * (wide ? 2 : 1);
         // Option type 1 reads its whole device through the main area.
-        if (wide && !compare && device_.FuseTypeDigit == 1) area.bytes = device_.DeviceBytes;
-        area.firstBank = FirstBank();
+        if (wide && !compare && device.FuseTypeDigit == 1) area.bytes = device.DeviceBytes;
+        area.firstBank = frame.FirstBank();
     }
 
     auto below64K = [](uint64_t bytes) {
@@ -33,7 +58,7 @@ OperationEngine::ChipArea OperationEngine::AreaOf(bool wide, bool ext, bool comp
     if (compare && wide) {
         // The 16-bit compares announce their own sizes to the programmer.
         if (!ext) {
-            area.sizeWord = area.bytes < 0x10000 ? below64K(device_.DeviceBytes) : 0;
+            area.sizeWord = area.bytes < 0x10000 ? below64K(device.DeviceBytes) : 0;
         } else {
             const uint64_t counted = area.bytes - 1;
             area.sizeWord = counted < 0x10000 ? below64K(2 * counted) : 0;
@@ -41,51 +66,55 @@ OperationEngine::ChipArea OperationEngine::AreaOf(bool wide, bool ext, bool comp
     }
 
     area.dataBytes = area.bytes;
-    if (!ext && device_.HasFuseMap) {
+    if (!ext && device.HasFuseMap) {
         // The chip delivers its area; the map holds the fuses, one per byte.
         area.fuseMap = true;
-        area.dataBytes = fuseMap_.HasBlock() ? static_cast<uint64_t>(fuseMap_.FuseCount()) : 0;
+        area.dataBytes =
+            frame.Fuses().HasBlock() ? static_cast<uint64_t>(frame.Fuses().FuseCount()) : 0;
         area.bytes = std::max(area.bytes, area.dataBytes);
     }
     area.banks = std::max<uint64_t>(1, (area.bytes + area.bankBytes - 1) / area.bankBytes);
     return area;
 }
 
-bool OperationEngine::BufferHolds(uint64_t need) {
-    if (buffer_.GetBufferSize() < need && need <= kMaxBufferBytes)
-        buffer_.SetBufferSize(static_cast<uint32_t>(need));
-    return buffer_.GetBufferSize() >= need;
+bool BufferHolds(DataBuffer& buffer, uint64_t need) {
+    if (buffer.GetBufferSize() < need && need <= kMaxBufferBytes)
+        buffer.SetBufferSize(static_cast<uint32_t>(need));
+    return buffer.GetBufferSize() >= need;
 }
 
-bool OperationEngine::WalkArea(const ChipArea& area, const ChunkTexts& texts, WalkEnd& end,
-                               const ChunkTaker& take) {
+bool WalkArea(OperationFrame& frame, const ChipArea& area, const ChunkTexts& texts, WalkEnd& end,
+              const ChunkTaker& take) {
+    CopyPageModel& page = frame.Page();
+    ProgrammerLink& link = frame.Link();
+    DeviceRecord& device = frame.Device();
     auto say = [&](const char* text) {
-        if (text) messages_.ShowMessage(text);
+        if (text) frame.Operator().ShowMessage(text);
         return false;
     };
-    page_.SetBar2Maximum(static_cast<int32_t>(area.banks));
-    page_.SetBar2Position(10);
+    page.SetBar2Maximum(static_cast<int32_t>(area.banks));
+    page.SetBar2Position(10);
     // A start bank at or past the last bank would read nothing: no pass.
     if (area.firstBank >= area.banks) return false;
 
     const int chunksPerBank = area.wide ? 2 : 1;
     for (uint64_t bank = area.firstBank; bank < area.banks; ++bank) {
-        page_.SetBar2Position(static_cast<int32_t>(bank));
+        page.SetBar2Position(static_cast<int32_t>(bank));
         for (int c = 0; c < chunksPerBank; ++c) {
             const uint64_t start = bank * area.bankBytes + uint64_t(c) * kChunkLength;
             if (start >= area.bytes) break;
-            std::unique_ptr<TransferChunk> chunk = AllocateChunk();
+            std::unique_ptr<TransferChunk> chunk = frame.AllocateChunk();
             if (!chunk) return say(texts.chunkAlloc);
             chunk->bytes.fill(0xFF);
 
-            SetTransferWords(c ? 0x8000 : 0, static_cast<uint16_t>(bank), area.sizeWord);
+            frame.SetTransferWords(c ? 0x8000 : 0, static_cast<uint16_t>(bank), area.sizeWord);
             // A block that did not arrive would run the routine on the previous
             // chunk's words; the link has shown the failure display.
-            if (!link_.SendParamBlock(device_.DeviceParamBlock.Sent())) return false;
-            if (!link_.Execute(area.operation)) return say(texts.execute);
+            if (!link.SendParamBlock(device.DeviceParamBlock.Sent())) return false;
+            if (!link.Execute(area.operation)) return say(texts.execute);
             OperationStatus status;
             // A status that did not arrive says nothing about the chip.
-            if (!link_.ReadStatus(status)) return false;
+            if (!link.ReadStatus(status)) return false;
             if (!status.Pass()) {
                 const ChunkTexts::Status& text = texts.status[c];
                 say(status.ReadProtected() ? text.protectedChip : text.other);
@@ -100,39 +129,14 @@ bool OperationEngine::WalkArea(const ChipArea& area, const ChunkTexts& texts, Wa
             for (uint64_t half = 0; half < 2; ++half) {
                 const uint64_t at = start + half * kDataWindowLength;
                 if (at >= area.bytes) break;
-                if (!link_.DataReadRequest()) return say(texts.dataRequest);
-                if (!link_.DataRead(bytes.subspan(half * kDataWindowLength, kDataWindowLength)))
+                if (!link.DataReadRequest()) return say(texts.dataRequest);
+                if (!link.DataRead(bytes.subspan(half * kDataWindowLength, kDataWindowLength)))
                     return say(texts.dataRead);
             }
             if (!take(start, *chunk)) return false;
         }
     }
     return true;
-}
-
-void OperationEngine::ReOffer(CopyStep own, bool withEraseAndCheck, bool runReady) {
-    page_.SetEnabled(CopyControl::Panel7, true);
-    page_.SetEnabled(CopyControl::CopyReadBtn, true);
-    page_.Show(own, StepImage::Ready);
-    page_.Show(own, StepImage::Working);
-    static constexpr StepImage kReadyLayers[] = {StepImage::Ready, StepImage::Highlight,
-                                                 StepImage::Working};
-    for (StepImage image : kReadyLayers) page_.Show(CopyStep::Load, image);
-    if (withEraseAndCheck) {
-        struct Offer {
-            CopyStep step;
-            CopyControl panel;
-        };
-        static constexpr Offer kOffers[] = {{CopyStep::Erase, CopyControl::CopyEraseBtn},
-                                            {CopyStep::Check, CopyControl::CopyCheckBtn}};
-        for (const Offer& offer : kOffers) {
-            // A step the device does not have stays away.
-            if (!Offers(offer.step)) continue;
-            page_.SetEnabled(offer.panel, true);
-            for (StepImage image : kReadyLayers) page_.Show(offer.step, image);
-        }
-    }
-    if (runReady) Run.RunReady = 1;
 }
 
 }  // namespace burnmark

@@ -1,20 +1,38 @@
-// What the read and the compares share: an area of the chip as the engine
-// walks it (main or extended, 8-bit or 16-bit), the texts a failing chunk
-// shows, and how a walk ended. Only the engine's own sources include it.
+// The chunk work the operation families share over the frame: filling a 64 KB
+// transfer block from the buffer side and placing one that came from the chip,
+// an area of the chip as the read-backs walk it (main or extended, 8-bit or
+// 16-bit), the walk itself (transfer words, parameter block, routine, status,
+// data halves per chunk), the texts a failing chunk shows, and how a walk
+// ended. Only the operations' own sources include it.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 
 #include "link/programmer_requests.h"
-#include "operations/operation_engine.h"
+#include "operations/operation_frame.h"
 
 namespace burnmark {
 
 inline constexpr uint64_t kBank8Bytes = 0x10000;   // one 64 KB bank of an 8-bit device
 inline constexpr uint64_t kBank16Bytes = 0x20000;  // one 128 KB bank (two chunks), 16-bit
 
+// Fills the chunk with source bytes [start, start + 64 KB), taking none at or
+// beyond limit or the end of the source, and 0xFF for the rest. Returns the
+// number of bytes copied.
+uint64_t FillChunk(TransferChunk& chunk, std::span<const uint8_t> source, uint64_t start,
+                   uint64_t limit);
+
+// The counterpart of FillChunk for data that came from the chip: puts the
+// chunk's first count bytes (at most 64 KB) at destination[at], taking none
+// that would land at or beyond the destination's end. Returns the number of
+// bytes placed.
+uint64_t PlaceChunk(std::span<uint8_t> destination, uint64_t at, const TransferChunk& chunk,
+                    uint64_t count);
+
 // One of the four areas, worked out for the selected device.
-struct OperationEngine::ChipArea {
+struct ChipArea {
     bool wide = false;
     bool ext = false;
     uint16_t operation = OpRead;
@@ -35,7 +53,7 @@ struct OperationEngine::ChipArea {
 };
 
 // Texts of a failing chunk; nullptr shows none.
-struct OperationEngine::ChunkTexts {
+struct ChunkTexts {
     const char* chunkAlloc = kErrChunkAlloc;
     const char* execute = kErrExecute;
     const char* dataRequest = nullptr;
@@ -52,7 +70,7 @@ struct OperationEngine::ChunkTexts {
     Status status[2];
 };
 
-struct OperationEngine::WalkEnd {
+struct WalkEnd {
     // The chip answered a chunk with a status that is not a pass (its text
     // shown); otherwise the host or the link failed.
     bool statusFailed = false;
@@ -60,5 +78,22 @@ struct OperationEngine::WalkEnd {
     // The status of the last chunk that passed.
     OperationStatus lastStatus;
 };
+
+// The area of the selected device: compare says whether a compare (rather
+// than a read) walks it, which changes the size words of 16-bit devices.
+ChipArea AreaOf(const OperationFrame& frame, bool wide, bool ext, bool compare);
+
+// Makes room for need bytes in the data buffer; false when it cannot hold them.
+bool BufferHolds(DataBuffer& buffer, uint64_t need);
+
+// Takes one chunk's data: start is its first byte counted from the area's
+// start. False stops the walk (the taker has reported).
+using ChunkTaker = std::function<bool(uint64_t start, const TransferChunk& chunk)>;
+
+// Every chunk of the area: transfer words, parameter block, routine, status,
+// data halves; each chunk's data goes to take. False when a chunk failed (its
+// text shown; end says how).
+bool WalkArea(OperationFrame& frame, const ChipArea& area, const ChunkTexts& texts, WalkEnd& end,
+              const ChunkTaker& take);
 
 }  // namespace burnmark

@@ -16,16 +16,16 @@ void UncoverResult(CopyPageModel& page) {
 
 }  // namespace
 
-bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& device,
+bool CheckDeviceAfterAbout(OperationFrame& frame, const DeviceLoadContext& device,
                            const std::string& deviceIniPath, ProgrammerLink& link,
                            CopyPageModel& page, Messages& messages) {
     if (deviceIniPath.empty()) return false;
 
-    OperationEngine::OperationScope scope(engine);
+    OperationFrame::OperationScope scope(frame);
     device.record.IniPathInUse = deviceIniPath;
     // A definition that did not load completely, or whose FPGA image is
     // missing, must not reach the programmer: refuse as the set-ups do.
-    if (LoadDeviceIni(device) != DeviceLoadResult::Loaded || !engine.DeviceUsable()) return false;
+    if (LoadDeviceIni(device) != DeviceLoadResult::Loaded || !frame.DeviceUsable()) return false;
 
     if (!link.SendParamBlock(device.record.DeviceParamBlock.Sent()) || !link.SendFpgaPages())
         return false;
@@ -34,7 +34,7 @@ bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& dev
         UncoverResult(page);
         page.Hide(CopyStep::Verify, StepImage::Pass);
         page.Show(CopyStep::Verify, StepImage::Fail);
-        engine.ShowOperationFail();
+        frame.ShowOperationFail();
         messages.ShowMessage(kErrExecute49);
         return false;
     }
@@ -50,7 +50,7 @@ bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& dev
     }
     page.Hide(CopyStep::Verify, StepImage::Pass);
     page.Show(CopyStep::Verify, StepImage::Fail);
-    engine.ShowOperationFail();
+    frame.ShowOperationFail();
     return false;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "catalogue/device_loader.h"
-#include "operations/operation_engine.h"
+#include "operations/operation_frame.h"
 
 namespace burnmark {
 
@@ -15,7 +15,7 @@ namespace burnmark {
 // failed (each failure shows its own failure display).
 // deviceIniPath: the device file the start-up restored; nothing is done when
 // it is empty.
-bool CheckDeviceAfterAbout(OperationEngine& engine, const DeviceLoadContext& device,
+bool CheckDeviceAfterAbout(OperationFrame& frame, const DeviceLoadContext& device,
                            const std::string& deviceIniPath, ProgrammerLink& link,
                            CopyPageModel& page, Messages& messages);
 

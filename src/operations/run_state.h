@@ -1,7 +1,7 @@
 // The state of the automatic run and of the last read and compare, kept by the
-// operation engine: the operations give no pass sound while a run executes its
-// steps, Stop ends a run, and the Read step's automatic confirm runs only after
-// a good read.
+// operation frame, since every family reads it: the operations give no pass
+// sound while a run executes its steps, Stop ends a run, and the Read step's
+// automatic confirm runs only after a good read.
 #pragma once
 
 #include <cstdint>

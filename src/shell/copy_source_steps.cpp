@@ -139,9 +139,9 @@ void CopySourceSteps::ShowTakenDevice() {
 void CopySourceSteps::FollowTakenDevice() {
     BusyScope busy(p_.state.Busy);
     p_.options.VerifyListWanted = VerifyListWantedFor(p_.device);
-    p_.engine.Run.RunReady = 1;
+    p_.frame.Run.RunReady = 1;
     if (p_.device.TypeChanged) {
-        p_.engine.UpdateCopyButtons(0);
+        p_.frame.UpdateCopyButtons(0);
         FuseMapForNewDevice();
     }
 }
@@ -196,15 +196,15 @@ void CopySourceSteps::AfterBufferLoad(uint32_t shownBefore, bool landed) {
         if (const std::optional<DeviceByteRange> range = DeviceChecksumRange(p_.device))
             p_.checksum.ShowBufferSum(p_.buffer, range->start, range->end, 1);
     }
-    p_.engine.EnableCopyButtons();
+    p_.frame.EnableCopyButtons();
     p_.page.SetMulti(true);
     p_.page.SetMultiHint(true);
     // A load keeps the operator's ticks: the refresh only re-offers the steps.
-    p_.engine.UpdateCopyButtons(2);
+    p_.frame.UpdateCopyButtons(2);
 }
 
 void CopySourceSteps::ProgrammerStepFailed(const char* message) {
-    p_.engine.ShowOperationFail();
+    p_.frame.ShowOperationFail();
     p_.messages.ShowMessage(message);
 }
 
@@ -212,30 +212,30 @@ void CopySourceSteps::ProgramStepFailed() {
     // The failed picture uncovered: the ready and highlight pictures lie over it.
     p_.page.Hide(CopyStep::Program, StepImage::Ready);
     p_.page.Hide(CopyStep::Program, StepImage::Highlight);
-    p_.engine.FailStep(CopyStep::Program);
+    p_.frame.FailStep(CopyStep::Program);
 }
 
 bool CopySourceSteps::ProgrammerChecksumAfterLoad() {
-    OperationEngine& engine = p_.engine;
+    OperationFrame& frame = p_.frame;
     ProgrammerLink& link = p_.link;
-    OperationEngine::OperationScope scope(engine);
+    OperationFrame::OperationScope scope(frame);
     // Half a definition or a missing FPGA image must not reach the programmer;
     // the device's load has said why.
-    if (!engine.DeviceUsable()) {
-        engine.ShowOperationFail();
+    if (!frame.DeviceUsable()) {
+        frame.ShowOperationFail();
         return false;
     }
     if (!link.Reopen()) {
-        engine.ShowOperationFail();
+        frame.ShowOperationFail();
         p_.messages.ShowMessage(link.HardwareMissingMessage);
         return false;
     }
     // The link shows the failure display; these steps have no text of their own.
     if (!link.SendParamBlock(p_.device.DeviceParamBlock.Sent()) || !link.SendFpgaPages())
         return false;
-    engine.SetVoltages(kReadVcc);
+    frame.SetVoltages(kReadVcc);
     // A checksum of data the programmer did not receive would be stale.
-    if (!engine.SendBufferToProgrammer()) return false;
+    if (!p_.downloads.SendBufferToProgrammer()) return false;
     if (!link.Execute(OpExtractOptions)) {
         ProgrammerStepFailed(kErrExecute49);
         return false;
@@ -309,7 +309,7 @@ bool CopySourceSteps::FuseMapForNewDevice() {
 bool CopySourceSteps::FuseEditorMade() {
     if (fuseEditor_) return true;
     p_.messages.ShowMessage(kFuseEditorMissingText);
-    p_.engine.ShowOperationFail();
+    p_.frame.ShowOperationFail();
     return false;
 }
 
@@ -318,7 +318,7 @@ bool CopySourceSteps::FuseMapReady() {
     // The map could not be built for this device (that was reported at the
     // load): there is nothing to load into and no rows to write.
     p_.messages.ShowMessage(kErrLockFailed);
-    p_.engine.ShowOperationFail();
+    p_.frame.ShowOperationFail();
     return false;
 }
 
@@ -337,7 +337,7 @@ bool CopySourceSteps::LoadFuseMapFile(FuseFileChooser& chooser) {
     if (status == FuseLoadStatus::Loaded && ShowLoadPath) ShowLoadPath(p_.fuses.JedecPath());
     p_.page.SetMulti(true);
     p_.page.SetMultiHint(true);
-    p_.engine.UpdateCopyButtons(2);
+    p_.frame.UpdateCopyButtons(2);
     return status == FuseLoadStatus::Loaded;
 }
 
@@ -360,7 +360,7 @@ void CopySourceSteps::EditStepClick() {
     }
     if (!FuseEditorMade() || !FuseMapReady()) return;
     if (ShowCopyPage) ShowCopyPage();
-    p_.engine.EnableCopyButtons();
+    p_.frame.EnableCopyButtons();
     fuseEditor_->ShowModal();
 }
 

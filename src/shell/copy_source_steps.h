@@ -29,7 +29,8 @@
 #include "fusemap/fuse_map_editor.h"
 #include "link/programmer_link.h"
 #include "operations/copy_page_model.h"
-#include "operations/operation_engine.h"
+#include "operations/download_operations.h"
+#include "operations/operation_frame.h"
 #include "platform/busy.h"
 #include "platform/ports.h"
 #include "shell/app_state.h"
@@ -44,7 +45,8 @@ struct SourceStepParts {
     DataBuffer& buffer;
     FuseMap& fuses;
     ProgrammerLink& link;
-    OperationEngine& engine;
+    OperationFrame& frame;
+    DownloadOperations& downloads;
     CopyPageModel& page;
     ChecksumDisplay& checksum;
     LoadFlow& loader;

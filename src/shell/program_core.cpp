@@ -11,50 +11,51 @@ ProgramCore::ProgramCore(AppState& state, CorePorts ports, const MainSettings& s
       messages_(ports.messages),
       sounds_(ports.sounds, ports.messages),
       buffer_(ports.messages, ports.progress, state.HistoryIniPath()),
-      fpga_(ports.messages, engine_),
-      fuseMap_(ports.messages, engine_),
-      link_(ports.usb, ports.messages, sounds_, engine_, fpga_),
-      engine_(device_, options_, buffer_, fuseMap_, link_, page_, ports.messages, sounds_,
-              ports.pump),
+      fpga_(ports.messages, frame_),
+      fuseMap_(ports.messages, frame_),
+      link_(ports.usb, ports.messages, sounds_, frame_, fpga_),
+      frame_(device_, options_, buffer_, fuseMap_, link_, page_, ports.messages, sounds_,
+             ports.pump),
       loadFlow_(FlowContext{state.Busy, device_, options_, buffer_, ports.messages, sounds_,
-                            ports.progress, ports.pump, ports.processes, link_, engine_, fpga_,
-                            ports.mainWindowId, &sizing_, &page_}),
+                            ports.progress, ports.pump, ports.processes, link_, frame_, downloads_,
+                            fpga_, ports.mainWindowId, &sizing_, &page_}),
       saveFlow_(FlowContext{state.Busy, device_, options_, buffer_, ports.messages, sounds_,
-                            ports.progress, ports.pump, ports.processes, link_, engine_, fpga_,
-                            ports.mainWindowId, &sizing_, &page_}),
+                            ports.progress, ports.pump, ports.processes, link_, frame_, downloads_,
+                            fpga_, ports.mainWindowId, &sizing_, &page_}),
       ranges_(RangeCommandParts{state.Busy, device_, buffer_, ports.messages, ports.progress,
-                                checksum_, engine_, link_, fpga_}),
-      steps_(SourceStepParts{state, device_, options_, buffer_, fuseMap_, link_, engine_, page_,
-                             checksum_, loadFlow_, saveFlow_, ports.messages}),
+                                checksum_, frame_, downloads_, link_, fpga_}),
+      steps_(SourceStepParts{state, device_, options_, buffer_, fuseMap_, link_, frame_, downloads_,
+                             page_, checksum_, loadFlow_, saveFlow_, ports.messages}),
       selection_(SelectionParts{device_, ports.messages, fpga_, sizing_, buffer_, link_, checksum_,
-                                engine_, options_, state.Busy}),
-      exchange_(OptionExchangeParts{device_, options_, buffer_, link_, ports.messages, engine_,
-                                    checksum_}),
-      run_(engine_, device_, page_, ports.messages) {
+                                frame_, options_, state.Busy}),
+      exchange_(OptionExchangeParts{device_, options_, buffer_, link_, ports.messages, frame_,
+                                    checksum_}) {
     device_.HistoryIniPath = state.HistoryIniPath();
     device_.AppDir = state.AppDir;
     sounds_.SoundOn = settings.SoundOn;
     sounds_.SoundMode = settings.SoundMode;
     buffer_.SetDeviceSizeProvider([this] { return DeviceSizeOf(device_); });
     buffer_.SetChecksumView(&checksum_);
-    engine_.SetChecksumDisplay(&checksum_);
-    engine_.SetDeviceLoading(&fpga_, &sizing_);
+    readBacks_.SetChecksumDisplay(&checksum_);
+    readBacks_.SetDeviceLoading(&fpga_, &sizing_);
+    editSum_.SetChecksumDisplay(&checksum_);
+    editSum_.SetBufferSizing(&sizing_);
     // The fuse map keeps its own last checksum; the field shows it in the same way.
     fuseMap_.OnChecksumShown = [this](const std::string& text, bool changed) {
         checksum_.ShowText(text, changed);
     };
 
     // The selection dialog's OK and Cancel reach the main window's state here.
-    selection_.SendBufferToProgrammer = [this] { return engine_.SendBufferToProgrammer(); };
+    selection_.SendBufferToProgrammer = [this] { return downloads_.SendBufferToProgrammer(); };
     selection_.DeviceTaken = [this](bool previousTypeChanged) {
         state_.ProjectOpened = 0;
         state_.DeviceIniPath = device_.IcFileName;
         steps_.ReofferSteps(previousTypeChanged);
     };
     selection_.SelectionCancelled = [this] { loadFlow_.LoadPending = 0; };
-    exchange_.SetBufferSender([this] { return engine_.SendBufferToProgrammer(); });
-    engine_.SetOptionDataSender(&protectOptionSend_);
-    engine_.SetOptionReadBack(&readOptionBack_);
+    exchange_.SetBufferSender([this] { return downloads_.SendBufferToProgrammer(); });
+    simple_.SetOptionDataSender(&protectOptionSend_);
+    readBacks_.SetOptionReadBack(&readOptionBack_);
     // The chip option block an option-type-1 load fetched becomes the option values.
     steps_.StoreOptionWords = [this] { exchange_.StoreOptionWords(); };
 }
@@ -72,7 +73,7 @@ DeviceFacts ProgramCore::RestoreDevice(const std::string& icFileName) {
     LoadDeviceIni(LoadContext());
     device_.SkipIniPathCopy = 0;
     options_.VerifyListWanted = VerifyListWantedFor(device_);
-    engine_.Run.RunReady = 1;
+    frame_.Run.RunReady = 1;
     return DeviceFacts{device_.Type, device_.FuseTypeDigit, device_.HasFuseMap};
 }
 
@@ -92,7 +93,7 @@ void ProgramCore::FillSessionSeams(SessionSeams& session) {
         session.ApplyDeviceBufferSize = [this] { SizeBufferForRestore(); };
     if (!session.UpdateCopyButtons)
         session.UpdateCopyButtons = [this](int arg) {
-            RunBusy([&] { engine_.UpdateCopyButtons(arg); });
+            RunBusy([&] { frame_.UpdateCopyButtons(arg); });
         };
     if (!session.InitFuseBuffer) session.InitFuseBuffer = [this] { InitFuseMapForDevice(); };
 }
@@ -107,14 +108,14 @@ std::unique_ptr<OptionPages> ProgramCore::MakeOptionPages(OptionWindowChoice cho
     parts.SendOptionWords = [this] {
         bool sent = false;
         RunBusy([&] {
-            OperationEngine::OperationScope scope(engine_);
+            OperationFrame::OperationScope scope(frame_);
             sent = exchange_.SendOptionWords();
         });
         return sent;
     };
     parts.RefreshOptionChecksum = [this] {
         RunBusy([&] {
-            OperationEngine::OperationScope scope(engine_);
+            OperationFrame::OperationScope scope(frame_);
             exchange_.RefreshOptionChecksum();
         });
     };
@@ -126,19 +127,19 @@ void ProgramCore::RunClick() {
     RunBusy([&] { run_.Run_HintClick(); });
 }
 
-void ProgramCore::StopClick() { engine_.Stop_HintClick(); }
+void ProgramCore::StopClick() { run_.Stop_HintClick(); }
 
 void ProgramCore::EditOkClick() {
     if (state_.Busy.Busy()) return;
     if (steps_.ShowCopyPage) steps_.ShowCopyPage();
-    RunBusy([&] { engine_.v_HintClick(); });
+    RunBusy([&] { editSum_.v_HintClick(); });
 }
 
 void ProgramCore::CheckDeviceAfterAbout() {
     // The About box leaves the programmer open; the check talks to it, so the
     // program is held busy as for any operation.
     RunBusy([&] {
-        burnmark::CheckDeviceAfterAbout(engine_, LoadContext(), state_.DeviceIniPath, link_, page_,
+        burnmark::CheckDeviceAfterAbout(frame_, LoadContext(), state_.DeviceIniPath, link_, page_,
                                         messages_);
     });
 }

@@ -1,8 +1,10 @@
 // The core of the program put together: the sound player, the checksum
 // field's rule, the Copy page's model, the selected device with its options,
 // the data buffer and its sizing, the FPGA image, the fuse map, the
-// programmer link over the USB transport it is given, the operation engine,
-// the load and save flows, the Copy page's source steps and the device
+// programmer link over the USB transport it is given, the operation frame
+// with its families (erase, blank check and protect; the downloads; the
+// read-backs; the automatic run with Stop; the Edit area's sum), the load and
+// save flows, the Copy page's source steps and the device
 // selection dialog's state. The window builds
 // one over its ports and connects its controls to it; everything it runs is
 // here and is tested without a window.
@@ -31,7 +33,11 @@
 #include "link/programmer_link.h"
 #include "operations/automatic_run.h"
 #include "operations/copy_page_model.h"
-#include "operations/operation_engine.h"
+#include "operations/download_operations.h"
+#include "operations/edit_area_sum.h"
+#include "operations/operation_frame.h"
+#include "operations/read_back_operations.h"
+#include "operations/simple_operations.h"
 #include "platform/ports.h"
 #include "platform/sound_player.h"
 #include "platform/usb_transport.h"
@@ -75,7 +81,12 @@ public:
     FpgaImage& Fpga() { return fpga_; }
     FuseMap& Fuses() { return fuseMap_; }
     ProgrammerLink& Link() { return link_; }
-    OperationEngine& Engine() { return engine_; }
+    // The operations: the frame they share and one part per family.
+    OperationFrame& Frame() { return frame_; }
+    SimpleOperations& Simple() { return simple_; }
+    DownloadOperations& Downloads() { return downloads_; }
+    ReadBackOperations& ReadBacks() { return readBacks_; }
+    EditAreaSum& EditSum() { return editSum_; }
     LoadFlow& Loader() { return loadFlow_; }
     SaveFlow& Saver() { return saveFlow_; }
     // The editor's Sum, Fill and Block commands (BlockClick, FillDataClick,
@@ -135,7 +146,7 @@ public:
     void ReleaseOnExit();
 
 private:
-    // The read's option-word tail: the engine asks, the exchange does it.
+    // The read's option-word tail: the read asks, the exchange does it.
     class ReadOptionBack : public OptionReadBack {
     public:
         explicit ReadOptionBack(OptionExchange& exchange) : exchange_(exchange) {}
@@ -146,7 +157,7 @@ private:
         OptionExchange& exchange_;
     };
 
-    // Protect's option send: the engine asks, the exchange does it.
+    // Protect's option send: protect asks, the exchange does it.
     class ProtectOptionSend : public OptionDataSender {
     public:
         explicit ProtectOptionSend(OptionExchange& exchange) : exchange_(exchange) {}
@@ -165,12 +176,16 @@ private:
     DeviceOptions options_;
     BufferSizing sizing_;
     DataBuffer buffer_;
-    // The FPGA image, the fuse map and the link report through the engine's
+    // The FPGA image, the fuse map and the link report through the frame's
     // failure display, which is built after them: only references cross.
     FpgaImage fpga_;
     FuseMap fuseMap_;
     ProgrammerLink link_;
-    OperationEngine engine_;
+    OperationFrame frame_;
+    SimpleOperations simple_{frame_};
+    DownloadOperations downloads_{frame_};
+    ReadBackOperations readBacks_{frame_, downloads_};
+    EditAreaSum editSum_{frame_, downloads_};
     LoadFlow loadFlow_;
     SaveFlow saveFlow_;
     EditRangeCommands ranges_;
@@ -179,7 +194,7 @@ private:
     OptionExchange exchange_;
     ProtectOptionSend protectOptionSend_{exchange_};
     ReadOptionBack readOptionBack_{exchange_};
-    AutomaticRun run_;
+    AutomaticRun run_{frame_, simple_, downloads_, readBacks_};
 };
 
 }  // namespace burnmark

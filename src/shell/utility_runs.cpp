@@ -28,7 +28,7 @@ RunLamps LampsOf(UtilityRun run) {
 
 void UtilityRuns::Walk(UtilityLamp lamp) {
     p_.view.SetLampColor(lamp, kLampWorking);
-    p_.engine.WaitAndPump();
+    p_.frame.WaitAndPump();
     p_.view.SetLampColor(lamp, kLampDone);
     p_.page.Show(StatusImage::Pass);
 }
@@ -55,7 +55,7 @@ void UtilityRuns::Single(UtilityRun run) {
 void UtilityRuns::Repeated(UtilityRun run) {
     if (p_.state.Busy.Busy()) return;
     BusyScope busy(p_.state.Busy);
-    RunState& state = p_.engine.Run;
+    RunState& state = p_.frame.Run;
     state.StopFlag = 0;
     quit_ = false;
     repeating_ = true;

@@ -13,7 +13,7 @@
 #include <functional>
 
 #include "operations/copy_page_model.h"
-#include "operations/operation_engine.h"
+#include "operations/operation_frame.h"
 #include "operations/run_state.h"
 #include "platform/ports.h"
 #include "platform/sound_player.h"
@@ -46,7 +46,7 @@ public:
 // What the runs work with; only references are held.
 struct UtilityRunParts {
     AppState& state;
-    OperationEngine& engine;  // WaitAndPump and the run's StopFlag
+    OperationFrame& frame;    // WaitAndPump and the run's StopFlag
     CopyPageModel& page;      // Pass
     Pump& pump;
     UtilityPageView& view;

@@ -68,10 +68,10 @@ protected:
     }
 
     FlowContext Context() {
-        return FlowContext{state.Busy, core->Device(),  core->Options(), core->Buffer(),
-                           messages,   core->Sounds(),  progress,        pump,
-                           processes,  core->Link(),    core->Engine(),  core->Fpga(),
-                           nullptr,    &core->Sizing(), &core->Page()};
+        return FlowContext{state.Busy,   core->Device(), core->Options(), core->Buffer(),
+                           messages,     core->Sounds(), progress,        pump,
+                           processes,    core->Link(),   core->Frame(),   core->Downloads(),
+                           core->Fpga(), nullptr,        &core->Sizing(), &core->Page()};
     }
     std::string Key(const char* section, const char* key) const {
         return Profile(state.HistoryIniPath()).ReadString(section, key, "<missing>");

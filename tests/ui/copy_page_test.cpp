@@ -465,7 +465,7 @@ TEST_F(CopyPageTest, RunFromItsPictureRunsTheTickedStepsAndStopEndsIt) {
     sim_.ClearTrace();
     bool stopped = false;
     pump_.onProcess = [&] {
-        if (stopped || Core().Engine().Run.RunActive != 1) return;
+        if (stopped || Core().Frame().Run.RunActive != 1) return;
         stopped = true;
         EXPECT_TRUE(form.Busy());
         EXPECT_FALSE(Child("Run")->isEnabled());

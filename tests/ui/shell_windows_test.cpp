@@ -367,7 +367,7 @@ TEST_F(ShellWindows, TheLampRunsWalkTheLampsAndARepeatedRunEndsOnStop) {
     EXPECT_GT(pumps, 250);
     EXPECT_LT(pumps, 400);
     EXPECT_EQ(lamp(3), kLampDone);
-    EXPECT_EQ(form.Core()->Engine().Run.StopFlag, 0);
+    EXPECT_EQ(form.Core()->Frame().Run.StopFlag, 0);
     EXPECT_FALSE(form.Busy());
     EXPECT_EQ(std::count(sounds_.calls.begin(), sounds_.calls.end(), "error"), 2);
     EXPECT_TRUE(Trace().empty());

@@ -109,26 +109,32 @@ AppComposition::AppComposition(TMainForm& form, UsbTransport& usb, Messages& mes
 
     // Every click on a step runs with the window busy, so that nothing but
     // Stop can start a second operation or close the window meanwhile.
-    OperationEngine& engine = core_->Engine();
     CopyPageHandlers handlers;
-    auto bind = [&](CopyStep step, void (OperationEngine::*ready)(),
-                    void (OperationEngine::*rerun)()) {
+    auto bind = [&]<typename Family>(CopyStep step, Family& family, void (Family::*ready)(),
+                                     void (Family::*rerun)()) {
         handlers[static_cast<std::size_t>(step)] = CopyStepHandlers{
-            [this, &engine, ready] { core_->RunBusy([&] { (engine.*ready)(); }); },
-            [this, &engine, rerun] { core_->RunBusy([&] { (engine.*rerun)(); }); },
+            [this, &family, ready] { core_->RunBusy([&] { (family.*ready)(); }); },
+            [this, &family, rerun] { core_->RunBusy([&] { (family.*rerun)(); }); },
             nullptr,
         };
     };
-    bind(CopyStep::Erase, &OperationEngine::erace_nClick, &OperationEngine::erace_pClick);
-    bind(CopyStep::Check, &OperationEngine::check_nClick, &OperationEngine::check_pClick);
-    bind(CopyStep::Secur, &OperationEngine::secur_nClick, &OperationEngine::secur_pClick);
-    bind(CopyStep::Program, &OperationEngine::prog_nClick, &OperationEngine::prog_pClick);
-    bind(CopyStep::Read, &OperationEngine::read_nClick, &OperationEngine::read_pClick);
-    bind(CopyStep::Confirm, &OperationEngine::confirm_nClick, &OperationEngine::confirm_pClick);
-    bind(CopyStep::Verify, &OperationEngine::verify_nClick, &OperationEngine::verify_pClick);
+    SimpleOperations& simple = core_->Simple();
+    DownloadOperations& downloads = core_->Downloads();
+    ReadBackOperations& readBacks = core_->ReadBacks();
+    bind(CopyStep::Erase, simple, &SimpleOperations::erace_nClick, &SimpleOperations::erace_pClick);
+    bind(CopyStep::Check, simple, &SimpleOperations::check_nClick, &SimpleOperations::check_pClick);
+    bind(CopyStep::Secur, simple, &SimpleOperations::secur_nClick, &SimpleOperations::secur_pClick);
+    bind(CopyStep::Program, downloads, &DownloadOperations::prog_nClick,
+         &DownloadOperations::prog_pClick);
+    bind(CopyStep::Read, readBacks, &ReadBackOperations::read_nClick,
+         &ReadBackOperations::read_pClick);
+    bind(CopyStep::Confirm, readBacks, &ReadBackOperations::confirm_nClick,
+         &ReadBackOperations::confirm_pClick);
+    bind(CopyStep::Verify, readBacks, &ReadBackOperations::verify_nClick,
+         &ReadBackOperations::verify_pClick);
     // The Verify step's fail picture verifies again only after a verify ran.
-    handlers[static_cast<std::size_t>(CopyStep::Verify)].failed = [this, &engine] {
-        core_->RunBusy([&] { engine.verify_fClick(); });
+    handlers[static_cast<std::size_t>(CopyStep::Verify)].failed = [this, &readBacks] {
+        core_->RunBusy([&] { readBacks.verify_fClick(); });
     };
     // Load and Save hold the window busy themselves, once their dialog has closed.
     CopySourceSteps& steps = core_->Steps();

@@ -83,7 +83,8 @@ public:
     FpgaImage& Fpga() { return core_->Fpga(); }
     FuseMap& Fuses() { return core_->Fuses(); }
     ProgrammerLink& Link() { return core_->Link(); }
-    OperationEngine& Engine() { return core_->Engine(); }
+    OperationFrame& Frame() { return core_->Frame(); }
+    ReadBackOperations& ReadBacks() { return core_->ReadBacks(); }
     CopyPageModel& Page() { return core_->Page(); }
     LoadFlow& Loader() { return core_->Loader(); }
     SaveFlow& Saver() { return core_->Saver(); }

@@ -335,8 +335,8 @@ void TMainForm::BuildCopyPage() {
         MakeStack("Stop", stopPanel_, QRect(0, 0, 56, 56),
                   ButtonFace{SkinGlyph::Stop, QStringLiteral("Stop"), SkinTone::Stop});
     stop->SetCommand([this] {
-        // Counted before the handler runs: Stop ends an active run at once.
-        if (!core_ || core_->Engine().Run.RunActive == 0) ++stopPresses_;
+        // Counted before the handler runs, when the core lets it end a transfer.
+        if (!core_ || core_->Core().AutoRun().StopMayCancelTransfer()) ++stopPresses_;
         if (seams_.StopClick) seams_.StopClick();
     });
     Layer(stop, "Stop_Hint")->setToolTip(QStringLiteral("Stop"));

@@ -111,7 +111,7 @@ PeripheralCommands::PeripheralCommands(TMainForm& form, ProgramCore& core, Messa
         },
         [this](const std::string& path) { return core_.Steps().LoadNamedFile(path); }});
     runs_ = std::make_unique<UtilityRuns>(
-        UtilityRunParts{form.State(), core.Engine(), core.Page(), pump, *utilityView_});
+        UtilityRunParts{form.State(), core.Frame(), core.Page(), pump, *utilityView_});
     // The window's Stop command as it is when the run ends.
     runs_->StopHandling = [this] {
         if (form_.Seams().StopClick) form_.Seams().StopClick();

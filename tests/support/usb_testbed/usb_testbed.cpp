@@ -394,10 +394,15 @@ struct UsbTestbedAccess {
         UsbTestbed& owner = *device.owner;
         const SimCallKind kind = KindOf(queued.Get(), queued.Bytes());
         const int request = control ? queued.Bytes()[1] : -1;
-        if (owner.hold_ && owner.hold_->kind == kind &&
-            (owner.hold_->request < 0 || owner.hold_->request == request)) {
-            queued.state =
-                owner.hold_->mode == HoldMode::Forever ? Urb::State::Lost : Urb::State::Held;
+        auto hold = [&](HoldMode mode) {
+            queued.state = mode == HoldMode::Forever ? Urb::State::Lost : Urb::State::Held;
+        };
+        if (owner.holdCall_ && --owner.holdCall_->remaining == 0) {
+            hold(owner.holdCall_->mode);
+            owner.holdCall_.reset();
+        } else if (owner.hold_ && owner.hold_->kind == kind &&
+                   (owner.hold_->request < 0 || owner.hold_->request == request)) {
+            hold(owner.hold_->mode);
             owner.hold_.reset();
         } else if (bulk && device.Halted(u.endpoint)) {
             device.Answer(queued, -EPIPE, 0);
@@ -512,6 +517,11 @@ int UsbTestbed::AddDevice(const UsbDeviceLayout& layout, SimulatedProgrammer* si
 void UsbTestbed::HoldNext(SimCallKind kind, int request, HoldMode mode) {
     std::lock_guard lock(mutex_);
     hold_ = HoldRule{kind, request, mode};
+}
+
+void UsbTestbed::HoldCall(int nth, HoldMode mode) {
+    std::lock_guard lock(mutex_);
+    if (nth >= 1) holdCall_ = CallHold{nth, mode};
 }
 
 int UsbTestbed::HeldCount() const {

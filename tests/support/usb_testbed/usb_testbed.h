@@ -68,6 +68,9 @@ public:
     // number; -1 for any) is not answered until the host cancels it, the
     // device is unplugged or ReleaseHeld is called.
     void HoldNext(SimCallKind kind, int request = -1, HoldMode mode = HoldMode::UntilCancel);
+    // The nth transfer from now (1 = the next one), whatever it is, is held
+    // in the same way: the fault sweeps hold each call of a clean run in turn.
+    void HoldCall(int nth, HoldMode mode = HoldMode::UntilCancel);
     // Transfers held at the moment.
     int HeldCount() const;
     // Answers every held transfer now.
@@ -97,6 +100,11 @@ private:
         HoldMode mode;
     };
     std::optional<HoldRule> hold_;
+    struct CallHold {
+        int remaining;
+        HoldMode mode;
+    };
+    std::optional<CallHold> holdCall_;
 };
 
 }  // namespace burnmark::testing

@@ -464,8 +464,8 @@ TEST_F(StaleHandBack, ACancelledSaveWritesNoFileAndANewNameIsUsed) {
 
 TEST_F(StaleHandBack, ACancelledFillFillsNothing) {
     ChecksumDisplay checksum;
-    EditRangeCommands commands(
-        RangeCommandParts{busy, device, buffer, messages, progress, checksum, engine, link, fpga});
+    EditRangeCommands commands(RangeCommandParts{busy, device, buffer, messages, progress, checksum,
+                                                 frame, downloads, link, fpga});
     ScriptedFillDialog dialog;
     dialog.script = [](FillDialogLogic& logic) {
         logic.Cancel();

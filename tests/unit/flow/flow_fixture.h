@@ -1,7 +1,7 @@
 // The Load and Save commands over a fresh application directory: the data
-// buffer, a device record, the operation engine over the simulated
-// programmer, recording ports and a recording process starter. Tests write
-// the dialogs' hand-back sections and small data files themselves.
+// buffer, a device record, the operation frame and the downloads over the
+// simulated programmer, recording ports and a recording process starter. Tests
+// write the dialogs' hand-back sections and small data files themselves.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,7 +21,8 @@
 #include "link/fpga_image.h"
 #include "link/programmer_link.h"
 #include "operations/copy_page_model.h"
-#include "operations/operation_engine.h"
+#include "operations/download_operations.h"
+#include "operations/operation_frame.h"
 #include "platform/profile.h"
 #include "support/fake_ports.h"
 #include "support/flow_fakes.h"
@@ -98,7 +99,8 @@ protected:
                            pump,
                            processes,
                            link,
-                           engine,
+                           frame,
+                           downloads,
                            fpga,
                            [] { return uint64_t{0x5A00017}; }};
     }
@@ -134,12 +136,13 @@ protected:
     DataBuffer buffer{messages, progress, device.HistoryIniPath};
     SimulatedProgrammer sim;
     CopyPageModel page;
-    // The engine is the failure display of the link and the fuse map, which
+    // The frame is the failure display of the link and the fuse map, which
     // it holds by reference only.
-    OperationEngine engine{device, options, buffer, fuseMap, link, page, messages, player, pump};
-    FuseMap fuseMap{messages, engine};
-    FpgaImage fpga{messages, engine};
-    ProgrammerLink link{sim, messages, player, engine, fpga};
+    OperationFrame frame{device, options, buffer, fuseMap, link, page, messages, player, pump};
+    DownloadOperations downloads{frame};
+    FuseMap fuseMap{messages, frame};
+    FpgaImage fpga{messages, frame};
+    ProgrammerLink link{sim, messages, player, frame, fpga};
 };
 
 }  // namespace burnmark::testing

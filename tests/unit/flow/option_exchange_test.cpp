@@ -176,7 +176,7 @@ TEST_F(OptionExchange, WritesTheWordsAppliesThemAndPatchesTheLoadedData) {
     EXPECT_EQ(sim.Download()[0], 'A');
     EXPECT_EQ(Bytes(0, 6), (std::vector<uint8_t>{'A', 'B', 0xEF, 0xBE, 'E', 'F'}));
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(engine.Guards.ProgramGuard, 0u);
+    EXPECT_EQ(frame.Guards.ProgramGuard, 0u);
 }
 
 struct ExchangeFault {

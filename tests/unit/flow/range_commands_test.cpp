@@ -40,8 +40,8 @@ protected:
 
     ChecksumDisplay checksum;
     RecordingField field;
-    EditRangeCommands commands{
-        RangeCommandParts{busy, device, buffer, messages, progress, checksum, engine, link, fpga}};
+    EditRangeCommands commands{RangeCommandParts{busy, device, buffer, messages, progress, checksum,
+                                                 frame, downloads, link, fpga}};
     ScriptedBlockDialog blockDialog;
     ScriptedFillDialog fillDialog;
     ScriptedSumDialog sumDialog;

@@ -41,9 +41,9 @@ TEST_P(CompareShapeTest, MatchingChipPassesBothSteps) {
         OperationRig rig;
         Matching(rig, c.shape);
         if (step == CopyStep::Verify)
-            rig.engine.verify_nClick();
+            rig.readBacks.verify_nClick();
         else
-            rig.engine.confirm_nClick();
+            rig.readBacks.confirm_nClick();
 
         EXPECT_EQ(rig.Executed(OpRead), c.main);
         EXPECT_EQ(rig.Executed(OpReadExt), c.ext);
@@ -52,7 +52,7 @@ TEST_P(CompareShapeTest, MatchingChipPassesBothSteps) {
             EXPECT_EQ(e.vcc, rig.device.Voltages[kReadVcc]);
         EXPECT_EQ(rig.page.Top(step), StepImage::Pass);
         EXPECT_EQ(rig.page.Status(), StatusLook::Passed);
-        EXPECT_EQ(rig.engine.Run.VerifyErrorsFound, 0);
+        EXPECT_EQ(rig.frame.Run.VerifyErrorsFound, 0);
         EXPECT_EQ(rig.FailSounds(), 0);
         EXPECT_GE(rig.PassSounds(), 1);
         EXPECT_EQ(rig.list.Count(Kind::Row) + rig.list.Count(Kind::Pair), 0);
@@ -107,9 +107,9 @@ TEST(CompareTest, WithoutTheListEveryPieceIsReadAndNothingListed) {
     Matching(rig, {"0x00FF", 1, 0xFFFF});
     rig.options.VerifyListWanted = 0;
     std::fill(rig.sim.Chip().main.begin(), rig.sim.Chip().main.end(), uint8_t{0x00});
-    EXPECT_FALSE(rig.engine.verify_1Click(kModeReady));
+    EXPECT_FALSE(rig.readBacks.verify_1Click(kModeReady));
     EXPECT_EQ(rig.Requests(CmdDataRead), 4);
-    EXPECT_EQ(rig.engine.Run.VerifyErrorsFound, 1);
+    EXPECT_EQ(rig.frame.Run.VerifyErrorsFound, 1);
     EXPECT_TRUE(rig.list.calls.empty());
     EXPECT_EQ(rig.page.Top(CopyStep::Verify), StepImage::Fail);
     EXPECT_EQ(rig.FailSounds(), 1);
@@ -125,7 +125,7 @@ TEST(CompareTest, ListingStopsAtTheLastRowAndEachRowNamesItsPlace) {
     for (uint32_t i = 0; i < 300; ++i) chip[i * 200 + 7] ^= 0xFF;
     rig.list.calls.push_back(VerifyListCall::Show());  // left from an earlier compare
 
-    EXPECT_FALSE(rig.engine.ConfirmDevice(kModeReady));
+    EXPECT_FALSE(rig.readBacks.ConfirmDevice(kModeReady));
     ASSERT_GE(rig.list.calls.size(), 3u);
     EXPECT_EQ(rig.list.calls[1], VerifyListCall::Reset());
     const std::vector<VerifyListCall> rows = rig.list.Rows();
@@ -137,7 +137,7 @@ TEST(CompareTest, ListingStopsAtTheLastRowAndEachRowNamesItsPlace) {
     }
     // The window comes up before each row.
     EXPECT_EQ(rig.list.calls[2], VerifyListCall::Show());
-    EXPECT_EQ(rig.engine.Run.VerifyErrorsFound, 1);
+    EXPECT_EQ(rig.frame.Run.VerifyErrorsFound, 1);
     EXPECT_EQ(rig.page.Top(CopyStep::Confirm), StepImage::Fail);
     EXPECT_EQ(rig.FailSounds(), 1);
 }
@@ -156,13 +156,13 @@ TEST(CompareTest, A16BitWordIsOneRowWhicheverOfItsBytesDiffer) {
         std::vector<uint8_t>& chip = rig.sim.Chip().main;
         if (c.low) chip[0x20] ^= 0x0F;
         if (c.high) chip[0x21] ^= 0xF0;
-        EXPECT_FALSE(rig.engine.verify_1Click(kModeReady));
+        EXPECT_FALSE(rig.readBacks.verify_1Click(kModeReady));
         const std::vector<uint8_t> buffer = rig.BufferBytes(0x20, 2);
         EXPECT_EQ(rig.list.Rows(),
                   std::vector<VerifyListCall>{VerifyListCall::Pair(
                       0, 0x10, 0x10, static_cast<uint16_t>(buffer[1] << 8 | buffer[0]),
                       static_cast<uint16_t>(chip[0x21] << 8 | chip[0x20]))});
-        EXPECT_EQ(rig.engine.Run.VerifyErrorsFound, 1);
+        EXPECT_EQ(rig.frame.Run.VerifyErrorsFound, 1);
     }
 }
 
@@ -201,12 +201,12 @@ TEST(CompareTest, ExtendedAreaRowsNameTheirPlaceInTheBuffer) {
         Matching(rig, c.shape);
         rig.options.VerifyListWanted = 1;
         rig.sim.Chip().ext[c.extByte] ^= 0x81;
-        rig.engine.confirm_nClick();
+        rig.readBacks.confirm_nClick();
         const uint64_t at = rig.sim.Chip().main.size() + c.extByte;
         EXPECT_EQ(rig.list.Rows(), std::vector<VerifyListCall>{c.row(rig, at)});
         EXPECT_EQ(rig.list.Count(Kind::Reset), 1);  // the main area's, not the extended area's
         EXPECT_EQ(rig.page.Top(CopyStep::Confirm), StepImage::Fail);
-        EXPECT_EQ(rig.engine.Run.VerifyErrorsFound, 0);  // the main area matched
+        EXPECT_EQ(rig.frame.Run.VerifyErrorsFound, 0);  // the main area matched
         EXPECT_EQ(rig.FailSounds(), 1);
     }
 }
@@ -215,7 +215,7 @@ TEST(CompareTest, ADifferingMainAreaLeavesTheExtendedAreaUncompared) {
     OperationRig rig;
     Matching(rig, {"0x00FF", 0, 0x7FFF, 0, 0x03FF});
     rig.sim.Chip().main[3] ^= 1;
-    rig.engine.verify_nClick();
+    rig.readBacks.verify_nClick();
     EXPECT_TRUE(rig.Executed(OpReadExt).empty());
     EXPECT_EQ(rig.page.Top(CopyStep::Verify), StepImage::Fail);
 }
@@ -233,12 +233,40 @@ TEST(CompareTest, FuseMapDeviceComparesExactlyItsFuses) {
     }
     rig.FillBufferPattern();  // not the buffer side of a fuse-map device
     rig.options.VerifyListWanted = 1;
-    EXPECT_TRUE(rig.engine.verify_1Click(kModeReady));
-    EXPECT_TRUE(rig.engine.ConfirmDevice(kModeReady));
+    EXPECT_TRUE(rig.readBacks.verify_1Click(kModeReady));
+    EXPECT_TRUE(rig.readBacks.ConfirmDevice(kModeReady));
 
     rig.fuseMap.SetFuse(2047, 1);
-    EXPECT_FALSE(rig.engine.verify_1Click(kModeReady));
+    EXPECT_FALSE(rig.readBacks.verify_1Click(kModeReady));
     EXPECT_EQ(rig.list.Rows().back(), VerifyListCall::Row(0, 2047, 8, 0, 2047, 1));
+}
+
+// A chip that answers other bytes than 0 and 1 for its fuses (0xFF for an
+// intact one): what the read stored it confirms, and a fuse differs only
+// when it is 0 on one side and not on the other.
+TEST(CompareTest, FuseMapChipBytesCountAsTheReadStoresThem) {
+    OperationRig rig;
+    rig.UseDevice({"0x00FF", 1, 0x001B});
+    rig.device.HasFuseMap = 1;
+    ASSERT_TRUE(rig.fuseMap.InitFuseBuffer({2048, 32, 64, 20, 0}));
+    std::vector<uint8_t>& chip = rig.sim.Chip().main;
+    for (std::size_t i = 0; i < 2048; ++i) chip[i] = i % 7 == 0 ? 0x00 : (i % 7 == 1 ? 0x40 : 0xFF);
+    rig.options.VerifyListWanted = 1;
+    rig.page.SetChecked(CopyCheckBox::check_confirm, true);
+
+    rig.readBacks.read_nClick();
+    EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Pass);
+    EXPECT_EQ(rig.page.Top(CopyStep::Confirm), StepImage::Pass);
+    EXPECT_EQ(rig.fuseMap.FuseAt(1), 1);
+    EXPECT_TRUE(rig.readBacks.verify_1Click(kModeReady));
+
+    rig.fuseMap.SetFuse(0, 1);  // the chip's byte there is 0
+    rig.fuseMap.SetFuse(8, 0);  // 0x40 there: an intact fuse
+    EXPECT_FALSE(rig.readBacks.verify_1Click(kModeReady));
+    EXPECT_EQ(rig.list.Rows(), (std::vector<VerifyListCall>{
+                                   VerifyListCall::Row(0, 0, 8, 0, 0, 1),
+                                   VerifyListCall::Row(1, 8, 8, 1, 8, 0),
+                               }));
 }
 
 // ---- On the programmer ----------------------------------------------------------------------
@@ -246,16 +274,16 @@ TEST(CompareTest, FuseMapDeviceComparesExactlyItsFuses) {
 TEST(OnProgrammerVerifyTest, DownloadsOnTheReadVoltagesThenVerifiesOnceOrTwice) {
     struct Case {
         const char* name;
-        std::function<void(OperationEngine&)> click;
+        std::function<void(ReadBackOperations&)> click;
         bool setUp;
         std::size_t verifies;
     };
     const Case cases[] = {
-        {"VerifyStep", [](OperationEngine& e) { e.verify_nClick(); }, true, 1},
-        {"VerifyFailPicture", [](OperationEngine& e) { e.verify_fClick(); }, true, 1},
-        {"RunStep", [](OperationEngine& e) { e.verify_1Click(kModeRun); }, false, 1},
-        {"ConfirmStep", [](OperationEngine& e) { e.confirm_nClick(); }, false, 2},
-        {"ConfirmPassPicture", [](OperationEngine& e) { e.confirm_pClick(); }, false, 2},
+        {"VerifyStep", [](ReadBackOperations& e) { e.verify_nClick(); }, true, 1},
+        {"VerifyFailPicture", [](ReadBackOperations& e) { e.verify_fClick(); }, true, 1},
+        {"RunStep", [](ReadBackOperations& e) { e.verify_1Click(kModeRun); }, false, 1},
+        {"ConfirmStep", [](ReadBackOperations& e) { e.confirm_nClick(); }, false, 2},
+        {"ConfirmPassPicture", [](ReadBackOperations& e) { e.confirm_pClick(); }, false, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -264,7 +292,7 @@ TEST(OnProgrammerVerifyTest, DownloadsOnTheReadVoltagesThenVerifiesOnceOrTwice) 
         rig.device.FuseTypeDigit = 1;
         rig.options.VerifyListWanted = 1;
         if (!c.setUp) rig.OpenAsRunDid();
-        c.click(rig.engine);
+        c.click(rig.readBacks);
 
         std::vector<uint16_t> operations;
         for (const SimExecution& e : rig.sim.Executions()) {
@@ -306,7 +334,7 @@ TEST_P(OnProgrammerFailureTest, FailsTheConfirmOnceAndSendsNothingAfter) {
     rig.device.FuseTypeDigit = 1;
     rig.OpenAsRunDid();
     c.arrange(rig);
-    rig.engine.confirm_nClick();
+    rig.readBacks.confirm_nClick();
     EXPECT_EQ(rig.messages.Texts(), c.messages);
     EXPECT_EQ(rig.Executed(OpVerify).size(), c.verifies);
     EXPECT_EQ(rig.sim.TraceLines().back(), c.lastLine);
@@ -362,46 +390,46 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(VerifyStepTest, FailPictureVerifiesAgainOnlyAfterAVerifyRan) {
     OperationRig rig;
     Matching(rig, {"0x00FF", 0, 0x7FFF});
-    rig.engine.verify_fClick();
+    rig.readBacks.verify_fClick();
     EXPECT_TRUE(rig.sim.Trace().empty());
     EXPECT_EQ(rig.page.Top(CopyStep::Verify), StepImage::Ready);
 
-    rig.engine.verify_nClick();
-    EXPECT_EQ(rig.engine.Run.VerifyPass, 1);
-    rig.engine.verify_fClick();
+    rig.readBacks.verify_nClick();
+    EXPECT_EQ(rig.frame.Run.VerifyPass, 1);
+    rig.readBacks.verify_fClick();
     EXPECT_EQ(rig.Executed(OpRead).size(), 2u);
     EXPECT_EQ(rig.page.Top(CopyStep::Verify), StepImage::Pass);
-    EXPECT_EQ(rig.engine.Guards.VerifyGuard, 0u);
+    EXPECT_EQ(rig.frame.Guards.VerifyGuard, 0u);
 }
 
 TEST(ConfirmStepTest, ConfirmFromReadyPutsTheReadStepBackToReadyAndSetsUp) {
     OperationRig rig;
     Matching(rig, {"0x00FF", 0, 0x7FFF});
     rig.page.Hide(CopyStep::Read, StepImage::Ready);
-    EXPECT_TRUE(rig.engine.ConfirmDevice(kModeReady));
+    EXPECT_TRUE(rig.readBacks.ConfirmDevice(kModeReady));
     EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Ready);
     const std::vector<std::string> wire = rig.sim.TraceLines();
     EXPECT_EQ(std::count(wire.begin(), wire.end(), "open"), 1);
     // From the pass picture, after a good read: no set-up, the read keeps its pass.
     rig.sim.ClearTrace();
-    rig.engine.Run.ReadOkFlag = 1;
+    rig.frame.Run.ReadOkFlag = 1;
     rig.page.Show(CopyStep::Read, StepImage::Pass);
-    EXPECT_TRUE(rig.engine.ConfirmDevice(kModeRerun));
+    EXPECT_TRUE(rig.readBacks.ConfirmDevice(kModeRerun));
     EXPECT_EQ(rig.sim.TraceLines().front(), "out 47 0B00 0080");
     EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Pass);
 }
 
 TEST(GuardedCompareTest, EveryGuardedCompareSendsNothingAndYieldsTrue) {
     OperationRig rig;
-    rig.engine.Guards.VerifyGuard = 1;
-    rig.engine.Guards.ConfirmGuard = 1;
-    EXPECT_TRUE(rig.engine.verify_1Click(kModeReady));
-    EXPECT_TRUE(rig.engine.ConfirmDevice(kModeReady));
-    EXPECT_TRUE(rig.engine.ConfirmExtArea());
-    EXPECT_TRUE(rig.engine.VerifyExtArea());
+    rig.frame.Guards.VerifyGuard = 1;
+    rig.frame.Guards.ConfirmGuard = 1;
+    EXPECT_TRUE(rig.readBacks.verify_1Click(kModeReady));
+    EXPECT_TRUE(rig.readBacks.ConfirmDevice(kModeReady));
+    EXPECT_TRUE(rig.readBacks.ConfirmExtArea());
+    EXPECT_TRUE(rig.readBacks.VerifyExtArea());
     rig.device.FuseTypeDigit = 1;
-    EXPECT_TRUE(rig.engine.verify_1Click(kModeRun));
-    rig.engine.confirm_nClick();
+    EXPECT_TRUE(rig.readBacks.verify_1Click(kModeRun));
+    rig.readBacks.confirm_nClick();
     EXPECT_TRUE(rig.sim.Trace().empty());
     EXPECT_EQ(rig.FailSounds(), 0);
 }
@@ -426,22 +454,22 @@ TEST_P(CompareFailureTest, FailsOnceAndSendsNothingAfter) {
     const CompareFailure& c = GetParam();
     OperationRig rig;
     Matching(rig, c.shape);
-    rig.engine.Run.ReadOkFlag = 1;
-    rig.engine.Run.RunReady = 0;
+    rig.frame.Run.ReadOkFlag = 1;
+    rig.frame.Run.RunReady = 0;
     c.arrange(rig);
     const CopyStep step = c.verify ? CopyStep::Verify : CopyStep::Confirm;
     for (StepImage image : {StepImage::Ready, StepImage::Highlight, StepImage::Working})
         rig.page.Hide(CopyStep::Load, image);
 
-    EXPECT_FALSE(c.verify ? rig.engine.verify_1Click(kModeReady)
-                          : rig.engine.ConfirmDevice(kModeReady));
+    EXPECT_FALSE(c.verify ? rig.readBacks.verify_1Click(kModeReady)
+                          : rig.readBacks.ConfirmDevice(kModeReady));
     EXPECT_EQ(rig.messages.Texts(), c.messages);
     EXPECT_EQ(rig.FailSounds(), 1);
     EXPECT_EQ(rig.PassSounds(), 0);
     EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
     EXPECT_TRUE(rig.page.Visible(step, StepImage::Fail));
     EXPECT_FALSE(rig.page.Visible(step, StepImage::Pass));
-    EXPECT_EQ(rig.engine.Run.ReadOkFlag, 0);
+    EXPECT_EQ(rig.frame.Run.ReadOkFlag, 0);
     if (!c.lastLine.empty()) {
         EXPECT_EQ(rig.sim.TraceLines().back(), c.lastLine);
     }
@@ -558,7 +586,7 @@ INSTANTIATE_TEST_SUITE_P(
         CompareFailure{"ChunkAllocation",
                        kWord128K,
                        true,
-                       [](OperationRig& r) { r.engine.chunksBeforeFailure = 2; },
+                       [](OperationRig& r) { r.frame.chunksBeforeFailure = 2; },
                        {kErrChunkAlloc},
                        "bulk-in 32768"},
         CompareFailure{"UnknownWidth", {"0x0FFF", 0, 0x7FFF}, true, [](OperationRig&) {}, {}, ""},
@@ -579,8 +607,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CompareFailureTest2, AnUnknownWidthSendsNothing) {
     OperationRig rig;
     rig.UseDevice({"0x0FFF", 0, 0x7FFF});
-    EXPECT_FALSE(rig.engine.verify_1Click(kModeReady));
-    EXPECT_FALSE(rig.engine.ConfirmExtArea());
+    EXPECT_FALSE(rig.readBacks.verify_1Click(kModeReady));
+    EXPECT_FALSE(rig.readBacks.ConfirmExtArea());
     EXPECT_TRUE(rig.sim.Trace().empty());
 }
 
@@ -588,7 +616,7 @@ TEST(CompareFailureTest2, ABufferThatCannotHoldTheDeviceComparesNothing) {
     OperationRig rig(0x30000);
     rig.UseDevice({"0x00FF", 3, 0xFFFF});
     rig.messages.Clear();
-    EXPECT_FALSE(rig.engine.ConfirmDevice(kModeReady));
+    EXPECT_FALSE(rig.readBacks.ConfirmDevice(kModeReady));
     EXPECT_TRUE(rig.Executed(OpRead).empty());
     EXPECT_EQ(rig.FailSounds(), 1);
 }

@@ -43,7 +43,7 @@ struct CheckRig {
 
     bool Check() {
         DeviceLoadContext ctx{rig.device, rig.messages, rig.fpga};
-        return CheckDeviceAfterAbout(rig.engine, ctx, deviceIniPath, rig.link, rig.page,
+        return CheckDeviceAfterAbout(rig.frame, ctx, deviceIniPath, rig.link, rig.page,
                                      rig.messages);
     }
 

@@ -44,14 +44,14 @@ TEST(CopyPageModelTest, StackShowsTopmostPictureAndSourceStepsHaveNoResultPictur
 
 TEST(FrameTest, WaitAndPumpPumpsHundredTimesOrStopsAtOnce) {
     OperationRig rig;
-    rig.engine.WaitAndPump();
+    rig.frame.WaitAndPump();
     EXPECT_EQ(rig.pump.processed, 100);
     EXPECT_EQ(rig.pump.yields, 100);
     EXPECT_TRUE(rig.page.Visible(StatusImage::Pass));
 
     rig.pump.processed = 0;
-    rig.engine.Run.StopFlag = 1;
-    rig.engine.WaitAndPump();
+    rig.frame.Run.StopFlag = 1;
+    rig.frame.WaitAndPump();
     EXPECT_EQ(rig.pump.processed, 0);
     EXPECT_FALSE(rig.page.Visible(StatusImage::Pass));
 }
@@ -59,7 +59,7 @@ TEST(FrameTest, WaitAndPumpPumpsHundredTimesOrStopsAtOnce) {
 TEST(FrameTest, ShowOperationFailShowsFailBarsAndSoundOnlyWhenSoundIsOn) {
     OperationRig rig;
     rig.page.SetBar2Maximum(7);
-    rig.engine.ShowOperationFail();
+    rig.frame.ShowOperationFail();
     EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
     EXPECT_FALSE(rig.page.ProgressBar21().visible);
     EXPECT_TRUE(rig.page.ProgressBar2().visible);
@@ -68,24 +68,24 @@ TEST(FrameTest, ShowOperationFailShowsFailBarsAndSoundOnlyWhenSoundIsOn) {
 
     rig.sounds.calls.clear();
     rig.player.SoundOn = 0;
-    rig.engine.ShowOperationFail();
+    rig.frame.ShowOperationFail();
     EXPECT_TRUE(rig.sounds.calls.empty());
 }
 
 TEST(FrameTest, OneFailureSoundPerScope) {
     OperationRig rig;
     {
-        OperationEngine::OperationScope outer(rig.engine);
-        rig.engine.ShowOperationFail();
+        OperationFrame::OperationScope outer(rig.frame);
+        rig.frame.ShowOperationFail();
         {
-            OperationEngine::OperationScope inner(rig.engine);
-            rig.engine.ShowOperationFail();
+            OperationFrame::OperationScope inner(rig.frame);
+            rig.frame.ShowOperationFail();
         }
-        rig.engine.ShowOperationFail();
+        rig.frame.ShowOperationFail();
     }
     EXPECT_EQ(rig.FailSounds(), 1);
-    OperationEngine::OperationScope next(rig.engine);
-    rig.engine.ShowOperationFail();
+    OperationFrame::OperationScope next(rig.frame);
+    rig.frame.ShowOperationFail();
     EXPECT_EQ(rig.FailSounds(), 2);
 }
 
@@ -93,7 +93,7 @@ TEST(FrameTest, EnableCopyButtonsEnablesTheStepPanels) {
     OperationRig rig;
     for (CopyControl c : {CopyControl::CopyEraseBtn, CopyControl::Panel8, CopyControl::Run})
         rig.page.SetEnabled(c, false);
-    rig.engine.EnableCopyButtons();
+    rig.frame.EnableCopyButtons();
     for (CopyControl c : {CopyControl::CopyEraseBtn, CopyControl::Panel8, CopyControl::Run})
         EXPECT_TRUE(rig.page.Enabled(c)) << CopyControlName(c);
 }
@@ -114,13 +114,13 @@ TEST_P(UpdateCopyButtonsTest, ModeWordHidesStepAndBox) {
     rig.device.DeviceParamBlock.SetWord(c.word, 0);
     rig.page.SetChecked(c.box, true);
 
-    rig.engine.UpdateCopyButtons(1);  // ticks stay as the operator left them
+    rig.frame.UpdateCopyButtons(1);  // ticks stay as the operator left them
     EXPECT_TRUE(rig.page.Box(c.box).checked);
     EXPECT_FALSE(rig.page.Box(c.box).enabled);
     EXPECT_TRUE(rig.page.VisibleImageNames(c.step) ==
                 std::vector<std::string>{StepImageName(c.step, StepImage::Off)});
 
-    rig.engine.UpdateCopyButtons(0);
+    rig.frame.UpdateCopyButtons(0);
     EXPECT_FALSE(rig.page.Box(c.box).checked);
     EXPECT_FALSE(rig.page.Box(c.box).enabled);
 
@@ -136,7 +136,7 @@ TEST_P(UpdateCopyButtonsTest, ModeWordHidesStepAndBox) {
 
     // The device offers the step again: pictures back (ready on top), box ticked.
     rig.device.DeviceParamBlock.SetWord(c.word, 0x0101);
-    rig.engine.UpdateCopyButtons(0);
+    rig.frame.UpdateCopyButtons(0);
     EXPECT_EQ(rig.page.Top(c.step), StepImage::Ready);
     EXPECT_TRUE(rig.page.Visible(c.step, StepImage::Pass));
     EXPECT_TRUE(rig.page.Box(c.box).checked);
@@ -154,14 +154,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(UpdateCopyButtonsReadTest, ReadWordHidesReadAndConfirmAndOnlyDisablesTheConfirmBox) {
     OperationRig rig;
     rig.device.DeviceParamBlock.SetWord(param::read_mode, 0);
-    rig.engine.UpdateCopyButtons(0);
+    rig.frame.UpdateCopyButtons(0);
     EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Off);
     EXPECT_EQ(rig.page.Top(CopyStep::Confirm), StepImage::Off);
     EXPECT_FALSE(rig.page.Box(CopyCheckBox::check_confirm).enabled);
     EXPECT_TRUE(rig.page.Box(CopyCheckBox::check_confirm).checked);
 
     rig.device.DeviceParamBlock.SetWord(param::read_mode, 0x0100);
-    rig.engine.UpdateCopyButtons(0);
+    rig.frame.UpdateCopyButtons(0);
     EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Ready);
     EXPECT_FALSE(rig.page.Box(CopyCheckBox::check_confirm).enabled);  // never enabled here
 }
@@ -171,7 +171,7 @@ TEST(UpdateCopyButtonsReadTest, FirstSetupChangesNothingAfterThePump) {
     rig.dir.Write("History_1.ini", "[SelectDlg]\r\nManufacturer=First Setup\r\n");
     rig.device.DeviceParamBlock.SetWord(param::erase_mode, 0);
     rig.page.Hide(StatusImage::Wait);
-    rig.engine.UpdateCopyButtons(0);
+    rig.frame.UpdateCopyButtons(0);
     EXPECT_EQ(rig.pump.processed, 100);
     EXPECT_EQ(rig.page.Top(CopyStep::Erase), StepImage::Ready);
     EXPECT_TRUE(rig.page.Box(CopyCheckBox::CheckBox1).enabled);
@@ -184,11 +184,11 @@ TEST(FirstSetupRefusalTest, OneFailureSoundWhateverTheSoundSetting) {
         OperationRig rig;
         rig.device.Manufacturer = "First Setup";
         rig.player.SoundOn = soundOn;
-        rig.engine.erace_nClick();
+        rig.simple.erace_nClick();
         EXPECT_EQ(rig.FailSounds(), 1);
         EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
         // The next refusal sounds again.
-        rig.engine.check_nClick();
+        rig.simple.check_nClick();
         EXPECT_EQ(rig.FailSounds(), 1 + 1);
     }
 }
@@ -205,38 +205,38 @@ TEST(GuardTest, ClickDuringTheResetSendsNothingAndYieldsTrue) {
     rig.pump.onProcess = [&] {
         if (clicked) return;
         clicked = true;
-        EXPECT_EQ(rig.engine.Guards.EraseGuard, 1u);
+        EXPECT_EQ(rig.frame.Guards.EraseGuard, 1u);
         traceBefore = rig.sim.Trace().size();
-        innerResult = rig.engine.erase_1Click(kModeReady);
+        innerResult = rig.simple.erase_1Click(kModeReady);
         traceAfter = rig.sim.Trace().size();
         bar21Hidden = !rig.page.ProgressBar21().visible;
         bar2Shown = rig.page.ProgressBar2().visible;
     };
-    rig.engine.erace_pClick();
+    rig.simple.erace_pClick();
 
     ASSERT_TRUE(clicked);
     EXPECT_TRUE(innerResult);
     EXPECT_EQ(traceBefore, traceAfter);
     EXPECT_TRUE(bar21Hidden);
     EXPECT_TRUE(bar2Shown);
-    EXPECT_EQ(rig.engine.Guards.EraseGuard, 0u);
+    EXPECT_EQ(rig.frame.Guards.EraseGuard, 0u);
     EXPECT_EQ(rig.Executed(OpErase).size(), 1u);
     EXPECT_EQ(rig.page.Top(CopyStep::Erase), StepImage::Pass);
 }
 
 TEST(GuardTest, EveryGuardedOperationSendsNothingAndYieldsTrue) {
     OperationRig rig;
-    rig.engine.Guards.EraseGuard = 1;
-    rig.engine.Guards.BlankGuard = 1;
-    rig.engine.Guards.SecurityGuard = 1;
-    rig.engine.Guards.ProgramGuard = 1;
-    EXPECT_TRUE(rig.engine.erase_1Click(kModeReady));
-    EXPECT_TRUE(rig.engine.check_1Click(kModeRerun));
-    EXPECT_TRUE(rig.engine.ProtectDevice(kModeRun));
-    EXPECT_TRUE(rig.engine.program_1Click(kModeReady));
+    rig.frame.Guards.EraseGuard = 1;
+    rig.frame.Guards.BlankGuard = 1;
+    rig.frame.Guards.SecurityGuard = 1;
+    rig.frame.Guards.ProgramGuard = 1;
+    EXPECT_TRUE(rig.simple.erase_1Click(kModeReady));
+    EXPECT_TRUE(rig.simple.check_1Click(kModeRerun));
+    EXPECT_TRUE(rig.simple.ProtectDevice(kModeRun));
+    EXPECT_TRUE(rig.downloads.program_1Click(kModeReady));
     EXPECT_EQ(rig.page.Top(CopyStep::Program), StepImage::Working);
-    EXPECT_TRUE(rig.engine.ProgramExtArea());
-    EXPECT_TRUE(rig.engine.SendBufferToProgrammer());
+    EXPECT_TRUE(rig.downloads.ProgramExtArea());
+    EXPECT_TRUE(rig.downloads.SendBufferToProgrammer());
     EXPECT_TRUE(rig.sim.Trace().empty());
     EXPECT_EQ(rig.FailSounds(), 0);
 }

@@ -1,4 +1,4 @@
-// The operation engine over the simulated programmer, with recording fakes of
+// The operation frame and its families over the simulated programmer, with recording fakes of
 // the ports, a temporary application directory, a loaded FPGA image and a
 // device described by its address words.
 #pragma once
@@ -17,8 +17,13 @@
 #include "fusemap/fuse_map.h"
 #include "link/fpga_image.h"
 #include "link/programmer_link.h"
+#include "operations/automatic_run.h"
 #include "operations/copy_page_model.h"
-#include "operations/operation_engine.h"
+#include "operations/download_operations.h"
+#include "operations/edit_area_sum.h"
+#include "operations/operation_frame.h"
+#include "operations/read_back_operations.h"
+#include "operations/simple_operations.h"
 #include "support/fake_checksum_field.h"
 #include "support/fake_ports.h"
 #include "support/fake_verify_error_list.h"
@@ -27,18 +32,17 @@
 
 namespace burnmark::testing {
 
-// An engine whose 64 KB transfer blocks can run out.
-class TestEngine : public OperationEngine {
+// A frame whose 64 KB transfer blocks can run out.
+class TestFrame : public OperationFrame {
 public:
-    using OperationEngine::OperationEngine;
+    using OperationFrame::OperationFrame;
     // Allocations after this many succeed no more (-1: never fail).
     int chunksBeforeFailure = -1;
 
-protected:
     std::unique_ptr<TransferChunk> AllocateChunk() override {
         if (chunksBeforeFailure == 0) return nullptr;
         if (chunksBeforeFailure > 0) --chunksBeforeFailure;
-        return OperationEngine::AllocateChunk();
+        return OperationFrame::AllocateChunk();
     }
 };
 
@@ -93,10 +97,10 @@ class OperationRig {
 public:
     explicit OperationRig(std::size_t maxBufferBlock = DataBuffer::kDefaultMaxBlockBytes)
         : buffer(messages, progress, dir.Path() + "History_1.ini", maxBufferBlock),
-          engine(device, options, buffer, fuseMap, link, page, messages, player, pump),
-          fpga(messages, engine),
-          fuseMap(messages, engine),
-          link(sim, messages, player, engine, fpga) {
+          frame(device, options, buffer, fuseMap, link, page, messages, player, pump),
+          fpga(messages, frame),
+          fuseMap(messages, frame),
+          link(sim, messages, player, frame, fpga) {
         device.AppDir = dir.Path();
         device.HistoryIniPath = dir.Path() + "History_1.ini";
         dir.Write("History_1.ini", "[SelectDlg]\r\nManufacturer=ATMEL\r\nTypeNum=AT27C256\r\n");
@@ -105,9 +109,11 @@ public:
         checksum.SetField(&field);
         buffer.SetChecksumView(&checksum);
         buffer.SetDeviceSizeProvider([this] { return DeviceSizeOf(device); });
-        engine.SetChecksumDisplay(&checksum);
-        engine.SetVerifyErrorList(&list);
-        engine.SetDeviceLoading(&fpga, &sizing);
+        readBacks.SetChecksumDisplay(&checksum);
+        readBacks.SetVerifyErrorList(&list);
+        readBacks.SetDeviceLoading(&fpga, &sizing);
+        editSum.SetChecksumDisplay(&checksum);
+        editSum.SetBufferSizing(&sizing);
         UseDevice({});
     }
 
@@ -250,9 +256,14 @@ public:
     FakeVerifyErrorList list;
     BufferSizing sizing;
     DataBuffer buffer;
-    // The engine is the fail display of the image, the fuse map and the link,
+    // The frame is the fail display of the image, the fuse map and the link,
     // which are built after it; it only keeps references to them.
-    TestEngine engine;
+    TestFrame frame;
+    SimpleOperations simple{frame};
+    DownloadOperations downloads{frame};
+    ReadBackOperations readBacks{frame, downloads};
+    EditAreaSum editSum{frame, downloads};
+    AutomaticRun run{frame, simple, downloads, readBacks};
     FpgaImage fpga;
     FuseMap fuseMap;
     ProgrammerLink link;

@@ -24,7 +24,7 @@ TEST_P(ChunkingTest, ProgramWritesTheBufferIntoTheChip) {
     rig.UseDevice(c.shape);
     rig.FillBufferPattern();
 
-    ASSERT_TRUE(rig.engine.program_1Click(kModeReady));
+    ASSERT_TRUE(rig.downloads.program_1Click(kModeReady));
     EXPECT_EQ(rig.Executed(OpProgram), c.program);
     EXPECT_EQ(rig.ChunkWords(), c.program);
     EXPECT_EQ(rig.sim.ParamWord(param::CurrentVpp), rig.device.Voltages[kProgramVpp]);
@@ -51,7 +51,7 @@ TEST_P(ChunkingTest, DownloadPutsTheBufferIntoTheProgrammer) {
     rig.FillBufferPattern(0x81);
     rig.OpenAsRunDid();
 
-    ASSERT_TRUE(rig.engine.SendBufferToProgrammer());
+    ASSERT_TRUE(rig.downloads.SendBufferToProgrammer());
     EXPECT_EQ(rig.ChunkWords(), c.download);
     EXPECT_TRUE(rig.sim.Executions().empty());
     EXPECT_TRUE(rig.sim.ProtocolErrors().empty());
@@ -101,8 +101,8 @@ TEST(ProgramTest, PartialLastBankIsFilledWithBlankBytes) {
         const uint64_t length = rig.buffer.GetBufferSize();
         ASSERT_LT(length, 0x20000u);
         if (download) rig.OpenAsRunDid();  // the download runs on the caller's set-up
-        ASSERT_TRUE(download ? rig.engine.SendBufferToProgrammer()
-                             : rig.engine.program_1Click(kModeReady));
+        ASSERT_TRUE(download ? rig.downloads.SendBufferToProgrammer()
+                             : rig.downloads.program_1Click(kModeReady));
 
         std::vector<uint8_t> lastChunk;
         for (const SimCall& c : rig.sim.Trace())
@@ -121,17 +121,17 @@ TEST(ProgramTest, PartialLastBankIsFilledWithBlankBytes) {
 TEST(ProgramTest, ProgramOverDataWithoutEraseFailsAndEraseMakesItPass) {
     OperationRig rig;
     rig.FillBufferPattern(0x11);
-    ASSERT_TRUE(rig.engine.program_1Click(kModeReady));
+    ASSERT_TRUE(rig.downloads.program_1Click(kModeReady));
 
     rig.FillBufferPattern(0x22);  // bits that would have to go back to 1
     rig.sounds.calls.clear();
-    EXPECT_FALSE(rig.engine.program_1Click(kModeRerun));
+    EXPECT_FALSE(rig.downloads.program_1Click(kModeRerun));
     EXPECT_EQ(rig.page.Top(CopyStep::Program), StepImage::Fail);
     EXPECT_EQ(rig.FailSounds(), 1);
     EXPECT_TRUE(rig.messages.shown.empty());
 
-    ASSERT_TRUE(rig.engine.erase_1Click(kModeReady));
-    ASSERT_TRUE(rig.engine.program_1Click(kModeReady));
+    ASSERT_TRUE(rig.simple.erase_1Click(kModeReady));
+    ASSERT_TRUE(rig.downloads.program_1Click(kModeReady));
     EXPECT_TRUE(rig.sim.Chip().main == rig.BufferBytes(0, 0x8000));
 }
 
@@ -144,7 +144,7 @@ TEST(ProgramTest, FuseMapDeviceProgramsTheFuses) {
     for (int64_t i = 0; i < 5000; i += 3) rig.fuseMap.SetFuse(i, 0);
     rig.FillBufferPattern();  // not the source for a fuse map
 
-    ASSERT_TRUE(rig.engine.program_1Click(kModeReady));
+    ASSERT_TRUE(rig.downloads.program_1Click(kModeReady));
     const std::span<const uint8_t> fuses = rig.fuseMap.GetFuseBuffer();
     EXPECT_TRUE(rig.sim.Chip().main == std::vector<uint8_t>(fuses.begin(), fuses.end()));
 }
@@ -153,7 +153,7 @@ TEST(ProgramTest, SixteenBitProgramGrowsTheBufferToItsTransferSize) {
     OperationRig rig;
     rig.UseDevice({"0xFFFF", 0, 0x3FFF});
     rig.buffer.SetBufferSize(0x4000);  // smaller than the device
-    ASSERT_TRUE(rig.engine.program_1Click(kModeReady));
+    ASSERT_TRUE(rig.downloads.program_1Click(kModeReady));
     EXPECT_EQ(rig.buffer.GetBufferSize(), 0x8000u + DataBuffer::kLengthSlack);
 }
 
@@ -174,7 +174,7 @@ TEST_P(ExtAreaTest, HandlerProgramsBothAreasFromTheirPlacesInTheBuffer) {
     OperationRig rig;
     rig.UseDevice(c.shape);
     rig.FillBufferPattern();
-    rig.engine.prog_nClick();
+    rig.downloads.prog_nClick();
 
     EXPECT_EQ(rig.Executed(OpProgramExt), c.chunks);
     const std::vector<uint8_t>& main = rig.sim.Chip().main;
@@ -183,7 +183,7 @@ TEST_P(ExtAreaTest, HandlerProgramsBothAreasFromTheirPlacesInTheBuffer) {
     EXPECT_TRUE(ext == rig.BufferBytes(main.size(), ext.size()));
     EXPECT_TRUE(rig.sim.ProtocolErrors().empty());
     EXPECT_EQ(rig.page.Top(CopyStep::Program), StepImage::Pass);
-    EXPECT_EQ(rig.engine.Run.RunFailed, 0);
+    EXPECT_EQ(rig.frame.Run.RunFailed, 0);
     EXPECT_EQ(rig.PassSounds(), 2);  // program's own and the handler's
     EXPECT_FALSE(rig.buffer.Locked());
 }
@@ -202,18 +202,18 @@ TEST(ExtAreaHandlerTest, OptionTypeOneSkipsTheExtendedAreaAndItsFailureFailsTheS
     OperationRig rig;
     rig.UseDevice({"0x00FF", 0, 0x0FFF, 0, 0x00FF});
     rig.device.FuseTypeDigit = 1;
-    rig.engine.prog_nClick();
+    rig.downloads.prog_nClick();
     EXPECT_TRUE(rig.Executed(OpProgramExt).empty());
 
     rig.device.FuseTypeDigit = 0;
     rig.sounds.calls.clear();
     rig.sim.OverrideStatus(OpProgramExt, {1, 0});
-    rig.engine.erace_nClick();
+    rig.simple.erace_nClick();
     rig.sounds.calls.clear();
-    rig.engine.prog_fClick();
+    rig.downloads.prog_fClick();
     EXPECT_EQ(rig.page.Top(CopyStep::Program), StepImage::Fail);
-    EXPECT_EQ(rig.engine.Run.RunFailed, 1);
-    EXPECT_EQ(rig.engine.Run.RunActive, 0);
+    EXPECT_EQ(rig.frame.Run.RunFailed, 1);
+    EXPECT_EQ(rig.frame.Run.RunActive, 0);
     EXPECT_EQ(rig.FailSounds(), 1);
     EXPECT_EQ(rig.PassSounds(), 1);  // the main area's own pass
 }
@@ -238,7 +238,7 @@ TEST_P(ProgramFailureTest, StopsOnceWithTheFailedPicture) {
     rig.FillBufferPattern();
     c.arrange(rig);
 
-    EXPECT_FALSE(rig.engine.program_1Click(kModeReady));
+    EXPECT_FALSE(rig.downloads.program_1Click(kModeReady));
     EXPECT_EQ(rig.FailSounds(), 1);
     EXPECT_EQ(rig.PassSounds(), 0);
     EXPECT_EQ(rig.messages.Texts(), c.messages);
@@ -302,10 +302,10 @@ INSTANTIATE_TEST_SUITE_P(
                        [](OperationRig& r) { r.sim.OverrideStatus(OpProgram, {1, 0}); }, kNone,
                        1},
         ProgramFailure{"ChunkAllocation", kByte128K,
-                       [](OperationRig& r) { r.engine.chunksBeforeFailure = 1; },
+                       [](OperationRig& r) { r.frame.chunksBeforeFailure = 1; },
                        {kErrChunkAlloc}, 1},
         ProgramFailure{"ChunkAllocation16", kWord128K,
-                       [](OperationRig& r) { r.engine.chunksBeforeFailure = 0; },
+                       [](OperationRig& r) { r.frame.chunksBeforeFailure = 0; },
                        {kErrChunkAlloc}, 0},
         ProgramFailure{"UnknownWidth", {"0x0FFF", 0, 0x7FFF},
                        [](OperationRig&) {}, kNone, 0},
@@ -325,9 +325,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ProgramFailureTest2, UnknownWidthSendsNothing) {
     OperationRig rig;
     rig.UseDevice({"0x0FFF", 0, 0x7FFF});
-    EXPECT_FALSE(rig.engine.program_1Click(kModeReady));
-    EXPECT_FALSE(rig.engine.SendBufferToProgrammer());
-    EXPECT_FALSE(rig.engine.ProgramExtArea());
+    EXPECT_FALSE(rig.downloads.program_1Click(kModeReady));
+    EXPECT_FALSE(rig.downloads.SendBufferToProgrammer());
+    EXPECT_FALSE(rig.downloads.ProgramExtArea());
     EXPECT_TRUE(rig.sim.Trace().empty());
 }
 
@@ -336,7 +336,7 @@ TEST(ProgramFailureTest2, NoBufferBlock) {
     ASSERT_FALSE(rig.buffer.HasBlock());
     rig.OpenAsRunDid();
     rig.messages.Clear();
-    EXPECT_FALSE(rig.engine.SendBufferToProgrammer());
+    EXPECT_FALSE(rig.downloads.SendBufferToProgrammer());
     EXPECT_EQ(rig.messages.Texts(), (std::vector<std::string>{kErrNoBufferHandle}));
     EXPECT_EQ(rig.FailSounds(), 1);
 
@@ -344,7 +344,7 @@ TEST(ProgramFailureTest2, NoBufferBlock) {
     // buffer's own message and the step fails with it.
     rig.messages.Clear();
     rig.sounds.calls.clear();
-    EXPECT_FALSE(rig.engine.program_1Click(kModeReady));
+    EXPECT_FALSE(rig.downloads.program_1Click(kModeReady));
     EXPECT_EQ(rig.messages.shown.size(), 1u);
     EXPECT_EQ(rig.FailSounds(), 1);
     EXPECT_EQ(rig.page.Top(CopyStep::Program), StepImage::Fail);
@@ -368,7 +368,7 @@ TEST_P(DownloadFailureTest, StopsOnceWithoutTouchingTheStepPictures) {
     c.arrange(rig);
     rig.page.Hide(CopyStep::Program, StepImage::Ready);
 
-    EXPECT_FALSE(rig.engine.SendBufferToProgrammer());
+    EXPECT_FALSE(rig.downloads.SendBufferToProgrammer());
     EXPECT_EQ(rig.FailSounds(), 1);
     EXPECT_EQ(rig.messages.Texts(), c.messages);
     EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
@@ -399,7 +399,7 @@ INSTANTIATE_TEST_SUITE_P(
                         [](OperationRig& r) { r.sim.InjectFault(SimCallKind::BulkOut, 3); },
                         {kErrReadData}},
         DownloadFailure{"ChunkAllocation", kByte128K,
-                        [](OperationRig& r) { r.engine.chunksBeforeFailure = 1; },
+                        [](OperationRig& r) { r.frame.chunksBeforeFailure = 1; },
                         {kErrChunkAlloc}},
         DownloadFailure{"UnknownWidth", {"0xFF", 0, 0x7FFF}, [](OperationRig&) {}, kNone},
         DownloadFailure{"DeviceLoadIncomplete", kByte128K,
@@ -427,7 +427,7 @@ TEST_P(ExtAreaFailureTest, StopsOnceWithTheFailedPicture) {
     rig.OpenAsRunDid();  // the extended area follows program's set-up
     c.arrange(rig);
 
-    EXPECT_FALSE(rig.engine.ProgramExtArea());
+    EXPECT_FALSE(rig.downloads.ProgramExtArea());
     EXPECT_EQ(rig.FailSounds(), 1);
     EXPECT_EQ(rig.messages.Texts(), c.messages);
     EXPECT_EQ(rig.page.Top(CopyStep::Program), StepImage::Fail);
@@ -459,7 +459,7 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    {kErrExecuteProgram}},
         ExtFailure{"ChunkAllocation", kWordExt40K,
-                   [](OperationRig& r) { r.engine.chunksBeforeFailure = 1; }, {kErrChunkAlloc}},
+                   [](OperationRig& r) { r.frame.chunksBeforeFailure = 1; }, {kErrChunkAlloc}},
         ExtFailure{"StatusNotPass", kByteExt128K,
                    [](OperationRig& r) { r.sim.OverrideStatus(OpProgramExt, {1, 0}); }, kNone}),
     [](const ::testing::TestParamInfo<ExtFailure>& info) { return info.param.name; });
@@ -490,9 +490,9 @@ TEST(ProgramProgressTest, BankBarFollowsEachProceduresOwnCount) {
         if (c.procedure != 0) rig.OpenAsRunDid();
         BarRecorder bars(rig.page);
         bool ok = false;
-        if (c.procedure == 0) ok = rig.engine.program_1Click(kModeReady);
-        if (c.procedure == 1) ok = rig.engine.ProgramExtArea();
-        if (c.procedure == 2) ok = rig.engine.SendBufferToProgrammer();
+        if (c.procedure == 0) ok = rig.downloads.program_1Click(kModeReady);
+        if (c.procedure == 1) ok = rig.downloads.ProgramExtArea();
+        if (c.procedure == 2) ok = rig.downloads.SendBufferToProgrammer();
         ASSERT_TRUE(ok);
         EXPECT_EQ(rig.page.ProgressBar2().maximum, c.maximum);
         EXPECT_EQ(bars.bar2, c.positions);
@@ -522,9 +522,9 @@ TEST(ProgramSoundTest, PassSoundNeedsSoundOnNoRunAndPassShowing) {
         OperationRig rig;
         rig.UseDevice(c.shape);
         rig.player.SoundOn = c.soundOn;
-        rig.engine.Run.RunActive = c.runActive;
-        rig.engine.Run.StopFlag = c.stop;
-        ASSERT_TRUE(rig.engine.program_1Click(kModeReady));
+        rig.frame.Run.RunActive = c.runActive;
+        rig.frame.Run.StopFlag = c.stop;
+        ASSERT_TRUE(rig.downloads.program_1Click(kModeReady));
         EXPECT_EQ(rig.PassSounds(), c.passSounds);
         EXPECT_EQ(rig.FailSounds(), 0);
     }
@@ -536,21 +536,21 @@ TEST(ProgramSoundTest, EveryExtendedAreaChunkShowsPassAgain) {
         OperationRig rig;
         rig.UseDevice({width, 0, 0x3FFF, 0, 0x03FF});
         rig.OpenAsRunDid();
-        rig.engine.Run.StopFlag = 1;  // the pump leaves Pass hidden
-        ASSERT_TRUE(rig.engine.ProgramExtArea());
+        rig.frame.Run.StopFlag = 1;  // the pump leaves Pass hidden
+        ASSERT_TRUE(rig.downloads.ProgramExtArea());
         EXPECT_EQ(rig.page.Status(), StatusLook::Passed);
     }
 }
 
 TEST(ProgramSoundTest, HandlersClosingSoundIgnoresTheRunOnlyOnARerun) {
     OperationRig rig;
-    rig.engine.Run.RunActive = 1;
-    rig.engine.prog_nClick();
+    rig.frame.Run.RunActive = 1;
+    rig.downloads.prog_nClick();
     EXPECT_EQ(rig.PassSounds(), 0);
-    rig.engine.prog_pClick();
+    rig.downloads.prog_pClick();
     EXPECT_EQ(rig.PassSounds(), 1);
     EXPECT_EQ(rig.page.Top(CopyStep::Program), StepImage::Pass);
-    EXPECT_EQ(rig.engine.Guards.ProgramGuard, 0u);
+    EXPECT_EQ(rig.frame.Guards.ProgramGuard, 0u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "fusemap/jedec.h"
 #include "operation_rig.h"
+#include "operations/chip_transfer.h"
 
 namespace burnmark::testing {
 namespace {
@@ -50,7 +51,7 @@ TEST_P(ReadShapeTest, ChipLandsAtItsPlacesInTheBufferAndNothingBeyond) {
     rig.FillBufferPattern();
     const std::vector<uint8_t> before = rig.BufferBytes(0, rig.buffer.GetBufferSize());
 
-    ASSERT_TRUE(rig.engine.readClick());
+    ASSERT_TRUE(rig.readBacks.readClick());
     EXPECT_EQ(rig.Executed(OpRead), c.main);
     EXPECT_EQ(rig.Executed(OpReadExt), c.ext);
     EXPECT_EQ(rig.sim.Executions().size(), c.main.size() + c.ext.size());
@@ -72,7 +73,7 @@ TEST_P(ReadShapeTest, ChipLandsAtItsPlacesInTheBufferAndNothingBeyond) {
         << "bytes past the device changed";
 
     EXPECT_EQ(rig.field.texts.back(), ChecksumDisplay::Format(ByteSum(main) + ByteSum(ext)));
-    EXPECT_EQ(rig.engine.Run.ReadOkFlag, 1);
+    EXPECT_EQ(rig.frame.Run.ReadOkFlag, 1);
     EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Pass);
     EXPECT_EQ(rig.page.ProgressBar2().position, rig.page.ProgressBar2().maximum);
     EXPECT_TRUE(rig.page.MultiVisible());
@@ -144,7 +145,7 @@ TEST(ReadTest, StartBankReadsFromItsBankAndLeavesTheBanksBelow) {
     rig.FillChipPattern();
     rig.FillBufferPattern();
     const std::vector<uint8_t> firstBank = rig.BufferBytes(0, 0x10000);
-    ASSERT_TRUE(rig.engine.readClick());
+    ASSERT_TRUE(rig.readBacks.readClick());
     EXPECT_EQ(rig.Executed(OpRead), (std::vector<SentWords>{{1, 0, 0}, {2, 0, 0}}));
     EXPECT_TRUE(rig.BufferBytes(0, 0x10000) == firstBank);
     const std::vector<uint8_t>& chip = rig.sim.Chip().main;
@@ -174,12 +175,12 @@ TEST(ReadTest, ReadModeHighByteChoosesTheEngine) {
         rig.device.DeviceParamBlock.SetWord(param::read_mode, c.readMode);
         rig.FillChipPattern();
         // The set-up runs, so the read passes even where nothing is read.
-        ASSERT_TRUE(rig.engine.readClick());
+        ASSERT_TRUE(rig.readBacks.readClick());
         EXPECT_EQ(rig.Requests(CmdDataRead), c.dataReads);
         EXPECT_EQ(rig.Executed(OpRead).size(), c.dataReads > 0 ? 1u : 0u);
         EXPECT_EQ(rig.sim.TraceLines().at(1), "open");
         // Nothing read, nothing to confirm.
-        EXPECT_EQ(rig.engine.Run.ReadOkFlag, c.dataReads > 0 ? 1 : 0);
+        EXPECT_EQ(rig.frame.Run.ReadOkFlag, c.dataReads > 0 ? 1 : 0);
         if (c.dataReads > 0) {
             const std::vector<uint8_t>& chip = rig.sim.Chip().main;
             EXPECT_TRUE(rig.BufferBytes(0, chip.size()) == chip);
@@ -197,7 +198,7 @@ TEST(ReadTest, AReadLoadsTheDeviceOnceAndSizesTheBufferFromThatLoad) {
     ASSERT_NE(at, std::string::npos);
     text.replace(at, 17, "UserWav=NOPE.BIN");
     rig.device.IcFileName = rig.dir.Write("INI/DEV.INI", text);
-    rig.engine.read_nClick();
+    rig.readBacks.read_nClick();
     const std::vector<std::string> texts = rig.messages.Texts();
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(std::count(texts.begin(), texts.end(), texts.front()), 1) << texts.front();
@@ -214,7 +215,7 @@ TEST(ReadTest, SizesTheBufferForTheDeviceBeforeItPlaces) {
         rig.buffer.SetBufferSize(0x1000);
         rig.sizing.LoadedBufferSize = 0;
         rig.FillChipPattern();
-        ASSERT_TRUE(rig.engine.readClick());
+        ASSERT_TRUE(rig.readBacks.readClick());
         const std::vector<uint8_t>& chip = rig.sim.Chip().main;
         EXPECT_GE(rig.buffer.GetBufferSize(), chip.size());
         EXPECT_TRUE(rig.BufferBytes(0, chip.size()) == chip);
@@ -240,7 +241,7 @@ TEST(ReadTest, FuseMapDeviceReadsItsFusesIntoTheMapAndShowsTheFuseChecksum) {
     rig.FillBufferPattern();
     const std::vector<uint8_t> buffer = rig.BufferBytes(0, rig.buffer.GetBufferSize());
 
-    ASSERT_TRUE(rig.engine.readClick());
+    ASSERT_TRUE(rig.readBacks.readClick());
     const std::span<const uint8_t> fuses = rig.fuseMap.GetFuseBuffer();
     EXPECT_TRUE(std::vector<uint8_t>(fuses.begin(), fuses.end()) ==
                 std::vector<uint8_t>(chip.begin(), chip.begin() + 2048));
@@ -259,12 +260,12 @@ TEST(ReadTest, OptionTypeOneShowsTheChipsChecksumAndTakesItsOptionBlock) {
         rig.UseDevice({width, 0, 0x0FFF, 0, 0x00FF});
         rig.device.FuseTypeDigit = 1;
         RecordingReadBack readBack;
-        rig.engine.SetOptionReadBack(&readBack);
+        rig.readBacks.SetOptionReadBack(&readBack);
         rig.FillChipPattern();
         for (std::size_t i = 0; i < 256; ++i)
             rig.sim.Chip().chipOptionBlock[i] = static_cast<uint8_t>(i ^ 0x5C);
 
-        ASSERT_TRUE(rig.engine.readClick());
+        ASSERT_TRUE(rig.readBacks.readClick());
         // No extended area of its own: the programmer's devices read their
         // whole device through the main area.
         EXPECT_TRUE(rig.Executed(OpReadExt).empty());
@@ -278,10 +279,41 @@ TEST(ReadTest, OptionTypeOneShowsTheChipsChecksumAndTakesItsOptionBlock) {
         // A block that does not arrive whole leaves the words as they were.
         rig.sim.Chip().chipOptionBlock.fill(0x11);
         rig.sim.InjectFault(SimCallKind::BulkIn, 2, SimFault::Short);  // after the one data half
-        EXPECT_FALSE(rig.engine.readClick());
+        EXPECT_FALSE(rig.readBacks.readClick());
         EXPECT_EQ(rig.messages.Texts(), std::vector<std::string>{kErrBlockReadData});
         EXPECT_EQ(rig.options.ChipOptionWords[0], 0x5D5C);
         EXPECT_EQ(readBack.stores, 1);
+    }
+}
+
+// The programmer's checksum of the chip turns the field red when it changed
+// on the 16-bit read only; the 8-bit read shows it and leaves the colour and
+// the last checksum alone.
+TEST(ReadTest, OptionTypeOneChecksumColourFollowsTheReadsWidth) {
+    struct Case {
+        const char* width;
+        std::vector<bool> highlights;  // the first read, then the same chip again
+        bool remembered;               // LastChecksum takes the chip's sum
+    };
+    const Case cases[] = {
+        {"0x00FF", {}, false},
+        {"0xFFFF", {true, false}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        OperationRig rig;
+        rig.UseDevice({c.width, 0, 0x0FFF});
+        rig.device.FuseTypeDigit = 1;
+        rig.FillChipPattern();
+        rig.checksum.SetLastChecksum(0x12345678);
+        rig.field.highlights.clear();
+
+        ASSERT_TRUE(rig.readBacks.readClick());
+        ASSERT_TRUE(rig.readBacks.readClick());
+        const uint16_t chipSum = static_cast<uint16_t>(ByteSum(rig.sim.Chip().main));
+        EXPECT_EQ(rig.field.texts.back(), ChecksumDisplay::Format(chipSum));
+        EXPECT_EQ(rig.field.highlights, c.highlights);
+        EXPECT_EQ(rig.checksum.LastChecksum(), c.remembered ? chipSum : 0x12345678u);
     }
 }
 
@@ -347,16 +379,16 @@ TEST(ReadTest, OptionWordTailRunsAfterAGoodReadOnlyAndTakesTheWordsOnAPass) {
         OperationRig rig;
         rig.device.FuseTypeDigit = c.fuseType;
         RecordingReadBack readBack;
-        if (c.wired) rig.engine.SetOptionReadBack(&readBack);
+        if (c.wired) rig.readBacks.SetOptionReadBack(&readBack);
         c.arrange(rig);
-        EXPECT_EQ(rig.engine.readClick(), c.ok);
+        EXPECT_EQ(rig.readBacks.readClick(), c.ok);
         int extracts = 0;
         for (const SimExecution& e : rig.sim.Executions())
             extracts += e.operation == OpExtractOptions;
         EXPECT_EQ(extracts, c.extracts);
         EXPECT_EQ(readBack.reads, c.reads);
         EXPECT_EQ(rig.messages.Texts(), c.messages);
-        EXPECT_EQ(rig.engine.Run.ReadOkFlag, c.ok ? 1 : 0);
+        EXPECT_EQ(rig.frame.Run.ReadOkFlag, c.ok ? 1 : 0);
         EXPECT_EQ(rig.FailSounds(), c.ok ? 0 : 1);
         if (!c.ok) {
             EXPECT_TRUE(rig.page.Visible(CopyStep::Read, StepImage::Fail));
@@ -368,9 +400,9 @@ TEST(ReadTest, OptionWordTailRunsAfterAGoodReadOnlyAndTakesTheWordsOnAPass) {
     rig.device.FuseTypeDigit = 3;
     RecordingReadBack readBack;
     readBack.readSucceeds = false;
-    rig.engine.SetOptionReadBack(&readBack);
-    EXPECT_FALSE(rig.engine.readClick());
-    EXPECT_EQ(rig.engine.Run.ReadOkFlag, 0);
+    rig.readBacks.SetOptionReadBack(&readBack);
+    EXPECT_FALSE(rig.readBacks.readClick());
+    EXPECT_EQ(rig.frame.Run.ReadOkFlag, 0);
 }
 
 // ---- The Read step -----------------------------------------------------------------------------
@@ -402,9 +434,9 @@ TEST(ReadStepTest, KeepsTheTicksAndConfirmsWhatItReadWhenAsked) {
         // The operator's ticks, protect among them.
         rig.page.SetChecked(CopyCheckBox::CheckBox1, false);
         rig.page.SetChecked(CopyCheckBox::CheckBox5, true);
-        rig.engine.Run.ReadOkFlag = 1;  // left from an earlier read
+        rig.frame.Run.ReadOkFlag = 1;  // left from an earlier read
 
-        rig.engine.read_nClick();
+        rig.readBacks.read_nClick();
         std::vector<uint16_t> operations;
         for (const SimExecution& e : rig.sim.Executions()) operations.push_back(e.operation);
         EXPECT_EQ(operations, c.operations);
@@ -415,7 +447,7 @@ TEST(ReadStepTest, KeepsTheTicksAndConfirmsWhatItReadWhenAsked) {
         EXPECT_TRUE(rig.page.Box(CopyCheckBox::CheckBox5).checked);
         EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Pass);
         EXPECT_EQ(rig.page.Top(CopyStep::Confirm), c.confirm ? StepImage::Pass : StepImage::Ready);
-        EXPECT_EQ(rig.engine.Run.ReadOkFlag, c.confirm ? 0 : 1);
+        EXPECT_EQ(rig.frame.Run.ReadOkFlag, c.confirm ? 0 : 1);
         EXPECT_EQ(rig.PassSounds(), c.passSounds);
         EXPECT_EQ(rig.FailSounds(), 0);
         EXPECT_TRUE(rig.messages.shown.empty());
@@ -427,18 +459,18 @@ TEST(ReadStepTest, KeepsTheTicksAndConfirmsWhatItReadWhenAsked) {
 TEST(ReadStepTest, AFailedReadStartsNoConfirmEvenAfterAGoodOne) {
     OperationRig rig;
     rig.page.SetChecked(CopyCheckBox::check_confirm, true);
-    rig.engine.Run.ReadOkFlag = 1;
+    rig.frame.Run.ReadOkFlag = 1;
     rig.sim.OverrideStatus(OpRead, {1, 0});
-    rig.engine.read_nClick();
+    rig.readBacks.read_nClick();
     EXPECT_EQ(rig.Executed(OpRead).size(), 1u);
-    EXPECT_EQ(rig.engine.Run.ReadOkFlag, 0);
+    EXPECT_EQ(rig.frame.Run.ReadOkFlag, 0);
     EXPECT_EQ(rig.page.Top(CopyStep::Confirm), StepImage::Ready);
 }
 
 TEST(ReadStepTest, RerunFromThePassPictureSoundsTwiceWithoutConfirm) {
     OperationRig rig;
     rig.page.SetChecked(CopyCheckBox::check_confirm, false);
-    rig.engine.read_nClick();
+    rig.readBacks.read_nClick();
     rig.sounds.calls.clear();
     bool guarded = false;
     rig.pump.onProcess = [&] {
@@ -446,16 +478,16 @@ TEST(ReadStepTest, RerunFromThePassPictureSoundsTwiceWithoutConfirm) {
         guarded = true;
         // A click on the Read step while the pictures reset sends nothing.
         const std::size_t before = rig.sim.Trace().size();
-        EXPECT_EQ(rig.engine.Guards.ReadGuard, 1u);
-        EXPECT_TRUE(rig.engine.readClick());
+        EXPECT_EQ(rig.frame.Guards.ReadGuard, 1u);
+        EXPECT_TRUE(rig.readBacks.readClick());
         EXPECT_EQ(rig.sim.Trace().size(), before);
     };
-    rig.engine.read_pClick();
+    rig.readBacks.read_pClick();
     EXPECT_TRUE(guarded);
     EXPECT_EQ(rig.Executed(OpRead).size(), 2u);
     EXPECT_EQ(rig.PassSounds(), 2);
     EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Pass);
-    EXPECT_EQ(rig.engine.Guards.ReadGuard, 0u);
+    EXPECT_EQ(rig.frame.Guards.ReadGuard, 0u);
 }
 
 // ---- Failures -----------------------------------------------------------------------------------
@@ -481,17 +513,17 @@ TEST_P(ReadFailureTest, FailsOnceAndSendsNothingAfter) {
     rig.page.SetEnabled(CopyControl::CopyEraseBtn, false);
     for (StepImage image : {StepImage::Ready, StepImage::Highlight, StepImage::Working})
         rig.page.Hide(CopyStep::Load, image);
-    rig.engine.Run.RunReady = 0;
+    rig.frame.Run.RunReady = 0;
     c.arrange(rig);
 
-    rig.engine.read_nClick();
+    rig.readBacks.read_nClick();
     EXPECT_EQ(rig.messages.Texts(), c.messages);
     EXPECT_EQ(rig.FailSounds(), 1);
     EXPECT_EQ(rig.PassSounds(), 0);
     EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
     EXPECT_TRUE(rig.page.Visible(CopyStep::Read, StepImage::Fail));
     EXPECT_FALSE(rig.page.Visible(CopyStep::Read, StepImage::Pass));
-    EXPECT_EQ(rig.engine.Run.ReadOkFlag, 0);
+    EXPECT_EQ(rig.frame.Run.ReadOkFlag, 0);
     if (!c.lastLine.empty()) {
         ASSERT_FALSE(rig.sim.Trace().empty());
         EXPECT_EQ(rig.sim.TraceLines().back(), c.lastLine);
@@ -499,7 +531,7 @@ TEST_P(ReadFailureTest, FailsOnceAndSendsNothingAfter) {
     EXPECT_FALSE(rig.buffer.Locked());
 
     EXPECT_EQ(rig.page.Top(CopyStep::Read), c.reOffered ? StepImage::Ready : StepImage::Fail);
-    EXPECT_EQ(rig.engine.Run.RunReady, c.reOffered ? 1 : 0);
+    EXPECT_EQ(rig.frame.Run.RunReady, c.reOffered ? 1 : 0);
     // Erase is offered again; blank check, which the device lacks, is not.
     EXPECT_EQ(rig.page.Top(CopyStep::Check), StepImage::Off);
     if (c.reOffered) {
@@ -613,12 +645,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "bulk-in 32768 FAIL"},
         ReadFailure{"ChunkAllocation",
                     kByte128K,
-                    [](OperationRig& r) { r.engine.chunksBeforeFailure = 1; },
+                    [](OperationRig& r) { r.frame.chunksBeforeFailure = 1; },
                     {kErrChunkAlloc},
                     "bulk-in 32768"},
         ReadFailure{"WordChunkAllocation",
                     kWord128K,
-                    [](OperationRig& r) { r.engine.chunksBeforeFailure = 0; },
+                    [](OperationRig& r) { r.frame.chunksBeforeFailure = 0; },
                     {kErrChunkAlloc128},
                     "bulk-out 16384"},
         ReadFailure{"StartBankPastTheDevice",
@@ -653,8 +685,8 @@ TEST(ReadFailureTest2, ABufferThatCannotHoldTheDeviceTakesNothing) {
     OperationRig rig(0x30000);  // no block beyond 192 KB
     rig.UseDevice({"0x00FF", 3, 0xFFFF});
     rig.messages.Clear();
-    rig.engine.read_nClick();
-    EXPECT_EQ(rig.engine.Run.ReadOkFlag, 0);
+    rig.readBacks.read_nClick();
+    EXPECT_EQ(rig.frame.Run.ReadOkFlag, 0);
     EXPECT_TRUE(rig.Executed(OpRead).empty());
     EXPECT_TRUE(rig.page.Visible(CopyStep::Read, StepImage::Fail));
     EXPECT_EQ(rig.FailSounds(), 1);

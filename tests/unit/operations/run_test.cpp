@@ -18,8 +18,6 @@ struct Ticks {
 
 class RunRig : public OperationRig {
 public:
-    RunRig() { run = std::make_unique<AutomaticRun>(engine, device, page, messages); }
-
     void Tick(const Ticks& t) {
         page.SetChecked(CopyCheckBox::CheckBox1, t.erase);
         page.SetChecked(CopyCheckBox::CheckBox2, t.blank);
@@ -36,8 +34,6 @@ public:
         const std::vector<std::string> wire = sim.TraceLines();
         return static_cast<int>(std::count(wire.begin(), wire.end(), "open"));
     }
-
-    std::unique_ptr<AutomaticRun> run;
 };
 
 const DeviceShape kByte32K{"0x00FF", 0, 0x7FFF};
@@ -63,16 +59,16 @@ TEST_P(RunOrderTest, RunsTheTickedStepsInOrderOnOneSetUp) {
     rig.FillBufferPattern();
     rig.Tick(c.ticks);
 
-    EXPECT_TRUE(rig.run->Run_HintClick());
+    EXPECT_TRUE(rig.run.Run_HintClick());
     EXPECT_EQ(rig.Operations(), c.operations);
     EXPECT_EQ(rig.SetUps(), c.setUps);
     EXPECT_TRUE(rig.messages.shown.empty());
     EXPECT_EQ(rig.PassSounds(), 1);  // once for the whole run
     EXPECT_EQ(rig.FailSounds(), 0);
     EXPECT_EQ(rig.page.Status(), StatusLook::Passed);
-    EXPECT_EQ(rig.engine.Run.RunActive, 0);
-    EXPECT_EQ(rig.engine.Run.RunFailed, 0);
-    EXPECT_EQ(rig.engine.Run.RunReady, 1);
+    EXPECT_EQ(rig.frame.Run.RunActive, 0);
+    EXPECT_EQ(rig.frame.Run.RunFailed, 0);
+    EXPECT_EQ(rig.frame.Run.RunReady, 1);
     if (c.ticks.program && c.ticks.verify) {
         const std::vector<uint8_t>& main = rig.sim.Chip().main;
         EXPECT_TRUE(main == rig.BufferBytes(0, main.size()));
@@ -110,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RunTest, NothingTickedSendsNothing) {
     RunRig rig;
     rig.Tick({false, false, false, false, false});
-    EXPECT_TRUE(rig.run->Run_HintClick());
+    EXPECT_TRUE(rig.run.Run_HintClick());
     EXPECT_TRUE(rig.sim.Trace().empty());
 }
 
@@ -119,7 +115,7 @@ TEST(RunTest, ATickTheDeviceDoesNotBackRunsNothing) {
     rig.device.DeviceParamBlock.SetWord(param::erase_mode, 0);
     rig.device.DeviceParamBlock.SetWord(param::prot_mode, 0);
     rig.Tick({true, true, false, false, true});
-    EXPECT_TRUE(rig.run->Run_HintClick());
+    EXPECT_TRUE(rig.run.Run_HintClick());
     EXPECT_EQ(rig.Operations(), std::vector<uint16_t>{OpBlankCheck});
 }
 
@@ -162,7 +158,7 @@ TEST(RunTest, AFailingStepEndsTheRunWithOneFailureSound) {
         rig.Tick(c.ticks);
         rig.FillBufferPattern();
         c.arrange(rig);
-        EXPECT_FALSE(rig.run->Run_HintClick());
+        EXPECT_FALSE(rig.run.Run_HintClick());
         EXPECT_EQ(rig.Operations(), c.operations);
         EXPECT_EQ(rig.messages.Texts(), c.messages);
         // (A chip that could not be read offers its step again over the failed picture.)
@@ -171,9 +167,9 @@ TEST(RunTest, AFailingStepEndsTheRunWithOneFailureSound) {
         EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
         EXPECT_EQ(rig.FailSounds(), 1);
         EXPECT_EQ(rig.PassSounds(), 0);
-        EXPECT_EQ(rig.engine.Run.RunFailed, 1);
-        EXPECT_EQ(rig.engine.Run.RunActive, 0);
-        EXPECT_EQ(rig.engine.Run.RunReady, 1);
+        EXPECT_EQ(rig.frame.Run.RunFailed, 1);
+        EXPECT_EQ(rig.frame.Run.RunActive, 0);
+        EXPECT_EQ(rig.frame.Run.RunReady, 1);
     }
 }
 
@@ -186,7 +182,7 @@ TEST(RunTest, AFailedSetUpEndsTheRunAsFailed) {
             rig.sim.ClearSlots();
         else
             rig.device.FpgaFileMissing = 1;  // refused silently, nothing sent
-        EXPECT_FALSE(rig.run->Run_HintClick());
+        EXPECT_FALSE(rig.run.Run_HintClick());
         EXPECT_TRUE(rig.sim.Executions().empty());
         EXPECT_EQ(rig.messages.Texts(), noProgrammer
                                             ? std::vector<std::string>{kHardwareMissingText}
@@ -194,7 +190,7 @@ TEST(RunTest, AFailedSetUpEndsTheRunAsFailed) {
         EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
         EXPECT_EQ(rig.FailSounds(), 1);
         EXPECT_EQ(rig.PassSounds(), 0);
-        EXPECT_EQ(rig.engine.Run.RunFailed, 1);
+        EXPECT_EQ(rig.frame.Run.RunFailed, 1);
     }
 }
 
@@ -208,20 +204,42 @@ TEST(StopTest, DuringAStepTheRunEndsAfterItWithUserStop) {
     // Stop arrives while program waits for its transfer.
     rig.pump.onProcess = [&] {
         if (rig.Operations() == std::vector<uint16_t>{OpErase, OpBlankCheck} &&
-            rig.engine.Run.RunActive == 1) {
-            rig.engine.Stop_HintClick();
+            rig.frame.Run.RunActive == 1) {
+            rig.run.Stop_HintClick();
             EXPECT_TRUE(rig.messages.shown.empty()) << "no box inside the transfer";
         }
     };
-    EXPECT_FALSE(rig.run->Run_HintClick());
+    EXPECT_FALSE(rig.run.Run_HintClick());
     // Program finishes its transfer; verify and protect do not run.
     EXPECT_EQ(rig.Operations(), (std::vector<uint16_t>{OpErase, OpBlankCheck, OpProgram}));
     EXPECT_EQ(rig.messages.Texts(), std::vector<std::string>{kUserStopText});
     EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
     EXPECT_EQ(rig.FailSounds(), 1);  // the press itself
     EXPECT_EQ(rig.PassSounds(), 0);
-    EXPECT_EQ(rig.engine.Run.RunFailed, 1);
-    EXPECT_EQ(rig.engine.Run.StopFlag, 0);
+    EXPECT_EQ(rig.frame.Run.RunFailed, 1);
+    EXPECT_EQ(rig.frame.Run.StopFlag, 0);
+}
+
+// Outside a run a press may end a routine's wait; within one no press may,
+// the first (which ends the run) or any after it in the same step.
+TEST(StopTest, NoPressDuringARunMayEndATransfer) {
+    RunRig rig;
+    rig.Tick(kAll);
+    rig.FillBufferPattern();
+    EXPECT_TRUE(rig.run.StopMayCancelTransfer());
+    std::vector<bool> mayCancel;
+    rig.pump.onProcess = [&] {
+        if (rig.Operations() != std::vector<uint16_t>{OpErase} || !mayCancel.empty()) return;
+        for (int press = 0; press < 2; ++press) {
+            mayCancel.push_back(rig.run.StopMayCancelTransfer());
+            rig.run.Stop_HintClick();
+        }
+    };
+    EXPECT_FALSE(rig.run.Run_HintClick());
+    EXPECT_EQ(mayCancel, (std::vector<bool>{false, false}));
+    EXPECT_EQ(rig.Operations(), (std::vector<uint16_t>{OpErase, OpBlankCheck}));
+    EXPECT_EQ(rig.messages.Texts(), std::vector<std::string>{kUserStopText});
+    EXPECT_TRUE(rig.run.StopMayCancelTransfer());
 }
 
 TEST(StopTest, BeforeTheFirstStepTheRunEndsStopped) {
@@ -232,34 +250,34 @@ TEST(StopTest, BeforeTheFirstStepTheRunEndsStopped) {
     rig.pump.onProcess = [&] {
         if (pressed) return;
         pressed = true;
-        rig.engine.Stop_HintClick();
+        rig.run.Stop_HintClick();
     };
-    EXPECT_FALSE(rig.run->Run_HintClick());
+    EXPECT_FALSE(rig.run.Run_HintClick());
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(rig.sim.Executions().empty());
     EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
     EXPECT_EQ(rig.FailSounds(), 1);
     EXPECT_EQ(rig.PassSounds(), 0);
-    EXPECT_EQ(rig.engine.Run.RunFailed, 1);
+    EXPECT_EQ(rig.frame.Run.RunFailed, 1);
 }
 
 TEST(StopTest, WhenIdleItSoundsEvenWithSoundOffAndTheNextRunStartsClean) {
     RunRig rig;
     rig.player.SoundOn = 0;
-    rig.engine.Stop_HintClick();
+    rig.run.Stop_HintClick();
     EXPECT_EQ(rig.FailSounds(), 1);
-    EXPECT_EQ(rig.engine.Run.StopFlag, 1);
+    EXPECT_EQ(rig.frame.Run.StopFlag, 1);
     EXPECT_TRUE(rig.messages.shown.empty());
-    EXPECT_FALSE(rig.engine.TakeUserStop());
+    EXPECT_FALSE(rig.run.TakeUserStop());
 
     // What a stop and a failing step left behind does not hold the next run.
-    rig.engine.Run.RunReady = 0;
-    rig.engine.Run.RunFailed = 1;
+    rig.frame.Run.RunReady = 0;
+    rig.frame.Run.RunFailed = 1;
     rig.player.SoundOn = 1;
     rig.Tick({true, true, false, false, false});
-    EXPECT_TRUE(rig.run->Run_HintClick());
+    EXPECT_TRUE(rig.run.Run_HintClick());
     EXPECT_EQ(rig.Operations(), (std::vector<uint16_t>{OpErase, OpBlankCheck}));
-    EXPECT_EQ(rig.engine.Run.StopFlag, 0);
+    EXPECT_EQ(rig.frame.Run.StopFlag, 0);
     EXPECT_EQ(rig.PassSounds(), 1);
 }
 
@@ -284,8 +302,8 @@ TEST(EditOkTest, ShowsTheBufferSumOverTheDeviceRangeRedOnlyWhenItChanged) {
         rig.FillBufferPattern();
         const std::vector<uint8_t> bytes = rig.BufferBytes(0, c.bytes);
         const uint32_t sum = std::accumulate(bytes.begin(), bytes.end(), uint32_t{0});
-        EXPECT_TRUE(rig.engine.v_HintClick());
-        EXPECT_TRUE(rig.engine.v_HintClick());
+        EXPECT_TRUE(rig.editSum.v_HintClick());
+        EXPECT_TRUE(rig.editSum.v_HintClick());
         EXPECT_EQ(rig.field.texts, (std::vector<std::string>(2, ChecksumDisplay::Format(sum))));
         EXPECT_EQ(rig.field.highlights, (std::vector<bool>{true, false}));
         EXPECT_TRUE(rig.sim.Trace().empty());
@@ -297,7 +315,7 @@ TEST(EditOkTest, OptionTypeOneShowsTheProgrammersChecksumOfTheDownload) {
     RunRig rig;
     rig.device.FuseTypeDigit = 1;
     rig.FillBufferPattern();
-    EXPECT_TRUE(rig.engine.v_HintClick());
+    EXPECT_TRUE(rig.editSum.v_HintClick());
     const std::vector<std::string> wire = rig.sim.TraceLines();
     ASSERT_GE(wire.size(), 3u);
     EXPECT_EQ(wire[0], "close");
@@ -350,7 +368,7 @@ TEST(EditOkTest, OptionTypeOneShowsNoSumOnAnyFailure) {
         RunRig rig;
         rig.device.FuseTypeDigit = 1;
         c.arrange(rig);
-        EXPECT_FALSE(rig.engine.v_HintClick());
+        EXPECT_FALSE(rig.editSum.v_HintClick());
         EXPECT_TRUE(rig.field.texts.empty());
         EXPECT_EQ(rig.messages.Texts(), c.messages);
         EXPECT_EQ(!rig.sim.Trace().empty(), c.sent);

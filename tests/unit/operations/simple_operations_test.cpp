@@ -31,7 +31,7 @@ std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<st
 TEST(EraseTest, ReadyModeSetsUpThenErasesA32KDevice) {
     OperationRig rig;
     rig.sim.Chip().main.assign(0x8000, 0x12);
-    ASSERT_TRUE(rig.engine.erase_1Click(kModeReady));
+    ASSERT_TRUE(rig.simple.erase_1Click(kModeReady));
 
     EXPECT_EQ(rig.sim.TraceLines(),
               Concat(SetupLines(), {"out 47 0B00 0080", "bulk-out 128", "out 49 4000 0200",
@@ -52,8 +52,8 @@ TEST(EraseTest, ReadyModeSetsUpThenErasesA32KDevice) {
 TEST(EraseTest, RunModeSendsNoSetupAndNoPassSoundDuringARun) {
     OperationRig rig;
     rig.OpenAsRunDid();
-    rig.engine.Run.RunActive = 1;
-    ASSERT_TRUE(rig.engine.erase_1Click(kModeRun));
+    rig.frame.Run.RunActive = 1;
+    ASSERT_TRUE(rig.simple.erase_1Click(kModeRun));
     EXPECT_EQ(rig.sim.TraceLines(), (std::vector<std::string>{"out 47 0B00 0080", "bulk-out 128",
                                                               "out 49 4000 0200",
                                                               "in 42 0000 0000 16"}));
@@ -65,18 +65,18 @@ TEST(EraseTest, SmallSizeCountsTheExtendedAreaAndStartWordsFollowTheStartAddress
     rig.UseDevice({"0x00FF", 0, 0x0FFF, 0, 0x00FF});
     rig.device.DeviceParamBlock.SetWord(param::start_address_Low, 0x2100);
     rig.device.StartAddress = 0x2100;
-    ASSERT_TRUE(rig.engine.erase_1Click(kModeReady));
+    ASSERT_TRUE(rig.simple.erase_1Click(kModeReady));
     EXPECT_EQ(rig.Executed(OpErase), (std::vector<SentWords>{{0, 0x2100, 0x10FE}}));
 
     rig.UseDevice({"0x00FF", 1, 0xFFFF});  // 128 KB: too big for the size word
-    ASSERT_TRUE(rig.engine.erase_1Click(kModeReady));
+    ASSERT_TRUE(rig.simple.erase_1Click(kModeReady));
     EXPECT_EQ(rig.Executed(OpErase).back(), (SentWords{0, 0, 0}));
 }
 
 TEST(BlankCheckTest, ReportsBlankAndNonBlankChipsWithTheReadVoltages) {
     OperationRig rig;
     rig.UseDevice({"0x00FF", 0, 0x0FFF, 0, 0x00FF});
-    ASSERT_TRUE(rig.engine.check_1Click(kModeReady));
+    ASSERT_TRUE(rig.simple.check_1Click(kModeReady));
     // Main area only in the size word, read voltages.
     EXPECT_EQ(rig.Executed(OpBlankCheck), (std::vector<SentWords>{{0, 0, 0x0FFF}}));
     EXPECT_EQ(rig.sim.ParamWord(param::CurrentVpp), rig.device.Voltages[kReadVpp]);
@@ -84,7 +84,7 @@ TEST(BlankCheckTest, ReportsBlankAndNonBlankChipsWithTheReadVoltages) {
 
     rig.sim.Chip().ext[7] = 0x00;
     rig.sounds.calls.clear();
-    EXPECT_FALSE(rig.engine.check_1Click(kModeRerun));
+    EXPECT_FALSE(rig.simple.check_1Click(kModeRerun));
     EXPECT_EQ(rig.page.Top(CopyStep::Check), StepImage::Fail);
     EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
     EXPECT_EQ(rig.sounds.calls, (std::vector<std::string>{"error"}));
@@ -99,7 +99,7 @@ TEST(ProtectTest, EveryModeSetsUpThenWritesTheOptionWordsAndProtects) {
         rig.options.OptionWords[0] = 0xA55A;
         rig.options.OptionWords[63] = 0x1234;
         rig.options.OptionWords[64] = 0xEEEE;  // beyond the 64 words that travel
-        ASSERT_TRUE(rig.engine.ProtectDevice(mode));
+        ASSERT_TRUE(rig.simple.ProtectDevice(mode));
 
         EXPECT_EQ(rig.sim.TraceLines(),
                   Concat(SetupLines(), {"out 43 0000 0000", "out 47 0B80 0080", "bulk-out 128",
@@ -118,13 +118,13 @@ TEST(ProtectTest, EveryModeSetsUpThenWritesTheOptionWordsAndProtects) {
 
 TEST(ProtectTest, RerunFromThePassPictureSoundsTwiceEvenDuringARun) {
     OperationRig rig;
-    rig.engine.Run.RunActive = 1;
-    rig.engine.secur_pClick();
+    rig.frame.Run.RunActive = 1;
+    rig.simple.secur_pClick();
     EXPECT_EQ(rig.PassSounds(), 1);  // the operation itself stays quiet during a run
-    rig.engine.Run.RunActive = 0;
-    rig.engine.secur_fClick();
+    rig.frame.Run.RunActive = 0;
+    rig.simple.secur_fClick();
     EXPECT_EQ(rig.PassSounds(), 3);
-    EXPECT_EQ(rig.engine.Guards.SecurityGuard, 0u);
+    EXPECT_EQ(rig.frame.Guards.SecurityGuard, 0u);
 }
 
 TEST(SimpleProgressTest, EachOperationMovesTheStepBarThroughItsOwnPositions) {
@@ -143,9 +143,9 @@ TEST(SimpleProgressTest, EachOperationMovesTheStepBarThroughItsOwnPositions) {
         OperationRig rig;
         BarRecorder bars(rig.page);
         bool ok = false;
-        if (c.operation == 0) ok = rig.engine.erase_1Click(kModeReady);
-        if (c.operation == 1) ok = rig.engine.check_1Click(kModeReady);
-        if (c.operation == 2) ok = rig.engine.ProtectDevice(kModeReady);
+        if (c.operation == 0) ok = rig.simple.erase_1Click(kModeReady);
+        if (c.operation == 1) ok = rig.simple.check_1Click(kModeReady);
+        if (c.operation == 2) ok = rig.simple.ProtectDevice(kModeReady);
         ASSERT_TRUE(ok);
         EXPECT_EQ(bars.bar21, c.positions);
         EXPECT_TRUE(bars.bar2.empty());
@@ -163,19 +163,19 @@ TEST(ProtectTest, AFailedOptionSendEndsProtectThere) {
         SCOPED_TRACE(sendWorks);
         OperationRig rig;
         struct Sender : OptionDataSender {
-            Sender(OperationEngine& e, bool works) : engine(e), works(works) {}
+            Sender(OperationFrame& f, bool works) : frame(f), works(works) {}
             bool SendOptionData() override {
                 ++sends;
-                if (!works) engine.ShowOperationFail();
+                if (!works) frame.ShowOperationFail();
                 return works;
             }
-            OperationEngine& engine;
+            OperationFrame& frame;
             bool works;
             int sends = 0;
-        } sender(rig.engine, sendWorks);
-        rig.engine.SetOptionDataSender(&sender);
+        } sender(rig.frame, sendWorks);
+        rig.simple.SetOptionDataSender(&sender);
 
-        EXPECT_EQ(rig.engine.ProtectDevice(kModeReady), sendWorks);
+        EXPECT_EQ(rig.simple.ProtectDevice(kModeReady), sendWorks);
         EXPECT_EQ(sender.sends, 1);
         EXPECT_EQ(rig.Executed(OpProtect).size(), sendWorks ? 1u : 0u);
         if (sendWorks) {
@@ -212,9 +212,9 @@ TEST_P(SimpleFailureTest, FailsOnceWithTheFailedPicture) {
     const CopyStep steps[] = {CopyStep::Erase, CopyStep::Check, CopyStep::Secur};
     const CopyStep step = steps[c.operation];
     bool result = true;
-    if (c.operation == 0) result = rig.engine.erase_1Click(c.mode);
-    if (c.operation == 1) result = rig.engine.check_1Click(c.mode);
-    if (c.operation == 2) result = rig.engine.ProtectDevice(c.mode);
+    if (c.operation == 0) result = rig.simple.erase_1Click(c.mode);
+    if (c.operation == 1) result = rig.simple.check_1Click(c.mode);
+    if (c.operation == 2) result = rig.simple.ProtectDevice(c.mode);
 
     EXPECT_FALSE(result);
     EXPECT_EQ(rig.FailSounds(), 1);

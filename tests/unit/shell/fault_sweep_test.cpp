@@ -56,7 +56,7 @@ struct World {
         const uint32_t ext =
             d.HasExtArea ? addresses(param::ext_address_Hi, param::ext_address_Low) : 0;
         sim.InsertChip(OperationDataWidth(d) == DataWidth::Word16, main, ext);
-        core->Engine().UpdateCopyButtons(0);
+        core->Frame().UpdateCopyButtons(0);
         // As the automatic run's set-up or the About box leaves it.
         if (programmerOpen) sim.UsbOpen(ProgrammerProductId);
         sim.ClearTrace();
@@ -137,83 +137,83 @@ bool StepPassed(World& w, CopyStep step) {
 
 // ---- The scenarios -------------------------------------------------------------------------
 
-OperationEngine& Engine(World& w) { return w.core->Engine(); }
-
 const Scenario kScenarios[] = {
     {"EraseReady", Byte8Device(), false, false,
-     [](World& w) { return Engine(w).erase_1Click(kModeReady); }},
+     [](World& w) { return w.core->Simple().erase_1Click(kModeReady); }},
     {"EraseInTheRun", Byte8Device(), false, true,
-     [](World& w) { return Engine(w).erase_1Click(kModeRun); }},
+     [](World& w) { return w.core->Simple().erase_1Click(kModeRun); }},
     {"BlankCheckReady", Byte8Device(), false, false,
-     [](World& w) { return Engine(w).check_1Click(kModeReady); }},
+     [](World& w) { return w.core->Simple().check_1Click(kModeReady); }},
     {"BlankCheckInTheRun", Byte8Device(), false, true,
-     [](World& w) { return Engine(w).check_1Click(kModeRun); }},
+     [](World& w) { return w.core->Simple().check_1Click(kModeRun); }},
     {"ProtectReady", Byte8Device(), false, false,
-     [](World& w) { return Engine(w).ProtectDevice(kModeReady); }},
+     [](World& w) { return w.core->Simple().ProtectDevice(kModeReady); }},
     {"ProtectInTheRun", Byte8Device(), false, true,
-     [](World& w) { return Engine(w).ProtectDevice(kModeRun); }},
+     [](World& w) { return w.core->Simple().ProtectDevice(kModeRun); }},
     {"ProtectRerun", Byte8Device(), false, false,
-     [](World& w) { return Engine(w).ProtectDevice(kModeRerun); }},
+     [](World& w) { return w.core->Simple().ProtectDevice(kModeRerun); }},
     {"Program8BitTwoBanks", TwoBankDevice(), false, false,
-     [](World& w) { return Engine(w).program_1Click(kModeReady); }},
+     [](World& w) { return w.core->Downloads().program_1Click(kModeReady); }},
     {"Program16Bit", Word16Device(), false, false,
-     [](World& w) { return Engine(w).program_1Click(kModeReady); }},
+     [](World& w) { return w.core->Downloads().program_1Click(kModeReady); }},
     {"ProgramFuseMap", LogicDevice(), true, false,
-     [](World& w) { return Engine(w).program_1Click(kModeReady); }},
+     [](World& w) { return w.core->Downloads().program_1Click(kModeReady); }},
     {"ProgramInTheRun", Byte8Device(), false, true,
-     [](World& w) { return Engine(w).program_1Click(kModeRun); }},
+     [](World& w) { return w.core->Downloads().program_1Click(kModeRun); }},
     // The program picture runs the extended area after the main one.
     {"ProgramWithExtendedArea", ExtAreaDevice(), false, false,
      [](World& w) {
-         Engine(w).prog_nClick();
+         w.core->Downloads().prog_nClick();
          return w.core->Page().Status() == StatusLook::Passed &&
                 w.core->Page().Top(CopyStep::Program) == StepImage::Pass;
      }},
     {"Download", TwoBankDevice(), false, true,
-     [](World& w) { return Engine(w).SendBufferToProgrammer(); }},
+     [](World& w) { return w.core->Downloads().SendBufferToProgrammer(); }},
     {"DeviceCheckAfterAbout", Byte8Device(), false, true,
      [](World& w) {
-         return CheckDeviceAfterAbout(Engine(w), w.core->LoadContext(), w.state.DeviceIniPath,
+         return CheckDeviceAfterAbout(w.core->Frame(), w.core->LoadContext(), w.state.DeviceIniPath,
                                       w.core->Link(), w.core->Page(), w.messages);
      }},
     {"OptionExchangeAfterLoad", OptionTypeOneDevice(), false, false,
      [](World& w) { return w.core->Loader().ExchangeOptionsAfterLoad(); }},
     {"Read8BitTwoBanks", TwoBankDevice(), false, false,
-     [](World& w) { return Engine(w).readClick(); }},
-    {"Read16Bit", Word16ReadDevice(), false, false, [](World& w) { return Engine(w).readClick(); }},
+     [](World& w) { return w.core->ReadBacks().readClick(); }},
+    {"Read16Bit", Word16ReadDevice(), false, false,
+     [](World& w) { return w.core->ReadBacks().readClick(); }},
     {"ReadWithExtendedArea", ExtAreaDevice(), false, false,
-     [](World& w) { return Engine(w).readClick(); }},
-    {"ReadFuseMap", LogicDevice(), true, false, [](World& w) { return Engine(w).readClick(); }},
+     [](World& w) { return w.core->ReadBacks().readClick(); }},
+    {"ReadFuseMap", LogicDevice(), true, false,
+     [](World& w) { return w.core->ReadBacks().readClick(); }},
     {"ReadOptionBlock", OptionTypeOneDevice(), false, false,
-     [](World& w) { return Engine(w).readClick(); }},
+     [](World& w) { return w.core->ReadBacks().readClick(); }},
     // The Read picture confirms what it read.
     {"ReadAndConfirm", ExtAreaDevice(), false, false,
      [](World& w) {
          w.core->Page().SetChecked(CopyCheckBox::check_confirm, true);
-         Engine(w).read_nClick();
+         w.core->ReadBacks().read_nClick();
          return StepPassed(w, CopyStep::Read) && StepPassed(w, CopyStep::Confirm);
      }},
     {"Verify16Bit", Word16Device(), false, false,
      [](World& w) {
          ChipHoldsTheBuffer(w);
-         return Engine(w).verify_1Click(kModeReady);
+         return w.core->ReadBacks().verify_1Click(kModeReady);
      }},
     {"VerifyWithExtendedArea", ExtAreaDevice(), false, false,
      [](World& w) {
          ChipHoldsTheBuffer(w);
-         Engine(w).verify_nClick();
+         w.core->ReadBacks().verify_nClick();
          return StepPassed(w, CopyStep::Verify);
      }},
     {"ConfirmOnTheProgrammer", OptionTypeOneDevice(), false, true,
      [](World& w) {
          ChipHoldsTheBuffer(w);
-         Engine(w).confirm_nClick();
+         w.core->ReadBacks().confirm_nClick();
          return StepPassed(w, CopyStep::Confirm);
      }},
     {"AutomaticRun", ExtAreaDevice(), false, false,
      [](World& w) { return w.core->AutoRun().Run_HintClick(); }},
     {"EditAreaOkOnTheProgrammer", OptionTypeOneDevice(), false, false,
-     [](World& w) { return Engine(w).v_HintClick(); }},
+     [](World& w) { return w.core->EditSum().v_HintClick(); }},
 };
 
 class FaultSweep : public ::testing::TestWithParam<Scenario> {

@@ -68,7 +68,7 @@ TEST_F(ProgramCoreTest, TheRestoreLoadsTheLastDeviceKeepingItsPath) {
         SCOPED_TRACE(c.type);
         Select(c.maker, c.type);
         core->Options().OptionValuesSaved = 1;
-        core->Engine().Run.RunReady = 0;
+        core->Frame().Run.RunReady = 0;
         // The record names another file: the restore's path is the one loaded.
         core->Device().IcFileName = Stored("GENERAL\\27C256.INI");
 
@@ -83,7 +83,7 @@ TEST_F(ProgramCoreTest, TheRestoreLoadsTheLastDeviceKeepingItsPath) {
         EXPECT_EQ(device.HasFuseMap, c.fuseMap);
         EXPECT_EQ(core->Options().OptionValuesSaved, 0);
         EXPECT_EQ(core->Options().VerifyListWanted, c.verifyList);
-        EXPECT_EQ(core->Engine().Run.RunReady, 1);
+        EXPECT_EQ(core->Frame().Run.RunReady, 1);
     }
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(sim.Trace().empty());
@@ -325,7 +325,7 @@ protected:
         core->Options().ChipOptionWords.fill(0xC0DE);
         core->Steps().StoreOptionWords = [this] { ++stored; };
         // The block goes out with another step's voltages than the read's.
-        core->Engine().SetVoltages(kProgramVcc);
+        core->Frame().SetVoltages(kProgramVcc);
         sim.ClearTrace();
     }
 
@@ -487,7 +487,7 @@ TEST_F(ProgramCoreTest, ProtectSendsTheStoredOptionsPackedTwice) {
               "[CurrentUserPageSetup]\r\nPage0Com0Set=2\r\nPage0Com1Set=1\r\nPage0Com2Set=0\r\n"
               "Page0Com3Set=8\r\nPage0Com4Set=165\r\nPage1Com1Set=70000\r\nPage1Com4Set=AB\r\n");
     core->Options().OptionValuesSaved = 1;
-    core->Engine().secur_nClick();
+    core->Simple().secur_nClick();
 
     const std::vector<uint16_t> words = {2, 1, 0,   8,   0xA5, 0, 0, 70000 & 0xFFFF,
                                          0, 0, 'A', 'B', 0,    0, 0, 0};
@@ -625,7 +625,7 @@ TEST_F(ProgramCoreTest, EverySampleDeviceReadsConfirmsAndVerifiesFromTheCopyPage
         sounds.calls.clear();
         field.texts.clear();
 
-        core->Engine().read_nClick();
+        core->ReadBacks().read_nClick();
         EXPECT_EQ(core->Page().Top(CopyStep::Read), StepImage::Pass);
         EXPECT_EQ(core->Page().Top(CopyStep::Confirm), StepImage::Pass);
         const std::vector<uint8_t>& chip = sim.Chip().main;
@@ -640,9 +640,9 @@ TEST_F(ProgramCoreTest, EverySampleDeviceReadsConfirmsAndVerifiesFromTheCopyPage
         }
         EXPECT_FALSE(field.texts.empty());
 
-        core->Engine().verify_nClick();
+        core->ReadBacks().verify_nClick();
         EXPECT_EQ(core->Page().Top(CopyStep::Verify), StepImage::Pass);
-        core->Engine().confirm_nClick();
+        core->ReadBacks().confirm_nClick();
         EXPECT_EQ(core->Page().Top(CopyStep::Confirm), StepImage::Pass);
         EXPECT_TRUE(messages.shown.empty());
         EXPECT_EQ(std::count(sounds.calls.begin(), sounds.calls.end(), "error"), 0);
@@ -661,7 +661,7 @@ TEST_F(ProgramCoreTest, TheRunHoldsTheProgramBusyAndOnlyStopActsMeanwhile) {
     core->Steps().ShowCopyPage = [&] { copyPageShown = true; };
     bool during = false;
     pump.onProcess = [&] {
-        if (during || core->Engine().Run.RunActive != 1) return;
+        if (during || core->Frame().Run.RunActive != 1) return;
         during = true;
         EXPECT_TRUE(state.Busy.Busy());
         core->RunClick();     // no second run
@@ -700,7 +700,7 @@ TEST_F(ProgramCoreTest, AReadOfAnOptionTypeTwoChipBringsItsOptionsBackIntoTheSto
     sim.Chip().optionWords[6] = 8;
     core->Page().SetChecked(CopyCheckBox::check_confirm, false);
 
-    core->Engine().read_nClick();
+    core->ReadBacks().read_nClick();
     EXPECT_EQ(core->Page().Top(CopyStep::Read), StepImage::Pass);
     EXPECT_EQ(core->Options().OptionWords[0], 2);
     EXPECT_EQ(core->Options().OptionWords[3], 8);

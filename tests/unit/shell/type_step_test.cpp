@@ -183,7 +183,7 @@ TEST_F(TypeStepTest, TheStepsFollowTheDeviceAndNeverOfferWhatItLacks) {
     Choose("ATMEL", "AT89C51");
     EXPECT_TRUE(page.Visible(CopyStep::Erase, StepImage::Ready));
     EXPECT_TRUE(page.Box(CopyCheckBox::CheckBox1).checked);
-    EXPECT_EQ(core->Engine().Run.RunReady, 1);
+    EXPECT_EQ(core->Frame().Run.RunReady, 1);
 }
 
 TEST_F(TypeStepTest, CancelLeavesTheDeviceAndItsFuseMap) {

@@ -42,7 +42,7 @@ private:
 class LampRuns : public CoreTest {
 protected:
     LampRuns()
-        : spy(core->Page()), runs(UtilityRunParts{state, core->Engine(), core->Page(), pump, spy}) {
+        : spy(core->Page()), runs(UtilityRunParts{state, core->Frame(), core->Page(), pump, spy}) {
         runs.StopHandling = [this] { Stop(); };
     }
     void Stop() {
@@ -131,20 +131,20 @@ TEST_F(LampRuns, ARepeatedRunGoesOnUntilStopAndThenClearsTheFlag) {
     // The press and the end of the run: two failure sounds, whatever sound_setup holds.
     EXPECT_EQ(stops, 2);
     EXPECT_EQ(sounds.calls, (std::vector<std::string>{"error", "error"}));
-    EXPECT_EQ(core->Engine().Run.StopFlag, 0);
+    EXPECT_EQ(core->Frame().Run.StopFlag, 0);
     EXPECT_FALSE(state.Busy.Busy());
     EXPECT_FALSE(runs.Repeating());
     EXPECT_TRUE(sim.Trace().empty());
 }
 
 TEST_F(LampRuns, ARepeatedRunStartsByClearingAnEarlierStop) {
-    core->Engine().Run.StopFlag = 1;  // a Stop pressed with nothing to stop
+    core->Frame().Run.StopFlag = 1;  // a Stop pressed with nothing to stop
     pump.onProcess = [&] {
         if (pump.processed == 150) Stop();
     };
     runs.AutoRunS_HintClick();
     EXPECT_EQ(spy.log.size(), 2u * 3u);
-    EXPECT_EQ(core->Engine().Run.StopFlag, 0);
+    EXPECT_EQ(core->Frame().Run.StopFlag, 0);
 }
 
 TEST_F(LampRuns, ExitIsRefusedWhileARepeatedRunGoesAndQuittingEndsIt) {
@@ -161,7 +161,7 @@ TEST_F(LampRuns, ExitIsRefusedWhileARepeatedRunGoesAndQuittingEndsIt) {
     EXPECT_EQ(pump.processed, 2 * 101);
     EXPECT_EQ(stops, 0);
     EXPECT_TRUE(sounds.calls.empty());
-    EXPECT_EQ(core->Engine().Run.StopFlag, 0);
+    EXPECT_EQ(core->Frame().Run.StopFlag, 0);
     EXPECT_FALSE(state.Busy.Busy());
 }
 

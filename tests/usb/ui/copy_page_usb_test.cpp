@@ -42,6 +42,7 @@ using testing::FakeMessages;
 using testing::FakePump;
 using testing::FakeSounds;
 using testing::HoldMode;
+using testing::SimCall;
 using testing::SimCallKind;
 using testing::SimFault;
 using testing::SimulatedProgrammer;
@@ -263,40 +264,48 @@ TEST_F(CopyPageOverUsbTest, ReadWithItsConfirmVerifyAndARunPutOnTheWireWhatTheSi
 }
 
 TEST_F(CopyPageOverUsbTest, StopDuringARunLetsTheTransferFinishAndEndsTheRunAfterIt) {
-    TMainForm& form = StartOverUsb();
-    const std::vector<uint8_t> data = FillBuffer();
-    bed_->HoldNext(SimCallKind::VendorOut, CmdExecute);  // the run's erase
-    bool stopped = false;
-    pump_.onProcess = [&] {
-        if (bed_->HeldCount() == 0) return;
-        if (!stopped) {
+    // However often it is pressed, in a run Stop does not cut the
+    // programmer's routine short.
+    for (int presses : {1, 2}) {
+        SCOPED_TRACE(presses);
+        Fresh();
+        TMainForm& form = StartOverUsb();
+        const std::vector<uint8_t> data = FillBuffer();
+        bed_->HoldNext(SimCallKind::VendorOut, CmdExecute);  // the run's erase
+        bool stopped = false;
+        pump_.onProcess = [&] {
+            if (bed_->HeldCount() == 0) return;
+            // The programmer finishes its routine only after the wait has
+            // looked at the presses.
+            if (stopped) {
+                bed_->ReleaseHeld();
+                return;
+            }
             stopped = true;
-            // In a run, Stop does not cut the programmer's routine short.
-            Click(Child("Stop"));
+            for (int i = 0; i < presses; ++i) Click(Child("Stop"));
             EXPECT_TRUE(messages_.shown.empty()) << "no box inside the transfer's wait";
-        }
-        bed_->ReleaseHeld();
-    };
-    Click(Child("Run"));
-    pump_.onProcess = nullptr;
+        };
+        Click(Child("Run"));
+        pump_.onProcess = nullptr;
 
-    EXPECT_TRUE(stopped);
-    EXPECT_EQ(messages_.Texts(), std::vector<std::string>{"User Stop"});
-    EXPECT_EQ(Seen(CopyStep::Erase), StepImage::Pass);
-    EXPECT_EQ(Seen(CopyStep::Check), StepImage::Ready);
-    EXPECT_EQ(Result(), "Fail");
-    EXPECT_EQ(Count("error"), 1);
-    EXPECT_EQ(Count("beep"), 0);
-    EXPECT_NE(sim_.Chip().main, data);
-    EXPECT_EQ(form.StopPresses(), 0u);
-    EXPECT_FALSE(form.Busy());
+        EXPECT_TRUE(stopped);
+        EXPECT_EQ(messages_.Texts(), std::vector<std::string>{"User Stop"});
+        EXPECT_EQ(Seen(CopyStep::Erase), StepImage::Pass);
+        EXPECT_EQ(Seen(CopyStep::Check), StepImage::Ready);
+        EXPECT_EQ(Result(), "Fail");
+        EXPECT_EQ(Count("error"), presses);
+        EXPECT_EQ(Count("beep"), 0);
+        EXPECT_NE(sim_.Chip().main, data);
+        EXPECT_EQ(form.StopPresses(), 0u);
+        EXPECT_FALSE(form.Busy());
 
-    // The next run starts afresh and runs to its end.
-    messages_.Clear();
-    Click(Child("Run"));
-    EXPECT_EQ(Result(), "Pass");
-    EXPECT_TRUE(messages_.shown.empty());
-    EXPECT_EQ(sim_.Chip().main, data);
+        // The next run starts afresh and runs to its end.
+        messages_.Clear();
+        Click(Child("Run"));
+        EXPECT_EQ(Result(), "Pass");
+        EXPECT_TRUE(messages_.shown.empty());
+        EXPECT_EQ(sim_.Chip().main, data);
+    }
 }
 
 TEST_F(CopyPageOverUsbTest, AFaultOnTheWireFailsProgramAndItsRerunProgramsTheChip) {
@@ -407,6 +416,115 @@ TEST_F(CopyPageOverUsbTest, StopEndsAnEraseThatTheProgrammerDoesNotFinish) {
     EXPECT_TRUE(std::all_of(sim_.Chip().main.begin(), sim_.Chip().main.end(),
                             [](uint8_t b) { return b == 0xFF; }));
 }
+
+// Read (with the confirm the form ticks for it) and Verify, each of their
+// calls failed in turn on the real stack: stalled, cut short, the programmer
+// unplugged, or held until the host cancels it at its time-out. Each run ends
+// as one reported failure with nothing sent after the failed call, and the
+// step run again from the picture it shows then passes.
+struct ReadBackFault {
+    const char* name;
+    CopyStep step;
+    std::optional<SimFault> fault;  // none: the call is held until the host cancels it
+};
+
+void PrintTo(const ReadBackFault& f, std::ostream* os) { *os << f.name; }
+
+class ReadBackFaultsOverUsbTest : public CopyPageOverUsbTest,
+                                  public ::testing::WithParamInterface<ReadBackFault> {
+protected:
+    void ClickTopPicture(CopyStep step) {
+        const std::optional<StepImage> top = Seen(step);
+        ASSERT_TRUE(top.has_value());
+        Click(Picture(step, *top));
+    }
+    void Forget() {
+        sim_.ClearTrace();
+        messages_.Clear();
+        sounds_.calls.clear();
+    }
+    void ExpectPassed(CopyStep step) {
+        EXPECT_EQ(Seen(step), StepImage::Pass);
+        if (step == CopyStep::Read) {
+            EXPECT_EQ(Seen(CopyStep::Confirm), StepImage::Pass);
+        }
+        EXPECT_EQ(Result(), "Pass");
+        EXPECT_TRUE(messages_.shown.empty());
+        EXPECT_EQ(Count("error"), 0);
+        EXPECT_FALSE(form_->Busy());
+    }
+};
+
+TEST_P(ReadBackFaultsOverUsbTest, EachFailedCallEndsAsOneFailureAndTheStepRunsAgain) {
+    const ReadBackFault& c = GetParam();
+    LibusbTransport::Timeouts quick;
+    quick.control = milliseconds{200};
+    quick.bulk = milliseconds{200};
+    quick.routine = milliseconds{300};
+    quick.cancelGrace = milliseconds{50};
+    StartOverUsb(quick);
+    // The chip holds what the buffer holds, so that Verify passes too.
+    const std::vector<uint8_t> data = FillBuffer();
+    sim_.Chip().main = data;
+
+    // The calls of a clean run from the step's pass picture, as every run below starts.
+    Click(Picture(c.step, StepImage::Ready));
+    ExpectPassed(c.step);
+    Forget();
+    ClickTopPicture(c.step);
+    ExpectPassed(c.step);
+    const std::vector<SimCall> calls = sim_.Trace();
+    const std::vector<std::string> clean = sim_.TraceLines();
+    ASSERT_FALSE(clean.empty());
+
+    for (std::size_t n = 1; n <= clean.size(); ++n) {
+        SCOPED_TRACE("call " + std::to_string(n) + " of " + std::to_string(clean.size()) + " (" +
+                     clean[n - 1] + ")");
+        // A request without data cannot be cut short: it arrives whole or not at all.
+        const SimCall& target = calls[n - 1];
+        if (c.fault == SimFault::Short && target.kind == SimCallKind::VendorOut &&
+            target.length == 0)
+            continue;
+        Forget();
+        if (c.fault)
+            sim_.InjectFaultAtCall(static_cast<int>(n), *c.fault);
+        else
+            bed_->HoldCall(static_cast<int>(n));
+        ClickTopPicture(c.step);
+
+        EXPECT_EQ(Result(), "Fail");
+        EXPECT_EQ(Count("error"), 1);
+        EXPECT_EQ(Count("beep"), 0);
+        EXPECT_LE(messages_.shown.size(), 1u);
+        EXPECT_FALSE(form_->Busy());
+        // A held call never reached the programmer; nothing follows the failed one.
+        EXPECT_EQ(sim_.Trace().size(), c.fault ? n : n - 1);
+        EXPECT_EQ(bed_->HeldCount(), 0);
+
+        if (c.fault == SimFault::Unplug) {
+            bed_->Replug(programmer_);
+            ASSERT_TRUE(WaitUntilFound());
+        }
+        Forget();
+        ClickTopPicture(c.step);
+        ExpectPassed(c.step);
+        if (HasFailure()) break;  // one call's story is enough to read
+    }
+    BufferLock lock = form_->Core()->Buffer().GetBufferHandle();
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), lock.data()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadAndVerify, ReadBackFaultsOverUsbTest,
+    ::testing::Values(ReadBackFault{"ReadStalled", CopyStep::Read, SimFault::Fail},
+                      ReadBackFault{"ReadCutShort", CopyStep::Read, SimFault::Short},
+                      ReadBackFault{"ReadUnplugged", CopyStep::Read, SimFault::Unplug},
+                      ReadBackFault{"ReadHeld", CopyStep::Read, std::nullopt},
+                      ReadBackFault{"VerifyStalled", CopyStep::Verify, SimFault::Fail},
+                      ReadBackFault{"VerifyCutShort", CopyStep::Verify, SimFault::Short},
+                      ReadBackFault{"VerifyUnplugged", CopyStep::Verify, SimFault::Unplug},
+                      ReadBackFault{"VerifyHeld", CopyStep::Verify, std::nullopt}),
+    [](const ::testing::TestParamInfo<ReadBackFault>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace burnmark
