@@ -234,6 +234,9 @@ OkEnd DeviceSelection::OKBtnClick() {
     // The set-up pumps events while it waits for the programmer.
     if (p_.busy.Busy()) return OkEnd::Ignored;
     Batch batch(notifyHold_, view_);
+    // Pressed, OK counts as the dialog's answer whatever it then refuses.
+    p_.device.Cancelled = 0;
+    p_.options.OptionValuesSaved = 0;
     if (typeIndex_ < 0 || typeIndex_ >= static_cast<int>(types_.size())) return OkEnd::NoType;
     if (icTypeEdit_.empty()) {
         p_.messages.MessageBox(kNoTypeText, kNoTypeTitle, MsgButtons::Ok, MsgIcon::Error);
@@ -260,9 +263,7 @@ OkEnd DeviceSelection::OKBtnClick() {
     chosen.TypeNum = typeNum_;
     chosen.LastTypeNum = typeNum_;
     chosen.TypeChanged = changed;
-    chosen.Cancelled = 0;
     device = std::move(chosen);
-    p_.options.OptionValuesSaved = 0;
 
     Profile history(device.HistoryIniPath);
     history.WriteString(kSelectSection, "Manufacturer", manufacturer_);
@@ -286,19 +287,24 @@ void DeviceSelection::SetUpForDevice() {
     p_.buffer.SetBufferSize(MergeDeviceBufferSize(device, p_.sizing));
 
     // Without its FPGA image nothing goes to the programmer, neither the
-    // set-up (it would carry the previous device's image) nor a download.
-    if (device.FpgaFileMissing != 0 || !device.DeviceValid) return;
-    const bool setUp =
-        p_.link.ReopenAndSetup(MakeSetupDevice(device, IsFirstSetup(device.Manufacturer)));
-
+    // set-up (it would carry the previous device's image) nor a download;
+    // the buffer's sum is the program's own and is shown all the same.
+    const bool imageReady = device.FpgaFileMissing == 0 && device.DeviceValid;
+    auto setUp = [&] {
+        return p_.link.ReopenAndSetup(MakeSetupDevice(device, IsFirstSetup(device.Manufacturer)));
+    };
     if (device.FuseTypeDigit != 1) {
-        if (const std::optional<DeviceByteRange> range = DeviceChecksumRange(device))
+        if (imageReady) setUp();
+        // Taken, the definition was read to its end, its image or not.
+        if (const std::optional<DeviceByteRange> range = DefinitionByteRange(device))
             p_.checksum.ShowBufferSum(p_.buffer, range->start, range->end, 0);
         return;
     }
+    if (!imageReady) return;
+    const bool setUpDone = setUp();
     // A programmer that answered but failed its set-up has said so; the
     // checksum of an unconfigured programmer would mean nothing.
-    if (!setUp && p_.link.IsOpen()) return;
+    if (!setUpDone && p_.link.IsOpen()) return;
     if (!p_.link.Reopen()) {
         p_.fail.ShowOperationFail();
         p_.messages.ShowMessage(p_.link.HardwareMissingMessage);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -486,22 +487,73 @@ TEST_F(DeviceSelectionTest, OptionTypeOneStopsAtTheFirstFailingStep) {
     }
 }
 
-TEST_F(DeviceSelectionTest, AMissingFpgaFileSendsNothing) {
+TEST_F(DeviceSelectionTest, AMissingFpgaFileSendsNothingButTheBufferSumIsShown) {
+    struct Case {
+        const char* maker;
+        const char* type;
+        const char* image;
+        Names sum;  // what the checksum field shows
+    } cases[] = {
+        // The programmer's checksum needs the programmer: none.
+        {"VALEMICRO", "VM89X52", "MCUOPT.BIN", {}},
+        // The buffer's sum over the device's 32 KB is the program's own.
+        {"General Type", "27C256", "MEM8.BIN", {ChecksumDisplay::Format(0x8000 * 0x5A)}},
+    };
     selection.FormCreate();
-    ASSERT_EQ(Choose("ATMEL", "AT89C51"), OkEnd::Accepted);  // its image is in place
-    sim.ClearTrace();
-    field.texts.clear();
-    fs::remove(dir.Path() + "FPGA/MCUOPT.BIN");
-    ASSERT_EQ(Choose("VALEMICRO", "VM89X52"), OkEnd::Accepted);
-    EXPECT_EQ(messages.Texts(), Names{"No found MCUOPT.BIN"});
-    // The device is chosen, but neither the set-up (with the image of the
-    // device before) nor the download and execute go out.
-    EXPECT_EQ(device.TypeNum, "VM89X52");
-    EXPECT_NE(device.FpgaFileMissing, 0);
-    EXPECT_EQ(History().ReadString("SelectDlg", "TypeNum", ""), "VM89X52");
-    EXPECT_TRUE(sim.Trace().empty());
-    EXPECT_EQ(downloads, 0);
-    EXPECT_TRUE(field.texts.empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        ASSERT_EQ(Choose("ATMEL", "AT89C51"), OkEnd::Accepted);  // its image is in place
+        sim.ClearTrace();
+        field.texts.clear();
+        messages.Clear();
+        downloads = 0;
+        {
+            BufferLock lock = buffer.GetBufferHandle();
+            std::fill(lock.data(), lock.data() + lock.size(), 0x5A);
+        }
+        const std::string image = dir.Path() + "FPGA/" + c.image;
+        const std::string kept = dir.Read(std::string("FPGA/") + c.image);
+        fs::remove(image);
+        ASSERT_EQ(Choose(c.maker, c.type), OkEnd::Accepted);
+        EXPECT_EQ(messages.Texts(), Names{std::string("No found ") + c.image});
+        // The device is chosen, but neither the set-up (with the image of the
+        // device before) nor the download and execute go out.
+        EXPECT_EQ(device.TypeNum, c.type);
+        EXPECT_NE(device.FpgaFileMissing, 0);
+        EXPECT_EQ(History().ReadString("SelectDlg", "TypeNum", ""), c.type);
+        EXPECT_TRUE(sim.Trace().empty());
+        EXPECT_EQ(downloads, 0);
+        EXPECT_EQ(field.texts, c.sum);
+        dir.Write(std::string("FPGA/") + c.image, kept);
+    }
+}
+
+TEST_F(DeviceSelectionTest, EveryOkIsTheDialogsAnswerEvenWhenItRefuses) {
+    std::string bad = dir.Read("INI/GENERAL/27C256.INI");
+    bad.replace(bad.find("program_pulse_unit=uS"), 21, "program_pulse_unit=us");
+    dir.Write("INI/GENERAL/27C256.INI", bad);
+    selection.FormCreate();
+    struct Case {
+        const char* what;
+        OkEnd end;
+        std::function<void()> prepare;
+    } cases[] = {
+        {"no type", OkEnd::NoType, [&] { selection.TypeGroupClick(1); }},  // General Type: none
+        {"empty edit", OkEnd::NoTypeText,
+         [&] { selection.IcTypeEditChange("", EditSource::Operator); }},
+        {"definition refused", OkEnd::LoadFailed, [&] { Pick("General Type", "27C256"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        selection.TypeGroupClick(0);
+        selection.ManuEditChange("General Type", EditSource::Program);
+        ASSERT_TRUE(selection.CancelBtnClick());
+        options.OptionValuesSaved = 1;
+        c.prepare();
+        EXPECT_EQ(selection.OKBtnClick(), c.end);
+        EXPECT_EQ(device.Cancelled, 0u);
+        EXPECT_EQ(options.OptionValuesSaved, 0);
+    }
 }
 
 TEST_F(DeviceSelectionTest, WithoutAProgrammerOnlyOptionTypeOneSaysSo) {

@@ -253,14 +253,20 @@ TEST_F(TypeStepTest, OptionTypeOneDownloadsTheBufferAndShowsTheProgrammersSum) {
     EXPECT_EQ(core->Options().VerifyListWanted, 0);
 }
 
-TEST_F(TypeStepTest, AMissingFpgaFileIsToldOnceAndNothingIsSent) {
+TEST_F(TypeStepTest, AMissingFpgaFileIsToldOnceAndOnlyTheSumIsShown) {
     Start("ATMEL", "AT89C51", "ATMEL\\AT89C51.INI");
     fs::remove(dir.Path() + "FPGA/MEM8.BIN");
+    {
+        BufferLock lock = core->Buffer().GetBufferHandle();
+        std::fill(lock.data(), lock.data() + lock.size(), 0x5A);
+    }
     sim.ClearTrace();
     Choose("General Type", "27C256");
     EXPECT_EQ(messages.Texts(), (Names{"No found MEM8.BIN", core->Device().InfoText}));
     EXPECT_TRUE(sim.Trace().empty());
     EXPECT_EQ(shown, Names{"General Type 27C256"});
+    // The sum of the device's 32 KB of the buffer is shown without the programmer.
+    EXPECT_EQ(field.texts, Names{ChecksumDisplay::Format(0x8000 * 0x5A)});
 }
 
 TEST_F(TypeStepTest, TheTypeStepWaitsWhileTheProgramIsBusy) {
