@@ -187,10 +187,15 @@ void DeviceSelection::ShowWebButton() {
 }
 
 void DeviceSelection::FillHistoryList() {
-    Batch batch(notifyHold_, view_);
     const SelectionHistory ring(HistoryRingPath());
-    historyItems_ = ring.Entries();
-    if (const std::optional<std::string> last = ring.Last()) {
+    ShowHistory(ring.Entries(), ring.Last());
+}
+
+void DeviceSelection::ShowHistory(std::vector<std::string> entries,
+                                  const std::optional<std::string>& last) {
+    Batch batch(notifyHold_, view_);
+    historyItems_ = std::move(entries);
+    if (last) {
         historyText_ = *last;
     } else {
         historyItems_.push_back("None");
@@ -265,15 +270,23 @@ OkEnd DeviceSelection::OKBtnClick() {
     chosen.TypeChanged = changed;
     device = std::move(chosen);
 
+    // The choice is the record's now; the files only remember it for the next
+    // start. [SelectDlg] is written in one pass, so that a full disk leaves
+    // the last device whole rather than half of each.
+    std::vector<std::string> unsaved;
     Profile history(device.HistoryIniPath);
-    history.WriteString(kSelectSection, "Manufacturer", manufacturer_);
-    history.WriteString(kSelectSection, "TypeNum", typeNum_);
-    history.WriteString(kSelectSection, "IcFileName", device.IcFileName);
-    history.WriteString(kSelectSection, "OK", "1");
-    history.WriteString(kSelectSection, "ISPmode", "0");
-    SelectionHistory(HistoryRingPath()).AddHistoryEntry(manufacturer_, typeNum_);
+    if (!history.WriteStrings(kSelectSection, {{"Manufacturer", manufacturer_},
+                                               {"TypeNum", typeNum_},
+                                               {"IcFileName", device.IcFileName},
+                                               {"OK", "1"},
+                                               {"ISPmode", "0"}}))
+        unsaved.push_back(history.Path());
+    SelectionHistory ring(HistoryRingPath());
+    SelectionHistory::Update update = ring.AddHistoryEntry(manufacturer_, typeNum_);
+    if (!update.written) unsaved.push_back(ring.Path());
     // The box offers the device just taken the next time it is shown.
-    FillHistoryList();
+    ShowHistory(std::move(update.entries), update.last);
+    ReportSettingsWriteFailure(p_.messages, unsaved);
 
     if (DeviceTaken) DeviceTaken(previousTypeChanged);
     SetUpForDevice();
@@ -329,7 +342,9 @@ bool DeviceSelection::CancelBtnClick() {
     if (p_.busy.Busy()) return false;
     Batch batch(notifyHold_, view_);
     p_.device.TypeChanged = false;
-    Profile(p_.device.HistoryIniPath).WriteString(kSelectSection, "OK", "0");
+    Profile history(p_.device.HistoryIniPath);
+    if (!history.WriteString(kSelectSection, "OK", "0"))
+        ReportSettingsWriteFailure(p_.messages, {history.Path()});
     p_.device.Cancelled = 1;
     manuEdit_ = manufacturer_;
     icTypeEdit_ = typeNum_;

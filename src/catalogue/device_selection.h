@@ -8,6 +8,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,8 @@ private:
     void SetManuEdit(const std::string& text) { ManuEditChange(text, EditSource::Program); }
     void SetIcTypeEdit(const std::string& text) { IcTypeEditChange(text, EditSource::Program); }
     void ShowWebButton();
+    // The history box's items and text; without a last entry, "None".
+    void ShowHistory(std::vector<std::string> entries, const std::optional<std::string>& last);
     // The chosen device is the one in force already (maker, type and file).
     bool SameDevice(const std::string& icFileName) const;
     // The buffer sized for the taken device and the programmer set up for it,

@@ -246,39 +246,52 @@ std::optional<MakerAndType> SplitHistoryEntry(std::string_view entry,
     return first;
 }
 
+namespace {
+
+// The ten slots, "Null" where one is empty.
+std::vector<std::string> RingSlots(const ProfileSnapshot& ring) {
+    std::vector<std::string> slots;
+    for (int slot = 0; slot < kHistorySlots; ++slot)
+        slots.push_back(ring.ReadString(kHistorySection, std::to_string(slot), "Null"));
+    return slots;
+}
+
+std::vector<std::string> FilledSlots(std::vector<std::string> slots) {
+    std::erase(slots, "Null");
+    return slots;
+}
+
+}  // namespace
+
 std::vector<std::string> SelectionHistory::Entries() const {
-    const ProfileSnapshot ring(path_);
-    std::vector<std::string> entries;
-    for (int slot = 0; slot < kHistorySlots; ++slot) {
-        std::string entry = ring.ReadString(kHistorySection, std::to_string(slot), "Null");
-        if (entry != "Null") entries.push_back(std::move(entry));
-    }
-    return entries;
+    return FilledSlots(RingSlots(ProfileSnapshot(path_)));
 }
 
 std::optional<std::string> SelectionHistory::Last() const {
-    const Profile ring(path_);
+    const ProfileSnapshot ring(path_);
     if (!ring.KeyExists(kHistorySection, "Last")) return std::nullopt;
     return ring.ReadString(kHistorySection, "Last", "");
 }
 
-void SelectionHistory::AddHistoryEntry(const std::string& maker, const std::string& type) {
-    Profile ring(path_);
-    const std::string entry = HistoryEntry(maker, type);
-    bool known = false;
-    {
-        const ProfileSnapshot slots(path_);
-        for (int slot = 0; slot < kHistorySlots && !known; ++slot)
-            known = slots.ReadString(kHistorySection, std::to_string(slot), "Null") == entry;
-    }
-    if (!known) {
+SelectionHistory::Update SelectionHistory::AddHistoryEntry(const std::string& maker,
+                                                           const std::string& type) {
+    const ProfileSnapshot ring(path_);
+    std::vector<std::string> slots = RingSlots(ring);
+    Update update;
+    update.last = HistoryEntry(maker, type);
+    std::vector<std::pair<std::string, std::string>> keys;
+    if (std::find(slots.begin(), slots.end(), update.last) == slots.end()) {
         const int32_t current = StrToIntDef(ring.ReadString(kHistorySection, "Current", "0"), 0);
         // Only slots 0 to 9 exist: a "Current" outside 0 to 8 starts the ring again.
         const int32_t slot = (current >= 0 && current < kHistorySlots - 1) ? current + 1 : 0;
-        ring.WriteString(kHistorySection, std::to_string(slot), entry);
-        ring.WriteString(kHistorySection, "Current", std::to_string(slot));
+        slots[static_cast<std::size_t>(slot)] = update.last;
+        keys.emplace_back(std::to_string(slot), update.last);
+        keys.emplace_back("Current", std::to_string(slot));
     }
-    ring.WriteString(kHistorySection, "Last", entry);
+    keys.emplace_back("Last", update.last);
+    update.written = Profile(path_).WriteStrings(kHistorySection, keys);
+    update.entries = FilledSlots(std::move(slots));
+    return update;
 }
 
 }  // namespace burnmark

@@ -119,10 +119,20 @@ public:
     std::vector<std::string> Entries() const;
     // "Last", or nullopt while the ring has none.
     std::optional<std::string> Last() const;
+
+    // The ring after an entry was added, as the history box shows it.
+    struct Update {
+        std::vector<std::string> entries;  // as Entries() reads them now
+        std::string last;
+        // False when the file could not be written; it is then as it was.
+        bool written = true;
+    };
     // The entry goes to the slot after "Current" (slot 0 after slot 9, and
     // after any "Current" outside the ring) unless a slot holds it already;
-    // "Last" takes it in any case.
-    void AddHistoryEntry(const std::string& maker, const std::string& type);
+    // "Last" takes it in any case. Slot, "Current" and "Last" are written in
+    // one pass, so that the ring is never left half changed.
+    [[nodiscard]] Update AddHistoryEntry(const std::string& maker, const std::string& type);
+    const std::string& Path() const { return path_; }
 
 private:
     std::string path_;

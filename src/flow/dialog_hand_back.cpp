@@ -2,11 +2,6 @@
 
 namespace burnmark {
 
-std::string HandBackWriteFailText(const std::string& path) {
-    return "Can't write " + path +
-           " !\nThis choice is used now, but it is not remembered for the next time.";
-}
-
 void HandBackWriter::Integer(std::string_view key, int32_t value) {
     if (!history_.WriteInteger(section_, key, value)) failed_ = true;
 }
@@ -17,10 +12,8 @@ void HandBackWriter::String(std::string_view key, std::string_view value) {
 
 bool HandBackWriter::Finish(Messages& messages) {
     if (!failed_) return true;
-    messages.MessageBox(HandBackWriteFailText(history_.Path()), kHandBackWriteFailTitle,
-                        MsgButtons::Ok, MsgIcon::Warning);
     failed_ = false;
-    return false;
+    return ReportSettingsWriteFailure(messages, {history_.Path()});
 }
 
 bool WriteDialogCancelled(const std::string& historyIniPath, const std::string& section,

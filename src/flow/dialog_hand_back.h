@@ -13,10 +13,12 @@
 
 namespace burnmark {
 
-inline constexpr const char* kHandBackWriteFailTitle = "Settings";
+inline constexpr const char* kHandBackWriteFailTitle = kSettingsWriteFailTitle;
 
 // "Can't write <path> !" and what it means for the operator.
-std::string HandBackWriteFailText(const std::string& path);
+inline std::string HandBackWriteFailText(const std::string& path) {
+    return SettingsWriteFailText({path});
+}
 
 class HandBackWriter {
 public:

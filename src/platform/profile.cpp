@@ -150,6 +150,19 @@ std::string_view Unquote(std::string_view v) {
 
 }  // namespace
 
+std::string SettingsWriteFailText(const std::vector<std::string>& paths) {
+    std::string text;
+    for (const std::string& path : paths) text += "Can't write " + path + " !\n";
+    return text + "This choice is used now, but it is not remembered for the next time.";
+}
+
+bool ReportSettingsWriteFailure(Messages& messages, const std::vector<std::string>& paths) {
+    if (paths.empty()) return true;
+    messages.MessageBox(SettingsWriteFailText(paths), kSettingsWriteFailTitle, MsgButtons::Ok,
+                        MsgIcon::Warning);
+    return false;
+}
+
 std::string ProfileProblemText(const std::string& path, ProfileFileState state) {
     switch (state) {
         case ProfileFileState::Unreadable:

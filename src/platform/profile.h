@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ports.h"
+
 namespace burnmark {
 
 // Settings and definition files are a few kilobytes; one this large is not
@@ -31,6 +33,15 @@ enum class ProfileFileState {
     Unreadable,  // exists, but cannot be read (or is no regular file)
     TooLarge,    // exists, but is larger than kMaxProfileFileBytes
 };
+
+// Told once when settings could not be saved: "Can't write <path> !" for
+// each file, then that the choice is used now but not remembered for the
+// next start. The title of its box is kSettingsWriteFailTitle.
+inline constexpr const char* kSettingsWriteFailTitle = "Settings";
+std::string SettingsWriteFailText(const std::vector<std::string>& paths);
+// Shows that text in one box (a warning) when paths is not empty; true when
+// nothing had to be said.
+bool ReportSettingsWriteFailure(Messages& messages, const std::vector<std::string>& paths);
 
 // What the operator is told of a file that exists and is not read:
 // "Ini File can't be read !!" or "Ini File too large !! (more than 4 MB)",

@@ -5,6 +5,7 @@
 #include "catalogue/device_selection.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -13,6 +14,7 @@
 
 #include "link/programmer_requests.h"
 #include "platform/profile.h"
+#include "support/child_process.h"
 #include "support/fake_checksum_field.h"
 #include "support/fake_ports.h"
 #include "support/simulated_programmer.h"
@@ -364,6 +366,74 @@ TEST_F(DeviceSelectionTest, OkWritesTheChoiceAndCancelOnlyItsResult) {
     EXPECT_EQ(History().ReadString("SelectDlg", "OK", ""), "0");
     EXPECT_EQ(History().ReadString("SelectDlg", "TypeNum", ""), "VM89E58");
     EXPECT_EQ(Ring(), ring);
+}
+
+TEST_F(DeviceSelectionTest, AChoiceThatCannotBeSavedIsTakenAndSaidOnce) {
+    selection.FormCreate();
+    ASSERT_EQ(Choose("ATMEL", "AT89C51"), OkEnd::Accepted);
+    const std::string settings = dir.Path() + "History_1.ini";
+    const std::string ring = dir.Path() + "SelIcHst.ini";
+    struct Case {
+        const char* maker;
+        const char* type;
+        Names readOnly;
+    } cases[] = {
+        {"General Type", "27C256", {settings}},
+        {"VALEMICRO", "VM89E58", {ring}},
+        {"ATMEL", "AT89C51", {settings, ring}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        Names before;
+        for (const std::string& file : c.readOnly) {
+            before.push_back(dir.Read(fs::path(file).filename().string()));
+            ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+        }
+        messages.Clear();
+        taken.clear();
+        EXPECT_EQ(Choose(c.maker, c.type), OkEnd::Accepted);
+        for (const std::string& file : c.readOnly) ::chmod(file.c_str(), 0644);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, SettingsWriteFailText(c.readOnly));
+        EXPECT_EQ(messages.shown[0].title, "Settings");
+        // The device is the one chosen for this run; the files it could not
+        // write are as they were.
+        EXPECT_EQ(device.Manufacturer, c.maker);
+        EXPECT_EQ(device.TypeNum, c.type);
+        EXPECT_EQ(taken.size(), 1u);
+        for (std::size_t i = 0; i < c.readOnly.size(); ++i)
+            EXPECT_EQ(dir.Read(fs::path(c.readOnly[i]).filename().string()), before[i]);
+        // The box offers it the next time, whether or not the ring took it.
+        const std::string entry = std::string(c.maker) + "_IC_" + c.type;
+        EXPECT_EQ(selection.HistoryText(), entry);
+        EXPECT_NE(std::find(selection.HistoryItems().begin(), selection.HistoryItems().end(), entry),
+                  selection.HistoryItems().end());
+    }
+
+    ASSERT_EQ(::chmod(settings.c_str(), 0444), 0);
+    messages.Clear();
+    EXPECT_TRUE(selection.CancelBtnClick());
+    ::chmod(settings.c_str(), 0644);
+    EXPECT_EQ(device.Cancelled, 1u);
+    EXPECT_EQ(messages.Texts(), Names{SettingsWriteFailText({settings})});
+    EXPECT_EQ(History().ReadString("SelectDlg", "OK", ""), "1");
+}
+
+TEST_F(DeviceSelectionTest, AFullDiskLeavesTheStoredDeviceWhole) {
+    selection.FormCreate();
+    ASSERT_EQ(Choose("ATMEL", "AT89C51"), OkEnd::Accepted);
+    const std::string before = dir.Read("History_1.ini");
+    // Room for the longer maker, but not for the longer path as well.
+    const std::string stored = WithFileSizeLimit(before.size() + 4, [&] {
+        if (Choose("VALEMICRO", "VM89E58") != OkEnd::Accepted) return std::string("refused");
+        const Profile history = History();
+        std::string answer;
+        for (const char* key : {"Manufacturer", "TypeNum", "IcFileName"})
+            answer += history.ReadString("SelectDlg", key, "") + "|";
+        return answer + device.TypeNum + "|" + std::to_string(messages.shown.size());
+    });
+    EXPECT_EQ(stored, "ATMEL|AT89C51|" + Stored("ATMEL\\AT89C51.INI") + "|VM89E58|1");
+    EXPECT_EQ(dir.Read("History_1.ini"), before);
 }
 
 TEST_F(DeviceSelectionTest, ADeviceThatDoesNotLoadLeavesTheDeviceInForceWhole) {

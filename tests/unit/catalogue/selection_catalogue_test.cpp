@@ -4,11 +4,14 @@
 #include "catalogue/selection_catalogue.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/profile.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace burnmark::testing {
@@ -197,7 +200,10 @@ TEST(SelectionHistoryTest, FillsFromSlotOneAndWrapsToSlotZeroAfterNine) {
     const Profile file(dir.Path() + "SelIcHst.ini");
     const int expectedSlots[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1};
     for (int i = 0; i < 11; ++i) {
-        ring.AddHistoryEntry("M", "T" + std::to_string(i));
+        const SelectionHistory::Update update = ring.AddHistoryEntry("M", "T" + std::to_string(i));
+        EXPECT_TRUE(update.written);
+        EXPECT_EQ(update.entries, ring.Entries());
+        EXPECT_EQ(update.last, "M_IC_T" + std::to_string(i));
         EXPECT_EQ(file.ReadString("HISTORY", "Current", ""), std::to_string(expectedSlots[i]));
         EXPECT_EQ(file.ReadString("HISTORY", std::to_string(expectedSlots[i]), ""),
                   "M_IC_T" + std::to_string(i));
@@ -216,12 +222,12 @@ TEST(SelectionHistoryTest, AKnownEntryChangesOnlyLast) {
                   "Last=B_IC_Y\r\n");
     const std::string before = dir.Read("SelIcHst.ini");
     SelectionHistory ring(path);
-    ring.AddHistoryEntry("A", "X");
+    EXPECT_TRUE(ring.AddHistoryEntry("A", "X").written);
     const Profile file(path);
     EXPECT_EQ(file.ReadString("HISTORY", "Last", ""), "A_IC_X");
     EXPECT_EQ(file.ReadString("HISTORY", "Current", ""), "2");
     EXPECT_EQ(ring.Entries(), (Names{"A_IC_X", "B_IC_Y"}));  // "Null" slots are left out
-    ring.AddHistoryEntry("B", "Y");
+    EXPECT_TRUE(ring.AddHistoryEntry("B", "Y").written);
     EXPECT_EQ(dir.Read("SelIcHst.ini"), before);
 }
 
@@ -233,11 +239,47 @@ TEST(SelectionHistoryTest, ACurrentOutsideTheRingStartsItAgain) {
         TempDir dir;
         const std::string path =
             dir.Write("SelIcHst.ini", std::string("[HISTORY]\r\nCurrent=") + current + "\r\n");
-        SelectionHistory(path).AddHistoryEntry("M", "T");
+        EXPECT_TRUE(SelectionHistory(path).AddHistoryEntry("M", "T").written);
         const Profile file(path);
         EXPECT_EQ(file.ReadString("HISTORY", "Current", ""), slot) << current;
         EXPECT_EQ(file.ReadString("HISTORY", slot, ""), "M_IC_T") << current;
         EXPECT_EQ(file.ReadSection("HISTORY").size(), 3u) << current;  // Current, slot, Last
+    }
+}
+
+TEST(SelectionHistoryTest, ARingThatCannotBeWrittenStaysWholeAndSaysWhatItWouldHold) {
+    TempDir dir;
+    const std::string path = dir.Write(
+        "SelIcHst.ini", "[HISTORY]\r\n1=A_IC_X\r\nCurrent=1\r\nLast=A_IC_X\r\n");
+    const std::string before = dir.Read("SelIcHst.ini");
+    struct Case {
+        const char* what;
+        std::function<std::string(std::function<std::string()>)> around;
+    } cases[] = {
+        // A file nobody may write (refused before anything is written).
+        {"read-only",
+         [&](const std::function<std::string()>& work) {
+             ::chmod(path.c_str(), 0444);
+             std::string answer = work();
+             ::chmod(path.c_str(), 0644);
+             return answer;
+         }},
+        // A disk that fills while the file is written: a slot alone or a
+        // "Current" alone must not land.
+        {"full disk",
+         [&](const std::function<std::string()>& work) {
+             return WithFileSizeLimit(before.size() + 8, work);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string answer = c.around([&] {
+            const SelectionHistory::Update update = SelectionHistory(path).AddHistoryEntry("B", "Y");
+            return std::string(update.written ? "written" : "not written") + " " + update.last +
+                   " " + std::to_string(update.entries.size());
+        });
+        EXPECT_EQ(answer, "not written B_IC_Y 2");
+        EXPECT_EQ(dir.Read("SelIcHst.ini"), before);
     }
 }
 
