@@ -10,32 +10,38 @@
 
 namespace burnmark {
 
-namespace {
+std::string ResolvePath(std::string_view stored) { return PathResolver().Resolve(stored); }
 
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-
-// The entry of dir whose name matches without regard to case; empty if none.
-std::string FindNoCase(const std::string& dir, std::string_view name) {
+const PathResolver::Folder& PathResolver::Listing(const std::string& dir) {
+    const auto found = folders_.find(dir);
+    if (found != folders_.end()) return found->second;
+    Folder& folder = folders_[dir];
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-    if (!d) return {};
-    std::string found;
+    if (!d) return folder;
+    folder.listed = true;
     while (dirent* e = ::readdir(d)) {
-        if (EqualNoCase(e->d_name, name)) {
-            found = e->d_name;
-            break;
-        }
+        folder.names.insert(e->d_name);
+        folder.noCase.try_emplace(AsciiLower(e->d_name), e->d_name);
     }
     ::closedir(d);
-    return found;
+    return folder;
 }
 
-}  // namespace
+bool PathResolver::Exists(const std::string& dir, const std::string& name,
+                          const std::string& path) {
+    // A folder listed already answers from its names; any other is asked
+    // once, without reading it whole (a path's leading folders may be large).
+    const auto folder = folders_.find(dir);
+    if (folder != folders_.end() && folder->second.listed) return folder->second.names.count(name);
+    const auto known = exists_.find(path);
+    if (known != exists_.end()) return known->second;
+    struct stat st {};
+    const bool exists = ::lstat(path.c_str(), &st) == 0;
+    exists_.emplace(path, exists);
+    return exists;
+}
 
-std::string ResolvePath(std::string_view stored) {
+std::string PathResolver::Resolve(std::string_view stored) {
     std::string path(stored);
     for (char& c : path)
         if (c == '\\') c = '/';
@@ -55,13 +61,16 @@ std::string ResolvePath(std::string_view stored) {
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const std::string& part = parts[i];
         std::string next = result + part;
-        if (searching && part != "." && part != ".." && !Exists(next)) {
+        if (searching && part != "." && part != "..") {
             const std::string dir = result.empty() ? "." : result;
-            const std::string match = FindNoCase(dir, part);
-            if (!match.empty())
-                next = result + match;
-            else
-                searching = false;
+            if (!Exists(dir, part, next)) {
+                const Folder& folder = Listing(dir);
+                const auto match = folder.noCase.find(AsciiLower(part));
+                if (match != folder.noCase.end())
+                    next = result + match->second;
+                else
+                    searching = false;
+            }
         }
         result = next;
         if (i + 1 < parts.size()) result += '/';

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <span>
 
 #include "platform/atomic_file.h"
@@ -31,15 +32,15 @@ std::string IndexKey(std::string_view section, std::string_view key) {
     return k;
 }
 
-// The file as lines without their line ends, and whether it could be read.
-std::vector<std::string> ReadLines(const std::string& path, ProfileFileState& state) {
-    std::vector<std::string> lines;
+// The file's text, and whether it could be read.
+std::string ReadText(const std::string& path, ProfileFileState& state) {
+    std::string text;
     // Without blocking: a pipe at the path must not hold the window.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         state = errno == ENOENT || errno == ENOTDIR ? ProfileFileState::Missing
                                                     : ProfileFileState::Unreadable;
-        return lines;
+        return text;
     }
     struct Closer {
         int fd;
@@ -48,39 +49,54 @@ std::vector<std::string> ReadLines(const std::string& path, ProfileFileState& st
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         state = ProfileFileState::Unreadable;
-        return lines;
+        return text;
     }
     if (static_cast<uint64_t>(st.st_size) > kMaxProfileFileBytes) {
         state = ProfileFileState::TooLarge;
-        return lines;
+        return text;
     }
-    std::string text;
     char chunk[65536];
     for (;;) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             state = ProfileFileState::Unreadable;
-            return lines;
+            return {};
         }
         if (n == 0) break;
         // The file may have grown since its size was taken.
         if (text.size() + static_cast<std::size_t>(n) > kMaxProfileFileBytes) {
             state = ProfileFileState::TooLarge;
-            return lines;
+            return {};
         }
         text.append(chunk, static_cast<std::size_t>(n));
     }
     state = ProfileFileState::Read;
+    return text;
+}
+
+// Calls line(text) for each line of the text without its line end, until it
+// returns false.
+template <typename Line>
+void ForEachLine(std::string_view text, Line&& line) {
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
+        if (end == std::string_view::npos) end = text.size();
         std::size_t len = end - start;
         if (len > 0 && text[start + len - 1] == '\r') --len;
-        lines.emplace_back(text, start, len);
+        if (!line(text.substr(start, len))) return;
         start = end + 1;
     }
+}
+
+// The file as lines without their line ends, and whether it could be read.
+std::vector<std::string> ReadLines(const std::string& path, ProfileFileState& state) {
+    std::vector<std::string> lines;
+    ForEachLine(ReadText(path, state), [&](std::string_view l) {
+        lines.emplace_back(l);
+        return true;
+    });
     return lines;
 }
 
@@ -148,6 +164,32 @@ std::string_view Unquote(std::string_view v) {
 }
 
 
+// The value of one key by the snapshot's rules (the first section of the
+// name, in it the first line of the key), found without indexing the file:
+// a lookup of one key reads no further than it has to.
+std::optional<std::string_view> FindValue(std::string_view text, std::string_view section,
+                                          std::string_view key) {
+    std::optional<std::string_view> found;
+    if (key.empty()) return found;
+    bool inSection = false;
+    ForEachLine(text, [&](std::string_view line) {
+        std::string_view name;
+        if (SectionName(line, &name)) {
+            // Past the first section of that name nothing else counts.
+            if (inSection) return false;
+            inSection = EqualNoCase(name, section);
+            return true;
+        }
+        std::string_view k, v;
+        if (inSection && KeyValue(line, &k, &v) && EqualNoCase(k, key)) {
+            found = Unquote(v);
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
 }  // namespace
 
 std::string SettingsWriteFailText(const std::vector<std::string>& paths) {
@@ -182,11 +224,16 @@ ProfileSnapshot::ProfileSnapshot(const std::string& path) {
     // Only the first section of a name counts, and in it the first line of a key.
     bool inFirst = false;
     std::string section;
-    for (const std::string& line : lines_) {
+    std::pair<std::size_t, std::size_t>* lines = nullptr;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const std::string& line = lines_[i];
         std::string_view name;
         if (SectionName(line, &name)) {
+            if (lines) lines->second = i;
+            lines = nullptr;
             section = AsciiLower(name);
             inFirst = sections_.insert(section).second;
+            if (inFirst) lines = &(sectionLines_[section] = {i + 1, lines_.size()});
             continue;
         }
         std::string_view k, v;
@@ -225,12 +272,12 @@ bool ProfileSnapshot::KeyExists(std::string_view section, std::string_view key) 
 }
 
 std::vector<std::string> ProfileSnapshot::ReadSection(std::string_view section) const {
-    const auto loc = Locate(lines_, section, {});
     std::vector<std::string> keys;
-    if (loc.sectionLine < 0) return keys;
-    for (long i = loc.sectionLine + 1; i < loc.sectionEnd; ++i) {
+    const auto found = sectionLines_.find(AsciiLower(section));
+    if (found == sectionLines_.end()) return keys;
+    for (std::size_t i = found->second.first; i < found->second.second; ++i) {
         std::string_view k, v;
-        if (KeyValue(lines_[static_cast<std::size_t>(i)], &k, &v)) keys.emplace_back(k);
+        if (KeyValue(lines_[i], &k, &v)) keys.emplace_back(k);
     }
     return keys;
 }
@@ -255,12 +302,20 @@ ProfileFileState Profile::State() const { return ProfileSnapshot(path_).State();
 
 std::string Profile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view fallback, std::size_t maxLength) const {
-    return ProfileSnapshot(path_).ReadString(section, key, fallback, maxLength);
+    ProfileFileState state;
+    const std::string text = ReadText(path_, state);
+    std::string result(FindValue(text, section, key).value_or(fallback));
+    if (result.size() > maxLength) result.resize(maxLength);
+    return result;
 }
 
 int32_t Profile::ReadInteger(std::string_view section, std::string_view key,
                              int32_t fallback) const {
-    return ProfileSnapshot(path_).ReadInteger(section, key, fallback);
+    ProfileFileState state;
+    const std::string text = ReadText(path_, state);
+    const std::optional<std::string_view> value = FindValue(text, section, key);
+    if (!value || value->empty()) return fallback;
+    return StrToIntDef(*value, fallback);
 }
 
 bool Profile::ReadBool(std::string_view section, std::string_view key, bool fallback) const {
@@ -272,7 +327,8 @@ bool Profile::SectionExists(std::string_view section) const {
 }
 
 bool Profile::KeyExists(std::string_view section, std::string_view key) const {
-    return ProfileSnapshot(path_).KeyExists(section, key);
+    ProfileFileState state;
+    return FindValue(ReadText(path_, state), section, key).has_value();
 }
 
 std::vector<std::string> Profile::ReadSection(std::string_view section) const {
