@@ -41,8 +41,24 @@ std::string DeviceSelection::HistoryRingPath() const {
     return ResolvePath(AppDir() + kHistoryRingName);
 }
 
+SelectCatalogue& DeviceSelection::Catalogue() {
+    if (!catalogue_) catalogue_ = std::make_unique<SelectCatalogue>(AppDir());
+    return *catalogue_;
+}
+
+void DeviceSelection::BeginShowing() {
+    if (!created_) {
+        FormCreate();
+        return;
+    }
+    // Read as the dialog opens, so that no click waits for it.
+    catalogue_ = std::make_unique<SelectCatalogue>(AppDir());
+}
+
 void DeviceSelection::FormCreate() {
     Batch batch(notifyHold_, view_);
+    created_ = true;
+    catalogue_.reset();
     const int filter = Profile(p_.device.HistoryIniPath).ReadInteger(kSelectSection, "Type", 0);
     filter_ = (filter >= 0 && filter < kFilterCount) ? filter : 0;
     FillHistoryList();
@@ -52,13 +68,13 @@ void DeviceSelection::FormCreate() {
 
 void DeviceSelection::FillMakerList() {
     Batch batch(notifyHold_, view_);
-    makers_ = ReadMakers(AppDir());
+    makers_ = Catalogue().Makers();
     makerIndex_ = -1;
 }
 
 void DeviceSelection::FillTypeList() {
     Batch batch(notifyHold_, view_);
-    types_ = ReadTypes(AppDir(), manufacturer_, filter_);
+    types_ = Catalogue().Types(manufacturer_, filter_);
     typeIndex_ = -1;
 }
 
@@ -168,7 +184,7 @@ bool DeviceSelection::ShowDeviceInfo() {
         info_ = DeviceInfoTexts{};
         return false;
     }
-    const std::optional<DeviceInfoTexts> info = ReadDeviceInfo(AppDir(), manufacturer_, typeNum_);
+    const std::optional<DeviceInfoTexts> info = Catalogue().DeviceInfo(manufacturer_, typeNum_);
     if (!info) return false;
     info_ = *info;
     return true;
@@ -253,7 +269,7 @@ OkEnd DeviceSelection::OKBtnClick() {
 
     DeviceRecord& device = p_.device;
     const std::string icFileName =
-        DeviceFilePath(AppDir(), DeviceFileName(AppDir(), manufacturer_, typeNum_));
+        DeviceFilePath(AppDir(), Catalogue().DeviceFileName(manufacturer_, typeNum_));
     const bool previousTypeChanged = device.TypeChanged;
     const bool changed = !SameDevice(icFileName);
 
@@ -364,10 +380,9 @@ void DeviceSelection::ConnetWEBBitBtnClick(WebOpener& opener) {
 
 void DeviceSelection::ShowTypeTotal() { p_.messages.ShowMessage(std::to_string(CountAllTypes())); }
 
-long DeviceSelection::CountAllTypes() const {
+long DeviceSelection::CountAllTypes() {
     long total = 0;
-    for (const std::string& maker : makers_)
-        total += static_cast<long>(ReadTypes(AppDir(), maker, filter_).size());
+    for (const std::string& maker : makers_) total += Catalogue().TypeCount(maker, filter_);
     return total;
 }
 

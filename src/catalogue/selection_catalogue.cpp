@@ -35,13 +35,33 @@ std::string SelectIniPath(const std::string& appDir) {
     return ResolvePath(appDir + kSelectIniName);
 }
 
-// "TYPE" of a device file, at most 19 characters, up to its first blank.
-std::string DeviceCategory(const std::string& appDir, const std::string& name) {
-    const Profile file(ResolvePath(DeviceFilePath(appDir, name)));
-    std::string type = file.ReadString(kDeviceSection, "TYPE", kNoneEntry, 19);
-    const auto blank = type.find(' ');
-    if (blank != std::string::npos) type.resize(blank);
-    return type;
+// The index a list key gives: "%04lX" of 1..0xFFFF is four hexadecimal
+// digits (keys match without regard to case); 0 for any other key.
+int32_t ListIndex(std::string_view key) {
+    if (key.size() != 4) return 0;
+    int32_t index = 0;
+    for (char c : key) {
+        const int digit = HexDigit(c);
+        if (digit < 0) return 0;
+        index = index * 16 + digit;
+    }
+    return index;
+}
+
+// Calls each(entry) for the entries 1..count of a list in order, the missing
+// ones as the fallback.
+template <typename Each>
+void ForEachEntry(int32_t count, const std::map<int32_t, std::string>& named,
+                  const std::string& fallback, Each&& each) {
+    auto next = named.begin();
+    for (int32_t i = 1; i <= count; ++i) {
+        if (next != named.end() && next->first == i) {
+            each(next->second, true);
+            ++next;
+        } else {
+            each(fallback, false);
+        }
+    }
 }
 
 bool IsWebAddress(std::string_view text) {
@@ -114,39 +134,137 @@ int MatchEntry(const std::vector<std::string>& entries, std::string_view text) {
     return -1;
 }
 
-std::vector<std::string> ReadMakers(const std::string& appDir) {
-    const ProfileSnapshot select(SelectIniPath(appDir));
+// ---- One showing's catalogue ----------------------------------------------------------------
+
+SelectCatalogue::SelectCatalogue(std::string appDir)
+    : appDir_(std::move(appDir)), select_(SelectIniPath(appDir_)) {}
+
+SelectCatalogue::List SelectCatalogue::ReadList(const std::string& section) const {
+    List list;
+    list.count = HexCount(select_.ReadString(section, "Value", "0"));
+    if (list.count == 0) return list;
+    // Only the keys the section holds: the entries it leaves out read as the
+    // default without a lookup each.
+    for (const std::string& key : select_.ReadSection(section)) {
+        const int32_t index = ListIndex(key);
+        if (index < 1 || index > list.count || list.named.count(index)) continue;
+        list.named.emplace(index, select_.ReadString(section, key, ""));
+    }
+    return list;
+}
+
+const SelectCatalogue::List& SelectCatalogue::MakerList(const std::string& maker) {
+    const std::string key = AsciiLower(maker);
+    auto found = lists_.find(key);
+    if (found == lists_.end()) found = lists_.emplace(key, ReadList(maker)).first;
+    return found->second;
+}
+
+std::vector<std::string> SelectCatalogue::Makers() const {
+    const List list = ReadList("ITEM");
     std::vector<std::string> makers;
-    const int32_t count = HexCount(select.ReadString("ITEM", "Value", "0"));
-    for (int32_t i = 1; i <= count; ++i)
-        makers.push_back(select.ReadString("ITEM", CatalogueKey(static_cast<uint32_t>(i)), "0"));
+    makers.reserve(static_cast<std::size_t>(list.count));
+    ForEachEntry(list.count, list.named, "0",
+                 [&](const std::string& maker, bool) { makers.push_back(maker); });
     SortNames(makers);
     return makers;
 }
 
-std::vector<std::string> ReadTypes(const std::string& appDir, const std::string& maker,
-                                   int filter) {
-    const ProfileSnapshot select(SelectIniPath(appDir));
-    const char* category = FilterCategory(filter);
-    std::vector<std::string> types;
-    const int32_t count = HexCount(select.ReadString(maker, "Value", "0"));
-    for (int32_t i = 1; i <= count; ++i) {
-        std::string type =
-            select.ReadString(maker, CatalogueKey(static_cast<uint32_t>(i)), kNoneEntry);
-        if (category &&
-            DeviceCategory(appDir, select.ReadString(maker, type, kNoneEntry)) != category)
-            continue;
-        types.push_back(std::move(type));
+const std::string& SelectCatalogue::Category(const std::string& name) {
+    const auto known = categoryOf_.find(name);
+    if (known != categoryOf_.end()) return known->second;
+    // Names that differ only in case name one file: it is read once.
+    const std::string path = RealPath(name);
+    auto read = categoryAt_.find(path);
+    if (read == categoryAt_.end()) {
+        std::string type = Profile(path).ReadString(kDeviceSection, "TYPE", kNoneEntry, 19);
+        const auto blank = type.find(' ');
+        if (blank != std::string::npos) type.resize(blank);
+        read = categoryAt_.emplace(path, std::move(type)).first;
     }
+    return categoryOf_.emplace(name, read->second).first->second;
+}
+
+bool SelectCatalogue::Passes(const std::string& maker, const std::string& type,
+                             const char* category) {
+    return Category(DeviceFileName(maker, type)) == category;
+}
+
+std::vector<std::string> SelectCatalogue::Types(const std::string& maker, int filter) {
+    const List& list = MakerList(maker);
+    const char* category = FilterCategory(filter);
+    const std::string none = kNoneEntry;
+    // The entries the section leaves out are all "<none>": one answer for them.
+    const bool nonePasses = !category || Passes(maker, none, category);
+    std::vector<std::string> types;
+    ForEachEntry(list.count, list.named, none, [&](const std::string& type, bool named) {
+        if (named ? !category || Passes(maker, type, category) : nonePasses)
+            types.push_back(type);
+    });
     SortNames(types);
     return types;
 }
 
-std::string DeviceFileName(const std::string& appDir, const std::string& maker,
-                           const std::string& type) {
+long SelectCatalogue::TypeCount(const std::string& maker, int filter) {
+    const std::pair<std::string, int> key(AsciiLower(maker), filter);
+    const auto known = counts_.find(key);
+    if (known != counts_.end()) return known->second;
+    const List& list = MakerList(maker);
+    const char* category = FilterCategory(filter);
+    long count = list.count;
+    if (category) {
+        const long missing = list.count - static_cast<long>(list.named.size());
+        count = Passes(maker, kNoneEntry, category) ? missing : 0;
+        for (const auto& [index, type] : list.named) count += Passes(maker, type, category);
+    }
+    counts_.emplace(key, count);
+    return count;
+}
+
+std::string SelectCatalogue::DeviceFileName(const std::string& maker,
+                                            const std::string& type) const {
     // An empty key would read nothing sensible: no type, no file.
     if (type.empty()) return kNoneEntry;
-    return Profile(SelectIniPath(appDir)).ReadString(maker, type, kNoneEntry);
+    return select_.ReadString(maker, type, kNoneEntry);
+}
+
+std::optional<DeviceInfoTexts> SelectCatalogue::DeviceInfo(const std::string& maker,
+                                                           const std::string& type) {
+    const std::string name = DeviceFileName(maker, type);
+    if (name == kNoneEntry) return std::nullopt;
+    const ProfileSnapshot file(RealPath(name));
+    auto read = [&](const char* key, std::size_t cap) {
+        return file.ReadString(kDeviceSection, key, kNoneEntry, cap);
+    };
+    DeviceInfoTexts info;
+    info.PinLabel = "PIN : " + read("PIN", 7);
+    const std::string size = read("ICSIZE", 15);
+    info.SizeLabel = read("TYPE", 9) == "PLD" ? "FUSE : " + size + "  " : "SIZE : " + size + " ";
+    info.VCCLabel = VoltageText("VCC", read("read_vcc", 4));
+    info.VCPLabel = VoltageText("VCCP", read("program_vcc", 4));
+    info.VPPLabel = VoltageText("VPP", read("program_vpp", 4));
+    info.NoteLabel = file.KeyExists(kDeviceSection, "Note") ? "Note : " + read("Note", 255)
+                                                            : std::string("Note : None.");
+    return info;
+}
+
+std::vector<std::string> ReadMakers(const std::string& appDir) {
+    return SelectCatalogue(appDir).Makers();
+}
+
+std::vector<std::string> ReadTypes(const std::string& appDir, const std::string& maker,
+                                   int filter) {
+    return SelectCatalogue(appDir).Types(maker, filter);
+}
+
+std::string DeviceFileName(const std::string& appDir, const std::string& maker,
+                           const std::string& type) {
+    return SelectCatalogue(appDir).DeviceFileName(maker, type);
+}
+
+std::optional<DeviceInfoTexts> ReadDeviceInfo(const std::string& appDir, const std::string& maker,
+                                              const std::string& type) {
+    return SelectCatalogue(appDir).DeviceInfo(maker, type);
 }
 
 std::string DeviceFilePath(const std::string& appDir, const std::string& name) {
@@ -162,26 +280,6 @@ std::string VoltageText(const char* label, std::string_view tenths) {
     char text[64];
     std::snprintf(text, sizeof text, "%s = %u.%u V", label, value / 10, value % 10);
     return text;
-}
-
-std::optional<DeviceInfoTexts> ReadDeviceInfo(const std::string& appDir, const std::string& maker,
-                                              const std::string& type) {
-    const std::string name = DeviceFileName(appDir, maker, type);
-    if (name == kNoneEntry) return std::nullopt;
-    const ProfileSnapshot file(ResolvePath(DeviceFilePath(appDir, name)));
-    auto read = [&](const char* key, std::size_t cap) {
-        return file.ReadString(kDeviceSection, key, kNoneEntry, cap);
-    };
-    DeviceInfoTexts info;
-    info.PinLabel = "PIN : " + read("PIN", 7);
-    const std::string size = read("ICSIZE", 15);
-    info.SizeLabel = read("TYPE", 9) == "PLD" ? "FUSE : " + size + "  " : "SIZE : " + size + " ";
-    info.VCCLabel = VoltageText("VCC", read("read_vcc", 4));
-    info.VCPLabel = VoltageText("VCCP", read("program_vcc", 4));
-    info.VPPLabel = VoltageText("VPP", read("program_vpp", 4));
-    info.NoteLabel = file.KeyExists(kDeviceSection, "Note") ? "Note : " + read("Note", 255)
-                                                            : std::string("Note : None.");
-    return info;
 }
 
 std::string MakerPicturePath(const std::string& appDir, const std::string& maker) {

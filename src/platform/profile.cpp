@@ -32,15 +32,17 @@ std::string IndexKey(std::string_view section, std::string_view key) {
     return k;
 }
 
-// The file's text, and whether it could be read.
-std::string ReadText(const std::string& path, ProfileFileState& state) {
-    std::string text;
+// Calls line(text) for each line of the file without its line end (LF or
+// CRLF) until it returns false, and tells whether the file could be read. A
+// file that fails part way reads as empty: line() may have seen lines of it.
+template <typename Line>
+void ScanLines(const std::string& path, ProfileFileState& state, Line&& line) {
     // Without blocking: a pipe at the path must not hold the window.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         state = errno == ENOENT || errno == ENOTDIR ? ProfileFileState::Missing
                                                     : ProfileFileState::Unreadable;
-        return text;
+        return;
     }
     struct Closer {
         int fd;
@@ -49,54 +51,62 @@ std::string ReadText(const std::string& path, ProfileFileState& state) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         state = ProfileFileState::Unreadable;
-        return text;
+        return;
     }
     if (static_cast<uint64_t>(st.st_size) > kMaxProfileFileBytes) {
         state = ProfileFileState::TooLarge;
-        return text;
+        return;
     }
+    state = ProfileFileState::Read;
+    auto each = [&](std::string_view text) {
+        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+        return line(text);
+    };
+    // The lines of each piece as it comes, the start of a line the piece
+    // cuts kept for the next.
+    std::string pending;
+    std::size_t total = 0;
     char chunk[65536];
     for (;;) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             state = ProfileFileState::Unreadable;
-            return {};
+            return;
         }
         if (n == 0) break;
+        total += static_cast<std::size_t>(n);
         // The file may have grown since its size was taken.
-        if (text.size() + static_cast<std::size_t>(n) > kMaxProfileFileBytes) {
+        if (total > kMaxProfileFileBytes) {
             state = ProfileFileState::TooLarge;
-            return {};
+            return;
         }
-        text.append(chunk, static_cast<std::size_t>(n));
+        std::string_view piece(chunk, static_cast<std::size_t>(n));
+        for (std::size_t end; (end = piece.find('\n')) != std::string_view::npos;) {
+            bool go;
+            if (pending.empty()) {
+                go = each(piece.substr(0, end));
+            } else {
+                pending.append(piece.substr(0, end));
+                go = each(pending);
+                pending.clear();
+            }
+            if (!go) return;
+            piece.remove_prefix(end + 1);
+        }
+        pending.append(piece);
     }
-    state = ProfileFileState::Read;
-    return text;
-}
-
-// Calls line(text) for each line of the text without its line end, until it
-// returns false.
-template <typename Line>
-void ForEachLine(std::string_view text, Line&& line) {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::size_t len = end - start;
-        if (len > 0 && text[start + len - 1] == '\r') --len;
-        if (!line(text.substr(start, len))) return;
-        start = end + 1;
-    }
+    if (!pending.empty()) each(pending);
 }
 
 // The file as lines without their line ends, and whether it could be read.
 std::vector<std::string> ReadLines(const std::string& path, ProfileFileState& state) {
     std::vector<std::string> lines;
-    ForEachLine(ReadText(path, state), [&](std::string_view l) {
+    ScanLines(path, state, [&](std::string_view l) {
         lines.emplace_back(l);
         return true;
     });
+    if (state != ProfileFileState::Read) lines.clear();
     return lines;
 }
 
@@ -167,12 +177,13 @@ std::string_view Unquote(std::string_view v) {
 // The value of one key by the snapshot's rules (the first section of the
 // name, in it the first line of the key), found without indexing the file:
 // a lookup of one key reads no further than it has to.
-std::optional<std::string_view> FindValue(std::string_view text, std::string_view section,
-                                          std::string_view key) {
-    std::optional<std::string_view> found;
+std::optional<std::string> FindValue(const std::string& path, std::string_view section,
+                                     std::string_view key) {
+    std::optional<std::string> found;
     if (key.empty()) return found;
     bool inSection = false;
-    ForEachLine(text, [&](std::string_view line) {
+    ProfileFileState state;
+    ScanLines(path, state, [&](std::string_view line) {
         std::string_view name;
         if (SectionName(line, &name)) {
             // Past the first section of that name nothing else counts.
@@ -182,11 +193,13 @@ std::optional<std::string_view> FindValue(std::string_view text, std::string_vie
         }
         std::string_view k, v;
         if (inSection && KeyValue(line, &k, &v) && EqualNoCase(k, key)) {
-            found = Unquote(v);
+            found = std::string(Unquote(v));
             return false;
         }
         return true;
     });
+    // A file that failed part way counts as unread, as a snapshot of it does.
+    if (state != ProfileFileState::Read) found.reset();
     return found;
 }
 
@@ -302,18 +315,14 @@ ProfileFileState Profile::State() const { return ProfileSnapshot(path_).State();
 
 std::string Profile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view fallback, std::size_t maxLength) const {
-    ProfileFileState state;
-    const std::string text = ReadText(path_, state);
-    std::string result(FindValue(text, section, key).value_or(fallback));
+    std::string result = FindValue(path_, section, key).value_or(std::string(fallback));
     if (result.size() > maxLength) result.resize(maxLength);
     return result;
 }
 
 int32_t Profile::ReadInteger(std::string_view section, std::string_view key,
                              int32_t fallback) const {
-    ProfileFileState state;
-    const std::string text = ReadText(path_, state);
-    const std::optional<std::string_view> value = FindValue(text, section, key);
+    const std::optional<std::string> value = FindValue(path_, section, key);
     if (!value || value->empty()) return fallback;
     return StrToIntDef(*value, fallback);
 }
@@ -327,8 +336,7 @@ bool Profile::SectionExists(std::string_view section) const {
 }
 
 bool Profile::KeyExists(std::string_view section, std::string_view key) const {
-    ProfileFileState state;
-    return FindValue(ReadText(path_, state), section, key).has_value();
+    return FindValue(path_, section, key).has_value();
 }
 
 std::vector<std::string> Profile::ReadSection(std::string_view section) const {

@@ -168,6 +168,44 @@ TEST_F(DeviceSelectionTest, ACatalogueWithoutTheStartMakerSelectsNothing) {
     EXPECT_EQ(selection.OKBtnClick(), OkEnd::NoType);
 }
 
+TEST_F(DeviceSelectionTest, AShowingReadsTheCatalogueOnce) {
+    History().WriteString("SelectDlg", "Type", "2");
+    selection.BeginShowing();
+    selection.ManuEditChange("VALEMICRO", EditSource::Program);
+    const Names mpu = {"VM87X54", "VM89E58", "VM89X52"};
+    EXPECT_EQ(selection.Types(), mpu);
+    // Changed while the dialog shows: a type added, another no longer MPU.
+    std::string select = dir.Read("Select.ini");
+    select.replace(select.find("[VALEMICRO]\r\nValue=3"), 20,
+                   "[VALEMICRO]\r\nValue=4\r\n0004=VMNEW\r\nVMNEW=VALEMICRO\\VM89X52.INI");
+    dir.Write("Select.ini", select);
+    std::string device = dir.Read("INI/VALEMICRO/VM89E58.INI");
+    device.replace(device.find("Type=MPU"), 8, "Type=PLD");
+    dir.Write("INI/VALEMICRO/VM89E58.INI", device);
+    selection.ManuEditChange("ATMEL", EditSource::Program);
+    selection.ManuEditChange("VALEMICRO", EditSource::Program);
+    EXPECT_EQ(selection.Types(), mpu);
+    // The next showing reads them.
+    selection.EndShowing();
+    selection.BeginShowing();
+    selection.ManuEditChange("ATMEL", EditSource::Program);
+    selection.ManuEditChange("VALEMICRO", EditSource::Program);
+    EXPECT_EQ(selection.Types(), (Names{"VM87X54", "VM89X52", "VMNEW"}));
+}
+
+TEST_F(DeviceSelectionTest, TheTotalOfADamagedCatalogueIsCountedNotListed) {
+    // 65,535 makers "0" (the keys are missing), whose one section claims
+    // 65,535 types of which one is named: the total is counted in the time
+    // the file takes to read, not listed maker by maker.
+    dir.Write("Select.ini",
+              "[ITEM]\r\nValue=FFFF\r\n[0]\r\nValue=FFFF\r\n0001=T\r\nT=ATMEL\\AT89C51.INI\r\n");
+    selection.FormCreate();
+    EXPECT_EQ(selection.Makers().size(), 0xFFFFu);
+    EXPECT_EQ(selection.CountAllTypes(), 0xFFFFL * 0xFFFF);
+    selection.TypeGroupClick(2);  // only T's device file is of a category
+    EXPECT_EQ(selection.CountAllTypes(), 0xFFFFL);
+}
+
 TEST_F(DeviceSelectionTest, TheFilterComesFromTheSettings) {
     struct Case {
         const char* type;

@@ -62,9 +62,14 @@ TEST_F(SelectionFilesTest, ListsFollowTheirCountsAndTheFilter) {
         "Select.ini",
         "[ITEM]\r\nValue=3\r\n0001=NORTH\r\n0003=alpha\r\n"
         "[NORTH]\r\nValue=A\r\n0001=PAL1\r\n0002=MCU1\r\n0003=EE1\r\n0004=EP1\r\n"
-        "0005=MCU2\r\n0006=lower\r\n0007=GONE\r\n0009=NOFILE\r\n000A=EMPTY\r\n"
+        "0005=MCU2\r\n0006=lower\r\n0007=GONE\r\n0009=NOFILE\r\n000a=EMPTY\r\n"
+        // Keys a list does not read: a second line of a key, one past the
+        // count, one that is no index.
+        "0002=TWICE\r\n000B=PAST\r\n00001=LONG\r\n"
         "PAL1=N\\PAL1.INI\r\nMCU1=N\\MCU1.INI\r\nEE1=N\\EE1.INI\r\nEP1=N\\EP1.INI\r\n"
-        "MCU2=N\\MCU2.INI\r\nlower=N\\LOWER.INI\r\nGONE=N\\GONE.INI\r\nEMPTY=N\\EMPTY.INI\r\n");
+        "MCU2=N\\MCU2.INI\r\nlower=N\\LOWER.INI\r\nGONE=N\\GONE.INI\r\nEMPTY=N\\EMPTY.INI\r\n"
+        // Only the first section of a name counts.
+        "[north]\r\n0008=LATE\r\n");
     Device("N/PAL1.INI", "TYPE=PLD\r\n");
     Device("N/MCU1.INI", "Type=MPU\r\n");
     Device("N/EE1.INI", "TYPE=EEPROM\r\n");
@@ -90,6 +95,13 @@ TEST_F(SelectionFilesTest, ListsFollowTheirCountsAndTheFilter) {
     for (const Case& c : cases)
         EXPECT_EQ(ReadTypes(dir.Path(), "NORTH", c.filter), c.types) << c.filter;
     EXPECT_TRUE(ReadTypes(dir.Path(), "alpha", 0).empty());
+    // The counts are those of the lists, for a maker's name in any case.
+    SelectCatalogue catalogue(dir.Path());
+    for (const char* maker : {"NORTH", "north", "alpha", "0", "nobody"})
+        for (int filter = 0; filter < kFilterCount; ++filter)
+            EXPECT_EQ(catalogue.TypeCount(maker, filter),
+                      static_cast<long>(ReadTypes(dir.Path(), maker, filter).size()))
+                << maker << " " << filter;
     EXPECT_EQ(DeviceFileName(dir.Path(), "NORTH", "PAL1"), "N\\PAL1.INI");
     EXPECT_EQ(DeviceFileName(dir.Path(), "NORTH", "NOFILE"), "<none>");
     EXPECT_EQ(DeviceFileName(dir.Path(), "NORTH", ""), "<none>");
