@@ -9,6 +9,10 @@
 // catalogue a quarter of the size show how each grows with the catalogue, and
 // the plain reads of the largest maker's device files are the floor the
 // filter stands on.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -23,10 +27,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "catalogue/ui/select_ic_dialog.h"
 #include "operations/ui/verify_error_window.h"
@@ -91,27 +91,85 @@ std::string DeviceFile(const std::string& name, const char* category) {
                        "\r\nType=" + category + "\r\n";
     // The keys of a whole 32 KB EPROM definition, so that the file is of a
     // real definition's size and the restored device loads.
-    static const char* const kRest[] = {
-        "UserEdit=MainEdit", "start_address_Hi=0x0000", "start_address_Low=0x0000",
-        "Data_DoNotCare=0xFF", "Data_Width=0x00FF", "max_address_Hi=0x0000",
-        "max_address_Low=0x7FFF", "ext_address_Hi=0x0000", "ext_address_Low=0x0000",
-        "fuse_row=0", "fuse_col=0", "Intact=0", "id_address=0x0000", "id1_address=0x0001",
-        "id2_address=0x0000", "id3_address=0x0000", "Option_Fuse_Type=0x00", "id_vcc=50",
-        "id_vpp=50", "id_vhh=120", "read_vcc=50", "read_vpp=50", "read_vhh=0", "erase_vcc=50",
-        "erase_vpp=50", "erase_vhh=0", "program_vcc=62", "program_vpp=127", "program_vhh=0",
-        "protect_vcc=50", "protect_vpp=50", "protect_vhh=0", "vc2=0", "vp2=0", "vh2=0",
-        "Gnd_pin2=0", "Gnd_pin1=14", "PIN=28", "Vcc_pin2=0", "Vcc_pin1=28", "read_mode=0x0101",
-        "erase_mode=0x0000", "blank_mode=0x0101", "prog_mode=0x0102", "verify_mode=0x0101",
-        "prot_mode=0x0000", "test_mode=0x0000", "id_mode=0x0001", "program_pulse=100",
-        "erase_pulse=0", "protect_pulse=0", "unprotect_pulse=0", "Menu=0",
-        "program_pulse_unit=uS", "erase_pulse_unit=mS", "protect_pulse_unit=uS",
-        "unprotect_pulse_unit=mS", "program_times=25", "erase_times=0", "protect_times=0",
-        "unprotect_times=0", "program_retry=3", "erase_retry=0", "protect_retry=0",
-        "unprotect_retry=0", "prot_address=0x0000", "Current_Limit=80", "para1=0x0000",
-        "para2=0x0000", "unprotect_mode=0x0000", "page_size=0",
-        "IC_Information1=32 KB UV EPROM, 8-bit data.", "IC_Information2=None",
-        "IC_Information3=None", "IC_Information4=None", "IC_Information5=None",
-        "AllPinDef=S28:000FFFFFFF000", "ICSIZE=32K x 8", "Note=Generated for the benchmark."};
+    static const char* const kRest[] = {"UserEdit=MainEdit",
+                                        "start_address_Hi=0x0000",
+                                        "start_address_Low=0x0000",
+                                        "Data_DoNotCare=0xFF",
+                                        "Data_Width=0x00FF",
+                                        "max_address_Hi=0x0000",
+                                        "max_address_Low=0x7FFF",
+                                        "ext_address_Hi=0x0000",
+                                        "ext_address_Low=0x0000",
+                                        "fuse_row=0",
+                                        "fuse_col=0",
+                                        "Intact=0",
+                                        "id_address=0x0000",
+                                        "id1_address=0x0001",
+                                        "id2_address=0x0000",
+                                        "id3_address=0x0000",
+                                        "Option_Fuse_Type=0x00",
+                                        "id_vcc=50",
+                                        "id_vpp=50",
+                                        "id_vhh=120",
+                                        "read_vcc=50",
+                                        "read_vpp=50",
+                                        "read_vhh=0",
+                                        "erase_vcc=50",
+                                        "erase_vpp=50",
+                                        "erase_vhh=0",
+                                        "program_vcc=62",
+                                        "program_vpp=127",
+                                        "program_vhh=0",
+                                        "protect_vcc=50",
+                                        "protect_vpp=50",
+                                        "protect_vhh=0",
+                                        "vc2=0",
+                                        "vp2=0",
+                                        "vh2=0",
+                                        "Gnd_pin2=0",
+                                        "Gnd_pin1=14",
+                                        "PIN=28",
+                                        "Vcc_pin2=0",
+                                        "Vcc_pin1=28",
+                                        "read_mode=0x0101",
+                                        "erase_mode=0x0000",
+                                        "blank_mode=0x0101",
+                                        "prog_mode=0x0102",
+                                        "verify_mode=0x0101",
+                                        "prot_mode=0x0000",
+                                        "test_mode=0x0000",
+                                        "id_mode=0x0001",
+                                        "program_pulse=100",
+                                        "erase_pulse=0",
+                                        "protect_pulse=0",
+                                        "unprotect_pulse=0",
+                                        "Menu=0",
+                                        "program_pulse_unit=uS",
+                                        "erase_pulse_unit=mS",
+                                        "protect_pulse_unit=uS",
+                                        "unprotect_pulse_unit=mS",
+                                        "program_times=25",
+                                        "erase_times=0",
+                                        "protect_times=0",
+                                        "unprotect_times=0",
+                                        "program_retry=3",
+                                        "erase_retry=0",
+                                        "protect_retry=0",
+                                        "unprotect_retry=0",
+                                        "prot_address=0x0000",
+                                        "Current_Limit=80",
+                                        "para1=0x0000",
+                                        "para2=0x0000",
+                                        "unprotect_mode=0x0000",
+                                        "page_size=0",
+                                        "IC_Information1=32 KB UV EPROM, 8-bit data.",
+                                        "IC_Information2=None",
+                                        "IC_Information3=None",
+                                        "IC_Information4=None",
+                                        "IC_Information5=None",
+                                        "AllPinDef=S28:000FFFFFFF000",
+                                        "ICSIZE=32K x 8",
+                                        "Note=Generated for the benchmark."};
     for (const char* line : kRest) text += std::string(line) + "\r\n";
     return text;
 }
@@ -160,17 +218,16 @@ void GenerateCatalogue(const fs::path& dir, const Scale& scale) {
     }
     WriteFile(dir / "Select.ini", select);
     WriteFile(dir / "FPGA" / "MEM8.BIN", std::string(0x6000, '\xFF'));
-    WriteFile(dir / "SelIcHst.ini", "[HISTORY]\r\n1=BIGCO_IC_B0001\r\nCurrent=1\r\n"
-                                    "Last=BIGCO_IC_B0001\r\n");
-    WriteFile(dir / "History_1.ini",
-              "[SelectDlg]\r\nType=" + std::to_string(kMpuFilter) +
-                  "\r\nManufacturer=BIGCO\r\nTypeNum=B0001\r\nIcFileName=" + dir.string() +
-                  "/INI\\BIGCO\\B0001.INI\r\n");
+    WriteFile(dir / "SelIcHst.ini",
+              "[HISTORY]\r\n1=BIGCO_IC_B0001\r\nCurrent=1\r\n"
+              "Last=BIGCO_IC_B0001\r\n");
+    WriteFile(dir / "History_1.ini", "[SelectDlg]\r\nType=" + std::to_string(kMpuFilter) +
+                                         "\r\nManufacturer=BIGCO\r\nTypeNum=B0001\r\nIcFileName=" +
+                                         dir.string() + "/INI\\BIGCO\\B0001.INI\r\n");
 }
 
 double Ms(std::chrono::steady_clock::time_point t0) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-        .count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
 // The best of kRounds runs of work, each after its own untimed prepare.
@@ -185,7 +242,6 @@ double Best(const std::function<void()>& prepare, const std::function<void()>& w
     }
     return best;
 }
-
 
 // The program's start-up as main() runs it, up to the main window shown.
 struct Program {
@@ -234,8 +290,8 @@ struct Program {
     // One key typed into an edit, as the operator types it.
     static void Key(QLineEdit* edit, char c) {
         const QString text(QChar::fromLatin1(c));
-        QKeyEvent press(QEvent::KeyPress, QChar::fromLatin1(c).toUpper().unicode(),
-                        Qt::NoModifier, text);
+        QKeyEvent press(QEvent::KeyPress, QChar::fromLatin1(c).toUpper().unicode(), Qt::NoModifier,
+                        text);
         QApplication::sendEvent(edit, &press);
         QKeyEvent release(QEvent::KeyRelease, QChar::fromLatin1(c).toUpper().unicode(),
                           Qt::NoModifier, text);
@@ -290,9 +346,9 @@ std::vector<Figure> Measure(const Scale& scale) {
         {"slowest key in the maker edit", 50},
         {"slowest key in the type edit (BIGCO)", 50},
     };
-    const fs::path dir = fs::temp_directory_path() /
-                         ("burnmark-select-bench-" + std::to_string(::getpid()) + "-" +
-                          std::to_string(scale.types));
+    const fs::path dir =
+        fs::temp_directory_path() /
+        ("burnmark-select-bench-" + std::to_string(::getpid()) + "-" + std::to_string(scale.types));
     fs::create_directories(dir);
     GenerateCatalogue(dir, scale);
     const std::string appDir = dir.string() + "/";
@@ -327,8 +383,8 @@ std::vector<Figure> Measure(const Scale& scale) {
         int next = 0;
         figures[kClick].ms = Best([&] { program.ShowDialog(); },
                                   [&] { program.ClickMaker(next++ % 2 ? "M0100" : "M0200"); });
-        figures[kMakerKey].ms = Best([&] { program.ShowDialog(); },
-                                     [&] { program.SlowestKey("ManuEdit", "M01AB"); });
+        figures[kMakerKey].ms =
+            Best([&] { program.ShowDialog(); }, [&] { program.SlowestKey("ManuEdit", "M01AB"); });
         figures[kTypeKey].ms = Best(
             [&] {
                 selection.TypeGroupClick(0);
@@ -350,8 +406,8 @@ int main(int argc, char** argv) {
 
     const std::vector<Figure> quarter = Measure(kQuarter);
     const std::vector<Figure> full = Measure(kFull);
-    std::printf("%-46s %10s %10s %7s   (ms; %d types under %d makers, and a quarter of it)\n",
-                "", "full", "quarter", "ratio", kFull.types, kFull.makers);
+    std::printf("%-46s %10s %10s %7s   (ms; %d types under %d makers, and a quarter of it)\n", "",
+                "full", "quarter", "ratio", kFull.types, kFull.makers);
     bool met = true;
     for (std::size_t i = 0; i < full.size(); ++i) {
         const Figure& f = full[i];

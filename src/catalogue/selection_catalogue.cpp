@@ -48,20 +48,22 @@ int32_t ListIndex(std::string_view key) {
     return index;
 }
 
-// Calls each(entry) for the entries 1..count of a list in order, the missing
-// ones as the fallback.
-template <typename Each>
-void ForEachEntry(int32_t count, const std::map<int32_t, std::string>& named,
-                  const std::string& fallback, Each&& each) {
-    auto next = named.begin();
-    for (int32_t i = 1; i <= count; ++i) {
-        if (next != named.end() && next->first == i) {
-            each(next->second, true);
-            ++next;
-        } else {
-            each(fallback, false);
-        }
-    }
+// A list in the lists' order: the named entries that pass, sorted, and the
+// entries the section leaves out (all the default) added as one run, so that
+// sorting costs what the catalogue holds rather than what its count claims.
+template <typename Pass>
+std::vector<std::string> SortedList(int32_t count, const std::map<int32_t, std::string>& named,
+                                    const std::string& fallback, bool fallbackPasses, Pass&& pass) {
+    std::vector<std::string> list;
+    for (const auto& [index, entry] : named)
+        if (pass(entry)) list.push_back(entry);
+    SortNames(list);
+    if (!fallbackPasses) return list;
+    const auto at =
+        std::lower_bound(list.begin(), list.end(), fallback,
+                         [](const std::string& a, const std::string& b) { return NameLess(a, b); });
+    list.insert(at, static_cast<std::size_t>(count) - named.size(), fallback);
+    return list;
 }
 
 bool IsWebAddress(std::string_view text) {
@@ -162,12 +164,7 @@ const SelectCatalogue::List& SelectCatalogue::MakerList(const std::string& maker
 
 std::vector<std::string> SelectCatalogue::Makers() const {
     const List list = ReadList("ITEM");
-    std::vector<std::string> makers;
-    makers.reserve(static_cast<std::size_t>(list.count));
-    ForEachEntry(list.count, list.named, "0",
-                 [&](const std::string& maker, bool) { makers.push_back(maker); });
-    SortNames(makers);
-    return makers;
+    return SortedList(list.count, list.named, "0", true, [](const std::string&) { return true; });
 }
 
 const std::string& SelectCatalogue::Category(const std::string& name) {
@@ -196,13 +193,9 @@ std::vector<std::string> SelectCatalogue::Types(const std::string& maker, int fi
     const std::string none = kNoneEntry;
     // The entries the section leaves out are all "<none>": one answer for them.
     const bool nonePasses = !category || Passes(maker, none, category);
-    std::vector<std::string> types;
-    ForEachEntry(list.count, list.named, none, [&](const std::string& type, bool named) {
-        if (named ? !category || Passes(maker, type, category) : nonePasses)
-            types.push_back(type);
+    return SortedList(list.count, list.named, none, nonePasses, [&](const std::string& type) {
+        return !category || Passes(maker, type, category);
     });
-    SortNames(types);
-    return types;
 }
 
 long SelectCatalogue::TypeCount(const std::string& maker, int filter) {
@@ -246,25 +239,6 @@ std::optional<DeviceInfoTexts> SelectCatalogue::DeviceInfo(const std::string& ma
     info.NoteLabel = file.KeyExists(kDeviceSection, "Note") ? "Note : " + read("Note", 255)
                                                             : std::string("Note : None.");
     return info;
-}
-
-std::vector<std::string> ReadMakers(const std::string& appDir) {
-    return SelectCatalogue(appDir).Makers();
-}
-
-std::vector<std::string> ReadTypes(const std::string& appDir, const std::string& maker,
-                                   int filter) {
-    return SelectCatalogue(appDir).Types(maker, filter);
-}
-
-std::string DeviceFileName(const std::string& appDir, const std::string& maker,
-                           const std::string& type) {
-    return SelectCatalogue(appDir).DeviceFileName(maker, type);
-}
-
-std::optional<DeviceInfoTexts> ReadDeviceInfo(const std::string& appDir, const std::string& maker,
-                                              const std::string& type) {
-    return SelectCatalogue(appDir).DeviceInfo(maker, type);
 }
 
 std::string DeviceFilePath(const std::string& appDir, const std::string& name) {

@@ -3,7 +3,7 @@
 // its device file, the maker pictures under Bmpdata\, the makers' web pages
 // through url\URLList.ini, and the selection history ring in SelIcHst.ini.
 // SelectCatalogue reads Select.ini once for one showing of the dialog; the
-// free functions read their files afresh at each call.
+// other reads take their files afresh at each call.
 #pragma once
 
 #include <cstdint>
@@ -119,14 +119,6 @@ private:
     std::unordered_map<std::string, std::string> categoryAt_;
     std::map<std::pair<std::string, int>, long> counts_;
 };
-
-// One-off reads through a SelectCatalogue of their own.
-std::vector<std::string> ReadMakers(const std::string& appDir);
-std::vector<std::string> ReadTypes(const std::string& appDir, const std::string& maker, int filter);
-std::string DeviceFileName(const std::string& appDir, const std::string& maker,
-                           const std::string& type);
-std::optional<DeviceInfoTexts> ReadDeviceInfo(const std::string& appDir, const std::string& maker,
-                                              const std::string& type);
 
 // "VCC = %d.%d V" and its kin: a text of tenths of a volt, its leading
 // decimal digits (at most four characters) read as the value.

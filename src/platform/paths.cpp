@@ -102,7 +102,8 @@ std::string PathResolver::Walk(const std::string& path, bool& searching) {
         Step(result, parts[i], searching);
         if (i + 1 < parts.size()) result += '/';
     }
-    if (!path.empty() && path.back() == '/' && !result.empty() && result.back() != '/') result += '/';
+    if (!path.empty() && path.back() == '/' && !result.empty() && result.back() != '/')
+        result += '/';
     return result;
 }
 
@@ -131,7 +132,8 @@ std::string PathResolver::Resolve(std::string_view stored) {
         // A folder whose names were read answers from them.
         if (!folder.listing) {
             const auto listing = listings_.find(result);
-            if (listing != listings_.end() && listing->second.listed) folder.listing = &listing->second;
+            if (listing != listings_.end() && listing->second.listed)
+                folder.listing = &listing->second;
         }
         if (folder.listing) {
             if (folder.listing->names.count(name)) return result + name;

@@ -444,8 +444,9 @@ TEST_F(DeviceSelectionTest, AChoiceThatCannotBeSavedIsTakenAndSaidOnce) {
         // The box offers it the next time, whether or not the ring took it.
         const std::string entry = std::string(c.maker) + "_IC_" + c.type;
         EXPECT_EQ(selection.HistoryText(), entry);
-        EXPECT_NE(std::find(selection.HistoryItems().begin(), selection.HistoryItems().end(), entry),
-                  selection.HistoryItems().end());
+        EXPECT_NE(
+            std::find(selection.HistoryItems().begin(), selection.HistoryItems().end(), entry),
+            selection.HistoryItems().end());
     }
 
     ASSERT_EQ(::chmod(settings.c_str(), 0444), 0);

@@ -126,7 +126,8 @@ TEST_F(ExternalProgram, WritesTheHandOffFileBeforeStarting) {
 TEST_F(ExternalProgram, WithoutAFolderNothingIsStarted) {
     Profile(History()).DeleteKey("System", "Path");
     DeviceFile("[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n");
-    EXPECT_EQ(RunExtendPro(kActionAfterLoad, device.IcFileName, History(), 1, processes, messages), kExtendProFailed);
+    EXPECT_EQ(RunExtendPro(kActionAfterLoad, device.IcFileName, History(), 1, processes, messages),
+              kExtendProFailed);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Run external plugin fail !");
     EXPECT_EQ(messages.shown[0].title, "ERROR");
@@ -141,10 +142,8 @@ TEST_F(ExternalProgram, TheDeviceInForceNamesTheProgram) {
         std::string inForce, stored;
         bool started;
     } cases[] = {
-        {"in force has one", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", "",
-         true},
-        {"stored has one", "", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n",
-         false},
+        {"in force has one", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", "", true},
+        {"stored has one", "", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -42,9 +42,9 @@ TEST(ResolvePath, ARunKeepsWhatItReadOfAFolder) {
     const std::string& d = dir.Path();
     PathResolver run;
     // Each answer as a lookup of its own would give it.
-    for (const char* stored : {"INI\\ATMEL\\AT89C51.INI", "ini\\atmel\\AT89C52.INI",
-                               "INI\\Atmel\\AT89C51.ini", "INI\\ATMEL\\NONE.INI",
-                               "INI\\NOBODY\\X.INI"})
+    for (const char* stored :
+         {"INI\\ATMEL\\AT89C51.INI", "ini\\atmel\\AT89C52.INI", "INI\\Atmel\\AT89C51.ini",
+          "INI\\ATMEL\\NONE.INI", "INI\\NOBODY\\X.INI"})
         EXPECT_EQ(run.Resolve(d + stored), ResolvePath(d + stored)) << stored;
     // The folder was read once, for the run: a file made since is the next
     // run's to see.

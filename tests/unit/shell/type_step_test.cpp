@@ -276,8 +276,7 @@ TEST_F(TypeStepTest, AChoiceThatCannotBeSavedHoldsForThisRun) {
     ASSERT_EQ(::chmod(history.c_str(), 0444), 0);
     Choose("General Type", "27C256");
     ::chmod(history.c_str(), 0644);
-    EXPECT_EQ(messages.Texts(),
-              (Names{SettingsWriteFailText({history}), core->Device().InfoText}));
+    EXPECT_EQ(messages.Texts(), (Names{SettingsWriteFailText({history}), core->Device().InfoText}));
     EXPECT_EQ(Profile(history).ReadString("SelectDlg", "Manufacturer", ""), "First Setup");
     // The steps follow the device chosen, not the "First Setup" stored: the
     // 27C256 has no erase.
