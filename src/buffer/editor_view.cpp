@@ -511,7 +511,7 @@ bool WriteCommonDataSelect(const DataBuffer& buffer, int32_t value, Messages& me
     if (Profile(buffer.HistoryIniPath())
             .WriteInteger("CommonParameterSet", "CommonDataSelect", value))
         return true;
-    ReportSettingsWriteFail(messages, buffer.HistoryIniPath());
+    ReportSettingsWriteFailure(messages, {buffer.HistoryIniPath()});
     return false;
 }
 

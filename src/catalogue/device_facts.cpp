@@ -22,7 +22,12 @@ DeviceSize DeviceSizeOf(const DeviceRecord& record) {
 }
 
 std::optional<DeviceByteRange> DeviceChecksumRange(const DeviceRecord& record) {
-    if (!record.DeviceValid || record.DeviceBytes == 0) return std::nullopt;
+    if (!record.DeviceValid) return std::nullopt;
+    return DefinitionByteRange(record);
+}
+
+std::optional<DeviceByteRange> DefinitionByteRange(const DeviceRecord& record) {
+    if (record.DeviceBytes == 0) return std::nullopt;
     if (!record.HasExtArea) return DeviceByteRange{0, record.DeviceBytes - 1};
     const DataWidth width = ComputeDeviceSizes(record.DeviceParamBlock, record.Data_Width).width;
     const ExtAreaLayout area = ExtAreaLayoutOf(record.DeviceParamBlock, width);

@@ -35,6 +35,10 @@ struct DeviceByteRange {
 };
 // nullopt while no device is loaded (or it has no size).
 std::optional<DeviceByteRange> DeviceChecksumRange(const DeviceRecord& record);
+// The same range from the definition's sizes alone, for a definition read to
+// its end whose FPGA image is missing (the device is taken, but not valid for
+// the programmer). nullopt when it has no size.
+std::optional<DeviceByteRange> DefinitionByteRange(const DeviceRecord& record);
 
 // Whether verify and confirm list every difference for a newly chosen device:
 // not for logic devices (type "PLD") nor for option type 1, whose verify runs

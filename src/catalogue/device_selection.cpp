@@ -7,6 +7,7 @@
 #include "link/programmer_requests.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 
 namespace burnmark {
 
@@ -41,8 +42,24 @@ std::string DeviceSelection::HistoryRingPath() const {
     return ResolvePath(AppDir() + kHistoryRingName);
 }
 
+SelectCatalogue& DeviceSelection::Catalogue() {
+    if (!catalogue_) catalogue_ = std::make_unique<SelectCatalogue>(AppDir());
+    return *catalogue_;
+}
+
+void DeviceSelection::BeginShowing() {
+    if (!created_) {
+        FormCreate();
+        return;
+    }
+    // Read as the dialog opens, so that no click waits for it.
+    catalogue_ = std::make_unique<SelectCatalogue>(AppDir());
+}
+
 void DeviceSelection::FormCreate() {
     Batch batch(notifyHold_, view_);
+    created_ = true;
+    catalogue_.reset();
     const int filter = Profile(p_.device.HistoryIniPath).ReadInteger(kSelectSection, "Type", 0);
     filter_ = (filter >= 0 && filter < kFilterCount) ? filter : 0;
     FillHistoryList();
@@ -52,13 +69,13 @@ void DeviceSelection::FormCreate() {
 
 void DeviceSelection::FillMakerList() {
     Batch batch(notifyHold_, view_);
-    makers_ = ReadMakers(AppDir());
+    makers_ = Catalogue().Makers();
     makerIndex_ = -1;
 }
 
 void DeviceSelection::FillTypeList() {
     Batch batch(notifyHold_, view_);
-    types_ = ReadTypes(AppDir(), manufacturer_, filter_);
+    types_ = Catalogue().Types(manufacturer_, filter_);
     typeIndex_ = -1;
 }
 
@@ -168,7 +185,7 @@ bool DeviceSelection::ShowDeviceInfo() {
         info_ = DeviceInfoTexts{};
         return false;
     }
-    const std::optional<DeviceInfoTexts> info = ReadDeviceInfo(AppDir(), manufacturer_, typeNum_);
+    const std::optional<DeviceInfoTexts> info = Catalogue().DeviceInfo(manufacturer_, typeNum_);
     if (!info) return false;
     info_ = *info;
     return true;
@@ -187,10 +204,15 @@ void DeviceSelection::ShowWebButton() {
 }
 
 void DeviceSelection::FillHistoryList() {
-    Batch batch(notifyHold_, view_);
     const SelectionHistory ring(HistoryRingPath());
-    historyItems_ = ring.Entries();
-    if (const std::optional<std::string> last = ring.Last()) {
+    ShowHistory(ring.Entries(), ring.Last());
+}
+
+void DeviceSelection::ShowHistory(std::vector<std::string> entries,
+                                  const std::optional<std::string>& last) {
+    Batch batch(notifyHold_, view_);
+    historyItems_ = std::move(entries);
+    if (last) {
         historyText_ = *last;
     } else {
         historyItems_.push_back("None");
@@ -234,6 +256,9 @@ OkEnd DeviceSelection::OKBtnClick() {
     // The set-up pumps events while it waits for the programmer.
     if (p_.busy.Busy()) return OkEnd::Ignored;
     Batch batch(notifyHold_, view_);
+    // Pressed, OK counts as the dialog's answer whatever it then refuses.
+    p_.device.Cancelled = 0;
+    p_.options.OptionValuesSaved = 0;
     if (typeIndex_ < 0 || typeIndex_ >= static_cast<int>(types_.size())) return OkEnd::NoType;
     if (icTypeEdit_.empty()) {
         p_.messages.MessageBox(kNoTypeText, kNoTypeTitle, MsgButtons::Ok, MsgIcon::Error);
@@ -245,7 +270,7 @@ OkEnd DeviceSelection::OKBtnClick() {
 
     DeviceRecord& device = p_.device;
     const std::string icFileName =
-        DeviceFilePath(AppDir(), DeviceFileName(AppDir(), manufacturer_, typeNum_));
+        DeviceFilePath(AppDir(), Catalogue().DeviceFileName(manufacturer_, typeNum_));
     const bool previousTypeChanged = device.TypeChanged;
     const bool changed = !SameDevice(icFileName);
 
@@ -260,19 +285,25 @@ OkEnd DeviceSelection::OKBtnClick() {
     chosen.TypeNum = typeNum_;
     chosen.LastTypeNum = typeNum_;
     chosen.TypeChanged = changed;
-    chosen.Cancelled = 0;
     device = std::move(chosen);
-    p_.options.OptionValuesSaved = 0;
 
+    // The choice is the record's now; the files only remember it for the next
+    // start. [SelectDlg] is written in one pass, so that a full disk leaves
+    // the last device whole rather than half of each.
+    std::vector<std::string> unsaved;
     Profile history(device.HistoryIniPath);
-    history.WriteString(kSelectSection, "Manufacturer", manufacturer_);
-    history.WriteString(kSelectSection, "TypeNum", typeNum_);
-    history.WriteString(kSelectSection, "IcFileName", device.IcFileName);
-    history.WriteString(kSelectSection, "OK", "1");
-    history.WriteString(kSelectSection, "ISPmode", "0");
-    SelectionHistory(HistoryRingPath()).AddHistoryEntry(manufacturer_, typeNum_);
+    if (!history.WriteStrings(kSelectSection, {{"Manufacturer", manufacturer_},
+                                               {"TypeNum", typeNum_},
+                                               {"IcFileName", device.IcFileName},
+                                               {"OK", "1"},
+                                               {"ISPmode", "0"}}))
+        unsaved.push_back(history.Path());
+    SelectionHistory ring(HistoryRingPath());
+    SelectionHistory::Update update = ring.AddHistoryEntry(manufacturer_, typeNum_);
+    if (!update.written) unsaved.push_back(ring.Path());
     // The box offers the device just taken the next time it is shown.
-    FillHistoryList();
+    ShowHistory(std::move(update.entries), update.last);
+    ReportSettingsWriteFailure(p_.messages, unsaved);
 
     if (DeviceTaken) DeviceTaken(previousTypeChanged);
     SetUpForDevice();
@@ -286,19 +317,24 @@ void DeviceSelection::SetUpForDevice() {
     p_.buffer.SetBufferSize(MergeDeviceBufferSize(device, p_.sizing));
 
     // Without its FPGA image nothing goes to the programmer, neither the
-    // set-up (it would carry the previous device's image) nor a download.
-    if (device.FpgaFileMissing != 0 || !device.DeviceValid) return;
-    const bool setUp =
-        p_.link.ReopenAndSetup(MakeSetupDevice(device, IsFirstSetup(device.Manufacturer)));
-
+    // set-up (it would carry the previous device's image) nor a download;
+    // the buffer's sum is the program's own and is shown all the same.
+    const bool imageReady = device.FpgaFileMissing == 0 && device.DeviceValid;
+    auto setUp = [&] {
+        return p_.link.ReopenAndSetup(MakeSetupDevice(device, IsFirstSetup(device.Manufacturer)));
+    };
     if (device.FuseTypeDigit != 1) {
-        if (const std::optional<DeviceByteRange> range = DeviceChecksumRange(device))
+        if (imageReady) setUp();
+        // Taken, the definition was read to its end, its image or not.
+        if (const std::optional<DeviceByteRange> range = DefinitionByteRange(device))
             p_.checksum.ShowBufferSum(p_.buffer, range->start, range->end, 0);
         return;
     }
+    if (!imageReady) return;
+    const bool setUpDone = setUp();
     // A programmer that answered but failed its set-up has said so; the
     // checksum of an unconfigured programmer would mean nothing.
-    if (!setUp && p_.link.IsOpen()) return;
+    if (!setUpDone && p_.link.IsOpen()) return;
     if (!p_.link.Reopen()) {
         p_.fail.ShowOperationFail();
         p_.messages.ShowMessage(p_.link.HardwareMissingMessage);
@@ -323,7 +359,9 @@ bool DeviceSelection::CancelBtnClick() {
     if (p_.busy.Busy()) return false;
     Batch batch(notifyHold_, view_);
     p_.device.TypeChanged = false;
-    Profile(p_.device.HistoryIniPath).WriteString(kSelectSection, "OK", "0");
+    Profile history(p_.device.HistoryIniPath);
+    if (!history.WriteString(kSelectSection, "OK", "0"))
+        ReportSettingsWriteFailure(p_.messages, {history.Path()});
     p_.device.Cancelled = 1;
     manuEdit_ = manufacturer_;
     icTypeEdit_ = typeNum_;
@@ -343,10 +381,9 @@ void DeviceSelection::ConnetWEBBitBtnClick(WebOpener& opener) {
 
 void DeviceSelection::ShowTypeTotal() { p_.messages.ShowMessage(std::to_string(CountAllTypes())); }
 
-long DeviceSelection::CountAllTypes() const {
+long DeviceSelection::CountAllTypes() {
     long total = 0;
-    for (const std::string& maker : makers_)
-        total += static_cast<long>(ReadTypes(AppDir(), maker, filter_).size());
+    for (const std::string& maker : makers_) total += Catalogue().TypeCount(maker, filter_);
     return total;
 }
 

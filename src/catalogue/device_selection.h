@@ -1,6 +1,9 @@
 // The device selection dialog as data: the maker and type lists, the two
 // edits, the history box, the information panel, the maker picture and the
-// web button, with the dialog's handlers. Its OK loads the chosen device's
+// web button, with the dialog's handlers. Each showing of the dialog reads
+// the catalogue once (SelectCatalogue); the dialog's creation leaves its
+// catalogue work to the first showing, so that the program's start does not
+// wait for a catalogue of any size. Its OK loads the chosen device's
 // definition, and only once that loaded takes it as the selected device:
 // [SelectDlg] and the history are written, the buffer is sized and the
 // programmer is set up for it. The window (catalogue/ui) only shows this
@@ -8,6 +11,8 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -126,6 +131,11 @@ public:
     // The dialog's creation: the filter from [SelectDlg] "Type", the history,
     // the last selection and its picture.
     void FormCreate();
+    // A showing of the dialog, or a choice by name that takes its way: the
+    // catalogue is read afresh for it, and the first one runs FormCreate.
+    void BeginShowing();
+    // The showing is over: what it read of the catalogue is let go.
+    void EndShowing() { catalogue_.reset(); }
     void MaunListBoxClick(int index);
     void ManuEditChange(const std::string& text, EditSource source);
     void ManuEditExit();
@@ -143,7 +153,7 @@ public:
     void ConnetWEBBitBtnClick(WebOpener& opener);
     // The total of the types listed for every maker under the current filter;
     // the selection stays as it is.
-    long CountAllTypes() const;
+    long CountAllTypes();
     // The picture's hidden Alt+Ctrl double click: the total in decimal.
     void ShowTypeTotal();
     // An OK is at work (the program is busy).
@@ -160,6 +170,8 @@ public:
 
 private:
     const std::string& AppDir() const { return p_.device.AppDir; }
+    // The catalogue of this showing, read when first needed.
+    SelectCatalogue& Catalogue();
     std::string HistoryRingPath() const;
     // The maker at index takes the lists: its types, type 0 selected.
     void TakeMaker(int index);
@@ -167,6 +179,8 @@ private:
     void SetManuEdit(const std::string& text) { ManuEditChange(text, EditSource::Program); }
     void SetIcTypeEdit(const std::string& text) { IcTypeEditChange(text, EditSource::Program); }
     void ShowWebButton();
+    // The history box's items and text; without a last entry, "None".
+    void ShowHistory(std::vector<std::string> entries, const std::optional<std::string>& last);
     // The chosen device is the one in force already (maker, type and file).
     bool SameDevice(const std::string& icFileName) const;
     // The buffer sized for the taken device and the programmer set up for it,
@@ -175,6 +189,8 @@ private:
 
     SelectionParts p_;
     SelectionView* view_ = nullptr;
+    std::unique_ptr<SelectCatalogue> catalogue_;
+    bool created_ = false;
     int notifyHold_ = 0;
 
     std::vector<std::string> makers_;

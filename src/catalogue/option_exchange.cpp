@@ -4,6 +4,7 @@
 
 #include "buffer/option_patches.h"
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 
 namespace burnmark {
 
@@ -131,8 +132,7 @@ void OptionExchange::Unpack(std::span<const uint16_t, kOptionWordCount> words,
         Profile store(OptionStorePath(p_.device));
         if (!store.WriteStrings(kOptionStoreSection, entries)) {
             p_.options.StoreBehind = true;
-            p_.messages.MessageBox(OptionStoreWriteFailText(store.Path(), "read from the chip"),
-                                   kOptionStoreWriteFailTitle, MsgButtons::Ok, MsgIcon::Warning);
+            ReportSettingsWriteFailure(p_.messages, {store.Path()}, OptionStoreUnkeptText("read from the chip"));
         } else if (entries.size() == layout.Components.size()) {
             // Every value is the chip's now, whatever an earlier write missed.
             p_.options.StoreBehind = false;

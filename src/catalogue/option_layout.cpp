@@ -1,4 +1,5 @@
 #include "catalogue/option_layout.h"
+#include "platform/settings_report.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -367,10 +368,14 @@ std::optional<std::string> StoredValue(const OptionComponent& c, int32_t number,
 
 // ---- The store ----------------------------------------------------------------------------
 
-std::string OptionStoreWriteFailText(const std::string& path, std::string_view what) {
-    return "Can't write " + path + " !\nThe option values " + std::string(what) +
+std::string OptionStoreUnkeptText(std::string_view what) {
+    return "The option values " + std::string(what) +
            " are not remembered: the option pages will show the earlier ones, and Protect "
            "stops until the values can be kept.";
+}
+
+std::string OptionStoreWriteFailText(const std::string& path, std::string_view what) {
+    return SettingsWriteFailText(path, OptionStoreUnkeptText(what));
 }
 
 std::string OptionStoreBehindText(const std::string& path) {

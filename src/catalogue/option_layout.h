@@ -178,9 +178,10 @@ std::optional<std::string> StoredValue(const OptionComponent& c, int32_t number,
 
 // ---- The store ----------------------------------------------------------------------------
 
-inline constexpr const char* kOptionStoreWriteFailTitle = "Settings";
-// "Can't write <path> !" with what it means for the values of what (the
-// values "chosen" in the window, or "read from the chip").
+// What a failed write of the store means for the values of what (the values
+// "chosen" in the window, or "read from the chip"), told after "Can't write
+// <path> !" as every failed settings write is.
+std::string OptionStoreUnkeptText(std::string_view what);
 std::string OptionStoreWriteFailText(const std::string& path, std::string_view what);
 // Why an option send refuses to pack from a store that missed a write.
 std::string OptionStoreBehindText(const std::string& path);

@@ -1,6 +1,7 @@
 #include "catalogue/option_pages.h"
 
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 
 namespace burnmark {
 
@@ -69,8 +70,7 @@ bool OptionPages::SaveOptionSettings() {
     Profile store(OptionStorePath(p_.device));
     if (!store.WriteStrings(kOptionStoreSection, entries)) {
         p_.options.StoreBehind = true;
-        p_.messages.MessageBox(OptionStoreWriteFailText(store.Path(), "chosen"),
-                               kOptionStoreWriteFailTitle, MsgButtons::Ok, MsgIcon::Warning);
+        ReportSettingsWriteFailure(p_.messages, {store.Path()}, OptionStoreUnkeptText("chosen"));
         return false;
     }
     p_.options.StoreBehind = false;

@@ -35,13 +35,35 @@ std::string SelectIniPath(const std::string& appDir) {
     return ResolvePath(appDir + kSelectIniName);
 }
 
-// "TYPE" of a device file, at most 19 characters, up to its first blank.
-std::string DeviceCategory(const std::string& appDir, const std::string& name) {
-    const Profile file(ResolvePath(DeviceFilePath(appDir, name)));
-    std::string type = file.ReadString(kDeviceSection, "TYPE", kNoneEntry, 19);
-    const auto blank = type.find(' ');
-    if (blank != std::string::npos) type.resize(blank);
-    return type;
+// The index a list key gives: "%04lX" of 1..0xFFFF is four hexadecimal
+// digits (keys match without regard to case); 0 for any other key.
+int32_t ListIndex(std::string_view key) {
+    if (key.size() != 4) return 0;
+    int32_t index = 0;
+    for (char c : key) {
+        const int digit = HexDigit(c);
+        if (digit < 0) return 0;
+        index = index * 16 + digit;
+    }
+    return index;
+}
+
+// A list in the lists' order: the named entries that pass, sorted, and the
+// entries the section leaves out (all the default) added as one run, so that
+// sorting costs what the catalogue holds rather than what its count claims.
+template <typename Pass>
+std::vector<std::string> SortedList(int32_t count, const std::map<int32_t, std::string>& named,
+                                    const std::string& fallback, bool fallbackPasses, Pass&& pass) {
+    std::vector<std::string> list;
+    for (const auto& [index, entry] : named)
+        if (pass(entry)) list.push_back(entry);
+    SortNames(list);
+    if (!fallbackPasses) return list;
+    const auto at =
+        std::lower_bound(list.begin(), list.end(), fallback,
+                         [](const std::string& a, const std::string& b) { return NameLess(a, b); });
+    list.insert(at, static_cast<std::size_t>(count) - named.size(), fallback);
+    return list;
 }
 
 bool IsWebAddress(std::string_view text) {
@@ -114,39 +136,109 @@ int MatchEntry(const std::vector<std::string>& entries, std::string_view text) {
     return -1;
 }
 
-std::vector<std::string> ReadMakers(const std::string& appDir) {
-    const ProfileSnapshot select(SelectIniPath(appDir));
-    std::vector<std::string> makers;
-    const int32_t count = HexCount(select.ReadString("ITEM", "Value", "0"));
-    for (int32_t i = 1; i <= count; ++i)
-        makers.push_back(select.ReadString("ITEM", CatalogueKey(static_cast<uint32_t>(i)), "0"));
-    SortNames(makers);
-    return makers;
-}
+// ---- One showing's catalogue ----------------------------------------------------------------
 
-std::vector<std::string> ReadTypes(const std::string& appDir, const std::string& maker,
-                                   int filter) {
-    const ProfileSnapshot select(SelectIniPath(appDir));
-    const char* category = FilterCategory(filter);
-    std::vector<std::string> types;
-    const int32_t count = HexCount(select.ReadString(maker, "Value", "0"));
-    for (int32_t i = 1; i <= count; ++i) {
-        std::string type =
-            select.ReadString(maker, CatalogueKey(static_cast<uint32_t>(i)), kNoneEntry);
-        if (category &&
-            DeviceCategory(appDir, select.ReadString(maker, type, kNoneEntry)) != category)
-            continue;
-        types.push_back(std::move(type));
+SelectCatalogue::SelectCatalogue(std::string appDir)
+    : appDir_(std::move(appDir)), select_(SelectIniPath(appDir_)) {}
+
+SelectCatalogue::List SelectCatalogue::ReadList(const std::string& section) const {
+    List list;
+    list.count = HexCount(select_.ReadString(section, "Value", "0"));
+    if (list.count == 0) return list;
+    // Only the keys the section holds: the entries it leaves out read as the
+    // default without a lookup each.
+    for (const std::string& key : select_.ReadSection(section)) {
+        const int32_t index = ListIndex(key);
+        if (index < 1 || index > list.count || list.named.count(index)) continue;
+        list.named.emplace(index, select_.ReadString(section, key, ""));
     }
-    SortNames(types);
-    return types;
+    return list;
 }
 
-std::string DeviceFileName(const std::string& appDir, const std::string& maker,
-                           const std::string& type) {
+const SelectCatalogue::List& SelectCatalogue::MakerList(const std::string& maker) {
+    const std::string key = AsciiLower(maker);
+    auto found = lists_.find(key);
+    if (found == lists_.end()) found = lists_.emplace(key, ReadList(maker)).first;
+    return found->second;
+}
+
+std::vector<std::string> SelectCatalogue::Makers() const {
+    const List list = ReadList("ITEM");
+    return SortedList(list.count, list.named, "0", true, [](const std::string&) { return true; });
+}
+
+const std::string& SelectCatalogue::Category(const std::string& name) {
+    const auto known = categoryOf_.find(name);
+    if (known != categoryOf_.end()) return known->second;
+    // Names that differ only in case name one file: it is read once.
+    const std::string path = RealPath(name);
+    auto read = categoryAt_.find(path);
+    if (read == categoryAt_.end()) {
+        std::string type = Profile(path).ReadString(kDeviceSection, "TYPE", kNoneEntry, 19);
+        const auto blank = type.find(' ');
+        if (blank != std::string::npos) type.resize(blank);
+        read = categoryAt_.emplace(path, std::move(type)).first;
+    }
+    return categoryOf_.emplace(name, read->second).first->second;
+}
+
+bool SelectCatalogue::Passes(const std::string& maker, const std::string& type,
+                             const char* category) {
+    return Category(DeviceFileName(maker, type)) == category;
+}
+
+std::vector<std::string> SelectCatalogue::Types(const std::string& maker, int filter) {
+    const List& list = MakerList(maker);
+    const char* category = FilterCategory(filter);
+    const std::string none = kNoneEntry;
+    // The entries the section leaves out are all "<none>": one answer for them.
+    const bool nonePasses = !category || Passes(maker, none, category);
+    return SortedList(list.count, list.named, none, nonePasses, [&](const std::string& type) {
+        return !category || Passes(maker, type, category);
+    });
+}
+
+long SelectCatalogue::TypeCount(const std::string& maker, int filter) {
+    const std::pair<std::string, int> key(AsciiLower(maker), filter);
+    const auto known = counts_.find(key);
+    if (known != counts_.end()) return known->second;
+    const List& list = MakerList(maker);
+    const char* category = FilterCategory(filter);
+    long count = list.count;
+    if (category) {
+        const long missing = list.count - static_cast<long>(list.named.size());
+        count = Passes(maker, kNoneEntry, category) ? missing : 0;
+        for (const auto& [index, type] : list.named) count += Passes(maker, type, category);
+    }
+    counts_.emplace(key, count);
+    return count;
+}
+
+std::string SelectCatalogue::DeviceFileName(const std::string& maker,
+                                            const std::string& type) const {
     // An empty key would read nothing sensible: no type, no file.
     if (type.empty()) return kNoneEntry;
-    return Profile(SelectIniPath(appDir)).ReadString(maker, type, kNoneEntry);
+    return select_.ReadString(maker, type, kNoneEntry);
+}
+
+std::optional<DeviceInfoTexts> SelectCatalogue::DeviceInfo(const std::string& maker,
+                                                           const std::string& type) {
+    const std::string name = DeviceFileName(maker, type);
+    if (name == kNoneEntry) return std::nullopt;
+    const ProfileSnapshot file(RealPath(name));
+    auto read = [&](const char* key, std::size_t cap) {
+        return file.ReadString(kDeviceSection, key, kNoneEntry, cap);
+    };
+    DeviceInfoTexts info;
+    info.PinLabel = "PIN : " + read("PIN", 7);
+    const std::string size = read("ICSIZE", 15);
+    info.SizeLabel = read("TYPE", 9) == "PLD" ? "FUSE : " + size + "  " : "SIZE : " + size + " ";
+    info.VCCLabel = VoltageText("VCC", read("read_vcc", 4));
+    info.VCPLabel = VoltageText("VCCP", read("program_vcc", 4));
+    info.VPPLabel = VoltageText("VPP", read("program_vpp", 4));
+    info.NoteLabel = file.KeyExists(kDeviceSection, "Note") ? "Note : " + read("Note", 255)
+                                                            : std::string("Note : None.");
+    return info;
 }
 
 std::string DeviceFilePath(const std::string& appDir, const std::string& name) {
@@ -162,26 +254,6 @@ std::string VoltageText(const char* label, std::string_view tenths) {
     char text[64];
     std::snprintf(text, sizeof text, "%s = %u.%u V", label, value / 10, value % 10);
     return text;
-}
-
-std::optional<DeviceInfoTexts> ReadDeviceInfo(const std::string& appDir, const std::string& maker,
-                                              const std::string& type) {
-    const std::string name = DeviceFileName(appDir, maker, type);
-    if (name == kNoneEntry) return std::nullopt;
-    const ProfileSnapshot file(ResolvePath(DeviceFilePath(appDir, name)));
-    auto read = [&](const char* key, std::size_t cap) {
-        return file.ReadString(kDeviceSection, key, kNoneEntry, cap);
-    };
-    DeviceInfoTexts info;
-    info.PinLabel = "PIN : " + read("PIN", 7);
-    const std::string size = read("ICSIZE", 15);
-    info.SizeLabel = read("TYPE", 9) == "PLD" ? "FUSE : " + size + "  " : "SIZE : " + size + " ";
-    info.VCCLabel = VoltageText("VCC", read("read_vcc", 4));
-    info.VCPLabel = VoltageText("VCCP", read("program_vcc", 4));
-    info.VPPLabel = VoltageText("VPP", read("program_vpp", 4));
-    info.NoteLabel = file.KeyExists(kDeviceSection, "Note") ? "Note : " + read("Note", 255)
-                                                            : std::string("Note : None.");
-    return info;
 }
 
 std::string MakerPicturePath(const std::string& appDir, const std::string& maker) {
@@ -246,39 +318,52 @@ std::optional<MakerAndType> SplitHistoryEntry(std::string_view entry,
     return first;
 }
 
+namespace {
+
+// The ten slots, "Null" where one is empty.
+std::vector<std::string> RingSlots(const ProfileSnapshot& ring) {
+    std::vector<std::string> slots;
+    for (int slot = 0; slot < kHistorySlots; ++slot)
+        slots.push_back(ring.ReadString(kHistorySection, std::to_string(slot), "Null"));
+    return slots;
+}
+
+std::vector<std::string> FilledSlots(std::vector<std::string> slots) {
+    std::erase(slots, "Null");
+    return slots;
+}
+
+}  // namespace
+
 std::vector<std::string> SelectionHistory::Entries() const {
-    const ProfileSnapshot ring(path_);
-    std::vector<std::string> entries;
-    for (int slot = 0; slot < kHistorySlots; ++slot) {
-        std::string entry = ring.ReadString(kHistorySection, std::to_string(slot), "Null");
-        if (entry != "Null") entries.push_back(std::move(entry));
-    }
-    return entries;
+    return FilledSlots(RingSlots(ProfileSnapshot(path_)));
 }
 
 std::optional<std::string> SelectionHistory::Last() const {
-    const Profile ring(path_);
+    const ProfileSnapshot ring(path_);
     if (!ring.KeyExists(kHistorySection, "Last")) return std::nullopt;
     return ring.ReadString(kHistorySection, "Last", "");
 }
 
-void SelectionHistory::AddHistoryEntry(const std::string& maker, const std::string& type) {
-    Profile ring(path_);
-    const std::string entry = HistoryEntry(maker, type);
-    bool known = false;
-    {
-        const ProfileSnapshot slots(path_);
-        for (int slot = 0; slot < kHistorySlots && !known; ++slot)
-            known = slots.ReadString(kHistorySection, std::to_string(slot), "Null") == entry;
-    }
-    if (!known) {
+SelectionHistory::Update SelectionHistory::AddHistoryEntry(const std::string& maker,
+                                                           const std::string& type) {
+    const ProfileSnapshot ring(path_);
+    std::vector<std::string> slots = RingSlots(ring);
+    Update update;
+    update.last = HistoryEntry(maker, type);
+    std::vector<std::pair<std::string, std::string>> keys;
+    if (std::find(slots.begin(), slots.end(), update.last) == slots.end()) {
         const int32_t current = StrToIntDef(ring.ReadString(kHistorySection, "Current", "0"), 0);
         // Only slots 0 to 9 exist: a "Current" outside 0 to 8 starts the ring again.
         const int32_t slot = (current >= 0 && current < kHistorySlots - 1) ? current + 1 : 0;
-        ring.WriteString(kHistorySection, std::to_string(slot), entry);
-        ring.WriteString(kHistorySection, "Current", std::to_string(slot));
+        slots[static_cast<std::size_t>(slot)] = update.last;
+        keys.emplace_back(std::to_string(slot), update.last);
+        keys.emplace_back("Current", std::to_string(slot));
     }
-    ring.WriteString(kHistorySection, "Last", entry);
+    keys.emplace_back("Last", update.last);
+    update.written = Profile(path_).WriteStrings(kHistorySection, keys);
+    update.entries = FilledSlots(std::move(slots));
+    return update;
 }
 
 }  // namespace burnmark

@@ -2,14 +2,21 @@
 // of Select.ini with the category filter, the information panel of a type from
 // its device file, the maker pictures under Bmpdata\, the makers' web pages
 // through url\URLList.ini, and the selection history ring in SelIcHst.ini.
-// Every call reads its files afresh, so an edited catalogue is seen at once.
+// SelectCatalogue reads Select.ini once for one showing of the dialog; the
+// other reads take their files afresh at each call.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
+
+#include "platform/paths.h"
+#include "platform/profile.h"
 
 namespace burnmark {
 
@@ -42,17 +49,6 @@ void SortNames(std::vector<std::string>& names);
 // empty text selects nothing.
 int MatchEntry(const std::vector<std::string>& entries, std::string_view text);
 
-// The makers of [ITEM], sorted. The count is a hexadecimal text; a key that
-// is missing gives the maker "0".
-std::vector<std::string> ReadMakers(const std::string& appDir);
-// The types of the maker that pass the filter, sorted. A key that is missing
-// gives the type "<none>"; with a filter, a type whose device file is missing
-// is left out.
-std::vector<std::string> ReadTypes(const std::string& appDir, const std::string& maker, int filter);
-// The type's device file, relative to the INI folder; "<none>" when the
-// catalogue gives none.
-std::string DeviceFileName(const std::string& appDir, const std::string& maker,
-                           const std::string& type);
 // The stored path of a device file name: appDir + "INI\" + name.
 std::string DeviceFilePath(const std::string& appDir, const std::string& name);
 
@@ -66,11 +62,64 @@ struct DeviceInfoTexts {
     std::string NoteLabel;
     bool operator==(const DeviceInfoTexts&) const = default;
 };
-// The panel's texts from the type's device file ("<none>" for each key the
-// file lacks, "Note : None." without a note); nullopt when the catalogue
-// names no device file for the type.
-std::optional<DeviceInfoTexts> ReadDeviceInfo(const std::string& appDir, const std::string& maker,
-                                              const std::string& type);
+
+// Select.ini as one showing of the dialog reads it: the file once, each
+// maker's entries from its own section, each device file's category at most
+// once, and the device files' paths resolved in one run. What a showing costs
+// follows what it shows: a maker's list costs its types, a total its makers'
+// entries; a maker listed twice, and entries the catalogue leaves out, cost
+// nothing more. Edits to the files are seen by the next showing.
+class SelectCatalogue {
+public:
+    explicit SelectCatalogue(std::string appDir);
+    SelectCatalogue(const SelectCatalogue&) = delete;
+    SelectCatalogue& operator=(const SelectCatalogue&) = delete;
+
+    // The makers of [ITEM], sorted. The count is a hexadecimal text; a key
+    // that is missing gives the maker "0".
+    std::vector<std::string> Makers() const;
+    // The types of the maker that pass the filter, sorted. A key that is
+    // missing gives the type "<none>"; with a filter, a type whose device
+    // file is missing is left out.
+    std::vector<std::string> Types(const std::string& maker, int filter);
+    // How many types Types() lists.
+    long TypeCount(const std::string& maker, int filter);
+    // The type's device file, relative to the INI folder; "<none>" when the
+    // catalogue gives none.
+    std::string DeviceFileName(const std::string& maker, const std::string& type) const;
+    // The panel's texts from the type's device file ("<none>" for each key
+    // the file lacks, "Note : None." without a note); nullopt when the
+    // catalogue names no device file for the type.
+    std::optional<DeviceInfoTexts> DeviceInfo(const std::string& maker, const std::string& type);
+
+private:
+    // A list section: its count, and the entries its keys give, by index
+    // (the others read as the default).
+    struct List {
+        int32_t count = 0;
+        std::map<int32_t, std::string> named;
+    };
+    List ReadList(const std::string& section) const;
+    const List& MakerList(const std::string& maker);
+    // "TYPE" of a device file, at most 19 characters, up to its first blank.
+    const std::string& Category(const std::string& name);
+    // The type's device file is of the category.
+    bool Passes(const std::string& maker, const std::string& type, const char* category);
+    std::string RealPath(const std::string& name) {
+        return paths_.Resolve(DeviceFilePath(appDir_, name));
+    }
+
+    std::string appDir_;
+    ProfileSnapshot select_;
+    PathResolver paths_;
+    // By lower-case maker name, as sections are named.
+    std::unordered_map<std::string, List> lists_;
+    // Categories by device file name, and by the real path it resolves to.
+    std::unordered_map<std::string, std::string> categoryOf_;
+    std::unordered_map<std::string, std::string> categoryAt_;
+    std::map<std::pair<std::string, int>, long> counts_;
+};
+
 // "VCC = %d.%d V" and its kin: a text of tenths of a volt, its leading
 // decimal digits (at most four characters) read as the value.
 std::string VoltageText(const char* label, std::string_view tenths);
@@ -119,10 +168,20 @@ public:
     std::vector<std::string> Entries() const;
     // "Last", or nullopt while the ring has none.
     std::optional<std::string> Last() const;
+
+    // The ring after an entry was added, as the history box shows it.
+    struct Update {
+        std::vector<std::string> entries;  // as Entries() reads them now
+        std::string last;
+        // False when the file could not be written; it is then as it was.
+        bool written = true;
+    };
     // The entry goes to the slot after "Current" (slot 0 after slot 9, and
     // after any "Current" outside the ring) unless a slot holds it already;
-    // "Last" takes it in any case.
-    void AddHistoryEntry(const std::string& maker, const std::string& type);
+    // "Last" takes it in any case. Slot, "Current" and "Last" are written in
+    // one pass, so that the ring is never left half changed.
+    [[nodiscard]] Update AddHistoryEntry(const std::string& maker, const std::string& type);
+    const std::string& Path() const { return path_; }
 
 private:
     std::string path_;

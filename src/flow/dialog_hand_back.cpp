@@ -12,9 +12,8 @@ void HandBackWriter::String(std::string_view key, std::string_view value) {
 
 bool HandBackWriter::Finish(Messages& messages) {
     if (!failed_) return true;
-    ReportSettingsWriteFail(messages, history_.Path());
     failed_ = false;
-    return false;
+    return ReportSettingsWriteFailure(messages, {history_.Path()});
 }
 
 bool WriteDialogCancelled(const std::string& historyIniPath, const std::string& section,

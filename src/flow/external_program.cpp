@@ -25,10 +25,6 @@ std::string InFolder(std::string folder, std::string_view rest) {
 
 }  // namespace
 
-std::string GetDeviceIniName(const std::string& historyIniPath) {
-    return Profile(historyIniPath).ReadString("SelectDlg", "IcFileName", "None");
-}
-
 std::string ReadSystemPath(const std::string& historyIniPath) {
     return Profile(historyIniPath).ReadString("System", "Path", "None");
 }
@@ -37,9 +33,9 @@ bool HasExtendPro(const std::string& deviceIniPath) {
     return Profile(ResolvePath(deviceIniPath)).ReadInteger("ExtendPro", "HaveExtendPro", 0) != 0;
 }
 
-int32_t RunExtendPro(int32_t action, const std::string& historyIniPath, uint64_t mainWindowId,
+int32_t RunExtendPro(int32_t action, const std::string& deviceIni,
+                     const std::string& historyIniPath, uint64_t mainWindowId,
                      ProcessStarter& processes, Messages& messages) {
-    const std::string deviceIni = GetDeviceIniName(historyIniPath);
     if (!HasExtendPro(deviceIni)) return kExtendProNone;
 
     const std::string folder = ReadSystemPath(historyIniPath);

@@ -23,9 +23,6 @@ inline constexpr const char* kExtProNameErrorTitle = "INI file error";
 inline constexpr const char* kExtProStartFailText = "Run external plugin fail !";
 inline constexpr const char* kExtProStartFailTitle = "ERROR";
 
-// History_1.ini [SelectDlg] "IcFileName" (default "None"): the stored path of
-// the selected device's definition file.
-std::string GetDeviceIniName(const std::string& historyIniPath);
 // History_1.ini [System] "Path" (default "None"): the folder that holds
 // DDEFile.ini and the ExtPro folder.
 std::string ReadSystemPath(const std::string& historyIniPath);
@@ -38,12 +35,14 @@ enum ExtendProResult : int32_t {
     kExtendProStarted = 1,
 };
 
-// Starts the device's external program for the action: 0 when the device has
-// none; -1 after "[ExtendPro]-ExtendProName item error" ("INI file error")
+// Starts the external program of the device whose definition file deviceIni
+// names (a stored path: the selected device's) for the action: 0 when the
+// device has none; -1 after "[ExtendPro]-ExtendProName item error" ("INI file error")
 // when the name is missing or is not a plain file name, or after
 // "Run external plugin fail !" ("ERROR") when DDEFile.ini cannot be written
 // or the program cannot start; 1 when it started.
-int32_t RunExtendPro(int32_t action, const std::string& historyIniPath, uint64_t mainWindowId,
+int32_t RunExtendPro(int32_t action, const std::string& deviceIni,
+                     const std::string& historyIniPath, uint64_t mainWindowId,
                      ProcessStarter& processes, Messages& messages);
 
 }  // namespace burnmark

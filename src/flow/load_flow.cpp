@@ -156,7 +156,9 @@ LoadEnd LoadFlow::RunLoad(const LoadSettings& s) {
         RestoreBufferLength(lengthBefore);
         return LoadEnd::LoadFailed;
     }
-    if (HasExtendPro(GetDeviceIniName(ctx_.HistoryIniPath()))) RunExtendPro(kActionAfterLoad);
+    // The device in force, as the selection took it (its stored copy may not
+    // have been written).
+    if (HasExtendPro(ctx_.device.IcFileName)) RunExtendPro(kActionAfterLoad);
     if (ctx_.device.FuseTypeDigit == 1)
         return ExchangeOptionsAfterLoad() ? LoadEnd::Loaded : LoadEnd::ExchangeFailed;
     return LoadEnd::Loaded;
@@ -420,7 +422,8 @@ bool LoadFlow::ExchangeOptionsAfterLoad() {
 
 int32_t LoadFlow::RunExtendPro(int32_t action) {
     const uint64_t id = ctx_.mainWindowId ? ctx_.mainWindowId() : 0;
-    return burnmark::RunExtendPro(action, ctx_.HistoryIniPath(), id, ctx_.processes, ctx_.messages);
+    return burnmark::RunExtendPro(action, ctx_.device.IcFileName, ctx_.HistoryIniPath(), id,
+                                  ctx_.processes, ctx_.messages);
 }
 
 }  // namespace burnmark

@@ -4,7 +4,6 @@
 
 #include "catalogue/device_facts.h"
 #include "platform/number.h"
-#include "platform/profile.h"
 
 namespace burnmark {
 
@@ -89,8 +88,9 @@ void OperationFrame::FailureSounded() {
 void OperationFrame::UpdateCopyButtons(int arg) {
     WaitAndPump();
 
-    const Profile history(device_.HistoryIniPath);
-    if (IsFirstSetup(history.ReadString("SelectDlg", "Manufacturer", ""))) return;
+    // The maker chosen, as the selection took it (its stored copy may not
+    // have been written).
+    if (IsFirstSetup(device_.Manufacturer)) return;
 
     static constexpr StepImage kFive[] = {StepImage::Ready, StepImage::Highlight,
                                           StepImage::Working, StepImage::Pass, StepImage::Fail};

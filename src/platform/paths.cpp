@@ -10,17 +10,14 @@
 
 namespace burnmark {
 
+std::string ResolvePath(std::string_view stored) { return PathResolver().Resolve(stored); }
+
 namespace {
 
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-
-// The entry of dir whose name matches without regard to case; empty if none.
+// The first entry of the folder whose name matches without regard to case,
+// read no further than that entry; empty if none.
 std::string FindNoCase(const std::string& dir, std::string_view name) {
-    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    DIR* d = ::opendir(dir.c_str());
     if (!d) return {};
     std::string found;
     while (dirent* e = ::readdir(d)) {
@@ -35,11 +32,60 @@ std::string FindNoCase(const std::string& dir, std::string_view name) {
 
 }  // namespace
 
-std::string ResolvePath(std::string_view stored) {
-    std::string path(stored);
-    for (char& c : path)
-        if (c == '\\') c = '/';
+const PathResolver::Folder& PathResolver::Listing(const std::string& dir) {
+    Folder& folder = listings_[dir];
+    if (folder.listed) return folder;
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return folder;
+    folder.listed = true;
+    while (dirent* e = ::readdir(d)) {
+        folder.names.insert(e->d_name);
+        folder.noCase.try_emplace(AsciiLower(e->d_name), e->d_name);
+    }
+    ::closedir(d);
+    return folder;
+}
 
+bool PathResolver::Exists(const std::string& dir, const std::string& name,
+                          const std::string& path) {
+    // A folder listed already answers from its names; any other is asked
+    // once, without reading it whole (a path's leading folders may be large).
+    const auto folder = listings_.find(dir);
+    if (folder != listings_.end() && folder->second.listed) return folder->second.names.count(name);
+    const auto known = exists_.find(path);
+    if (known != exists_.end()) return known->second;
+    struct stat st {};
+    const bool exists = ::lstat(path.c_str(), &st) == 0;
+    exists_.emplace(path, exists);
+    return exists;
+}
+
+std::string PathResolver::MatchNoCase(const std::string& dir, const std::string& part) {
+    // The first search of a folder reads it only up to the match, as a single
+    // lookup would; a folder searched again is worth its index.
+    Folder& folder = listings_[dir];
+    if (!folder.listed && folder.searches++ == 0) return FindNoCase(dir, part);
+    const Folder& listed = Listing(dir);
+    const auto match = listed.noCase.find(AsciiLower(part));
+    return match == listed.noCase.end() ? std::string() : match->second;
+}
+
+void PathResolver::Step(std::string& result, const std::string& part, bool& searching) {
+    std::string next = result + part;
+    if (searching && part != "." && part != "..") {
+        const std::string dir = result.empty() ? "." : result;
+        if (!Exists(dir, part, next)) {
+            const std::string match = MatchNoCase(dir, part);
+            if (!match.empty())
+                next = result + match;
+            else
+                searching = false;
+        }
+    }
+    result = std::move(next);
+}
+
+std::string PathResolver::Walk(const std::string& path, bool& searching) {
     std::vector<std::string> parts;
     std::size_t start = 0;
     const bool absolute = !path.empty() && path[0] == '/';
@@ -51,22 +97,52 @@ std::string ResolvePath(std::string_view stored) {
     }
 
     std::string result = absolute ? "/" : "";
-    bool searching = true;  // once a component is missing, the rest are kept as written
+    searching = true;  // once a component is missing, the rest are kept as written
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        const std::string& part = parts[i];
-        std::string next = result + part;
-        if (searching && part != "." && part != ".." && !Exists(next)) {
-            const std::string dir = result.empty() ? "." : result;
-            const std::string match = FindNoCase(dir, part);
-            if (!match.empty())
-                next = result + match;
-            else
-                searching = false;
-        }
-        result = next;
+        Step(result, parts[i], searching);
         if (i + 1 < parts.size()) result += '/';
     }
-    if (!path.empty() && path.back() == '/' && !result.empty() && result.back() != '/') result += '/';
+    if (!path.empty() && path.back() == '/' && !result.empty() && result.back() != '/')
+        result += '/';
+    return result;
+}
+
+std::string PathResolver::Resolve(std::string_view stored) {
+    std::string path(stored);
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    // The files of a catalogue share their folders: a folder's path is
+    // resolved once, then only each file's own name.
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos || slash + 1 == path.size()) {
+        bool searching;
+        return Walk(path, searching);
+    }
+    const std::string name = path.substr(slash + 1);
+    path.resize(slash + 1);
+    auto known = folders_.find(path);
+    if (known == folders_.end()) {
+        bool searching;
+        std::string resolved = Walk(path, searching);
+        known = folders_.emplace(path, ResolvedFolder{std::move(resolved), searching}).first;
+    }
+    ResolvedFolder& folder = known->second;
+    std::string result = folder.path;
+    if (folder.found && name != "." && name != "..") {
+        // A folder whose names were read answers from them.
+        if (!folder.listing) {
+            const auto listing = listings_.find(result);
+            if (listing != listings_.end() && listing->second.listed)
+                folder.listing = &listing->second;
+        }
+        if (folder.listing) {
+            if (folder.listing->names.count(name)) return result + name;
+            const auto match = folder.listing->noCase.find(AsciiLower(name));
+            return result + (match == folder.listing->noCase.end() ? name : match->second);
+        }
+    }
+    bool searching = folder.found;
+    Step(result, name, searching);
     return result;
 }
 

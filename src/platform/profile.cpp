@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <span>
 
 #include "platform/atomic_file.h"
@@ -31,15 +32,17 @@ std::string IndexKey(std::string_view section, std::string_view key) {
     return k;
 }
 
-// The file as lines without their line ends, and whether it could be read.
-std::vector<std::string> ReadLines(const std::string& path, ProfileFileState& state) {
-    std::vector<std::string> lines;
+// Calls line(text) for each line of the file without its line end (LF or
+// CRLF) until it returns false, and tells whether the file could be read. A
+// file that fails part way reads as empty: line() may have seen lines of it.
+template <typename Line>
+void ScanLines(const std::string& path, ProfileFileState& state, Line&& line) {
     // Without blocking: a pipe at the path must not hold the window.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         state = errno == ENOENT || errno == ENOTDIR ? ProfileFileState::Missing
                                                     : ProfileFileState::Unreadable;
-        return lines;
+        return;
     }
     struct Closer {
         int fd;
@@ -48,39 +51,62 @@ std::vector<std::string> ReadLines(const std::string& path, ProfileFileState& st
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         state = ProfileFileState::Unreadable;
-        return lines;
+        return;
     }
     if (static_cast<uint64_t>(st.st_size) > kMaxProfileFileBytes) {
         state = ProfileFileState::TooLarge;
-        return lines;
+        return;
     }
-    std::string text;
+    state = ProfileFileState::Read;
+    auto each = [&](std::string_view text) {
+        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+        return line(text);
+    };
+    // The lines of each piece as it comes, the start of a line the piece
+    // cuts kept for the next.
+    std::string pending;
+    std::size_t total = 0;
     char chunk[65536];
     for (;;) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             state = ProfileFileState::Unreadable;
-            return lines;
+            return;
         }
         if (n == 0) break;
+        total += static_cast<std::size_t>(n);
         // The file may have grown since its size was taken.
-        if (text.size() + static_cast<std::size_t>(n) > kMaxProfileFileBytes) {
+        if (total > kMaxProfileFileBytes) {
             state = ProfileFileState::TooLarge;
-            return lines;
+            return;
         }
-        text.append(chunk, static_cast<std::size_t>(n));
+        std::string_view piece(chunk, static_cast<std::size_t>(n));
+        for (std::size_t end; (end = piece.find('\n')) != std::string_view::npos;) {
+            bool go;
+            if (pending.empty()) {
+                go = each(piece.substr(0, end));
+            } else {
+                pending.append(piece.substr(0, end));
+                go = each(pending);
+                pending.clear();
+            }
+            if (!go) return;
+            piece.remove_prefix(end + 1);
+        }
+        pending.append(piece);
     }
-    state = ProfileFileState::Read;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::size_t len = end - start;
-        if (len > 0 && text[start + len - 1] == '\r') --len;
-        lines.emplace_back(text, start, len);
-        start = end + 1;
-    }
+    if (!pending.empty()) each(pending);
+}
+
+// The file as lines without their line ends, and whether it could be read.
+std::vector<std::string> ReadLines(const std::string& path, ProfileFileState& state) {
+    std::vector<std::string> lines;
+    ScanLines(path, state, [&](std::string_view l) {
+        lines.emplace_back(l);
+        return true;
+    });
+    if (state != ProfileFileState::Read) lines.clear();
     return lines;
 }
 
@@ -148,6 +174,35 @@ std::string_view Unquote(std::string_view v) {
 }
 
 
+// The value of one key by the snapshot's rules (the first section of the
+// name, in it the first line of the key), found without indexing the file:
+// a lookup of one key reads no further than it has to.
+std::optional<std::string> FindValue(const std::string& path, std::string_view section,
+                                     std::string_view key) {
+    std::optional<std::string> found;
+    if (key.empty()) return found;
+    bool inSection = false;
+    ProfileFileState state;
+    ScanLines(path, state, [&](std::string_view line) {
+        std::string_view name;
+        if (SectionName(line, &name)) {
+            // Past the first section of that name nothing else counts.
+            if (inSection) return false;
+            inSection = EqualNoCase(name, section);
+            return true;
+        }
+        std::string_view k, v;
+        if (inSection && KeyValue(line, &k, &v) && EqualNoCase(k, key)) {
+            found = std::string(Unquote(v));
+            return false;
+        }
+        return true;
+    });
+    // A file that failed part way counts as unread, as a snapshot of it does.
+    if (state != ProfileFileState::Read) found.reset();
+    return found;
+}
+
 }  // namespace
 
 std::string ProfileProblemText(const std::string& path, ProfileFileState state) {
@@ -169,11 +224,16 @@ ProfileSnapshot::ProfileSnapshot(const std::string& path) {
     // Only the first section of a name counts, and in it the first line of a key.
     bool inFirst = false;
     std::string section;
-    for (const std::string& line : lines_) {
+    std::pair<std::size_t, std::size_t>* lines = nullptr;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const std::string& line = lines_[i];
         std::string_view name;
         if (SectionName(line, &name)) {
+            if (lines) lines->second = i;
+            lines = nullptr;
             section = AsciiLower(name);
             inFirst = sections_.insert(section).second;
+            if (inFirst) lines = &(sectionLines_[section] = {i + 1, lines_.size()});
             continue;
         }
         std::string_view k, v;
@@ -212,12 +272,12 @@ bool ProfileSnapshot::KeyExists(std::string_view section, std::string_view key) 
 }
 
 std::vector<std::string> ProfileSnapshot::ReadSection(std::string_view section) const {
-    const auto loc = Locate(lines_, section, {});
     std::vector<std::string> keys;
-    if (loc.sectionLine < 0) return keys;
-    for (long i = loc.sectionLine + 1; i < loc.sectionEnd; ++i) {
+    const auto found = sectionLines_.find(AsciiLower(section));
+    if (found == sectionLines_.end()) return keys;
+    for (std::size_t i = found->second.first; i < found->second.second; ++i) {
         std::string_view k, v;
-        if (KeyValue(lines_[static_cast<std::size_t>(i)], &k, &v)) keys.emplace_back(k);
+        if (KeyValue(lines_[i], &k, &v)) keys.emplace_back(k);
     }
     return keys;
 }
@@ -242,12 +302,16 @@ ProfileFileState Profile::State() const { return ProfileSnapshot(path_).State();
 
 std::string Profile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view fallback, std::size_t maxLength) const {
-    return ProfileSnapshot(path_).ReadString(section, key, fallback, maxLength);
+    std::string result = FindValue(path_, section, key).value_or(std::string(fallback));
+    if (result.size() > maxLength) result.resize(maxLength);
+    return result;
 }
 
 int32_t Profile::ReadInteger(std::string_view section, std::string_view key,
                              int32_t fallback) const {
-    return ProfileSnapshot(path_).ReadInteger(section, key, fallback);
+    const std::optional<std::string> value = FindValue(path_, section, key);
+    if (!value || value->empty()) return fallback;
+    return StrToIntDef(*value, fallback);
 }
 
 bool Profile::ReadBool(std::string_view section, std::string_view key, bool fallback) const {
@@ -259,7 +323,7 @@ bool Profile::SectionExists(std::string_view section) const {
 }
 
 bool Profile::KeyExists(std::string_view section, std::string_view key) const {
-    return ProfileSnapshot(path_).KeyExists(section, key);
+    return FindValue(path_, section, key).has_value();
 }
 
 std::vector<std::string> Profile::ReadSection(std::string_view section) const {

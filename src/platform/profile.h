@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ports.h"
+
 namespace burnmark {
 
 // Settings and definition files are a few kilobytes; one this large is not
@@ -66,6 +68,9 @@ private:
     // lower-case section names seen.
     std::unordered_map<std::string, std::string> values_;
     std::unordered_set<std::string> sections_;
+    // The lines of the first section of each (lower-case) name, after its
+    // header: [first, end).
+    std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> sectionLines_;
 };
 
 class Profile {

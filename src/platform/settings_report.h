@@ -1,20 +1,33 @@
 // A settings file that could not be written is reported to the operator in
-// one wording, whichever part of the program wrote it: what was chosen is
-// used now, but is not there at the next start.
+// one wording, whichever part of the program wrote it: "Can't write <path> !"
+// for each file, then what it means (by default: what was chosen is used now,
+// but is not there at the next start). The program goes on with what it holds.
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/ports.h"
 
 namespace burnmark {
 
 inline constexpr const char* kSettingsWriteFailTitle = "Settings";
+inline constexpr const char* kUnrememberedChoiceText =
+    "This choice is used now, but it is not remembered for the next time.";
 
-// "Can't write <path> !" and what it means for the operator.
-std::string SettingsWriteFailText(const std::string& path);
+std::string SettingsWriteFailText(const std::vector<std::string>& paths,
+                                  std::string_view consequence = kUnrememberedChoiceText);
+std::string SettingsWriteFailText(const std::string& path,
+                                  std::string_view consequence = kUnrememberedChoiceText);
 
-// The warning box of a failed write of the settings file at path.
-void ReportSettingsWriteFail(Messages& messages, const std::string& path);
+// One warning box naming every file in paths, when there is one; true when
+// nothing had to be said.
+bool ReportSettingsWriteFailure(Messages& messages, const std::vector<std::string>& paths,
+                                std::string_view consequence = kUnrememberedChoiceText);
+
+// The box for one write when `written` is false; returns `written`.
+bool ReportSettingsWrite(bool written, const std::string& path, std::string_view consequence,
+                         Messages& messages);
 
 }  // namespace burnmark

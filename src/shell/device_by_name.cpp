@@ -49,8 +49,12 @@ bool TakeType(DeviceSelection& selection, const std::string& maker, const std::s
 DeviceChoice SelectDeviceByName(DeviceSelection& selection, CopySourceSteps& steps,
                                 const std::string& maker, const std::string& type) {
     if (selection.Busy()) return DeviceChoice::Refused;
-    // The dialog fills its lists when it is made; without it they are filled now.
-    if (selection.Makers().empty()) selection.FillMakerList();
+    // The choice reads the catalogue as a showing of the dialog does.
+    selection.BeginShowing();
+    struct ShowingEnd {
+        DeviceSelection& selection;
+        ~ShowingEnd() { selection.EndShowing(); }
+    } end{selection};
     const Highlight mark = MarkHighlight(selection);
     DeviceChoice choice = DeviceChoice::Selected;
     if (!TakeType(selection, maker, type)) {

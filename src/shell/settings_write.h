@@ -1,14 +1,10 @@
-// The program's own settings writes that are not a dialog's answer: the ticks
-// at exit, the default device at the first start, the project's file for
-// other programs, the main window's handle. A write that fails is told once,
-// as the buffer dialogs tell of their section, with what it means; the
-// program goes on with what it holds.
+// What a failed write of the program's own settings means, for those that
+// are not a dialog's answer: the ticks at exit, the default device at the
+// first start, the project's file for other programs, the main window's
+// handle. Each is told once through ReportSettingsWrite.
 #pragma once
 
-#include <string>
-#include <string_view>
-
-#include "platform/ports.h"
+#include "platform/settings_report.h"
 #include "shell/shell_only.h"
 
 namespace burnmark {
@@ -21,13 +17,5 @@ inline constexpr const char* kUnnotedProjectFileText =
     "The Copy page's file is not noted there for other programs.";
 inline constexpr const char* kUnnotedWindowText =
     "Other programs cannot find the main window through it.";
-
-// "Can't write <path> !" and, on a line of its own, what that means.
-std::string SettingsWriteFailText(const std::string& path, std::string_view consequence);
-
-// Tells the operator when `written` is false (titled as the buffer dialogs'
-// own reports); returns `written`.
-bool ReportSettingsWrite(bool written, const std::string& path, std::string_view consequence,
-                         Messages& messages);
 
 }  // namespace burnmark

@@ -100,6 +100,10 @@ protected:
         form_->Core()->SetSelectICDialog(dialog_.get());
         form_->show();
         QApplication::processEvents();
+        // Opened once: the lists keep what that showing filled them with.
+        dialog_->show();
+        QApplication::processEvents();
+        dialog_->hide();
         messages_.Clear();
     }
     void TearDown() override {
@@ -157,6 +161,24 @@ TEST_F(SelectDialogTest, ShowsTheSelectionInAFramelessWindowOfItsSize) {
         EXPECT_TRUE(Child(group)->isHidden()) << group;
         EXPECT_FALSE(Child(group)->isEnabled()) << group;
     }
+}
+
+TEST_F(SelectDialogTest, MadeAtStartUpItReadsTheCatalogueOnlyWhenShown) {
+    // A catalogue that will not be read until the dialog shows: made, the
+    // dialog has read none of it.
+    std::string select = dir_.Read("Select.ini");
+    select.replace(select.find("Value=5"), 7, "Value=6\r\n0006=LATECO");
+    dir_.Write("Select.ini", select + "\r\n[LATECO]\r\nValue=1\r\n0001=L1\r\nL1=X\\L1.INI\r\n");
+    TMainForm form(dir_.Path(), MainFormPorts{&messages_, &sounds_, &pump_, &sim_});
+    TSelectICDialog dialog(form.Core()->Core().Selection(), &form);
+    auto* makers = dialog.findChild<QListWidget*>(QStringLiteral("MaunListBox"));
+    EXPECT_EQ(makers->count(), 0);
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_EQ(Rows(makers), (QStringList{"ATMEL", "First Setup", "General Type", "LATECO",
+                                         "NORTHCHIP", "VALEMICRO"}));
+    EXPECT_EQ(makers->currentItem()->text(), "General Type");
+    dialog.hide();
 }
 
 TEST_F(SelectDialogTest, TheMouseChoosesAndADoubleClickTakesTheType) {

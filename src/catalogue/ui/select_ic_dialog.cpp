@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QUrl>
 
 namespace burnmark {
@@ -168,7 +169,6 @@ TSelectICDialog::TSelectICDialog(DeviceSelection& model, QWidget* parent, WebOpe
     setModal(true);
     BuildLayout();
     model_.SetView(this);
-    model_.FormCreate();
     Render();
 }
 
@@ -376,8 +376,15 @@ void TSelectICDialog::paintEvent(QPaintEvent*) {
 
 void TSelectICDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // A showing after the window was only minimised is the same showing.
+    if (!event->spontaneous()) model_.BeginShowing();
     Render();
     types_->setFocus();
+}
+
+void TSelectICDialog::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (!event->spontaneous()) model_.EndShowing();
 }
 
 }  // namespace burnmark

@@ -68,8 +68,9 @@ public:
     static constexpr int kHeight = 378;
 
     // model outlives the dialog. opener: how a maker's web page is opened
-    // (the desktop's handler when null). Creating the dialog runs its
-    // FormCreate.
+    // (the desktop's handler when null). Each showing reads the catalogue
+    // afresh; the first runs the model's FormCreate, so that making the
+    // dialog at start-up reads no catalogue.
     TSelectICDialog(DeviceSelection& model, QWidget* parent = nullptr, WebOpener* opener = nullptr);
     ~TSelectICDialog() override;
 
@@ -97,6 +98,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void BuildLayout();

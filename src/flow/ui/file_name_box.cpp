@@ -27,7 +27,7 @@ QComboBox* MakeFileNameBox(QWidget* parent, const QString& historySection,
 
 void RememberFileName(QComboBox* box, Messages& messages) {
     auto* history = qobject_cast<THistoryComboBox*>(box);
-    if (history && !history->WriteIniFile()) ReportSettingsWriteFail(messages, history->IniPath());
+    if (history && !history->WriteIniFile()) ReportSettingsWriteFailure(messages, {history->IniPath()});
 }
 
 }  // namespace burnmark

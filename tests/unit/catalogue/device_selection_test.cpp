@@ -5,13 +5,16 @@
 #include "catalogue/device_selection.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "link/programmer_requests.h"
 #include "platform/profile.h"
+#include "support/child_process.h"
 #include "support/fake_checksum_field.h"
 #include "support/fake_ports.h"
 #include "support/simulated_programmer.h"
@@ -163,6 +166,44 @@ TEST_F(DeviceSelectionTest, ACatalogueWithoutTheStartMakerSelectsNothing) {
     EXPECT_TRUE(selection.Types().empty());
     EXPECT_EQ(selection.IcTypeEditText(), "");
     EXPECT_EQ(selection.OKBtnClick(), OkEnd::NoType);
+}
+
+TEST_F(DeviceSelectionTest, AShowingReadsTheCatalogueOnce) {
+    History().WriteString("SelectDlg", "Type", "2");
+    selection.BeginShowing();
+    selection.ManuEditChange("VALEMICRO", EditSource::Program);
+    const Names mpu = {"VM87X54", "VM89E58", "VM89X52"};
+    EXPECT_EQ(selection.Types(), mpu);
+    // Changed while the dialog shows: a type added, another no longer MPU.
+    std::string select = dir.Read("Select.ini");
+    select.replace(select.find("[VALEMICRO]\r\nValue=3"), 20,
+                   "[VALEMICRO]\r\nValue=4\r\n0004=VMNEW\r\nVMNEW=VALEMICRO\\VM89X52.INI");
+    dir.Write("Select.ini", select);
+    std::string device = dir.Read("INI/VALEMICRO/VM89E58.INI");
+    device.replace(device.find("Type=MPU"), 8, "Type=PLD");
+    dir.Write("INI/VALEMICRO/VM89E58.INI", device);
+    selection.ManuEditChange("ATMEL", EditSource::Program);
+    selection.ManuEditChange("VALEMICRO", EditSource::Program);
+    EXPECT_EQ(selection.Types(), mpu);
+    // The next showing reads them.
+    selection.EndShowing();
+    selection.BeginShowing();
+    selection.ManuEditChange("ATMEL", EditSource::Program);
+    selection.ManuEditChange("VALEMICRO", EditSource::Program);
+    EXPECT_EQ(selection.Types(), (Names{"VM87X54", "VM89X52", "VMNEW"}));
+}
+
+TEST_F(DeviceSelectionTest, TheTotalOfADamagedCatalogueIsCountedNotListed) {
+    // 65,535 makers "0" (the keys are missing), whose one section claims
+    // 65,535 types of which one is named: the total is counted in the time
+    // the file takes to read, not listed maker by maker.
+    dir.Write("Select.ini",
+              "[ITEM]\r\nValue=FFFF\r\n[0]\r\nValue=FFFF\r\n0001=T\r\nT=ATMEL\\AT89C51.INI\r\n");
+    selection.FormCreate();
+    EXPECT_EQ(selection.Makers().size(), 0xFFFFu);
+    EXPECT_EQ(selection.CountAllTypes(), 0xFFFFL * 0xFFFF);
+    selection.TypeGroupClick(2);  // only T's device file is of a category
+    EXPECT_EQ(selection.CountAllTypes(), 0xFFFFL);
 }
 
 TEST_F(DeviceSelectionTest, TheFilterComesFromTheSettings) {
@@ -365,6 +406,75 @@ TEST_F(DeviceSelectionTest, OkWritesTheChoiceAndCancelOnlyItsResult) {
     EXPECT_EQ(Ring(), ring);
 }
 
+TEST_F(DeviceSelectionTest, AChoiceThatCannotBeSavedIsTakenAndSaidOnce) {
+    selection.FormCreate();
+    ASSERT_EQ(Choose("ATMEL", "AT89C51"), OkEnd::Accepted);
+    const std::string settings = dir.Path() + "History_1.ini";
+    const std::string ring = dir.Path() + "SelIcHst.ini";
+    struct Case {
+        const char* maker;
+        const char* type;
+        Names readOnly;
+    } cases[] = {
+        {"General Type", "27C256", {settings}},
+        {"VALEMICRO", "VM89E58", {ring}},
+        {"ATMEL", "AT89C51", {settings, ring}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        Names before;
+        for (const std::string& file : c.readOnly) {
+            before.push_back(dir.Read(fs::path(file).filename().string()));
+            ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+        }
+        messages.Clear();
+        taken.clear();
+        EXPECT_EQ(Choose(c.maker, c.type), OkEnd::Accepted);
+        for (const std::string& file : c.readOnly) ::chmod(file.c_str(), 0644);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, SettingsWriteFailText(c.readOnly));
+        EXPECT_EQ(messages.shown[0].title, "Settings");
+        // The device is the one chosen for this run; the files it could not
+        // write are as they were.
+        EXPECT_EQ(device.Manufacturer, c.maker);
+        EXPECT_EQ(device.TypeNum, c.type);
+        EXPECT_EQ(taken.size(), 1u);
+        for (std::size_t i = 0; i < c.readOnly.size(); ++i)
+            EXPECT_EQ(dir.Read(fs::path(c.readOnly[i]).filename().string()), before[i]);
+        // The box offers it the next time, whether or not the ring took it.
+        const std::string entry = std::string(c.maker) + "_IC_" + c.type;
+        EXPECT_EQ(selection.HistoryText(), entry);
+        EXPECT_NE(
+            std::find(selection.HistoryItems().begin(), selection.HistoryItems().end(), entry),
+            selection.HistoryItems().end());
+    }
+
+    ASSERT_EQ(::chmod(settings.c_str(), 0444), 0);
+    messages.Clear();
+    EXPECT_TRUE(selection.CancelBtnClick());
+    ::chmod(settings.c_str(), 0644);
+    EXPECT_EQ(device.Cancelled, 1u);
+    EXPECT_EQ(messages.Texts(), Names{SettingsWriteFailText({settings})});
+    EXPECT_EQ(History().ReadString("SelectDlg", "OK", ""), "1");
+}
+
+TEST_F(DeviceSelectionTest, AFullDiskLeavesTheStoredDeviceWhole) {
+    selection.FormCreate();
+    ASSERT_EQ(Choose("ATMEL", "AT89C51"), OkEnd::Accepted);
+    const std::string before = dir.Read("History_1.ini");
+    // Room for the longer maker, but not for the longer path as well.
+    const std::string stored = WithFileSizeLimit(before.size() + 4, [&] {
+        if (Choose("VALEMICRO", "VM89E58") != OkEnd::Accepted) return std::string("refused");
+        const Profile history = History();
+        std::string answer;
+        for (const char* key : {"Manufacturer", "TypeNum", "IcFileName"})
+            answer += history.ReadString("SelectDlg", key, "") + "|";
+        return answer + device.TypeNum + "|" + std::to_string(messages.shown.size());
+    });
+    EXPECT_EQ(stored, "ATMEL|AT89C51|" + Stored("ATMEL\\AT89C51.INI") + "|VM89E58|1");
+    EXPECT_EQ(dir.Read("History_1.ini"), before);
+}
+
 TEST_F(DeviceSelectionTest, ADeviceThatDoesNotLoadLeavesTheDeviceInForceWhole) {
     selection.FormCreate();
     ASSERT_EQ(Choose("ATMEL", "AT89C51"), OkEnd::Accepted);
@@ -486,22 +596,73 @@ TEST_F(DeviceSelectionTest, OptionTypeOneStopsAtTheFirstFailingStep) {
     }
 }
 
-TEST_F(DeviceSelectionTest, AMissingFpgaFileSendsNothing) {
+TEST_F(DeviceSelectionTest, AMissingFpgaFileSendsNothingButTheBufferSumIsShown) {
+    struct Case {
+        const char* maker;
+        const char* type;
+        const char* image;
+        Names sum;  // what the checksum field shows
+    } cases[] = {
+        // The programmer's checksum needs the programmer: none.
+        {"VALEMICRO", "VM89X52", "MCUOPT.BIN", {}},
+        // The buffer's sum over the device's 32 KB is the program's own.
+        {"General Type", "27C256", "MEM8.BIN", {ChecksumDisplay::Format(0x8000 * 0x5A)}},
+    };
     selection.FormCreate();
-    ASSERT_EQ(Choose("ATMEL", "AT89C51"), OkEnd::Accepted);  // its image is in place
-    sim.ClearTrace();
-    field.texts.clear();
-    fs::remove(dir.Path() + "FPGA/MCUOPT.BIN");
-    ASSERT_EQ(Choose("VALEMICRO", "VM89X52"), OkEnd::Accepted);
-    EXPECT_EQ(messages.Texts(), Names{"No found MCUOPT.BIN"});
-    // The device is chosen, but neither the set-up (with the image of the
-    // device before) nor the download and execute go out.
-    EXPECT_EQ(device.TypeNum, "VM89X52");
-    EXPECT_NE(device.FpgaFileMissing, 0);
-    EXPECT_EQ(History().ReadString("SelectDlg", "TypeNum", ""), "VM89X52");
-    EXPECT_TRUE(sim.Trace().empty());
-    EXPECT_EQ(downloads, 0);
-    EXPECT_TRUE(field.texts.empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        ASSERT_EQ(Choose("ATMEL", "AT89C51"), OkEnd::Accepted);  // its image is in place
+        sim.ClearTrace();
+        field.texts.clear();
+        messages.Clear();
+        downloads = 0;
+        {
+            BufferLock lock = buffer.GetBufferHandle();
+            std::fill(lock.data(), lock.data() + lock.size(), 0x5A);
+        }
+        const std::string image = dir.Path() + "FPGA/" + c.image;
+        const std::string kept = dir.Read(std::string("FPGA/") + c.image);
+        fs::remove(image);
+        ASSERT_EQ(Choose(c.maker, c.type), OkEnd::Accepted);
+        EXPECT_EQ(messages.Texts(), Names{std::string("No found ") + c.image});
+        // The device is chosen, but neither the set-up (with the image of the
+        // device before) nor the download and execute go out.
+        EXPECT_EQ(device.TypeNum, c.type);
+        EXPECT_NE(device.FpgaFileMissing, 0);
+        EXPECT_EQ(History().ReadString("SelectDlg", "TypeNum", ""), c.type);
+        EXPECT_TRUE(sim.Trace().empty());
+        EXPECT_EQ(downloads, 0);
+        EXPECT_EQ(field.texts, c.sum);
+        dir.Write(std::string("FPGA/") + c.image, kept);
+    }
+}
+
+TEST_F(DeviceSelectionTest, EveryOkIsTheDialogsAnswerEvenWhenItRefuses) {
+    std::string bad = dir.Read("INI/GENERAL/27C256.INI");
+    bad.replace(bad.find("program_pulse_unit=uS"), 21, "program_pulse_unit=us");
+    dir.Write("INI/GENERAL/27C256.INI", bad);
+    selection.FormCreate();
+    struct Case {
+        const char* what;
+        OkEnd end;
+        std::function<void()> prepare;
+    } cases[] = {
+        {"no type", OkEnd::NoType, [&] { selection.TypeGroupClick(1); }},  // General Type: none
+        {"empty edit", OkEnd::NoTypeText,
+         [&] { selection.IcTypeEditChange("", EditSource::Operator); }},
+        {"definition refused", OkEnd::LoadFailed, [&] { Pick("General Type", "27C256"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        selection.TypeGroupClick(0);
+        selection.ManuEditChange("General Type", EditSource::Program);
+        ASSERT_TRUE(selection.CancelBtnClick());
+        options.OptionValuesSaved = 1;
+        c.prepare();
+        EXPECT_EQ(selection.OKBtnClick(), c.end);
+        EXPECT_EQ(device.Cancelled, 0u);
+        EXPECT_EQ(options.OptionValuesSaved, 0);
+    }
 }
 
 TEST_F(DeviceSelectionTest, WithoutAProgrammerOnlyOptionTypeOneSaysSo) {

@@ -4,11 +4,14 @@
 #include "catalogue/selection_catalogue.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/profile.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace burnmark::testing {
@@ -55,13 +58,17 @@ protected:
 };
 
 TEST_F(SelectionFilesTest, ListsFollowTheirCountsAndTheFilter) {
-    dir.Write(
-        "Select.ini",
-        "[ITEM]\r\nValue=3\r\n0001=NORTH\r\n0003=alpha\r\n"
-        "[NORTH]\r\nValue=A\r\n0001=PAL1\r\n0002=MCU1\r\n0003=EE1\r\n0004=EP1\r\n"
-        "0005=MCU2\r\n0006=lower\r\n0007=GONE\r\n0009=NOFILE\r\n000A=EMPTY\r\n"
-        "PAL1=N\\PAL1.INI\r\nMCU1=N\\MCU1.INI\r\nEE1=N\\EE1.INI\r\nEP1=N\\EP1.INI\r\n"
-        "MCU2=N\\MCU2.INI\r\nlower=N\\LOWER.INI\r\nGONE=N\\GONE.INI\r\nEMPTY=N\\EMPTY.INI\r\n");
+    dir.Write("Select.ini",
+              "[ITEM]\r\nValue=3\r\n0001=NORTH\r\n0003=alpha\r\n"
+              "[NORTH]\r\nValue=A\r\n0001=PAL1\r\n0002=MCU1\r\n0003=EE1\r\n0004=EP1\r\n"
+              "0005=MCU2\r\n0006=lower\r\n0007=GONE\r\n0009=NOFILE\r\n000a=EMPTY\r\n"
+              // Keys a list does not read: a second line of a key, one past the
+              // count, one that is no index.
+              "0002=TWICE\r\n000B=PAST\r\n00001=LONG\r\n"
+              "PAL1=N\\PAL1.INI\r\nMCU1=N\\MCU1.INI\r\nEE1=N\\EE1.INI\r\nEP1=N\\EP1.INI\r\n"
+              "MCU2=N\\MCU2.INI\r\nlower=N\\LOWER.INI\r\nGONE=N\\GONE.INI\r\nEMPTY=N\\EMPTY.INI\r\n"
+              // Only the first section of a name counts.
+              "[north]\r\n0008=LATE\r\n");
     Device("N/PAL1.INI", "TYPE=PLD\r\n");
     Device("N/MCU1.INI", "Type=MPU\r\n");
     Device("N/EE1.INI", "TYPE=EEPROM\r\n");
@@ -70,11 +77,11 @@ TEST_F(SelectionFilesTest, ListsFollowTheirCountsAndTheFilter) {
     Device("N/LOWER.INI", "TYPE=mpu\r\n");          // categories match with case
     Device("N/EMPTY.INI", "BRAND=X\r\n");
 
+    SelectCatalogue catalogue(dir.Path());
     // A missing maker key gives "0", a missing type key "<none>".
-    EXPECT_EQ(ReadMakers(dir.Path()), (Names{"0", "alpha", "NORTH"}));
-    EXPECT_EQ(ReadTypes(dir.Path(), "NORTH", 0),
-              (Names{"<none>", "EE1", "EMPTY", "EP1", "GONE", "lower", "MCU1", "MCU2", "NOFILE",
-                     "PAL1"}));
+    EXPECT_EQ(catalogue.Makers(), (Names{"0", "alpha", "NORTH"}));
+    EXPECT_EQ(catalogue.Types("NORTH", 0), (Names{"<none>", "EE1", "EMPTY", "EP1", "GONE", "lower",
+                                                  "MCU1", "MCU2", "NOFILE", "PAL1"}));
     struct Case {
         int filter;
         Names types;
@@ -84,24 +91,30 @@ TEST_F(SelectionFilesTest, ListsFollowTheirCountsAndTheFilter) {
         {3, {"EE1"}},
         {4, {"EP1"}},  // "EEPROM" is not "EPROM"
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ReadTypes(dir.Path(), "NORTH", c.filter), c.types) << c.filter;
-    EXPECT_TRUE(ReadTypes(dir.Path(), "alpha", 0).empty());
-    EXPECT_EQ(DeviceFileName(dir.Path(), "NORTH", "PAL1"), "N\\PAL1.INI");
-    EXPECT_EQ(DeviceFileName(dir.Path(), "NORTH", "NOFILE"), "<none>");
-    EXPECT_EQ(DeviceFileName(dir.Path(), "NORTH", ""), "<none>");
+    for (const Case& c : cases) EXPECT_EQ(catalogue.Types("NORTH", c.filter), c.types) << c.filter;
+    EXPECT_TRUE(catalogue.Types("alpha", 0).empty());
+    // The counts are those of the lists, for a maker's name in any case.
+    for (const char* maker : {"NORTH", "north", "alpha", "0", "nobody"})
+        for (int filter = 0; filter < kFilterCount; ++filter)
+            EXPECT_EQ(catalogue.TypeCount(maker, filter),
+                      static_cast<long>(catalogue.Types(maker, filter).size()))
+                << maker << " " << filter;
+    EXPECT_EQ(catalogue.DeviceFileName("NORTH", "PAL1"), "N\\PAL1.INI");
+    EXPECT_EQ(catalogue.DeviceFileName("NORTH", "NOFILE"), "<none>");
+    EXPECT_EQ(catalogue.DeviceFileName("NORTH", ""), "<none>");
 }
 
 TEST_F(SelectionFilesTest, DamagedCountsStayWithinTheKeysALongListCanHave) {
     dir.Write("Select.ini",
               "[ITEM]\r\nValue=7FFFFFFF\r\n0001=A\r\n[A]\r\nValue=FFFFFFFF\r\n"
               "0001=T\r\n[B]\r\nValue=zz\r\n0001=T\r\n");
-    const Names makers = ReadMakers(dir.Path());
+    SelectCatalogue catalogue(dir.Path());
+    const Names makers = catalogue.Makers();
     EXPECT_EQ(makers.size(), 0xFFFFu);
     EXPECT_EQ(makers.back(), "A");
-    EXPECT_TRUE(ReadTypes(dir.Path(), "A", 0).empty());  // reads as -1
-    EXPECT_TRUE(ReadTypes(dir.Path(), "B", 0).empty());
-    EXPECT_TRUE(ReadMakers(dir.Path() + "missing/").empty());
+    EXPECT_TRUE(catalogue.Types("A", 0).empty());  // reads as -1
+    EXPECT_TRUE(catalogue.Types("B", 0).empty());
+    EXPECT_TRUE(SelectCatalogue(dir.Path() + "missing/").Makers().empty());
 }
 
 TEST_F(SelectionFilesTest, TheInformationPanelTexts) {
@@ -134,14 +147,15 @@ TEST_F(SelectionFilesTest, TheInformationPanelTexts) {
          {"PIN : <none>", "SIZE : <none> ", "VCC = 0.0 V", "VCCP = 0.0 V", "VPP = 0.0 V",
           "Note : None."}},
     };
+    SelectCatalogue catalogue(dir.Path());
     for (const Case& c : cases) {
-        const std::optional<DeviceInfoTexts> info = ReadDeviceInfo(dir.Path(), "M", c.type);
+        const std::optional<DeviceInfoTexts> info = catalogue.DeviceInfo("M", c.type);
         ASSERT_TRUE(info) << c.type;
         EXPECT_EQ(*info, c.info) << c.type << ": " << info->PinLabel << "|" << info->SizeLabel
                                  << "|" << info->VCCLabel << "|" << info->VCPLabel << "|"
                                  << info->VPPLabel << "|" << info->NoteLabel;
     }
-    EXPECT_FALSE(ReadDeviceInfo(dir.Path(), "M", "NOPE"));  // no device file named
+    EXPECT_FALSE(catalogue.DeviceInfo("M", "NOPE"));  // no device file named
 }
 
 TEST_F(SelectionFilesTest, MakerPicturesFallBackToNull) {
@@ -197,7 +211,10 @@ TEST(SelectionHistoryTest, FillsFromSlotOneAndWrapsToSlotZeroAfterNine) {
     const Profile file(dir.Path() + "SelIcHst.ini");
     const int expectedSlots[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1};
     for (int i = 0; i < 11; ++i) {
-        ring.AddHistoryEntry("M", "T" + std::to_string(i));
+        const SelectionHistory::Update update = ring.AddHistoryEntry("M", "T" + std::to_string(i));
+        EXPECT_TRUE(update.written);
+        EXPECT_EQ(update.entries, ring.Entries());
+        EXPECT_EQ(update.last, "M_IC_T" + std::to_string(i));
         EXPECT_EQ(file.ReadString("HISTORY", "Current", ""), std::to_string(expectedSlots[i]));
         EXPECT_EQ(file.ReadString("HISTORY", std::to_string(expectedSlots[i]), ""),
                   "M_IC_T" + std::to_string(i));
@@ -216,12 +233,12 @@ TEST(SelectionHistoryTest, AKnownEntryChangesOnlyLast) {
                   "Last=B_IC_Y\r\n");
     const std::string before = dir.Read("SelIcHst.ini");
     SelectionHistory ring(path);
-    ring.AddHistoryEntry("A", "X");
+    EXPECT_TRUE(ring.AddHistoryEntry("A", "X").written);
     const Profile file(path);
     EXPECT_EQ(file.ReadString("HISTORY", "Last", ""), "A_IC_X");
     EXPECT_EQ(file.ReadString("HISTORY", "Current", ""), "2");
     EXPECT_EQ(ring.Entries(), (Names{"A_IC_X", "B_IC_Y"}));  // "Null" slots are left out
-    ring.AddHistoryEntry("B", "Y");
+    EXPECT_TRUE(ring.AddHistoryEntry("B", "Y").written);
     EXPECT_EQ(dir.Read("SelIcHst.ini"), before);
 }
 
@@ -233,11 +250,48 @@ TEST(SelectionHistoryTest, ACurrentOutsideTheRingStartsItAgain) {
         TempDir dir;
         const std::string path =
             dir.Write("SelIcHst.ini", std::string("[HISTORY]\r\nCurrent=") + current + "\r\n");
-        SelectionHistory(path).AddHistoryEntry("M", "T");
+        EXPECT_TRUE(SelectionHistory(path).AddHistoryEntry("M", "T").written);
         const Profile file(path);
         EXPECT_EQ(file.ReadString("HISTORY", "Current", ""), slot) << current;
         EXPECT_EQ(file.ReadString("HISTORY", slot, ""), "M_IC_T") << current;
         EXPECT_EQ(file.ReadSection("HISTORY").size(), 3u) << current;  // Current, slot, Last
+    }
+}
+
+TEST(SelectionHistoryTest, ARingThatCannotBeWrittenStaysWholeAndSaysWhatItWouldHold) {
+    TempDir dir;
+    const std::string path =
+        dir.Write("SelIcHst.ini", "[HISTORY]\r\n1=A_IC_X\r\nCurrent=1\r\nLast=A_IC_X\r\n");
+    const std::string before = dir.Read("SelIcHst.ini");
+    struct Case {
+        const char* what;
+        std::function<std::string(std::function<std::string()>)> around;
+    } cases[] = {
+        // A file nobody may write (refused before anything is written).
+        {"read-only",
+         [&](const std::function<std::string()>& work) {
+             ::chmod(path.c_str(), 0444);
+             std::string answer = work();
+             ::chmod(path.c_str(), 0644);
+             return answer;
+         }},
+        // A disk that fills while the file is written: a slot alone or a
+        // "Current" alone must not land.
+        {"full disk",
+         [&](const std::function<std::string()>& work) {
+             return WithFileSizeLimit(before.size() + 8, work);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string answer = c.around([&] {
+            const SelectionHistory::Update update =
+                SelectionHistory(path).AddHistoryEntry("B", "Y");
+            return std::string(update.written ? "written" : "not written") + " " + update.last +
+                   " " + std::to_string(update.entries.size());
+        });
+        EXPECT_EQ(answer, "not written B_IC_Y 2");
+        EXPECT_EQ(dir.Read("SelIcHst.ini"), before);
     }
 }
 

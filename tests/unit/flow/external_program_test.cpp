@@ -41,6 +41,7 @@ protected:
         dir.Write("INI/MAKER/DEV.INI", "[DE_48ExternValue]\r\nName=X\r\n" + extendPro);
         const std::string stored = dir.Path() + "INI\\MAKER\\DEV.INI";
         WriteSection("SelectDlg", {{"IcFileName", stored}});
+        device.IcFileName = stored;
         return stored;
     }
     std::string Dde(const std::string& section, const std::string& key) const {
@@ -113,7 +114,8 @@ TEST_F(ExternalProgram, WritesTheHandOffFileBeforeStarting) {
 
     // A window id with the top bit set: written unsigned, all 64 bits.
     constexpr uint64_t kWindowId = 0x8000000100000017ull;
-    EXPECT_EQ(RunExtendPro(kActionAfterLoad, History(), kWindowId, processes, messages),
+    EXPECT_EQ(RunExtendPro(kActionAfterLoad, device.IcFileName, History(), kWindowId, processes,
+                           messages),
               kExtendProStarted);
     EXPECT_EQ(actionAtStart, "4");
     // The program is native: it gets the real path of the device file.
@@ -124,11 +126,36 @@ TEST_F(ExternalProgram, WritesTheHandOffFileBeforeStarting) {
 TEST_F(ExternalProgram, WithoutAFolderNothingIsStarted) {
     Profile(History()).DeleteKey("System", "Path");
     DeviceFile("[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n");
-    EXPECT_EQ(RunExtendPro(kActionAfterLoad, History(), 1, processes, messages), kExtendProFailed);
+    EXPECT_EQ(RunExtendPro(kActionAfterLoad, device.IcFileName, History(), 1, processes, messages),
+              kExtendProFailed);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Run external plugin fail !");
     EXPECT_EQ(messages.shown[0].title, "ERROR");
     EXPECT_TRUE(processes.started.empty());
+}
+
+// The selection's choice holds for the run even when History_1.ini could not
+// take it: the program is the device in force's, not the stored device's.
+TEST_F(ExternalProgram, TheDeviceInForceNamesTheProgram) {
+    struct Case {
+        const char* what;
+        std::string inForce, stored;
+        bool started;
+    } cases[] = {
+        {"in force has one", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", "", true},
+        {"stored has one", "", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        processes.started.clear();
+        dir.Write("INI/MAKER/OLD.INI", "[DE_48ExternValue]\r\nName=OLD\r\n" + c.stored);
+        DeviceFile(c.inForce);
+        WriteSection("SelectDlg", {{"IcFileName", dir.Path() + "INI\\MAKER\\OLD.INI"}});
+        HandBack(WriteData("f.bin", "ABCD"), {{"Format", "3"}});
+        LoadFlow flow(Context());
+        EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::Loaded);
+        EXPECT_EQ(processes.started.size(), c.started ? 1u : 0u);
+    }
 }
 
 TEST_F(ExternalProgram, NotStartedAfterAFailedLoad) {

@@ -250,7 +250,7 @@ TEST_F(LoadPasses, BusyDuringTheExternalProgramStart) {
     dir.Write("ext/ExtPro/tool", "#!/bin/sh\n");
     WriteSection("System", {{"Path", dir.Path() + "ext"}});
     dir.Write("INI/DEV.INI", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n");
-    WriteSection("SelectDlg", {{"IcFileName", dir.Path() + "INI/DEV.INI"}});
+    device.IcFileName = dir.Path() + "INI/DEV.INI";
     HandBack(WriteData("f.bin", "ABCD"), {{"Format", "3"}});
     bool busyAtStart = false;
     processes.onStart = [&] { busyAtStart = busy.Busy(); };

@@ -168,7 +168,9 @@ TEST(UpdateCopyButtonsReadTest, ReadWordHidesReadAndConfirmAndOnlyDisablesTheCon
 
 TEST(UpdateCopyButtonsReadTest, FirstSetupChangesNothingAfterThePump) {
     OperationRig rig;
-    rig.dir.Write("History_1.ini", "[SelectDlg]\r\nManufacturer=First Setup\r\n");
+    // The maker chosen in memory counts, whatever History_1.ini holds.
+    rig.dir.Write("History_1.ini", "[SelectDlg]\r\nManufacturer=ATMEL\r\n");
+    rig.device.Manufacturer = "First Setup";
     rig.device.DeviceParamBlock.SetWord(param::erase_mode, 0);
     rig.page.Hide(StatusImage::Wait);
     rig.frame.UpdateCopyButtons(0);

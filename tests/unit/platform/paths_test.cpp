@@ -35,6 +35,24 @@ TEST(ResolvePath, TurnsStoredPathsIntoRealOnes) {
     EXPECT_EQ(JoinAppPath(d, "ini\\atmel\\at89c51.ini"), d + "INI/Atmel/AT89C51.ini");
 }
 
+TEST(ResolvePath, ARunKeepsWhatItReadOfAFolder) {
+    TempDir dir;
+    dir.Write("INI/Atmel/AT89C51.ini", "x");
+    dir.Write("INI/Atmel/at89c52.ini", "x");
+    const std::string& d = dir.Path();
+    PathResolver run;
+    // Each answer as a lookup of its own would give it.
+    for (const char* stored :
+         {"INI\\ATMEL\\AT89C51.INI", "ini\\atmel\\AT89C52.INI", "INI\\Atmel\\AT89C51.ini",
+          "INI\\ATMEL\\NONE.INI", "INI\\NOBODY\\X.INI"})
+        EXPECT_EQ(run.Resolve(d + stored), ResolvePath(d + stored)) << stored;
+    // The folder was read once, for the run: a file made since is the next
+    // run's to see.
+    dir.Write("INI/Atmel/late.ini", "x");
+    EXPECT_EQ(run.Resolve(d + "INI\\ATMEL\\LATE.INI"), d + "INI/Atmel/LATE.INI");
+    EXPECT_EQ(ResolvePath(d + "INI\\ATMEL\\LATE.INI"), d + "INI/Atmel/late.ini");
+}
+
 TEST(ProgramDirectory, EndsInASeparator) {
     const std::string dir = ProgramDirectory();
     ASSERT_FALSE(dir.empty());

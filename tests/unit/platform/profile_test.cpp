@@ -390,6 +390,12 @@ TEST(ProfileSnapshot, LooksUpAsProfileDoes) {
     EXPECT_EQ(snapshot.ReadInteger("Option", "sound_setup", 0), 1);
     EXPECT_TRUE(snapshot.SectionExists("option"));
     EXPECT_EQ(snapshot.ReadSection("System"), (std::vector<std::string>{"Type", "Path"}));
+    // Up to the next section, or to the end of the file.
+    EXPECT_EQ(snapshot.ReadSection("option"),
+              (std::vector<std::string>{"sound_setup", "sound_mode", "hexed", "word"}));
+    EXPECT_EQ(ProfileSnapshot(dir.Write("tail.ini", "[A]\nx=1\n[B]\ny=2\nz=3")).ReadSection("b"),
+              (std::vector<std::string>{"y", "z"}));
+    EXPECT_TRUE(snapshot.ReadSection("Nowhere").empty());
     EXPECT_EQ(ProfileSnapshot(dir.Path() + "none.ini").State(), ProfileFileState::Missing);
 }
 

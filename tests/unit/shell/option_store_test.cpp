@@ -69,7 +69,7 @@ TEST_F(OptionStoreTest, OkSendsWhatTheWindowShowsAndProtectWaitsForTheStore) {
     // Protect would pack level 2 from the store: it stops before the chip.
     messages.Clear();
     sim.ClearTrace();
-    EXPECT_FALSE(core->Engine().ProtectDevice(0));
+    EXPECT_FALSE(core->Simple().ProtectDevice(0));
     EXPECT_FALSE(ProtectExecuted());
     EXPECT_FALSE(sim.Chip().protectedFlag);
     EXPECT_EQ(core->Page().Top(CopyStep::Secur), StepImage::Fail);
@@ -81,7 +81,7 @@ TEST_F(OptionStoreTest, OkSendsWhatTheWindowShowsAndProtectWaitsForTheStore) {
     ConfirmLevelOne();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(StoredValue("Page0Com0Set"), "1");
-    EXPECT_TRUE(core->Engine().ProtectDevice(0));
+    EXPECT_TRUE(core->Simple().ProtectDevice(0));
     EXPECT_TRUE(sim.Chip().protectedFlag);
     EXPECT_EQ(ChipWord(0), 1);
     EXPECT_EQ(ChipWord(3), 5);
@@ -95,7 +95,7 @@ TEST_F(OptionStoreTest, AReadWhoseOptionsCannotBeKeptSaysSoAndProtectWaits) {
     core->Page().SetChecked(CopyCheckBox::check_confirm, false);
     StoreWritable(false);
 
-    core->Engine().read_nClick();
+    core->ReadBacks().read_nClick();
     EXPECT_EQ(core->Page().Top(CopyStep::Read), StepImage::Pass);
     EXPECT_EQ(core->Options().OptionWords[0], 1);
     EXPECT_EQ(StoredValue("Page0Com0Set"), "2");
@@ -103,16 +103,16 @@ TEST_F(OptionStoreTest, AReadWhoseOptionsCannotBeKeptSaysSoAndProtectWaits) {
                                     OptionStoreWriteFailText(storePath, "read from the chip")});
 
     messages.Clear();
-    EXPECT_FALSE(core->Engine().ProtectDevice(0));
+    EXPECT_FALSE(core->Simple().ProtectDevice(0));
     EXPECT_FALSE(ProtectExecuted());
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{OptionStoreBehindText(storePath)});
 
     // A later read that keeps every value puts the store right again.
     StoreWritable(true);
     messages.Clear();
-    core->Engine().read_nClick();
+    core->ReadBacks().read_nClick();
     EXPECT_EQ(StoredValue("Page0Com0Set"), "1");
-    EXPECT_TRUE(core->Engine().ProtectDevice(0));
+    EXPECT_TRUE(core->Simple().ProtectDevice(0));
     EXPECT_EQ(ChipWord(0), 1);
     EXPECT_EQ(ChipWord(3), 4);
     EXPECT_TRUE(messages.shown.empty());

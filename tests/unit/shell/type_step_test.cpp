@@ -3,6 +3,7 @@
 // the same one, a load that waited for the device, and the option-type-1
 // set-up over the real buffer download on the simulated programmer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -253,14 +254,35 @@ TEST_F(TypeStepTest, OptionTypeOneDownloadsTheBufferAndShowsTheProgrammersSum) {
     EXPECT_EQ(core->Options().VerifyListWanted, 0);
 }
 
-TEST_F(TypeStepTest, AMissingFpgaFileIsToldOnceAndNothingIsSent) {
+TEST_F(TypeStepTest, AMissingFpgaFileIsToldOnceAndOnlyTheSumIsShown) {
     Start("ATMEL", "AT89C51", "ATMEL\\AT89C51.INI");
     fs::remove(dir.Path() + "FPGA/MEM8.BIN");
+    {
+        BufferLock lock = core->Buffer().GetBufferHandle();
+        std::fill(lock.data(), lock.data() + lock.size(), 0x5A);
+    }
     sim.ClearTrace();
     Choose("General Type", "27C256");
     EXPECT_EQ(messages.Texts(), (Names{"No found MEM8.BIN", core->Device().InfoText}));
     EXPECT_TRUE(sim.Trace().empty());
     EXPECT_EQ(shown, Names{"General Type 27C256"});
+    // The sum of the device's 32 KB of the buffer is shown without the programmer.
+    EXPECT_EQ(field.texts, Names{ChecksumDisplay::Format(0x8000 * 0x5A)});
+}
+
+TEST_F(TypeStepTest, AChoiceThatCannotBeSavedHoldsForThisRun) {
+    Start("First Setup", "NONE", "FIRST\\SETUP.INI");
+    const std::string history = state.HistoryIniPath();
+    ASSERT_EQ(::chmod(history.c_str(), 0444), 0);
+    Choose("General Type", "27C256");
+    ::chmod(history.c_str(), 0644);
+    EXPECT_EQ(messages.Texts(), (Names{SettingsWriteFailText({history}), core->Device().InfoText}));
+    EXPECT_EQ(Profile(history).ReadString("SelectDlg", "Manufacturer", ""), "First Setup");
+    // The steps follow the device chosen, not the "First Setup" stored: the
+    // 27C256 has no erase.
+    EXPECT_FALSE(core->Page().Visible(CopyStep::Erase, StepImage::Ready));
+    EXPECT_TRUE(core->Page().Visible(CopyStep::Check, StepImage::Ready));
+    EXPECT_EQ(state.DeviceIniPath, dir.Path() + "INI\\GENERAL\\27C256.INI");
 }
 
 TEST_F(TypeStepTest, TheTypeStepWaitsWhileTheProgramIsBusy) {
