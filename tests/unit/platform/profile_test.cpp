@@ -262,7 +262,9 @@ TEST(Profile, AFileThatCannotBeReadIsLeftAlone) {
         });
         EXPECT_EQ(answer, "state None refused refused refused and told");
         EXPECT_EQ(std::filesystem::status(path, ec).type(), type);
-        if (isFile) EXPECT_EQ(std::filesystem::file_size(path), size);
+        if (isFile) {
+            EXPECT_EQ(std::filesystem::file_size(path), size);
+        }
     }
     std::vector<std::string> left;
     for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
