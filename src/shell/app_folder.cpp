@@ -51,14 +51,17 @@ std::string CopyOne(const fs::path& from, const fs::path& to) {
     return {};
 }
 
-// Whether the user has put something at `target` or in its way: anything at
-// the name, even a dangling link, or a non-folder where a folder would be.
-bool UsersOwn(const fs::path& target, const fs::path& to) {
+// Whether the user has put something at `relative` under `to` or in its way:
+// anything at the name, even a dangling link, or a non-folder where a folder
+// would be.
+bool UsersOwn(const fs::path& to, const fs::path& relative) {
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(target, ec))) return true;
-    for (fs::path p = target.parent_path(); p != to && p.has_relative_path(); p = p.parent_path())
+    fs::path p = to;
+    for (const fs::path& part : relative.parent_path()) {
+        p /= part;
         if (fs::exists(fs::symlink_status(p, ec)) && !fs::is_directory(p, ec)) return true;
-    return false;
+    }
+    return fs::exists(fs::symlink_status(to / relative, ec));
 }
 
 }  // namespace
@@ -91,15 +94,19 @@ std::string LayAbsentFiles(const std::string& from, const std::string& to,
     std::error_code ec;
     fs::create_directories(to, ec);
     if (ec) return to + ": " + ec.message();
-    const fs::path root(from);
+    // Without a trailing separator, so that the files' names relative to it are plain.
+    std::string base = from;
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    const fs::path root(base);
     std::string problem;
     for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
          it.increment(ec)) {
         std::error_code entryEc;
         if (!it->is_regular_file(entryEc)) continue;
         if (!skip.empty() && fs::equivalent(it->path(), skip, entryEc)) continue;
-        const fs::path target = fs::path(to) / fs::relative(it->path(), root, entryEc);
-        if (UsersOwn(target, fs::path(to))) continue;
+        const fs::path relative = it->path().lexically_relative(root);
+        if (UsersOwn(fs::path(to), relative)) continue;
+        const fs::path target = fs::path(to) / relative;
         fs::create_directories(target.parent_path(), entryEc);
         std::string failed = entryEc ? target.parent_path().string() + ": " + entryEc.message()
                                      : CopyOne(it->path(), target);
