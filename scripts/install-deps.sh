@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libusb-1.0-0-dev libgtest-dev
-          libjpeg-dev fonts-liberation)
+          libjpeg-dev fonts-liberation python3)
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(srecord mame-tools clang libclang-rt-14-dev umockdev libumockdev-dev)
 fi

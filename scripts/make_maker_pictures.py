@@ -1,5 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the maker pictures of the sample catalogue (sample/Bmpdata/).
+"""Draws the maker pictures of the sample catalogue into OUT_DIR (the build
+makes them in its sample catalogue's Bmpdata/):
+
+    scripts/make_maker_pictures.py OUT_DIR
 
 One picture per maker, named after it with ".bmp", and NULL.bmp for makers
 without one: a card in the maker's colours with a chip on the left and the
@@ -198,9 +201,9 @@ def main(out_dir: pathlib.Path) -> None:
     for name, (top, bottom, ink, lines) in MAKERS.items():
         rows, palette = quantised(draw_picture(top, bottom, ink, lines))
         (out_dir / (name + ".bmp")).write_bytes(rle8_bmp(rows, palette))
-        print(out_dir / (name + ".bmp"), len(palette), "colours")
 
 
 if __name__ == "__main__":
-    root = pathlib.Path(__file__).resolve().parent.parent
-    main(pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else root / "sample" / "Bmpdata")
+    if len(sys.argv) != 2:
+        sys.exit("usage: make_maker_pictures.py OUT_DIR")
+    main(pathlib.Path(sys.argv[1]))

@@ -1,5 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the FPGA configuration files of the sample catalogue (sample/FPGA/).
+"""Writes the FPGA configuration files of the sample catalogue into OUT_DIR
+(the build makes them in its sample catalogue's FPGA/):
+
+    scripts/make_sample_fpga.py OUT_DIR
 
 The bytes are invented: a short header naming the image, then a stream from a
 small linear congruential generator seeded by the name, so that every run
@@ -34,8 +37,9 @@ def image_bytes(name: str, size: int) -> bytes:
 
 
 def main() -> int:
-    root = pathlib.Path(__file__).resolve().parent.parent
-    folder = root / "sample" / "FPGA"
+    if len(sys.argv) != 2:
+        sys.exit("usage: make_sample_fpga.py OUT_DIR")
+    folder = pathlib.Path(sys.argv[1])
     folder.mkdir(parents=True, exist_ok=True)
     for name, size in IMAGES.items():
         (folder / name).write_bytes(image_bytes(name, size))

@@ -2,13 +2,14 @@
 """Draws the program's two sounds as 16-bit mono WAV files: a short rising
 two-note chime for a pass and a lower, buzzing falling pair for a failure.
 
-    scripts/make_sounds.py            writes src/shell/ui/sounds/pass.wav, fail.wav
+    scripts/make_sounds.py OUT_DIR    writes OUT_DIR/pass.wav and OUT_DIR/fail.wav
 
-The files are kept in the repository; run this again only to change them.
+The build runs it and keeps the sounds among the program's resources.
 """
 import math
 import os
 import struct
+import sys
 import wave
 
 RATE = 44100
@@ -43,8 +44,9 @@ def write(path, samples):
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    folder = os.path.join(here, "..", "src", "shell", "ui", "sounds")
+    if len(sys.argv) != 2:
+        sys.exit("usage: make_sounds.py OUT_DIR")
+    folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
     # Pass: C6 then G6, clear and short.
     passed = note(1046.5, 70) + silence(10) + note(1568.0, 100)

@@ -8,8 +8,9 @@
 
 #include "catalogue/ui/select_ic_dialog.h"
 #include "operations/ui/verify_error_window.h"
+#include "platform/desktop_session.h"
 #include "platform/libusb_transport.h"
-#include "platform/paths.h"
+#include "shell/app_folder.h"
 #include "shell/start_up.h"
 #include "shell/ui/app_composition.h"
 #include "shell/ui/logo_form.h"
@@ -32,13 +33,15 @@ void ShowException(const char* what) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Named before the toolkit starts, which otherwise warns about it at every start.
+    burnmark::PrepareRuntimeFolder();
     // The application object first, so that a failure anywhere can be shown.
     QApplication app(argc, argv);
     return burnmark::RunGuarded(ShowException, [&app] {
         using namespace burnmark;
-        // BURNMARK_APP_DIR puts the settings and the catalogue elsewhere (tests).
-        const std::string appDir =
-            ChooseAppDir(std::getenv("BURNMARK_APP_DIR"), ProgramDirectory());
+        // BURNMARK_APP_DIR, the program's own folder, or the user's (shell/app_folder.h).
+        const AppFolder folder = PrepareAppFolder(AppFolderPlacesOfThisProgram());
+        const std::string& appDir = folder.Dir;
         const EntrySettings entry = ApplyEntryRules(appDir);
 
         NameApplication();
@@ -48,6 +51,7 @@ int main(int argc, char** argv) {
         QtPump pump;
         LibusbTransport usb;
         // Settings that cannot be read give their defaults and are not saved.
+        if (!folder.Problem.empty()) messages.ShowMessage(folder.Problem);
         if (!entry.SettingsProblem.empty()) messages.ShowMessage(entry.SettingsProblem);
         TMainForm mainForm(appDir, MainFormPorts{&messages, &sounds, &pump, &usb});
         // The window stays alive while a transfer waits, and Stop stays live.

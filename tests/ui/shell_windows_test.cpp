@@ -71,7 +71,7 @@ QImage KeptPicture(const char* file) {
 }
 
 TEST(SplashPictures, TheKeptFilesAreTodaysDrawingAtTwiceTheirSize) {
-    // Made again by the generator (target burnmark_pictures) when the drawing changes.
+    // The build draws them with tools/make_splash_pictures into the sample it lays out.
     const QImage splash = KeptPicture(kSplashPictureFile);
     const QImage logo = KeptPicture(kLogoPictureFile);
     ASSERT_EQ(splash.size(), kSplashSize * 2);

@@ -421,8 +421,8 @@ TEST(SkinPictures, TheBackgroundIsTheGeneratorsJpegOrDrawn) {
     ASSERT_FALSE(kept.isNull()) << reader.errorString().toStdString();
     EXPECT_EQ(kept.size(), kMainBackdropPixels);
 
-    // The kept JPEG is the drawing of today, within what JPEG loses: made again
-    // by the generator when the drawing changes.
+    // The build draws the kept JPEG with the generator from this same drawing:
+    // they agree within what JPEG loses.
     const QImage drawn = DrawMainBackdrop();
     double difference = 0;
     for (int y = 0; y < drawn.height(); y += 3)

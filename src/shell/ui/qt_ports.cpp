@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "platform/desktop_session.h"
 #include "shell/start_up.h"
 
 namespace burnmark {
@@ -106,7 +107,9 @@ struct QtSounds::Player : QObject {
     static constexpr int kBeepMs = 160;
 
     Player() {
-        audio = !QMediaDevices::audioOutputs().isEmpty();
+        // Asking for the devices without a sound server only prints a warning.
+        audio = SoundServerMayAnswer(SoundServerPlacesOfThisProcess()) &&
+                !QMediaDevices::audioOutputs().isEmpty();
         if (!audio) return;
         for (auto [effect, file] : {std::pair{&pass, "qrc:/sounds/pass.wav"},
                                     std::pair{&fail, "qrc:/sounds/fail.wav"}}) {

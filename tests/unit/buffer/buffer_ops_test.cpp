@@ -25,6 +25,8 @@ struct BlockCase {
     const char* expected;  // bytes 0..7 after the operation on "abcdefgh"
 };
 
+void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.name; }
+
 class BlockTest : public BufferTest, public ::testing::WithParamInterface<BlockCase> {
 protected:
     bool Run(Op op, uint32_t start, uint32_t end, uint32_t dest) {
@@ -113,6 +115,8 @@ struct FillCase {
     bool done;
     std::vector<Check> checks;
 };
+
+void PrintTo(const FillCase& c, std::ostream* os) { *os << c.name; }
 
 class FillTest : public BufferTest, public ::testing::WithParamInterface<FillCase> {};
 
@@ -305,6 +309,8 @@ struct RefusedCase {
     const char* name;
     std::function<bool(DataBuffer&)> op;
 };
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
 class RefusedTest : public BufferTest, public ::testing::WithParamInterface<RefusedCase> {};
 

@@ -144,6 +144,8 @@ struct SumCase {
     uint32_t sum, sumEnd;
 };
 
+void PrintTo(const SumCase& c, std::ostream* os) { *os << c.name; }
+
 class SumTest : public BufferTest, public ::testing::WithParamInterface<SumCase> {};
 
 TEST_P(SumTest, SumsTheInclusiveRange) {
@@ -226,6 +228,8 @@ struct PlaceCase {
     bool fill;
     uint32_t expectRequested;  // size asked of SetBufferSize, 0: none
 };
+
+void PrintTo(const PlaceCase& c, std::ostream* os) { *os << c.name; }
 
 class PlaceTest : public BufferTest, public ::testing::WithParamInterface<PlaceCase> {};
 

@@ -134,6 +134,8 @@ struct HexCase {
     uint64_t top;
 };
 
+void PrintTo(const HexCase& c, std::ostream* os) { *os << c.name; }
+
 class HexEntryTest : public EditorViewTest, public ::testing::WithParamInterface<HexCase> {};
 
 TEST_P(HexEntryTest, WritesExactlyTheCellsDigitsAndMovesOn) {
@@ -300,6 +302,8 @@ struct AddressCase {
     int cursorColumn;
 };
 
+void PrintTo(const AddressCase& c, std::ostream* os) { *os << c.name; }
+
 class AddressEntryTest : public EditorViewTest,
                          public ::testing::WithParamInterface<AddressCase> {};
 
@@ -334,6 +338,8 @@ struct ScrollCase {
     std::vector<std::function<void(EditorView&)>> steps;
     int64_t top;  // negative: counted back from the last top row (-1 is MaxTopRow)
 };
+
+void PrintTo(const ScrollCase& c, std::ostream* os) { *os << c.name; }
 
 class ScrollTest : public EditorViewTest, public ::testing::WithParamInterface<ScrollCase> {};
 

@@ -46,6 +46,8 @@ struct StopCase {
     std::function<void(const DeviceRecord&)> check;
 };
 
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
+
 class LoaderStopTest : public CatalogueFixture, public ::testing::WithParamInterface<StopCase> {};
 
 TEST_P(LoaderStopTest, StopsAtTheBadKeyAndKeepsTheRest) {
@@ -383,6 +385,8 @@ struct NumberCase {
     uint16_t value;
     const char* shownText;  // the text the conversion message names
 };
+
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class NumberFormTest : public CatalogueFixture, public ::testing::WithParamInterface<NumberCase> {};
 

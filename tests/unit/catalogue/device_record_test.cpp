@@ -40,6 +40,8 @@ struct SizeCase {
     bool hasExtArea;
 };
 
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
+
 class DeviceSizesTest : public ::testing::TestWithParam<SizeCase> {};
 
 TEST_P(DeviceSizesTest, FollowTheWidthAndTheAddressWords) {

@@ -171,6 +171,8 @@ struct SendFault {
     std::vector<std::string> messages;
 };
 
+void PrintTo(const SendFault& c, std::ostream* os) { *os << c.name; }
+
 class SendFaults : public OptionExchangeTest, public ::testing::WithParamInterface<SendFault> {};
 
 TEST_P(SendFaults, StopTheSendAndPatchNothing) {

@@ -27,6 +27,8 @@ struct WordCase {
     const char* unpacked;  // what the same words store again
 };
 
+void PrintTo(const WordCase& c, std::ostream* os) { *os << c.name; }
+
 class ComponentWords : public OptionLayoutTest, public ::testing::WithParamInterface<WordCase> {};
 
 TEST_P(ComponentWords, PackToTheirWordsAndBack) {

@@ -27,6 +27,8 @@ struct ExtCase {
     bool started;
 };
 
+void PrintTo(const ExtCase& c, std::ostream* os) { *os << c.name; }
+
 const Shown kNameError{"[ExtendPro]-ExtendProName item error", "INI file error"};
 const Shown kStartFail{"Run external plugin fail !", "ERROR"};
 

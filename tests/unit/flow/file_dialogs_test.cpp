@@ -154,6 +154,8 @@ struct LoadCheck {
     Shown shown;
 };
 
+void PrintTo(const LoadCheck& c, std::ostream* os) { *os << c.name; }
+
 class LoadChecks : public FileDialogs, public ::testing::WithParamInterface<LoadCheck> {};
 
 TEST_P(LoadChecks, RefuseInTheirOrderOrAnswer) {
@@ -282,6 +284,8 @@ struct SaveCheck {
     const char* end;
     std::string refusal;  // empty: accepted
 };
+
+void PrintTo(const SaveCheck& c, std::ostream* os) { *os << c.name; }
 
 class SaveLimits : public FileDialogs, public ::testing::WithParamInterface<SaveCheck> {};
 

@@ -48,6 +48,8 @@ struct HandBackCase {
     std::optional<uint32_t> sum;
 };
 
+void PrintTo(const HandBackCase& c, std::ostream* os) { *os << c.name; }
+
 class LoadHandBack : public FlowTest, public ::testing::WithParamInterface<HandBackCase> {};
 
 TEST_P(LoadHandBack, LoadsWhatTheDialogHandedBack) {

@@ -44,6 +44,8 @@ struct ResizeCase {
     std::string question = "Resize to 0023456H";
 };
 
+void PrintTo(const ResizeCase& c, std::ostream* os) { *os << c.name; }
+
 class ResizeQuestion : public LoadPasses, public ::testing::WithParamInterface<ResizeCase> {};
 
 TEST_P(ResizeQuestion, DataBeyondTheBuffer) {
@@ -165,6 +167,8 @@ struct DetectCase {
     LoadFormat expected;
 };
 
+void PrintTo(const DetectCase& c, std::ostream* os) { *os << c.name; }
+
 class DetectForTheDialog : public LoadPasses, public ::testing::WithParamInterface<DetectCase> {};
 
 TEST_P(DetectForTheDialog, ProbesTheHeadWithoutTouchingTheBuffer) {
@@ -212,6 +216,8 @@ struct BusyCase {
     Keys keys;
     LoadEnd end;
 };
+
+void PrintTo(const BusyCase& c, std::ostream* os) { *os << c.name; }
 
 class BusyDuringLoad : public LoadPasses, public ::testing::WithParamInterface<BusyCase> {};
 

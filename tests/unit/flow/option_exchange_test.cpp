@@ -47,6 +47,8 @@ struct PatchCase {
     std::vector<std::pair<uint32_t, uint8_t>> bytes;
 };
 
+void PrintTo(const PatchCase& c, std::ostream* os) { *os << c.name; }
+
 class PatchBound : public FlowTest, public ::testing::WithParamInterface<PatchCase> {};
 
 // The buffer in these cases: 0x10000 + 1024 bytes, all 0x11.
@@ -186,6 +188,8 @@ struct ExchangeFault {
     bool lastOfGoodRun;  // the fault hits the last such call of a good run
     std::string message;
 };
+
+void PrintTo(const ExchangeFault& c, std::ostream* os) { *os << c.name; }
 
 class OptionExchangeFaults : public OptionExchange,
                              public ::testing::WithParamInterface<ExchangeFault> {};

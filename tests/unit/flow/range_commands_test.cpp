@@ -67,6 +67,8 @@ struct FillCase {
     std::vector<uint8_t> bytes;  // from at on, one past the range included
 };
 
+void PrintTo(const FillCase& c, std::ostream* os) { *os << c.name; }
+
 class FillCommand : public RangeCommands, public ::testing::WithParamInterface<FillCase> {};
 
 TEST_P(FillCommand, FillsWhatTheDialogAnswered) {
@@ -313,6 +315,8 @@ struct ChecksumFault {
     std::vector<std::string> shown;
 };
 
+void PrintTo(const ChecksumFault& c, std::ostream* os) { *os << c.name; }
+
 class ProgrammerChecksumFaults : public ProgrammerChecksum,
                                  public ::testing::WithParamInterface<ChecksumFault> {};
 
@@ -328,7 +332,9 @@ TEST_P(ProgrammerChecksumFaults, FailWithTheFailureDisplayAndLeaveSumEdit) {
     EXPECT_TRUE(field.texts.empty());
     EXPECT_EQ(ErrorSounds(), 1);
     EXPECT_TRUE(page.Visible(StatusImage::Fail));
-    if (!f.shown.empty()) EXPECT_EQ(messages.Texts(), f.shown);
+    if (!f.shown.empty()) {
+        EXPECT_EQ(messages.Texts(), f.shown);
+    }
     const std::vector<std::string> lines = sim.TraceLines();
     EXPECT_EQ(std::find(lines.begin(), lines.end(), "out 49 4000 0B00") != lines.end(),
               f.extractSent);

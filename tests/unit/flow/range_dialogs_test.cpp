@@ -50,6 +50,8 @@ struct IcCase {
     std::string sumWordEnd;  // the Sum dialog's opening word end
 };
 
+void PrintTo(const IcCase& c, std::ostream* os) { *os << c.name; }
+
 class IcRanges : public RangeDialogs, public ::testing::WithParamInterface<IcCase> {
 protected:
     void SetUp() override { SelectDevice(GetParam().keys); }
@@ -125,6 +127,8 @@ struct BlockCase {
     bool scrolled;  // the byte view went back to its first row
 };
 
+void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.name; }
+
 BlockFields Block(const char* s, const char* e, const char* ws, const char* we, const char* d8,
                   int action = 0) {
     return BlockFields{Range(s, e, ws, we), d8, "0", action};
@@ -149,7 +153,9 @@ TEST_P(BlockChecks, RefuseInTheirOrderWithTheirTexts) {
         EXPECT_EQ(outcome.reset, std::nullopt);
     }
     // A refusal leaves the dialog open and the remembered answer as it was.
-    if (!c.answer) EXPECT_EQ(ReadKey(kBlockSection, "StartAdd"), "<missing>");
+    if (!c.answer) {
+        EXPECT_EQ(ReadKey(kBlockSection, "StartAdd"), "<missing>");
+    }
 }
 
 const std::pair<std::string, std::string> kRangeError{"Range Error!!", ""};

@@ -18,6 +18,8 @@ struct SaveCase {
     std::string title;
 };
 
+void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
+
 class SaveCommand : public FlowTest, public ::testing::WithParamInterface<SaveCase> {
 protected:
     void SetUp() override {

@@ -26,6 +26,8 @@ struct ProbeCase {
     bool yes;
 };
 
+void PrintTo(const ProbeCase& c, std::ostream* os) { *os << c.name; }
+
 class Probes : public ::testing::TestWithParam<ProbeCase> {};
 
 TEST_P(Probes, AnswerSilentlyInModeZero) {

@@ -40,6 +40,13 @@ struct BadCase {
 // A failing row is named by its case, not dumped byte by byte.
 inline void PrintTo(const GoodCase& c, std::ostream* os) { *os << c.name; }
 inline void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
+// The reader itself is told by the instance's name (Intel/, Motorola/, ...).
+inline void PrintTo(const std::tuple<ReaderFunction, GoodCase>& c, std::ostream* os) {
+    PrintTo(std::get<1>(c), os);
+}
+inline void PrintTo(const std::tuple<ReaderFunction, BadCase>& c, std::ostream* os) {
+    PrintTo(std::get<1>(c), os);
+}
 
 // The two tables every reader file instantiates, with its reader:
 //   INSTANTIATE_TEST_SUITE_P(Intel, ReaderGoodFiles,

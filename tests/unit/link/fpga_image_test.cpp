@@ -59,6 +59,8 @@ struct LoadFailCase {
     const char* text;
 };
 
+void PrintTo(const LoadFailCase& c, std::ostream* os) { *os << c.name; }
+
 class FpgaLoadFailTest : public LinkFixture, public ::testing::WithParamInterface<LoadFailCase> {};
 
 TEST_P(FpgaLoadFailTest, KeepsTheOldImageAndReports) {

@@ -87,6 +87,8 @@ struct RefusalCase {
     std::vector<std::string> wire;  // what the set-up still does
 };
 
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+
 class FirstSetupRefusalTest : public LinkFixture,
                               public ::testing::WithParamInterface<RefusalCase> {};
 
@@ -172,6 +174,8 @@ struct SetupFaultCase {
     SimFault fault;
     std::optional<std::string> message;
 };
+
+void PrintTo(const SetupFaultCase& c, std::ostream* os) { *os << c.name; }
 
 class FirstSetupFaultTest : public LinkFixture,
                             public ::testing::WithParamInterface<SetupFaultCase> {};

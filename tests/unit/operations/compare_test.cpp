@@ -29,6 +29,8 @@ struct CompareShape {
     int dataReads;
 };
 
+void PrintTo(const CompareShape& c, std::ostream* os) { *os << c.name; }
+
 class CompareShapeTest : public ::testing::TestWithParam<CompareShape> {};
 
 // Both steps read the areas back as the read does and pass on a chip that
@@ -325,6 +327,8 @@ struct OnProgrammerFailure {
     std::string lastLine;
 };
 
+void PrintTo(const OnProgrammerFailure& c, std::ostream* os) { *os << c.name; }
+
 class OnProgrammerFailureTest : public ::testing::TestWithParam<OnProgrammerFailure> {};
 
 TEST_P(OnProgrammerFailureTest, FailsTheConfirmOnceAndSendsNothingAfter) {
@@ -447,6 +451,8 @@ struct CompareFailure {
     bool reOffered = false;
     StepImage top = StepImage::Fail;
 };
+
+void PrintTo(const CompareFailure& c, std::ostream* os) { *os << c.name; }
 
 class CompareFailureTest : public ::testing::TestWithParam<CompareFailure> {};
 

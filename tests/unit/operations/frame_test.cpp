@@ -104,6 +104,10 @@ struct ModeWordCase {
     CopyCheckBox box;
 };
 
+void PrintTo(const ModeWordCase& c, std::ostream* os) {
+    *os << "word " << c.word << ", " << StepName(c.step) << ", " << CopyCheckBoxName(c.box);
+}
+
 class UpdateCopyButtonsTest : public ::testing::TestWithParam<ModeWordCase> {};
 
 // Each mode word decides its step: word 0 hides the five pictures and unticks

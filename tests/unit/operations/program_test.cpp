@@ -16,6 +16,8 @@ struct ChunkCase {
     std::vector<SentWords> download;  // the same for the download
 };
 
+void PrintTo(const ChunkCase& c, std::ostream* os) { *os << c.name; }
+
 class ChunkingTest : public ::testing::TestWithParam<ChunkCase> {};
 
 TEST_P(ChunkingTest, ProgramWritesTheBufferIntoTheChip) {
@@ -165,6 +167,8 @@ struct ExtCase {
     std::vector<SentWords> chunks;
 };
 
+void PrintTo(const ExtCase& c, std::ostream* os) { *os << c.name; }
+
 class ExtAreaTest : public ::testing::TestWithParam<ExtCase> {};
 
 // The handler programs the main area, then the extended area from behind the
@@ -228,6 +232,8 @@ struct ProgramFailure {
     std::size_t programmedChunks;  // executions of OpProgram before it stopped
     bool setupFailure = false;
 };
+
+void PrintTo(const ProgramFailure& c, std::ostream* os) { *os << c.name; }
 
 class ProgramFailureTest : public ::testing::TestWithParam<ProgramFailure> {};
 
@@ -358,6 +364,8 @@ struct DownloadFailure {
     std::vector<std::string> messages;
 };
 
+void PrintTo(const DownloadFailure& c, std::ostream* os) { *os << c.name; }
+
 class DownloadFailureTest : public ::testing::TestWithParam<DownloadFailure> {};
 
 TEST_P(DownloadFailureTest, StopsOnceWithoutTouchingTheStepPictures) {
@@ -417,6 +425,8 @@ struct ExtFailure {
     std::function<void(OperationRig&)> arrange;
     std::vector<std::string> messages;
 };
+
+void PrintTo(const ExtFailure& c, std::ostream* os) { *os << c.name; }
 
 class ExtAreaFailureTest : public ::testing::TestWithParam<ExtFailure> {};
 

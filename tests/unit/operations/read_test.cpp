@@ -40,6 +40,8 @@ struct ReadShape {
     int dataReads;                // 0x4B requests, one per 32 KB half
 };
 
+void PrintTo(const ReadShape& c, std::ostream* os) { *os << c.name; }
+
 class ReadShapeTest : public ::testing::TestWithParam<ReadShape> {};
 
 TEST_P(ReadShapeTest, ChipLandsAtItsPlacesInTheBufferAndNothingBeyond) {
@@ -502,6 +504,8 @@ struct ReadFailure {
     // The steps are offered again: a chip that could not be read, or no set-up.
     bool reOffered = false;
 };
+
+void PrintTo(const ReadFailure& c, std::ostream* os) { *os << c.name; }
 
 class ReadFailureTest : public ::testing::TestWithParam<ReadFailure> {};
 

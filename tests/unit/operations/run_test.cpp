@@ -49,6 +49,8 @@ struct RunOrder {
     int setUps;  // the run's own, and protect's
 };
 
+void PrintTo(const RunOrder& c, std::ostream* os) { *os << c.name; }
+
 class RunOrderTest : public ::testing::TestWithParam<RunOrder> {};
 
 TEST_P(RunOrderTest, RunsTheTickedStepsInOrderOnOneSetUp) {

@@ -202,6 +202,8 @@ struct SimpleFailure {
     bool setupFailure;  // the ready picture shows again over the failed one
 };
 
+void PrintTo(const SimpleFailure& c, std::ostream* os) { *os << c.name; }
+
 class SimpleFailureTest : public ::testing::TestWithParam<SimpleFailure> {};
 
 TEST_P(SimpleFailureTest, FailsOnceWithTheFailedPicture) {

@@ -397,6 +397,8 @@ struct TailFault {
     bool programFailed;   // the program step's failed picture is uncovered
 };
 
+void PrintTo(const TailFault& c, std::ostream* os) { *os << c.name; }
+
 class OptionTypeOneTailFaults : public OptionTypeOneLoadTest,
                                 public ::testing::WithParamInterface<TailFault> {};
 
