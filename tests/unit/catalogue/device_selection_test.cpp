@@ -14,6 +14,7 @@
 
 #include "link/programmer_requests.h"
 #include "platform/profile.h"
+#include "platform/settings_report.h"
 #include "support/child_process.h"
 #include "support/fake_checksum_field.h"
 #include "support/fake_ports.h"

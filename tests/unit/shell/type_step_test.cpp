@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "link/programmer_requests.h"
+#include "platform/settings_report.h"
 #include "platform/profile.h"
 #include "shell/program_core.h"
 #include "shell/start_up.h"
