@@ -2,7 +2,11 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <system_error>
+#include <thread>
+#include <unordered_set>
 
 #include "catalogue/device_loader.h"
 #include "platform/number.h"
@@ -167,19 +171,55 @@ std::vector<std::string> SelectCatalogue::Makers() const {
     return SortedList(list.count, list.named, "0", true, [](const std::string&) { return true; });
 }
 
+namespace {
+
+std::string ReadCategory(const std::string& path) {
+    std::string type = Profile(path).ReadString(kDeviceSection, "TYPE", kNoneEntry, 19);
+    const auto blank = type.find(' ');
+    if (blank != std::string::npos) type.resize(blank);
+    return type;
+}
+
+}  // namespace
+
 const std::string& SelectCatalogue::Category(const std::string& name) {
     const auto known = categoryOf_.find(name);
     if (known != categoryOf_.end()) return known->second;
     // Names that differ only in case name one file: it is read once.
     const std::string path = RealPath(name);
     auto read = categoryAt_.find(path);
-    if (read == categoryAt_.end()) {
-        std::string type = Profile(path).ReadString(kDeviceSection, "TYPE", kNoneEntry, 19);
-        const auto blank = type.find(' ');
-        if (blank != std::string::npos) type.resize(blank);
-        read = categoryAt_.emplace(path, std::move(type)).first;
-    }
+    if (read == categoryAt_.end()) read = categoryAt_.emplace(path, ReadCategory(path)).first;
     return categoryOf_.emplace(name, read->second).first->second;
+}
+
+void SelectCatalogue::ReadCategories(const std::string& maker, const List& list) {
+    std::vector<std::string> paths;
+    std::unordered_set<std::string> seen;
+    for (const auto& [index, type] : list.named) {
+        const std::string name = DeviceFileName(maker, type);
+        if (categoryOf_.count(name)) continue;
+        std::string path = RealPath(name);
+        if (!categoryAt_.count(path) && seen.insert(path).second) paths.push_back(std::move(path));
+    }
+    // A few files are read as they are asked for.
+    constexpr std::size_t kAlone = 64;
+    if (paths.size() < kAlone) return;
+    std::vector<std::string> types(paths.size());
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < paths.size(); i = next++) types[i] = ReadCategory(paths[i]);
+    };
+    std::vector<std::thread> helpers;
+    const unsigned cores = std::thread::hardware_concurrency();
+    try {
+        for (unsigned w = 1; w < std::min(cores, 8u); ++w) helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // Fewer helpers, or none: this thread reads what they leave.
+    }
+    work();
+    for (std::thread& t : helpers) t.join();
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        categoryAt_.emplace(std::move(paths[i]), std::move(types[i]));
 }
 
 bool SelectCatalogue::Passes(const std::string& maker, const std::string& type,
@@ -190,6 +230,7 @@ bool SelectCatalogue::Passes(const std::string& maker, const std::string& type,
 std::vector<std::string> SelectCatalogue::Types(const std::string& maker, int filter) {
     const List& list = MakerList(maker);
     const char* category = FilterCategory(filter);
+    if (category) ReadCategories(maker, list);
     const std::string none = kNoneEntry;
     // The entries the section leaves out are all "<none>": one answer for them.
     const bool nonePasses = !category || Passes(maker, none, category);
@@ -206,6 +247,7 @@ long SelectCatalogue::TypeCount(const std::string& maker, int filter) {
     const char* category = FilterCategory(filter);
     long count = list.count;
     if (category) {
+        ReadCategories(maker, list);
         const long missing = list.count - static_cast<long>(list.named.size());
         count = Passes(maker, kNoneEntry, category) ? missing : 0;
         for (const auto& [index, type] : list.named) count += Passes(maker, type, category);

@@ -103,6 +103,9 @@ private:
     const List& MakerList(const std::string& maker);
     // "TYPE" of a device file, at most 19 characters, up to its first blank.
     const std::string& Category(const std::string& name);
+    // Reads the categories of the maker's device files not read yet, side by
+    // side: a filter over thousands of types waits on opening as many files.
+    void ReadCategories(const std::string& maker, const List& list);
     // The type's device file is of the category.
     bool Passes(const std::string& maker, const std::string& type, const char* category);
     std::string RealPath(const std::string& name) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -102,6 +103,33 @@ TEST_F(SelectionFilesTest, ListsFollowTheirCountsAndTheFilter) {
     EXPECT_EQ(catalogue.DeviceFileName("NORTH", "PAL1"), "N\\PAL1.INI");
     EXPECT_EQ(catalogue.DeviceFileName("NORTH", "NOFILE"), "<none>");
     EXPECT_EQ(catalogue.DeviceFileName("NORTH", ""), "<none>");
+}
+
+// A maker with hundreds of types has its device files read side by side;
+// the filter answers as if each were read alone, names that differ only in
+// case included.
+TEST_F(SelectionFilesTest, AManyTypedMakerFiltersAsTypeByType) {
+    const char* kinds[] = {"PLD", "MPU", "EEPROM", "EPROM", "MPU with ISP"};
+    std::string select = "[ITEM]\r\nValue=1\r\n0001=MANY\r\n[MANY]\r\nValue=12C\r\n";
+    Names byFilter[5];
+    for (int t = 1; t <= 300; ++t) {
+        char index[8], type[8];
+        std::snprintf(index, sizeof index, "%04X", t);
+        std::snprintf(type, sizeof type, "T%03d", t);
+        // Every tenth type names its file in other letters.
+        const std::string file = std::string(t % 10 ? "M\\" : "m\\") + type + ".INI";
+        select += std::string(index) + "=" + type + "\r\n" + type + "=" + file + "\r\n";
+        const int kind = t % 5;
+        Device(std::string("M/") + type + ".INI", std::string("TYPE=") + kinds[kind] + "\r\n");
+        byFilter[0].push_back(type);
+        byFilter[kind == 4 ? 2 : kind + 1].push_back(type);
+    }
+    dir.Write("Select.ini", select);
+    SelectCatalogue catalogue(dir.Path());
+    for (int filter = 0; filter < 5; ++filter) {
+        EXPECT_EQ(catalogue.Types("MANY", filter), byFilter[filter]) << filter;
+        EXPECT_EQ(catalogue.TypeCount("MANY", filter), static_cast<long>(byFilter[filter].size()));
+    }
 }
 
 TEST_F(SelectionFilesTest, DamagedCountsStayWithinTheKeysALongListCanHave) {
