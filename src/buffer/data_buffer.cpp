@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <new>
-#include <stdexcept>
 
 #include "buffer/buffer_pass.h"
 
@@ -72,7 +70,7 @@ DataBuffer::DataBuffer(Messages& messages, Progress& progress, std::string histo
     hasBlock_ = true;
     bufferLength_ = kInitialLength;
     // The margin past the logical length stays 0, as the block was zeroed.
-    std::fill_n(block_.begin(), kInitialLength, uint8_t{0xFF});
+    std::fill_n(block_.data(), kInitialLength, uint8_t{0xFF});
 }
 
 DataBuffer::~DataBuffer() = default;
@@ -132,18 +130,9 @@ uint32_t DataBuffer::GetICSize() const { return deviceSize_ ? deviceSize_().Devi
 // --- Resize --------------------------------------------------------------------
 
 bool DataBuffer::ResizeBlock(std::size_t blockBytes) {
-    if (blockBytes > maxBlockBytes_) return false;
-    try {
-        // Reserve exactly what is asked for, so that growth copies the old
-        // bytes once and a small growth does not double the block.
-        if (blockBytes > block_.capacity()) block_.reserve(blockBytes);
-        block_.resize(blockBytes);  // added bytes are 0
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
-    return true;
+    // The block keeps its bytes and adds zeros without writing them, so a
+    // buffer grown for a large load costs nothing until the load fills it.
+    return blockBytes <= maxBlockBytes_ && block_.Resize(blockBytes);
 }
 
 bool DataBuffer::SetBufferSize(uint32_t n) {

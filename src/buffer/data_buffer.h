@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "buffer/checksum_view.h"
+#include "platform/byte_block.h"
 #include "platform/ports.h"
 
 namespace burnmark {
@@ -245,7 +246,7 @@ private:
     bool pendingBytes_ = false;
     bool pendingSize_ = false;
 
-    std::vector<uint8_t> block_;
+    ByteBlock block_;
     bool hasBlock_ = false;
     int lockCount_ = 0;
     bool changedWhileLocked_ = false;
