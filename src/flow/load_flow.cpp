@@ -1,7 +1,13 @@
 #include "flow/load_flow.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -25,15 +31,6 @@ namespace {
 
 // The file pieces of one read: below 64 KB each, as the progress counts them.
 constexpr uint64_t kReadPiece = 0xFFFF;
-
-// The path of a regular file by that name, or empty. Names the dialogs write
-// are real paths; older settings may hold stored ones with backslashes. Only
-// regular files are read: opening a named pipe would wait for a writer and
-// hold the window, and a directory or device has no size to take a range of.
-std::FILE* OpenForReading(const std::string& name) {
-    const std::string path = LoadableFilePath(name);
-    return path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
-}
 
 bool ReadHex(LoadFormat format, const ReaderPorts& ports, ReadPass pass, ParsedImage& image,
              uint64_t imageSize, std::span<const uint8_t> file, const FillSettings& fill) {
@@ -144,12 +141,12 @@ LoadEnd LoadFlow::RunLoad(const LoadSettings& s) {
     ctx_.buffer.SetDataMode(DataMode::All);
 
     const uint32_t lengthBefore = ctx_.buffer.GetBufferSize();
-    std::vector<uint8_t> block;
+    ByteBlock block;
     if (!ReadSourceFile(s, block)) {
         RestoreBufferLength(lengthBefore);
         return LoadEnd::ReadFailed;
     }
-    if (!LoadIntoBuffer(s, 1, 0, std::move(block))) {
+    if (!LoadIntoBuffer(s, 1, 0, block.Bytes())) {
         // Nothing landed: the buffer keeps its size, and the programmer is not
         // asked to work on a buffer the load did not fill.
         RestoreBufferLength(lengthBefore);
@@ -163,25 +160,27 @@ LoadEnd LoadFlow::RunLoad(const LoadSettings& s) {
 
 // ---- Reading the file range ------------------------------------------------------------------
 
-bool LoadFlow::ReadSourceFile(const LoadSettings& s, std::vector<uint8_t>& block) {
+bool LoadFlow::ReadSourceFile(const LoadSettings& s, ByteBlock& block) {
     if (s.Name.empty()) return false;
 
-    std::FILE* f = OpenForReading(s.Name);
-    if (!f) {
+    const std::string path = LoadableFilePath(s.Name);
+    // Not blocking: a pipe put in the file's place since it was looked at
+    // must not hold the window; it is refused below.
+    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0) ::close(fd);
         if (s.Name != "NULL")
             ctx_.messages.MessageBox(kLoadOpenFailText, "", MsgButtons::Ok, MsgIcon::None);
         return false;
     }
     struct Closer {
-        std::FILE* f;
-        ~Closer() { std::fclose(f); }
-    } closer{f};
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
 
-    uint64_t fileSize = 0;
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-        const long end = std::ftell(f);
-        fileSize = end > 0 ? static_cast<uint64_t>(end) : 0;
-    }
+    // The size of the file opened, which the read must deliver in full.
+    const uint64_t fileSize = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
     if (s.SourceSAdd < 0 || s.SourceEAdd < s.SourceSAdd) {
         ShowRangeError(ctx_.messages, "Error");
         return false;
@@ -198,39 +197,47 @@ bool LoadFlow::ReadSourceFile(const LoadSettings& s, std::vector<uint8_t>& block
     if (length > ctx_.buffer.GetBufferSize())
         ctx_.buffer.SetBufferSize(static_cast<uint32_t>(length));
 
-    std::vector<uint8_t> bytes;
-    try {
-        bytes.resize(static_cast<std::size_t>(length));
-    } catch (const std::bad_alloc&) {
-        ctx_.messages.MessageBox(kLoadMemoryText, kLoadMemoryTitle, MsgButtons::Ok, MsgIcon::None);
-        return false;
-    } catch (const std::length_error&) {
+    // The read is the first to write these pages: nothing fills them before.
+    ByteBlock bytes;
+    if (length > SIZE_MAX || !bytes.Resize(static_cast<std::size_t>(length))) {
         ctx_.messages.MessageBox(kLoadMemoryText, kLoadMemoryTitle, MsgButtons::Ok, MsgIcon::None);
         return false;
     }
 
-    if (std::fseek(f, static_cast<long>(start), SEEK_SET) != 0) {
-        ctx_.messages.MessageBox(kLoadOpenFailText, "", MsgButtons::Ok, MsgIcon::None);
-        return false;
-    }
     Progress& progress = ctx_.progress;
     progress.ProgressSetPosition(0);
     progress.Show();
     const uint64_t pieces = (length + kReadPiece - 1) / kReadPiece;
     const uint64_t width = std::max<uint64_t>(pieces / 100, 1);
     uint64_t got = 0;
-    for (uint64_t piece = 0; got < length; ++piece) {
+    int error = 0;
+    for (uint64_t piece = 0; got < length && error == 0; ++piece) {
         const std::size_t want = static_cast<std::size_t>(std::min(kReadPiece, length - got));
-        const std::size_t n = std::fread(bytes.data() + got, 1, want, f);
-        got += n;
+        std::size_t have = 0;
+        while (have < want) {
+            const ssize_t n = ::pread(fd, bytes.data() + got + have, want - have,
+                                      static_cast<off_t>(start + got + have));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                error = n < 0 ? errno : -1;  // -1: the file ended early
+                break;
+            }
+            have += static_cast<std::size_t>(n);
+        }
+        got += have;
         if (piece % width == 0) progress.ProgressStep();
-        if (n < want) break;  // the file ended early (it changed since its size was taken)
     }
-    bytes.resize(static_cast<std::size_t>(got));
     progress.ProgressFinish();
     progress.Close();
-    if (got == 0) {
-        ctx_.messages.MessageBox(kLoadOpenFailText, "", MsgButtons::Ok, MsgIcon::None);
+    if (error != 0) {
+        // Another program rewrote the file, or the disk failed: a part of the
+        // file is no file to program.
+        const std::string reason =
+            error > 0 ? std::strerror(error)
+                      : "The file changed while it was read: it is shorter than when the load "
+                        "began.";
+        ctx_.messages.MessageBox("Can't read \"" + path + "\". " + reason, kLoadReadFailTitle,
+                                 MsgButtons::Ok, MsgIcon::Error);
         return false;
     }
     block = std::move(bytes);
@@ -268,7 +275,7 @@ bool LoadFlow::Place(std::span<const uint8_t> image, uint64_t length, const Load
 }
 
 bool LoadFlow::LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t showSum,
-                              std::vector<uint8_t> block) {
+                              std::span<const uint8_t> block) {
     const uint32_t lengthAtEntry = ctx_.buffer.GetBufferSize();
     if (s.DistSadd < 0) {
         ShowRangeError(ctx_.messages, "ERROR");

@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <functional>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -302,6 +305,64 @@ TEST_F(LoadHandBack, OnlyRegularFilesAreRead) {
         EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Format Error !"}));
         EXPECT_EQ(buffer.GetBufferSize(), lengthBefore);
     }
+}
+
+// The progress window as the read steps it after each piece of the file; the
+// test acts between two pieces.
+class ProgressWithHook : public FakeProgress {
+public:
+    void ProgressStep() override {
+        FakeProgress::ProgressStep();
+        if (onStep) std::exchange(onStep, nullptr)();
+    }
+    std::function<void()> onStep;
+};
+
+// A load whose read fails ends there with what went wrong, and the buffer
+// stays as it was: nothing of a part-read file is programmed.
+class LoadRead : public FlowTest {
+protected:
+    void ExpectReadFails(const std::string& path, std::function<void()> betweenPieces,
+                         const std::string& reason) {
+        FillBuffer(0x33);
+        const uint32_t lengthBefore = buffer.GetBufferSize();
+        HandBack(path, {{"Format", "3"}});
+        ProgressWithHook hooked;
+        hooked.onStep = std::move(betweenPieces);
+        FlowContext ctx{busy, device,    options, buffer, messages, player,
+                        hooked, pump, processes, link,   engine,   fpga};
+
+        LoadFlow flow(ctx);
+        EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::ReadFailed);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, "Can't read \"" + path + "\". " + reason);
+        EXPECT_EQ(messages.shown[0].title, "Error");
+        EXPECT_EQ(buffer.GetBufferSize(), lengthBefore);
+        EXPECT_EQ(Byte(0), 0x33);
+        EXPECT_EQ(Byte(lengthBefore - 1), 0x33);
+        EXPECT_EQ(buffer.GetLoadedEnd(), 0u);
+        EXPECT_FALSE(hooked.shown);
+    }
+};
+
+TEST_F(LoadRead, AFileThatShrinksWhileItIsReadIsNotLoaded) {
+    // Several pieces long, so that another program can cut it between two.
+    const std::string path = WriteData("shrinks.bin", std::string(200000, '\x5A'));
+    ExpectReadFails(
+        path, [&] { std::filesystem::resize_file(path, 1000); },
+        "The file changed while it was read: it is shorter than when the load began.");
+}
+
+TEST_F(LoadRead, AReadErrorIsNotLoaded) {
+    // A sysfs attribute that answers every read with "Input/output error":
+    // the power settings of a device without runtime power management.
+    const char* path = "/sys/devices/virtual/mem/null/power/autosuspend_delay_ms";
+    const int fd = ::open(path, O_RDONLY);
+    char byte;
+    const bool fails = fd >= 0 && ::read(fd, &byte, 1) < 0 && errno == EIO;
+    if (fd >= 0) ::close(fd);
+    if (!fails) GTEST_SKIP() << "no file here that fails to read";
+    ExpectReadFails(path, nullptr, std::strerror(EIO));
 }
 
 TEST_F(LoadHandBack, CancelChangesNothingNotEvenTheDataMode) {
