@@ -283,7 +283,8 @@ bool LoadFlow::LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t s
     }
 
     LoadFormat format = static_cast<LoadFormat>(s.Format);
-    if (s.Format == static_cast<int32_t>(LoadFormat::Auto)) {
+    const bool detected = s.Format == static_cast<int32_t>(LoadFormat::Auto);
+    if (detected) {
         const ProbeMode mode = announce == 1 ? ProbeMode::ShowYes : ProbeMode::Silent;
         format = DetectHexFormat(ctx_.messages, mode, block);
         if (format == LoadFormat::Auto) format = LoadFormat::Binary;
@@ -302,7 +303,7 @@ bool LoadFlow::LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t s
         case LoadFormat::IntelHex:
         case LoadFormat::Motorola:
         case LoadFormat::Tektronix:
-            ok = LoadHex(format, block, s, showSum);
+            ok = LoadHex(format, block, s, showSum, detected);
             break;
         case LoadFormat::DosExe: {
             std::span<const uint8_t> image(block);
@@ -326,10 +327,12 @@ bool LoadFlow::LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t s
 }
 
 bool LoadFlow::LoadHex(LoadFormat format, std::span<const uint8_t> block, const LoadSettings& s,
-                       int32_t showSum) {
+                       int32_t showSum, bool detected) {
     Messages& messages = ctx_.messages;
     DataBuffer& buffer = ctx_.buffer;
-    if (!ProbeFormat(messages, format, ProbeMode::ShowNo, block)) return false;
+    // A format just found by its probe needs no second look: the probe
+    // would answer the same, and the Motorola one reads the whole file.
+    if (!detected && !ProbeFormat(messages, format, ProbeMode::ShowNo, block)) return false;
 
     const ReaderPorts ports{messages, ctx_.progress, ctx_.pump};
     const FillSettings fill{s.UnuserFillCheck == 1, static_cast<uint8_t>(s.UserFill & 0xFF)};
@@ -348,18 +351,32 @@ bool LoadFlow::LoadHex(LoadFormat format, std::span<const uint8_t> block, const 
         if (!buffer.SetBufferSize(extent.HighAddress)) return false;
     }
 
+    // The store pass writes the image straight into the buffer at the
+    // destination, as much of it as the extent pass found; the placement
+    // then fills around it.
+    const uint32_t dest = static_cast<uint32_t>(s.DistSadd);
+    const uint64_t length = uint64_t{extent.HighAddress} + 1;
+    const uint32_t imageSize = buffer.GetBufferSize();
+    if (!buffer.ReserveLoadedData(length, dest)) return false;
     ParsedImage stored;
     stored.HighAddress = static_cast<uint32_t>(block.size());
-    if (!ReadHex(format, ports, ReadPass::Store, stored, buffer.GetBufferSize(), block, fill))
-        return false;
-    const uint64_t length = uint64_t{stored.HighAddress} + 1;
-    if (length > stored.Image.size()) {
+    bool ok = false;
+    {
+        BufferLock lock = buffer.GetBufferHandle();
+        if (!lock) return false;
+        stored.Target = lock.Bytes().subspan(dest, static_cast<std::size_t>(length));
+        ok = ReadHex(format, ports, ReadPass::Store, stored, imageSize, block, fill);
+        // The extent pass saw every record the store pass stores; a pass that
+        // still fails has written part of the buffer, which the view must show.
+        if (!ok) lock.MarkChanged();
+    }
+    if (!ok) return false;
+    if (stored.HighAddress != extent.HighAddress) {
         ShowOutOfBuffer(messages);
         return false;
     }
-    if (!Place(stored.Image, length, s)) return false;
+    buffer.FinishLoadedData(length, dest, fill.fillUnused, fill.userFill);
 
-    const uint32_t dest = static_cast<uint32_t>(s.DistSadd);
     buffer.SetLoadedStart(dest);
     buffer.SetLoadedEnd(static_cast<uint32_t>(dest + length));
     // The Tektronix load leaves the last sum as it was.

@@ -147,8 +147,9 @@ private:
     // need) after a load that did not land.
     void RestoreBufferLength(uint32_t length);
     bool Place(std::span<const uint8_t> image, uint64_t length, const LoadSettings& s);
+    // detected: the format was just found by its probe.
     bool LoadHex(LoadFormat format, std::span<const uint8_t> block, const LoadSettings& s,
-                 int32_t showSum);
+                 int32_t showSum, bool detected);
     void ExchangeFail(const char* message);
 
     FlowContext ctx_;

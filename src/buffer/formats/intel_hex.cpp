@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "buffer/formats/text_block.h"
@@ -20,10 +19,10 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
                   std::span<const uint8_t> file, const FillSettings& fill) {
     const bool store = pass == ReadPass::Store;
     const uint8_t prefill = fill.fillUnused ? fill.userFill : 0;
-    std::vector<uint8_t> image;
-    if (store && !AllocateImage(ports.messages, "ITL", image, imageSize, prefill)) return false;
+    StoreImage image;
+    if (store && !image.Open(ports.messages, "ITL", out, imageSize, prefill)) return false;
     // The extent pass holds no data; it bounds addresses by the cap alone.
-    uint64_t limit = store ? image.size() : kMaxImageSize;
+    uint64_t limit = store ? image.Size() : kMaxImageSize;
 
     ports.progress.Show();
     ports.progress.ProgressSetPosition(0);
@@ -76,17 +75,13 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
                 break;
             }
             if (store) {
-                if (address + count > image.size()) {
-                    try {
-                        image.resize(static_cast<std::size_t>(limit), prefill);
-                    } catch (const std::bad_alloc&) {
-                        ports.progress.ProgressFinish();
-                        ports.progress.Close();
-                        ShowMemoryError(ports.messages, "ITL");
-                        return false;
-                    }
+                if (address + count > image.Size() && !image.Grow(limit)) {
+                    ports.progress.ProgressFinish();
+                    ports.progress.Close();
+                    ShowMemoryError(ports.messages, "ITL");
+                    return false;
                 }
-                good = hex::StoreBytes(data, count, image.data() + address, sum);
+                good = hex::StoreBytes(data, count, image.Data() + address, sum);
             } else {
                 good = hex::AllDigits(data, 2 * static_cast<std::size_t>(count));
             }
@@ -116,12 +111,12 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
                     // The image takes in the 64 KB this base opens (also when
                     // the image ends right at the base); it is allocated when
                     // data arrive there, not for a bare base.
-                    limit = std::min(linearBase + 0x10000, kMaxImageSize);
+                    limit = std::min(linearBase + 0x10000, image.Cap());
                 }
             }
         }
     }
-    return FinishRead(ports, outcome, tally, image, out);
+    return FinishRead(ports, outcome, tally, image.Own(), out);
 }
 
 bool IsIntelHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {

@@ -27,12 +27,12 @@ bool IsDataType(uint8_t digit) { return digit >= '1' && digit <= '3'; }
 bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uint64_t imageSize,
                      std::span<const uint8_t> file, const FillSettings& fill) {
     const bool store = pass == ReadPass::Store;
-    std::vector<uint8_t> image;
-    if (store && !AllocateImage(ports.messages, "", image, imageSize,
-                                fill.fillUnused ? fill.userFill : 0xFF)) {
+    StoreImage image;
+    if (store &&
+        !image.Open(ports.messages, "", out, imageSize, fill.fillUnused ? fill.userFill : 0xFF)) {
         return false;
     }
-    const uint64_t limit = store ? image.size() : kMaxImageSize;
+    const uint64_t limit = store ? image.Size() : kMaxImageSize;
 
     // This reader shows no running progress: the bar stands at 99 and the end
     // records fill it.
@@ -92,7 +92,7 @@ bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, 
                 outcome = ScanOutcome::OutOfBuffer;
                 break;
             }
-            good = store ? hex::StoreBytes(data, dataCount, image.data() + address, sum)
+            good = store ? hex::StoreBytes(data, dataCount, image.Data() + address, sum)
                          : hex::AllDigits(data, 2 * static_cast<std::size_t>(dataCount));
             tally.Cover(address, static_cast<uint64_t>(dataCount));
         } else {
@@ -111,7 +111,7 @@ bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, 
             break;
         }
     }
-    return FinishRead(ports, outcome, tally, image, out);
+    return FinishRead(ports, outcome, tally, image.Own(), out);
 }
 
 bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block,

@@ -44,12 +44,12 @@ bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
                       uint64_t imageSize, std::span<const uint8_t> file, const FillSettings& fill) {
     const bool store = pass == ReadPass::Store;
-    std::vector<uint8_t> image;
+    StoreImage image;
     if (store &&
-        !AllocateImage(ports.messages, "", image, imageSize, fill.fillUnused ? fill.userFill : 0)) {
+        !image.Open(ports.messages, "", out, imageSize, fill.fillUnused ? fill.userFill : 0)) {
         return false;
     }
-    const uint64_t limit = store ? image.size() : kMaxImageSize;
+    const uint64_t limit = store ? image.Size() : kMaxImageSize;
 
     ports.progress.Show();
     ports.progress.ProgressSetPosition(0);
@@ -97,7 +97,7 @@ bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
             const int b = hex::Pair(data + 2 * k);
             bad |= b < 0;
             digits += static_cast<unsigned>((b >> 4) + (b & 15));
-            if (store) image[address + k] = static_cast<uint8_t>(b);
+            if (store) image.Data()[address + k] = static_cast<uint8_t>(b);
         }
         const int checksum = hex::Pair(data + 2 * head.count);
         if (bad || checksum < 0) {
@@ -108,7 +108,7 @@ bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
         tally.Cover(address, static_cast<uint64_t>(head.count));
         i = recordEnd;
     }
-    return FinishRead(ports, outcome, tally, image, out);
+    return FinishRead(ports, outcome, tally, image.Own(), out);
 }
 
 bool IsTektronixHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {
