@@ -137,7 +137,9 @@ bool LoadFlow::RefuseLoadWithoutDevice() {
 LoadEnd LoadFlow::RunLoad(const LoadSettings& s) {
     BusyScope busy(ctx_.busy);
     // The file is placed unchanged.
-    Profile(ctx_.HistoryIniPath()).WriteInteger("CommonParameterSet", "CommonDataSelect", 0);
+    HandBackWriter common(ctx_.HistoryIniPath(), "CommonParameterSet");
+    common.Integer("CommonDataSelect", 0);
+    common.Finish(ctx_.messages);
     ctx_.buffer.SetDataMode(DataMode::All);
 
     const uint32_t lengthBefore = ctx_.buffer.GetBufferSize();

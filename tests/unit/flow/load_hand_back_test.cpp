@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "flow/dialog_hand_back.h"
 #include "unit/flow/flow_fixture.h"
 
 namespace burnmark::testing {
@@ -389,6 +390,18 @@ TEST_F(LoadHandBack, LoadSetsTheDataModeBackToAllAndTakesTheName) {
     EXPECT_EQ(buffer.ReturnDataMode(), DataMode::All);
     EXPECT_EQ(ReadKey("CommonParameterSet", "CommonDataSelect"), "0");
     EXPECT_EQ(Bytes(0, 4), (std::vector<uint8_t>{'A', 'B', 'C', 'D'}));
+}
+
+TEST_F(LoadHandBack, AFailedDataModeWriteIsReportedAndTheLoadGoesOn) {
+    HandBack(WriteData("a.bin", "ABCD"), {{"Format", "3"}});
+    ASSERT_EQ(::chmod(History().c_str(), 0444), 0);  // read-only, for the administrator too
+    LoadFlow flow(Context());
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::Loaded);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, HandBackWriteFailText(History()));
+    EXPECT_EQ(messages.shown[0].title, kHandBackWriteFailTitle);
+    EXPECT_EQ(Bytes(0, 4), (std::vector<uint8_t>{'A', 'B', 'C', 'D'}));
+    EXPECT_EQ(buffer.ReturnDataMode(), DataMode::All);
 }
 
 TEST_F(LoadHandBack, FirstSetupRefusesBeforeTheDialogWhateverTheSoundSetting) {
