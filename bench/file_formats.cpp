@@ -66,7 +66,8 @@ class Bench {
 public:
     Bench()
         : dir_(MakeDir()),
-          core_((state_.AppDir = dir_, state_), CorePorts{usb_, messages_, sounds_, pump_, progress_, processes_}) {
+          core_((state_.AppDir = dir_, state_),
+                CorePorts{usb_, messages_, sounds_, pump_, progress_, processes_}) {
         // The buffer of a small 8-bit device; a load grows it as it needs.
         core_.Buffer().SetBufferSize(0x10000);
     }
@@ -97,13 +98,20 @@ private:
 };
 
 bool ParseFormat(const std::string& s, SaveFormat& f) {
-    if (s == "intel") f = SaveFormat::IntelHex;
-    else if (s == "s19") f = SaveFormat::MotorolaS1;
-    else if (s == "s28") f = SaveFormat::MotorolaS2;
-    else if (s == "s37") f = SaveFormat::MotorolaS3;
-    else if (s == "tek") f = SaveFormat::Tektronix;
-    else if (s == "bin") f = SaveFormat::Binary;
-    else return false;
+    if (s == "intel")
+        f = SaveFormat::IntelHex;
+    else if (s == "s19")
+        f = SaveFormat::MotorolaS1;
+    else if (s == "s28")
+        f = SaveFormat::MotorolaS2;
+    else if (s == "s37")
+        f = SaveFormat::MotorolaS3;
+    else if (s == "tek")
+        f = SaveFormat::Tektronix;
+    else if (s == "bin")
+        f = SaveFormat::Binary;
+    else
+        return false;
     return true;
 }
 
@@ -214,11 +222,11 @@ int SaveMode(SaveFormat f, const std::string& dataPath, const std::string& out) 
 int AllFormats() {
     constexpr uint64_t kTotal = 16ull << 20;
     const auto data = Generate(kTotal);
-    const SaveFormat formats[] = {SaveFormat::IntelHex, SaveFormat::MotorolaS1,
+    const SaveFormat formats[] = {SaveFormat::IntelHex,   SaveFormat::MotorolaS1,
                                   SaveFormat::MotorolaS2, SaveFormat::MotorolaS3,
-                                  SaveFormat::Tektronix, SaveFormat::Binary};
-    const char* names[] = {"Intel HEX", "Motorola S1", "Motorola S2",
-                           "Motorola S3", "Tektronix", "binary"};
+                                  SaveFormat::Tektronix,  SaveFormat::Binary};
+    const char* names[] = {"Intel HEX",   "Motorola S1", "Motorola S2",
+                           "Motorola S3", "Tektronix",   "binary"};
     std::printf("%-12s %9s %9s %11s %11s\n", "format", "data MB", "text MB", "save MB/s",
                 "load MB/s");
     for (int k = 0; k < 6; ++k) {
@@ -226,9 +234,9 @@ int AllFormats() {
         // S1 and Tektronix addresses reach 64 KB.
         const uint64_t length = std::min<uint64_t>(kTotal, MaxSaveLength(f));
         const std::span<const uint8_t> part(data.data(), length);
-        const std::string path = (std::filesystem::temp_directory_path() /
-                                  ("bench_file_formats." + std::to_string(k)))
-                                     .string();
+        const std::string path =
+            (std::filesystem::temp_directory_path() / ("bench_file_formats." + std::to_string(k)))
+                .string();
         double save = 0;
         {
             Bench bench;
@@ -260,7 +268,8 @@ int main(int argc, char** argv) {
     if (mode == "load" && (argc == 3 || argc == 4))
         return LoadMode(argv[2], argc == 4 ? argv[3] : nullptr);
     SaveFormat f;
-    if (mode == "save" && argc == 5 && ParseFormat(argv[2], f)) return SaveMode(f, argv[3], argv[4]);
+    if (mode == "save" && argc == 5 && ParseFormat(argv[2], f))
+        return SaveMode(f, argv[3], argv[4]);
     std::fprintf(stderr,
                  "usage: %s [load FILE [EXPECTED] | save FORMAT DATA OUT]\n"
                  "FORMAT: intel s19 s28 s37 tek bin\n",

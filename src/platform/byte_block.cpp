@@ -74,7 +74,8 @@ bool ByteBlock::Resize(std::size_t n) {
     if (pages == 0) return false;
 
     if (data_ == nullptr) {
-        void* p = ::mmap(nullptr, pages, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        void* p =
+            ::mmap(nullptr, pages, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p == MAP_FAILED) return false;
         data_ = static_cast<uint8_t*>(p);
         mapped_ = pages;

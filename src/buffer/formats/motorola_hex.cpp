@@ -170,8 +170,9 @@ bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8
     return ProbeVerdict(messages, mode, "Motorola", !no && valid > 0);
 }
 
-std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, MotorolaRecord type,
-                              uint64_t length, Progress* progress) {
+bool WriteMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, MotorolaRecord type,
+                      uint64_t length, Progress* progress, const TextSink& sink,
+                      std::size_t pieceBytes) {
     const uint64_t rounded = RoundUpTo32(length);
     const int addressBytes = type == MotorolaRecord::S1 ? 2 : type == MotorolaRecord::S2 ? 3 : 4;
     const std::size_t lineLength = 4 + 2 * addressBytes + 32 + 2 + 2;
@@ -181,9 +182,8 @@ std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, M
     const char* ending = type == MotorolaRecord::S3 ? "S70500000000FA\r\n" : "S9030000FC\r\n";
     const std::size_t endingLength = std::strlen(ending);
 
-    std::string text;
-    text.resize(12 + static_cast<std::size_t>(rounded / 16) * lineLength + endingLength);
-    char* out = text.data();
+    TextPieces pieces(sink, std::max(pieceBytes, lineLength));
+    char* out = pieces.Room(pieces.Begin(), 12);
     std::memcpy(out, "S0030000FC\r\n", 12);
     out += 12;
     ProgressSteps steps(progress, length);
@@ -191,7 +191,8 @@ std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, M
     const unsigned base = 0x10 + static_cast<unsigned>(addressBytes) + 1;
 
     uint8_t bytes[16];
-    for (uint64_t a = 0; a < rounded; a += 16) {
+    for (uint64_t a = 0; a < rounded && pieces.Ok(); a += 16) {
+        out = pieces.Room(out, lineLength);
         std::memcpy(out, header, 4);
         out += 4;
         unsigned sum = base;
@@ -210,8 +211,16 @@ std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, M
         *out++ = '\n';
         steps.At(a + 16);
     }
+    out = pieces.Room(out, endingLength);
     std::memcpy(out, ending, endingLength);
-    return text;
+    return pieces.Finish(out + endingLength);
+}
+
+std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, MotorolaRecord type,
+                              uint64_t length, Progress* progress) {
+    return WholeText([&](const TextSink& sink) {
+        return WriteMotorolaHex(buffer, start, type, length, progress, sink);
+    });
 }
 
 }  // namespace burnmark

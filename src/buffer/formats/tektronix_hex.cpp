@@ -37,6 +37,9 @@ Head ReadHead(const uint8_t* r) {
     return h;
 }
 
+// A record line of the writer: 16 data bytes, CR LF included.
+constexpr std::size_t kRecordLineChars = 45;
+
 bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
@@ -141,17 +144,17 @@ bool IsTektronixHexFile(Messages& messages, ProbeMode mode, std::span<const uint
     return ProbeVerdict(messages, mode, "Tektronix", yes);
 }
 
-std::string FormatTektronixHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
-                               Progress* progress) {
+bool WriteTektronixHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
+                       Progress* progress, const TextSink& sink, std::size_t pieceBytes) {
     const uint64_t rounded = RoundUpTo32(length);
-    std::string text;
-    text.resize(static_cast<std::size_t>(rounded / 16) * 45 + 11);
-    char* out = text.data();
+    TextPieces pieces(sink, std::max(pieceBytes, kRecordLineChars));
+    char* out = pieces.Begin();
     ProgressSteps steps(progress, length);
     SourceBytes source(buffer, start);
 
     uint8_t bytes[16];
-    for (uint64_t a = 0; a < rounded; a += 16) {
+    for (uint64_t a = 0; a < rounded && pieces.Ok(); a += 16) {
+        out = pieces.Room(out, kRecordLineChars);
         const unsigned address = static_cast<unsigned>(a & 0xFFFF);
         *out++ = '/';
         out = hex::PutByte(out, static_cast<uint8_t>(address >> 8));
@@ -172,8 +175,16 @@ std::string FormatTektronixHex(std::span<const uint8_t> buffer, uint64_t start, 
         *out++ = '\n';
         steps.At(a + 16);
     }
+    out = pieces.Room(out, 11);
     std::memcpy(out, "/00000000\r\n", 11);
-    return text;
+    return pieces.Finish(out + 11);
+}
+
+std::string FormatTektronixHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
+                               Progress* progress) {
+    return WholeText([&](const TextSink& sink) {
+        return WriteTektronixHex(buffer, start, length, progress, sink);
+    });
 }
 
 }  // namespace burnmark

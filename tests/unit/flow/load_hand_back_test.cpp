@@ -7,10 +7,10 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
-#include <functional>
 #include <condition_variable>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -330,8 +330,8 @@ protected:
         HandBack(path, {{"Format", "3"}});
         ProgressWithHook hooked;
         hooked.onStep = std::move(betweenPieces);
-        FlowContext ctx{busy, device,    options, buffer, messages, player,
-                        hooked, pump, processes, link,   engine,   fpga};
+        FlowContext ctx{busy,   device, options,   buffer, messages, player,
+                        hooked, pump,   processes, link,   engine,   fpga};
 
         LoadFlow flow(ctx);
         EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::ReadFailed);

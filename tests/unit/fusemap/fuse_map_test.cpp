@@ -292,8 +292,9 @@ TEST_F(FuseMapTest, FailedSaveKeepsPathAndOldFile) {
     const auto cannot = [](const std::string& path, const char* why) {
         return "Can't Write File \"" + path + "\". " + why;
     };
-    for (const auto& [bad, why] : {std::pair{PathOf("missing/dir/x.jed"), "No such file or directory"},
-                                   std::pair{PathOf("adir"), "Is a directory"}}) {
+    for (const auto& [bad, why] :
+         {std::pair{PathOf("missing/dir/x.jed"), "No such file or directory"},
+          std::pair{PathOf("adir"), "Is a directory"}}) {
         messages_.Clear();
         EXPECT_EQ(map_.SaveJedecFile(bad), FuseSaveStatus::WriteFailed) << bad;
         ASSERT_FALSE(messages_.shown.empty());
@@ -309,8 +310,8 @@ TEST_F(FuseMapTest, FailedSaveKeepsPathAndOldFile) {
     messages_.Clear();
     messages_.answers = {MsgAnswer::Ok};  // "File is Exist ! ": replace it
     EXPECT_EQ(map_.SaveJedecFile(readOnly), FuseSaveStatus::WriteFailed);
-    EXPECT_EQ(messages_.Texts(), (std::vector<std::string>{
-                                     "File is Exist ! ", cannot(readOnly, "Permission denied")}));
+    EXPECT_EQ(messages_.Texts(), (std::vector<std::string>{"File is Exist ! ",
+                                                           cannot(readOnly, "Permission denied")}));
     EXPECT_EQ(Read(readOnly), "old");
 
     // A disk that fills up part-way keeps the old file.

@@ -16,8 +16,8 @@ TEST(ByteBlock, ResizesAsAVectorDoesWhateverThePagesHeld) {
     // Every size is written over before the next, so that a shrink into the
     // middle of a page leaves written bytes behind it; growing again must
     // add zeros there. Sizes cross page ends and the huge-page threshold.
-    const std::size_t sizes[] = {1,    4096, 4097, 10000,   3,   8191, 5000000, 4095,
-                                 12288, 0,   77,   6000000, 100, 4100, 9216,    4200000};
+    const std::size_t sizes[] = {1,     4096, 4097, 10000,   3,   8191, 5000000, 4095,
+                                 12288, 0,    77,   6000000, 100, 4100, 9216,    4200000};
     ByteBlock block;
     std::vector<uint8_t> model;
     uint8_t stamp = 0x11;
@@ -44,7 +44,8 @@ TEST(ByteBlock, RefusedSizeLeavesTheBlockAsItWas) {
     EXPECT_FALSE(block.Resize(SIZE_MAX / 2));  // no memory for it
     EXPECT_EQ(block.size(), 5000u);
     EXPECT_EQ(block.data(), before);
-    EXPECT_TRUE(std::all_of(block.data(), block.data() + 5000, [](uint8_t b) { return b == 0xA5; }));
+    EXPECT_TRUE(
+        std::all_of(block.data(), block.data() + 5000, [](uint8_t b) { return b == 0xA5; }));
 }
 
 TEST(ByteBlock, MovesItsBytesAndLeavesTheOtherEmpty) {
