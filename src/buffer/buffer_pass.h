@@ -56,8 +56,7 @@ inline uint32_t SumBytes(const uint8_t* bytes, std::size_t count) {
             acc[k] = _mm_add_epi64(acc[k], _mm_sad_epu8(load(i + 16 * k), zero));
     }
     for (; i + 16 <= count; i += 16) acc[0] = _mm_add_epi64(acc[0], _mm_sad_epu8(load(i), zero));
-    const __m128i all =
-        _mm_add_epi64(_mm_add_epi64(acc[0], acc[1]), _mm_add_epi64(acc[2], acc[3]));
+    const __m128i all = _mm_add_epi64(_mm_add_epi64(acc[0], acc[1]), _mm_add_epi64(acc[2], acc[3]));
     uint64_t lanes[2];
     _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), all);
     sum = lanes[0] + lanes[1];
@@ -144,10 +143,10 @@ inline void FillAddressWords(uint8_t* p, std::size_t address, std::size_t count)
 #if defined(__SSE2__)
     // Eight big-endian words at a time, each lane 16 on from the last store.
     const auto a = static_cast<uint16_t>(address);
-    __m128i words = _mm_setr_epi16(
-        static_cast<int16_t>(a), static_cast<int16_t>(a + 2), static_cast<int16_t>(a + 4),
-        static_cast<int16_t>(a + 6), static_cast<int16_t>(a + 8), static_cast<int16_t>(a + 10),
-        static_cast<int16_t>(a + 12), static_cast<int16_t>(a + 14));
+    __m128i words = _mm_setr_epi16(static_cast<int16_t>(a), static_cast<int16_t>(a + 2),
+                                   static_cast<int16_t>(a + 4), static_cast<int16_t>(a + 6),
+                                   static_cast<int16_t>(a + 8), static_cast<int16_t>(a + 10),
+                                   static_cast<int16_t>(a + 12), static_cast<int16_t>(a + 14));
     const __m128i step = _mm_set1_epi16(16);
     for (; i + 8 <= count; i += 8) {
         const __m128i highFirst = _mm_or_si128(_mm_slli_epi16(words, 8), _mm_srli_epi16(words, 8));
