@@ -22,6 +22,9 @@ int AddressBytes(uint8_t digit) {
 
 bool IsDataType(uint8_t digit) { return digit >= '1' && digit <= '3'; }
 
+// The type digits the probe takes: 0, 1, 2, 3, 5, 6, 7, 8, 9.
+bool IsProbedType(uint8_t digit) { return digit >= '0' && digit <= '9' && digit != '4'; }
+
 }  // namespace
 
 bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uint64_t imageSize,
@@ -136,7 +139,7 @@ bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8
         const uint8_t digit = p[i + 1];
         // S5 and S6 count the records (S6 in 24 bits, for files of more than
         // 65535 records); S4 is no record.
-        if (p[i] != 'S' || !std::strchr("012356789", digit) || digit == 0) {
+        if (p[i] != 'S' || !IsProbedType(digit)) {
             no = true;
             break;
         }
