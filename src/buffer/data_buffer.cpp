@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <new>
-#include <stdexcept>
 
 #include "buffer/buffer_pass.h"
 
@@ -72,7 +70,7 @@ DataBuffer::DataBuffer(Messages& messages, Progress& progress, std::string histo
     hasBlock_ = true;
     bufferLength_ = kInitialLength;
     // The margin past the logical length stays 0, as the block was zeroed.
-    std::fill_n(block_.begin(), kInitialLength, uint8_t{0xFF});
+    std::fill_n(block_.data(), kInitialLength, uint8_t{0xFF});
 }
 
 DataBuffer::~DataBuffer() = default;
@@ -132,18 +130,9 @@ uint32_t DataBuffer::GetICSize() const { return deviceSize_ ? deviceSize_().Devi
 // --- Resize --------------------------------------------------------------------
 
 bool DataBuffer::ResizeBlock(std::size_t blockBytes) {
-    if (blockBytes > maxBlockBytes_) return false;
-    try {
-        // Reserve exactly what is asked for, so that growth copies the old
-        // bytes once and a small growth does not double the block.
-        if (blockBytes > block_.capacity()) block_.reserve(blockBytes);
-        block_.resize(blockBytes);  // added bytes are 0
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
-    return true;
+    // The block keeps its bytes and adds zeros without writing them, so a
+    // buffer grown for a large load costs nothing until the load fills it.
+    return blockBytes <= maxBlockBytes_ && block_.Resize(blockBytes);
 }
 
 bool DataBuffer::SetBufferSize(uint32_t n) {
@@ -217,26 +206,26 @@ bool DataBuffer::PlaceLoadedData(std::span<const uint8_t> image, uint64_t length
     return Place(image, length, 0, dest, false);
 }
 
-bool DataBuffer::Place(std::span<const uint8_t> image, uint64_t length, uint8_t fill, uint32_t dest,
-                       bool withFill) {
-    if (length > image.size()) return false;
-    ChangeBatch batch(*this);
-
-    const uint64_t endAt = uint64_t{dest} + length;  // exclusive
-    if (!hasBlock_ || endAt > bufferLength_) {
-        // The next multiple of 64 KB above the end.
-        const uint64_t grown = (endAt & ~uint64_t{0xFFFF}) + 0x10000;
-        if (grown > std::numeric_limits<uint32_t>::max()) {
-            messages_.MessageBox(kResizeFailText, kResizeFailTitle, MsgButtons::Ok, MsgIcon::None);
-            return false;
-        }
-        if (!SetBufferSize(static_cast<uint32_t>(grown))) return false;  // it has told
-        if (!hasBlock_ || endAt > bufferLength_) {
-            messages_.ShowMessage(kNoMemoryText);
-            return false;
-        }
+bool DataBuffer::GrowForPlacement(uint64_t endAt) {
+    if (hasBlock_ && endAt <= bufferLength_) return true;
+    // The next multiple of 64 KB above the end.
+    const uint64_t grown = (endAt & ~uint64_t{0xFFFF}) + 0x10000;
+    if (grown > std::numeric_limits<uint32_t>::max()) {
+        messages_.MessageBox(kResizeFailText, kResizeFailTitle, MsgButtons::Ok, MsgIcon::None);
+        return false;
     }
+    if (!SetBufferSize(static_cast<uint32_t>(grown))) return false;  // it has told
+    if (!hasBlock_ || endAt > bufferLength_) {
+        messages_.ShowMessage(kNoMemoryText);
+        return false;
+    }
+    return true;
+}
 
+template <class Work>
+void DataBuffer::PlaceFrame(uint64_t length, uint32_t dest, bool withFill, uint8_t fill,
+                            Work&& work) {
+    const uint64_t endAt = uint64_t{dest} + length;  // exclusive
     // Step by the bytes this pass writes: the whole buffer with the fill,
     // only the image without it (a small image placed high in a large buffer
     // must not step the bar once per fill byte).
@@ -251,9 +240,7 @@ bool DataBuffer::Place(std::span<const uint8_t> image, uint64_t length, uint8_t 
             std::memset(bytes + at, fill, n);
         });
     }
-    detail::ForwardPieces(progress_, width, dest, endAt, [&](std::size_t at, std::size_t n) {
-        std::memcpy(bytes + at, image.data() + (at - dest), n);
-    });
+    work(width);
     // The fill reaches index BufferLength itself, which lies in the margin.
     if (withFill && endAt < bufferLength_) {
         detail::ForwardPieces(
@@ -265,7 +252,32 @@ bool DataBuffer::Place(std::span<const uint8_t> image, uint64_t length, uint8_t 
     progress_.ProgressFinish();
     progress_.Close();
     Notify(BufferChange::Bytes);
+}
+
+bool DataBuffer::Place(std::span<const uint8_t> image, uint64_t length, uint8_t fill, uint32_t dest,
+                       bool withFill) {
+    if (length > image.size()) return false;
+    ChangeBatch batch(*this);
+    if (!GrowForPlacement(uint64_t{dest} + length)) return false;
+    uint8_t* bytes = block_.data();
+    PlaceFrame(length, dest, withFill, fill, [&](uint64_t width) {
+        detail::ForwardPieces(progress_, width, dest, uint64_t{dest} + length,
+                              [&](std::size_t at, std::size_t n) {
+                                  std::memcpy(bytes + at, image.data() + (at - dest), n);
+                              });
+    });
     return true;
+}
+
+bool DataBuffer::ReserveLoadedData(uint64_t length, uint32_t dest) {
+    ChangeBatch batch(*this);
+    return GrowForPlacement(uint64_t{dest} + length);
+}
+
+void DataBuffer::FinishLoadedData(uint64_t length, uint32_t dest, bool fillUnused, uint8_t fill) {
+    if (!hasBlock_ || uint64_t{dest} + length > bufferLength_) return;
+    ChangeBatch batch(*this);
+    PlaceFrame(length, dest, fillUnused, fill, [](uint64_t) {});
 }
 
 // --- Data-set modes --------------------------------------------------------------

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "buffer/checksum_view.h"
+#include "platform/byte_block.h"
 #include "platform/ports.h"
 
 namespace burnmark {
@@ -198,6 +199,15 @@ public:
                              uint32_t dest);
     // The same, but bytes outside the placed range keep their values.
     bool PlaceLoadedData(std::span<const uint8_t> image, uint64_t length, uint32_t dest);
+    // The placement in two steps, for a loader that writes its image straight
+    // into the buffer instead of building a copy: ReserveLoadedData grows the
+    // buffer as the placement of length bytes at dest would (false when it
+    // cannot; it has told), the loader writes bytes dest .. dest + length - 1
+    // under a lock, and FinishLoadedData ends as the placement ends (with
+    // fillUnused, every byte outside them, up to and including index
+    // BufferLength, gets fill).
+    bool ReserveLoadedData(uint64_t length, uint32_t dest);
+    void FinishLoadedData(uint64_t length, uint32_t dest, bool fillUnused, uint8_t fill);
 
     // --- Data-set modes -----------------------------------------------------
     DataMode ReturnDataMode() const { return dataMode_; }
@@ -232,6 +242,13 @@ private:
     bool ResizeBlock(std::size_t blockBytes);
     bool Place(std::span<const uint8_t> image, uint64_t length, uint8_t fill, uint32_t dest,
                bool withFill);
+    // Grows the buffer to the next multiple of 64 KB above endAt when it ends
+    // before it; false (it has told) when it cannot.
+    bool GrowForPlacement(uint64_t endAt);
+    // The placement's frame around work(width), which writes the image; with
+    // fill, the rest of the buffer gets it.
+    template <class Work>
+    void PlaceFrame(uint64_t length, uint32_t dest, bool withFill, uint8_t fill, Work&& work);
     uint8_t* Data() { return block_.data(); }
 
     Messages& messages_;
@@ -245,7 +262,7 @@ private:
     bool pendingBytes_ = false;
     bool pendingSize_ = false;
 
-    std::vector<uint8_t> block_;
+    ByteBlock block_;
     bool hasBlock_ = false;
     int lockCount_ = 0;
     bool changedWhileLocked_ = false;

@@ -1,7 +1,13 @@
 #include "flow/load_flow.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -26,15 +32,6 @@ namespace {
 
 // The file pieces of one read: below 64 KB each, as the progress counts them.
 constexpr uint64_t kReadPiece = 0xFFFF;
-
-// The path of a regular file by that name, or empty. Names the dialogs write
-// are real paths; older settings may hold stored ones with backslashes. Only
-// regular files are read: opening a named pipe would wait for a writer and
-// hold the window, and a directory or device has no size to take a range of.
-std::FILE* OpenForReading(const std::string& name) {
-    const std::string path = LoadableFilePath(name);
-    return path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
-}
 
 bool ReadHex(LoadFormat format, const ReaderPorts& ports, ReadPass pass, ParsedImage& image,
              uint64_t imageSize, std::span<const uint8_t> file, const FillSettings& fill) {
@@ -141,16 +138,18 @@ bool LoadFlow::RefuseLoadWithoutDevice() {
 LoadEnd LoadFlow::RunLoad(const LoadSettings& s) {
     BusyScope busy(ctx_.busy);
     // The file is placed unchanged.
-    Profile(ctx_.HistoryIniPath()).WriteInteger("CommonParameterSet", "CommonDataSelect", 0);
+    HandBackWriter common(ctx_.HistoryIniPath(), "CommonParameterSet");
+    common.Integer("CommonDataSelect", 0);
+    common.Finish(ctx_.messages);
     ctx_.buffer.SetDataMode(DataMode::All);
 
     const uint32_t lengthBefore = ctx_.buffer.GetBufferSize();
-    std::vector<uint8_t> block;
+    ByteBlock block;
     if (!ReadSourceFile(s, block)) {
         RestoreBufferLength(lengthBefore);
         return LoadEnd::ReadFailed;
     }
-    if (!LoadIntoBuffer(s, 1, 0, std::move(block))) {
+    if (!LoadIntoBuffer(s, 1, 0, block.Bytes())) {
         // Nothing landed: the buffer keeps its size, and the programmer is not
         // asked to work on a buffer the load did not fill.
         RestoreBufferLength(lengthBefore);
@@ -166,25 +165,27 @@ LoadEnd LoadFlow::RunLoad(const LoadSettings& s) {
 
 // ---- Reading the file range ------------------------------------------------------------------
 
-bool LoadFlow::ReadSourceFile(const LoadSettings& s, std::vector<uint8_t>& block) {
+bool LoadFlow::ReadSourceFile(const LoadSettings& s, ByteBlock& block) {
     if (s.Name.empty()) return false;
 
-    std::FILE* f = OpenForReading(s.Name);
-    if (!f) {
+    const std::string path = LoadableFilePath(s.Name);
+    // Not blocking: a pipe put in the file's place since it was looked at
+    // must not hold the window; it is refused below.
+    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0) ::close(fd);
         if (s.Name != "NULL")
             ctx_.messages.MessageBox(kLoadOpenFailText, "", MsgButtons::Ok, MsgIcon::None);
         return false;
     }
     struct Closer {
-        std::FILE* f;
-        ~Closer() { std::fclose(f); }
-    } closer{f};
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
 
-    uint64_t fileSize = 0;
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-        const long end = std::ftell(f);
-        fileSize = end > 0 ? static_cast<uint64_t>(end) : 0;
-    }
+    // The size of the file opened, which the read must deliver in full.
+    const uint64_t fileSize = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
     if (s.SourceSAdd < 0 || s.SourceEAdd < s.SourceSAdd) {
         ShowRangeError(ctx_.messages, "Error");
         return false;
@@ -201,39 +202,47 @@ bool LoadFlow::ReadSourceFile(const LoadSettings& s, std::vector<uint8_t>& block
     if (length > ctx_.buffer.GetBufferSize())
         ctx_.buffer.SetBufferSize(static_cast<uint32_t>(length));
 
-    std::vector<uint8_t> bytes;
-    try {
-        bytes.resize(static_cast<std::size_t>(length));
-    } catch (const std::bad_alloc&) {
-        ctx_.messages.MessageBox(kLoadMemoryText, kLoadMemoryTitle, MsgButtons::Ok, MsgIcon::None);
-        return false;
-    } catch (const std::length_error&) {
+    // The read is the first to write these pages: nothing fills them before.
+    ByteBlock bytes;
+    if (length > SIZE_MAX || !bytes.Resize(static_cast<std::size_t>(length))) {
         ctx_.messages.MessageBox(kLoadMemoryText, kLoadMemoryTitle, MsgButtons::Ok, MsgIcon::None);
         return false;
     }
 
-    if (std::fseek(f, static_cast<long>(start), SEEK_SET) != 0) {
-        ctx_.messages.MessageBox(kLoadOpenFailText, "", MsgButtons::Ok, MsgIcon::None);
-        return false;
-    }
     Progress& progress = ctx_.progress;
     progress.ProgressSetPosition(0);
     progress.Show();
     const uint64_t pieces = (length + kReadPiece - 1) / kReadPiece;
     const uint64_t width = std::max<uint64_t>(pieces / 100, 1);
     uint64_t got = 0;
-    for (uint64_t piece = 0; got < length; ++piece) {
+    int error = 0;
+    for (uint64_t piece = 0; got < length && error == 0; ++piece) {
         const std::size_t want = static_cast<std::size_t>(std::min(kReadPiece, length - got));
-        const std::size_t n = std::fread(bytes.data() + got, 1, want, f);
-        got += n;
+        std::size_t have = 0;
+        while (have < want) {
+            const ssize_t n = ::pread(fd, bytes.data() + got + have, want - have,
+                                      static_cast<off_t>(start + got + have));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                error = n < 0 ? errno : -1;  // -1: the file ended early
+                break;
+            }
+            have += static_cast<std::size_t>(n);
+        }
+        got += have;
         if (piece % width == 0) progress.ProgressStep();
-        if (n < want) break;  // the file ended early (it changed since its size was taken)
     }
-    bytes.resize(static_cast<std::size_t>(got));
     progress.ProgressFinish();
     progress.Close();
-    if (got == 0) {
-        ctx_.messages.MessageBox(kLoadOpenFailText, "", MsgButtons::Ok, MsgIcon::None);
+    if (error != 0) {
+        // Another program rewrote the file, or the disk failed: a part of the
+        // file is no file to program.
+        const std::string reason =
+            error > 0 ? std::strerror(error)
+                      : "The file changed while it was read: it is shorter than when the load "
+                        "began.";
+        ctx_.messages.MessageBox("Can't read \"" + path + "\". " + reason, kLoadReadFailTitle,
+                                 MsgButtons::Ok, MsgIcon::Error);
         return false;
     }
     block = std::move(bytes);
@@ -271,7 +280,7 @@ bool LoadFlow::Place(std::span<const uint8_t> image, uint64_t length, const Load
 }
 
 bool LoadFlow::LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t showSum,
-                              std::vector<uint8_t> block) {
+                              std::span<const uint8_t> block) {
     const uint32_t lengthAtEntry = ctx_.buffer.GetBufferSize();
     if (s.DistSadd < 0) {
         ShowRangeError(ctx_.messages, "ERROR");
@@ -279,7 +288,8 @@ bool LoadFlow::LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t s
     }
 
     LoadFormat format = static_cast<LoadFormat>(s.Format);
-    if (s.Format == static_cast<int32_t>(LoadFormat::Auto)) {
+    const bool detected = s.Format == static_cast<int32_t>(LoadFormat::Auto);
+    if (detected) {
         const ProbeMode mode = announce == 1 ? ProbeMode::ShowYes : ProbeMode::Silent;
         format = DetectHexFormat(ctx_.messages, mode, block);
         if (format == LoadFormat::Auto) format = LoadFormat::Binary;
@@ -298,7 +308,7 @@ bool LoadFlow::LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t s
         case LoadFormat::IntelHex:
         case LoadFormat::Motorola:
         case LoadFormat::Tektronix:
-            ok = LoadHex(format, block, s, showSum);
+            ok = LoadHex(format, block, s, showSum, detected);
             break;
         case LoadFormat::DosExe: {
             std::span<const uint8_t> image(block);
@@ -322,10 +332,12 @@ bool LoadFlow::LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t s
 }
 
 bool LoadFlow::LoadHex(LoadFormat format, std::span<const uint8_t> block, const LoadSettings& s,
-                       int32_t showSum) {
+                       int32_t showSum, bool detected) {
     Messages& messages = ctx_.messages;
     DataBuffer& buffer = ctx_.buffer;
-    if (!ProbeFormat(messages, format, ProbeMode::ShowNo, block)) return false;
+    // A format just found by its probe needs no second look: the probe
+    // would answer the same, and the Motorola one reads the whole file.
+    if (!detected && !ProbeFormat(messages, format, ProbeMode::ShowNo, block)) return false;
 
     const ReaderPorts ports{messages, ctx_.progress, ctx_.pump};
     const FillSettings fill{s.UnuserFillCheck == 1, static_cast<uint8_t>(s.UserFill & 0xFF)};
@@ -344,18 +356,32 @@ bool LoadFlow::LoadHex(LoadFormat format, std::span<const uint8_t> block, const 
         if (!buffer.SetBufferSize(extent.HighAddress)) return false;
     }
 
+    // The store pass writes the image straight into the buffer at the
+    // destination, as much of it as the extent pass found; the placement
+    // then fills around it.
+    const uint32_t dest = static_cast<uint32_t>(s.DistSadd);
+    const uint64_t length = uint64_t{extent.HighAddress} + 1;
+    const uint32_t imageSize = buffer.GetBufferSize();
+    if (!buffer.ReserveLoadedData(length, dest)) return false;
     ParsedImage stored;
     stored.HighAddress = static_cast<uint32_t>(block.size());
-    if (!ReadHex(format, ports, ReadPass::Store, stored, buffer.GetBufferSize(), block, fill))
-        return false;
-    const uint64_t length = uint64_t{stored.HighAddress} + 1;
-    if (length > stored.Image.size()) {
+    bool ok = false;
+    {
+        BufferLock lock = buffer.GetBufferHandle();
+        if (!lock) return false;
+        stored.Target = lock.Bytes().subspan(dest, static_cast<std::size_t>(length));
+        ok = ReadHex(format, ports, ReadPass::Store, stored, imageSize, block, fill);
+        // The extent pass saw every record the store pass stores; a pass that
+        // still fails has written part of the buffer, which the view must show.
+        if (!ok) lock.MarkChanged();
+    }
+    if (!ok) return false;
+    if (stored.HighAddress != extent.HighAddress) {
         ShowOutOfBuffer(messages);
         return false;
     }
-    if (!Place(stored.Image, length, s)) return false;
+    buffer.FinishLoadedData(length, dest, fill.fillUnused, fill.userFill);
 
-    const uint32_t dest = static_cast<uint32_t>(s.DistSadd);
     buffer.SetLoadedStart(dest);
     buffer.SetLoadedEnd(static_cast<uint32_t>(dest + length));
     // The Tektronix load leaves the last sum as it was.

@@ -18,6 +18,7 @@
 #include "flow/flow_context.h"
 #include "buffer/formats/binary_image.h"
 #include "buffer/option_patches.h"
+#include "platform/byte_block.h"
 #include "platform/profile.h"
 
 namespace burnmark {
@@ -31,6 +32,7 @@ inline constexpr const char* kLoadMemoryTitle = "Load BIN File";
 inline constexpr const char* kLoadBinaryText = "Binary Code File";
 inline constexpr const char* kLoadBinaryTitle = "Detect";
 inline constexpr const char* kLoadResizeTitle = "Out of buffer";
+inline constexpr const char* kLoadReadFailTitle = "Error";
 inline constexpr const char* kRangeErrorText = kInputValueErrorText;
 // The texts of the option-type-1 exchange after a load.
 inline constexpr const char* kErrOptionWordsData = "Error! Data -> DE-48 0x300 Buffer Fail";
@@ -111,14 +113,17 @@ public:
     // to the bytes the file holds; a reversed range, or one that starts past
     // the end of the file, is refused with "Input Value Error !". A name that
     // is no regular file (a pipe, a folder) cannot be opened: "Format Error !".
-    bool ReadSourceFile(const LoadSettings& s, std::vector<uint8_t>& block);
+    // The read must deliver every byte of the range as the file was when it
+    // was opened: a read error, or a file that another program cut short
+    // meanwhile, fails with "Can't read" and what went wrong, titled "Error".
+    bool ReadSourceFile(const LoadSettings& s, ByteBlock& block);
 
     // Detection (the format found is remembered in [LoadDlg] "Format"),
     // parse, placement at "DistSadd", LoadedStart and LoadedEnd, the sum
     // (Intel and Motorola). A failure leaves the buffer at the size it had
     // when the call began, never below the device's need.
     bool LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t showSum,
-                        std::vector<uint8_t> block);
+                        std::span<const uint8_t> block);
 
     // The exchange of a device of option type 1 after a load: reload and
     // set up, download the buffer, write OptionWords to 0x0E00, apply the
@@ -142,8 +147,9 @@ private:
     // need) after a load that did not land.
     void RestoreBufferLength(uint32_t length);
     bool Place(std::span<const uint8_t> image, uint64_t length, const LoadSettings& s);
+    // detected: the format was just found by its probe.
     bool LoadHex(LoadFormat format, std::span<const uint8_t> block, const LoadSettings& s,
-                 int32_t showSum);
+                 int32_t showSum, bool detected);
     void ExchangeFail(const char* message);
 
     FlowContext ctx_;

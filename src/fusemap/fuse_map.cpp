@@ -172,8 +172,9 @@ FuseSaveStatus FuseMap::WriteJedecFile(const std::string& path) {
         messages_.MessageBox("Memory error !", "Buffer Resize.", MsgButtons::Ok, MsgIcon::None);
         return FuseSaveStatus::NoMemory;
     }
-    if (!WriteBufferToFile(text, path)) {
-        messages_.ShowMessage("Can't Write File");
+    if (const FileWriteResult written = WriteBufferToFile(text, path); !written) {
+        // What the file system said, as the data saves say it.
+        messages_.ShowMessage(JedecWriteFailText(path, written));
         return FuseSaveStatus::WriteFailed;
     }
     jedecPath_ = path;

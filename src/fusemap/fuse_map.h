@@ -40,7 +40,7 @@ enum class FuseSaveStatus {
     Saved,
     Cancelled,      // the operator kept the existing file
     NoMemory,       // "Memory error !"
-    WriteFailed,    // "Can't Write File"; the old file and JedecPath stand
+    WriteFailed,    // "Can't Write File", the name and why; the old file and JedecPath stand
 };
 
 class FuseMap {

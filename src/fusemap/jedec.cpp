@@ -219,8 +219,12 @@ JedecReadStatus ReadJedecText(const std::string& path, std::string& out) {
     return JedecReadStatus::Ok;
 }
 
-bool WriteBufferToFile(std::span<const char> bytes, const std::string& path) {
-    return static_cast<bool>(WriteFileAtomically(path, bytes));
+FileWriteResult WriteBufferToFile(std::span<const char> bytes, const std::string& path) {
+    return WriteFileAtomically(path, bytes);
+}
+
+std::string JedecWriteFailText(const std::string& path, const FileWriteResult& result) {
+    return "Can't Write File \"" + path + "\". " + result.SystemText();
 }
 
 bool JedecFileExists(const std::string& path) {

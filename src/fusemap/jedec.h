@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/atomic_file.h"
+
 namespace burnmark {
 
 inline constexpr char kJedecStx = 0x02;
@@ -68,8 +70,10 @@ JedecReadStatus ReadJedecText(const std::string& path, std::string& out);
 
 // Writes the bytes as the whole new content of the file, which stays whole
 // when anything fails; a read-only file is refused (platform/atomic_file.h).
-// False on any error.
-bool WriteBufferToFile(std::span<const char> bytes, const std::string& path);
+// The result tells what failed and the system's error.
+FileWriteResult WriteBufferToFile(std::span<const char> bytes, const std::string& path);
+// "Can't Write File", the file's name and the system's text for the error.
+std::string JedecWriteFailText(const std::string& path, const FileWriteResult& result);
 
 // Whether a file (or anything else) stands at the path.
 bool JedecFileExists(const std::string& path);

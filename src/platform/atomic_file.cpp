@@ -93,7 +93,22 @@ int CreateTemp(const std::string& target, std::string& temp, int& error) {
 
 std::string FileWriteResult::SystemText() const { return std::strerror(error); }
 
-FileWriteResult WriteFileAtomically(const std::string& path, std::span<const char> bytes) {
+AtomicFileWriter::~AtomicFileWriter() { Abandon(); }
+
+void AtomicFileWriter::Abandon() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+    fd_ = -1;
+    temp_.clear();
+}
+
+FileWriteResult AtomicFileWriter::Fail(int error) {
+    Abandon();
+    failure_ = Failed(FileWriteStatus::WriteFailed, error);
+    return failure_;
+}
+
+FileWriteResult AtomicFileWriter::Open(const std::string& path) {
     // A file-size limit must fail the write, not end the program.
     static const bool sizeSignalIgnored = [] {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -101,59 +116,70 @@ FileWriteResult WriteFileAtomically(const std::string& path, std::span<const cha
     }();
     (void)sizeSignalIgnored;
 
-    if (path.empty()) return Failed(FileWriteStatus::CannotCreate, ENOENT);
-    std::string target = path;
+    Abandon();
+    failure_ = {};
+    auto refuse = [this](int error) {
+        failure_ = Failed(FileWriteStatus::CannotCreate, error);
+        return failure_;
+    };
+    if (path.empty()) return refuse(ENOENT);
+    target_ = path;
     int error = 0;
-    if (!FollowLinks(target, error)) return Failed(FileWriteStatus::CannotCreate, error);
+    if (!FollowLinks(target_, error)) return refuse(error);
 
     std::optional<struct stat> old;
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return Failed(FileWriteStatus::CannotCreate, EISDIR);
+    if (::stat(target_.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return refuse(EISDIR);
         // Pipes and devices are no place for a data file.
-        if (!S_ISREG(st.st_mode)) return Failed(FileWriteStatus::CannotCreate, EINVAL);
+        if (!S_ISREG(st.st_mode)) return refuse(EINVAL);
         // A file without any write permission is read-only for everybody,
         // the administrator included.
-        if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)
-            return Failed(FileWriteStatus::CannotCreate, EACCES);
+        if ((st.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0) return refuse(EACCES);
         old = st;
     } else if (errno != ENOENT) {
-        return Failed(FileWriteStatus::CannotCreate, errno);
+        return refuse(errno);
     }
 
-    std::string temp;
-    const int fd = CreateTemp(target, temp, error);
-    if (fd < 0) return Failed(FileWriteStatus::CannotCreate, error);
-
-    bool ok = true;
+    fd_ = CreateTemp(target_, temp_, error);
+    if (fd_ < 0) {
+        temp_.clear();
+        return refuse(error);
+    }
     if (old) {
         // Owner first: a change of owner clears the set-id bits. Another
         // user's file cannot be handed back to them and becomes ours.
-        const bool sameOwner = ::fchown(fd, old->st_uid, old->st_gid) == 0;
+        const bool sameOwner = ::fchown(fd_, old->st_uid, old->st_gid) == 0;
         (void)sameOwner;
-        if (::fchmod(fd, old->st_mode & 07777) != 0) {
-            error = errno;
-            ok = false;
-        }
-    }
-    if (ok) ok = WriteAll(fd, bytes.data(), bytes.size(), error);
-    if (ok && ::fsync(fd) != 0) {
-        error = errno;
-        ok = false;
-    }
-    if (::close(fd) != 0 && ok) {
-        error = errno;
-        ok = false;
-    }
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-        error = errno;
-        ok = false;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return Failed(FileWriteStatus::WriteFailed, error);
+        if (::fchmod(fd_, old->st_mode & 07777) != 0) return Fail(errno);
     }
     return {};
+}
+
+FileWriteResult AtomicFileWriter::Write(std::span<const char> bytes) {
+    // Not open: the failure that closed it, or never opened.
+    if (fd_ < 0) return failure_ ? Failed(FileWriteStatus::WriteFailed, EBADF) : failure_;
+    int error = 0;
+    if (!WriteAll(fd_, bytes.data(), bytes.size(), error)) return Fail(error);
+    return {};
+}
+
+FileWriteResult AtomicFileWriter::Commit() {
+    if (fd_ < 0) return failure_ ? Failed(FileWriteStatus::WriteFailed, EBADF) : failure_;
+    if (::fsync(fd_) != 0) return Fail(errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) return Fail(errno);
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) return Fail(errno);
+    temp_.clear();
+    return {};
+}
+
+FileWriteResult WriteFileAtomically(const std::string& path, std::span<const char> bytes) {
+    AtomicFileWriter writer;
+    if (FileWriteResult r = writer.Open(path); !r) return r;
+    if (FileWriteResult r = writer.Write(bytes); !r) return r;
+    return writer.Commit();
 }
 
 FileWriteResult WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {

@@ -31,6 +31,32 @@ struct FileWriteResult {
 };
 
 FileWriteResult WriteFileAtomically(const std::string& path, std::span<const char> bytes);
+
+// The same for a file written piece by piece, so that a large file need not
+// be held in memory whole: Open refuses or makes the temporary file, Write
+// appends a piece, Commit syncs it and renames it over the target. Once a call
+// failed the rest fail too. A writer that goes without a successful Commit
+// removes its temporary file, and the old file stays as it was.
+class AtomicFileWriter {
+public:
+    AtomicFileWriter() = default;
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+    ~AtomicFileWriter();
+
+    FileWriteResult Open(const std::string& path);
+    FileWriteResult Write(std::span<const char> bytes);
+    FileWriteResult Commit();
+
+private:
+    FileWriteResult Fail(int error);
+    void Abandon();
+
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+    FileWriteResult failure_;
+};
 FileWriteResult WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
 
 }  // namespace burnmark

@@ -1,12 +1,14 @@
 // Runs one record reader the way the load flow does (extent pass, then the
-// store pass into an image that holds what the extent pass found) and checks
-// what a caller relies on.
+// store pass into an image that holds what the extent pass found, and into
+// the caller's bytes) and checks what a caller relies on.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "buffer/formats/record_scan.h"
 #include "platform/quiet_ports.h"
@@ -53,6 +55,21 @@ inline void RunReader(Reader read, const uint8_t* data, std::size_t size) {
     Check(stored.HighAddress == extent.HighAddress);
     Check(stored.LowAddress == extent.LowAddress);
     Check(stored.Image.size() >= imageSize && stored.HighAddress < stored.Image.size());
+
+    // The store pass into the caller's bytes, as the load flow runs it into
+    // the buffer: the same image, and nothing written around it.
+    const std::size_t length = std::size_t{stored.HighAddress} + 1;
+    constexpr std::size_t kGuard = 32;
+    std::vector<uint8_t> room(length + 2 * kGuard, 0xA5);
+    ParsedImage placed;
+    placed.Target = std::span<uint8_t>(room).subspan(kGuard, length);
+    Check(read(ports, ReadPass::Store, placed, imageSize, file, fill));
+    Check(!progress.shown);
+    Check(placed.Image.empty());
+    Check(placed.HighAddress == stored.HighAddress);
+    Check(std::equal(room.begin() + kGuard, room.begin() + kGuard + length, stored.Image.begin()));
+    Check(std::all_of(room.begin(), room.begin() + kGuard, [](uint8_t b) { return b == 0xA5; }));
+    Check(std::all_of(room.end() - kGuard, room.end(), [](uint8_t b) { return b == 0xA5; }));
 }
 
 }  // namespace burnmark::fuzzing

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
-#include <new>
 
 #include "buffer/formats/intel_hex.h"
 #include "buffer/formats/tektronix_hex.h"
@@ -28,23 +27,37 @@ SaveResult CheckRange(std::span<const uint8_t> block, uint64_t start, uint64_t l
     return {};
 }
 
-// The common frame of the text saves: progress shown at 0, text built,
-// progress finished and closed, one write.
+SaveResult WriteFailure(const std::string& path, const FileWriteResult& written) {
+    return FileError(path,
+                     written.status == FileWriteStatus::CannotCreate ? "Cannot create file"
+                                                                     : "Stream write error",
+                     written.error);
+}
+
+// The common frame of the text saves: the progress window shown at 0 while
+// the text is made and written piece by piece through the atomic writer, then
+// finished and closed; the file replaces the old one only when all of it was
+// written and synced.
 SaveResult SaveText(const std::string& path, Progress& progress,
-                    const std::function<std::string(Progress*)>& build) {
+                    const std::function<bool(Progress*, const TextSink&)>& write) {
+    AtomicFileWriter file;
+    if (const FileWriteResult opened = file.Open(path); !opened) return WriteFailure(path, opened);
+    FileWriteResult written;
+    const TextSink sink = [&](std::span<const char> piece) {
+        written = file.Write(piece);
+        return static_cast<bool>(written);
+    };
     progress.Show();
     progress.ProgressSetPosition(0);
-    std::string text;
-    try {
-        text = build(&progress);
-    } catch (const std::bad_alloc&) {
-        progress.ProgressFinish();
-        progress.Close();
-        return FileError(path, "Cannot create file", ENOMEM);
-    }
+    const bool made = write(&progress, sink);
     progress.ProgressFinish();
     progress.Close();
-    return WriteWholeFile(path, text);
+    if (!written) return WriteFailure(path, written);
+    // No memory for a piece of the text.
+    if (!made) return FileError(path, "Cannot create file", ENOMEM);
+    if (const FileWriteResult committed = file.Commit(); !committed)
+        return WriteFailure(path, committed);
+    return {};
 }
 
 }  // namespace
@@ -65,10 +78,7 @@ uint64_t MaxSaveLength(SaveFormat format) {
 SaveResult WriteWholeFile(const std::string& path, std::span<const char> bytes) {
     const FileWriteResult written = WriteFileAtomically(path, bytes);
     if (written) return {};
-    return FileError(path,
-                     written.status == FileWriteStatus::CannotCreate ? "Cannot create file"
-                                                                     : "Stream write error",
-                     written.error);
+    return WriteFailure(path, written);
 }
 
 SaveResult SaveBlockToFile(std::span<const uint8_t> block, uint64_t length,
@@ -81,8 +91,8 @@ SaveResult SaveBlockToFile(std::span<const uint8_t> block, uint64_t length,
 SaveResult SaveIntelHex(const std::string& path, std::span<const uint8_t> block, uint64_t start,
                         uint64_t length, Progress& progress) {
     if (SaveResult r = CheckRange(block, start, length, SaveFormat::IntelHex); !r) return r;
-    return SaveText(path, progress, [&](Progress* p) {
-        return FormatIntelHex(block, start, length, p);
+    return SaveText(path, progress, [&](Progress* p, const TextSink& sink) {
+        return WriteIntelHex(block, start, length, p, sink);
     });
 }
 
@@ -93,16 +103,16 @@ SaveResult SaveMotorolaHex(const std::string& path, std::span<const uint8_t> blo
                               : type == MotorolaRecord::S2 ? SaveFormat::MotorolaS2
                                                            : SaveFormat::MotorolaS3;
     if (SaveResult r = CheckRange(block, start, length, format); !r) return r;
-    return SaveText(path, progress, [&](Progress* p) {
-        return FormatMotorolaHex(block, start, type, length, p);
+    return SaveText(path, progress, [&](Progress* p, const TextSink& sink) {
+        return WriteMotorolaHex(block, start, type, length, p, sink);
     });
 }
 
 SaveResult SaveTektronixHex(const std::string& path, std::span<const uint8_t> block,
                             uint64_t start, uint64_t length, Progress& progress) {
     if (SaveResult r = CheckRange(block, start, length, SaveFormat::Tektronix); !r) return r;
-    return SaveText(path, progress, [&](Progress* p) {
-        return FormatTektronixHex(block, start, length, p);
+    return SaveText(path, progress, [&](Progress* p, const TextSink& sink) {
+        return WriteTektronixHex(block, start, length, p, sink);
     });
 }
 

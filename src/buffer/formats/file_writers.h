@@ -1,7 +1,7 @@
 // Saving a range of the data buffer: binary, Intel HEX, Motorola S1, S2, S3
-// and Tektronix hex. Each text save builds its whole text in one block and
-// writes it with one file write, which replaces the old file only when it
-// succeeded.
+// and Tektronix hex. A text save makes its text in pieces of a few megabytes
+// and writes each as it is made, through the atomic writer, which replaces the
+// old file only when the whole text was written and synced.
 #pragma once
 
 #include <cstdint>

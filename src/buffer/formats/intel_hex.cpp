@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "buffer/formats/text_block.h"
@@ -13,6 +12,9 @@ namespace {
 
 // Characters of a record around its data: ':', count, address, type, checksum.
 constexpr std::size_t kRecordFrame = 11;
+// Lines the writer makes, CR LF included.
+constexpr std::size_t kBaseRecordChars = 17;
+constexpr std::size_t kDataRecordChars = 77;
 
 }  // namespace
 
@@ -20,10 +22,10 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
                   std::span<const uint8_t> file, const FillSettings& fill) {
     const bool store = pass == ReadPass::Store;
     const uint8_t prefill = fill.fillUnused ? fill.userFill : 0;
-    std::vector<uint8_t> image;
-    if (store && !AllocateImage(ports.messages, "ITL", image, imageSize, prefill)) return false;
+    StoreImage image;
+    if (store && !image.Open(ports.messages, "ITL", out, imageSize, prefill)) return false;
     // The extent pass holds no data; it bounds addresses by the cap alone.
-    uint64_t limit = store ? image.size() : kMaxImageSize;
+    uint64_t limit = store ? image.Size() : kMaxImageSize;
 
     ports.progress.Show();
     ports.progress.ProgressSetPosition(0);
@@ -76,17 +78,13 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
                 break;
             }
             if (store) {
-                if (address + count > image.size()) {
-                    try {
-                        image.resize(static_cast<std::size_t>(limit), prefill);
-                    } catch (const std::bad_alloc&) {
-                        ports.progress.ProgressFinish();
-                        ports.progress.Close();
-                        ShowMemoryError(ports.messages, "ITL");
-                        return false;
-                    }
+                if (address + count > image.Size() && !image.Grow(limit)) {
+                    ports.progress.ProgressFinish();
+                    ports.progress.Close();
+                    ShowMemoryError(ports.messages, "ITL");
+                    return false;
                 }
-                good = hex::StoreBytes(data, count, image.data() + address, sum);
+                good = hex::StoreBytes(data, count, image.Data() + address, sum);
             } else {
                 good = hex::AllDigits(data, 2 * static_cast<std::size_t>(count));
             }
@@ -116,12 +114,12 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
                     // The image takes in the 64 KB this base opens (also when
                     // the image ends right at the base); it is allocated when
                     // data arrive there, not for a bare base.
-                    limit = std::min(linearBase + 0x10000, kMaxImageSize);
+                    limit = std::min(linearBase + 0x10000, image.Cap());
                 }
             }
         }
     }
-    return FinishRead(ports, outcome, tally, image, out);
+    return FinishRead(ports, outcome, tally, image.Own(), out);
 }
 
 bool IsIntelHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {
@@ -149,15 +147,11 @@ bool IsIntelHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t>
     return ProbeVerdict(messages, mode, "Intel", yes);
 }
 
-std::string FormatIntelHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
-                           Progress* progress) {
+bool WriteIntelHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
+                   Progress* progress, const TextSink& sink, std::size_t pieceBytes) {
     const uint64_t rounded = RoundUpTo32(length);
-    const uint64_t blocks = rounded ? (rounded - 1) / 0x10000 + 1 : 0;  // 64 KB blocks touched
-    // Base records: one per further 64 KB, plus the segment reset at 1 MB.
-    const uint64_t baseRecords = blocks > 1 ? blocks - 1 + (blocks > 16 ? 1 : 0) : 0;
-    std::string text;
-    text.resize(static_cast<std::size_t>(rounded / 32 * 77 + baseRecords * 17 + 13));
-    char* out = text.data();
+    TextPieces pieces(sink, std::max(pieceBytes, 2 * kBaseRecordChars + kDataRecordChars));
+    char* out = pieces.Begin();
     ProgressSteps steps(progress, length);
     SourceBytes source(buffer, start);
     uint64_t segment = 0;
@@ -175,7 +169,9 @@ std::string FormatIntelHex(std::span<const uint8_t> buffer, uint64_t start, uint
     };
 
     uint8_t bytes[32];
-    for (uint64_t a = 0; a < rounded; a += 32) {
+    for (uint64_t a = 0; a < rounded && pieces.Ok(); a += 32) {
+        // At most two base records and the data record.
+        out = pieces.Room(out, 2 * kBaseRecordChars + kDataRecordChars);
         if (a / 0x10000 > segment) {
             ++segment;
             if (segment < 16) {
@@ -203,8 +199,15 @@ std::string FormatIntelHex(std::span<const uint8_t> buffer, uint64_t start, uint
         *out++ = '\n';
         steps.At(a + 32);
     }
+    out = pieces.Room(out, 13);
     std::memcpy(out, ":00000001FF\r\n", 13);
-    return text;
+    return pieces.Finish(out + 13);
+}
+
+std::string FormatIntelHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
+                           Progress* progress) {
+    return WholeText(
+        [&](const TextSink& sink) { return WriteIntelHex(buffer, start, length, progress, sink); });
 }
 
 }  // namespace burnmark

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "buffer/formats/record_scan.h"
+#include "buffer/formats/text_block.h"
 
 namespace burnmark {
 
@@ -37,5 +38,11 @@ bool IsIntelHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t>
 // progress, when given, is stepped once per hundredth of the length.
 std::string FormatIntelHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
                            Progress* progress = nullptr);
+// The same text handed to sink in pieces of at most pieceBytes (text_block.h;
+// never less than one line). False when the sink refused a piece or there was
+// no memory for one.
+bool WriteIntelHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
+                   Progress* progress, const TextSink& sink,
+                   std::size_t pieceBytes = kTextPieceBytes);
 
 }  // namespace burnmark

@@ -22,17 +22,20 @@ int AddressBytes(uint8_t digit) {
 
 bool IsDataType(uint8_t digit) { return digit >= '1' && digit <= '3'; }
 
+// The type digits the probe takes: 0, 1, 2, 3, 5, 6, 7, 8, 9.
+bool IsProbedType(uint8_t digit) { return digit >= '0' && digit <= '9' && digit != '4'; }
+
 }  // namespace
 
 bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uint64_t imageSize,
                      std::span<const uint8_t> file, const FillSettings& fill) {
     const bool store = pass == ReadPass::Store;
-    std::vector<uint8_t> image;
-    if (store && !AllocateImage(ports.messages, "", image, imageSize,
-                                fill.fillUnused ? fill.userFill : 0xFF)) {
+    StoreImage image;
+    if (store &&
+        !image.Open(ports.messages, "", out, imageSize, fill.fillUnused ? fill.userFill : 0xFF)) {
         return false;
     }
-    const uint64_t limit = store ? image.size() : kMaxImageSize;
+    const uint64_t limit = store ? image.Size() : kMaxImageSize;
 
     // This reader shows no running progress: the bar stands at 99 and the end
     // records fill it.
@@ -92,7 +95,7 @@ bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, 
                 outcome = ScanOutcome::OutOfBuffer;
                 break;
             }
-            good = store ? hex::StoreBytes(data, dataCount, image.data() + address, sum)
+            good = store ? hex::StoreBytes(data, dataCount, image.Data() + address, sum)
                          : hex::AllDigits(data, 2 * static_cast<std::size_t>(dataCount));
             tally.Cover(address, static_cast<uint64_t>(dataCount));
         } else {
@@ -111,7 +114,7 @@ bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, 
             break;
         }
     }
-    return FinishRead(ports, outcome, tally, image, out);
+    return FinishRead(ports, outcome, tally, image.Own(), out);
 }
 
 bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block,
@@ -136,7 +139,7 @@ bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8
         const uint8_t digit = p[i + 1];
         // S5 and S6 count the records (S6 in 24 bits, for files of more than
         // 65535 records); S4 is no record.
-        if (p[i] != 'S' || !std::strchr("012356789", digit) || digit == 0) {
+        if (p[i] != 'S' || !IsProbedType(digit)) {
             no = true;
             break;
         }
@@ -170,8 +173,9 @@ bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8
     return ProbeVerdict(messages, mode, "Motorola", !no && valid > 0);
 }
 
-std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, MotorolaRecord type,
-                              uint64_t length, Progress* progress) {
+bool WriteMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, MotorolaRecord type,
+                      uint64_t length, Progress* progress, const TextSink& sink,
+                      std::size_t pieceBytes) {
     const uint64_t rounded = RoundUpTo32(length);
     const int addressBytes = type == MotorolaRecord::S1 ? 2 : type == MotorolaRecord::S2 ? 3 : 4;
     const std::size_t lineLength = 4 + 2 * addressBytes + 32 + 2 + 2;
@@ -181,9 +185,8 @@ std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, M
     const char* ending = type == MotorolaRecord::S3 ? "S70500000000FA\r\n" : "S9030000FC\r\n";
     const std::size_t endingLength = std::strlen(ending);
 
-    std::string text;
-    text.resize(12 + static_cast<std::size_t>(rounded / 16) * lineLength + endingLength);
-    char* out = text.data();
+    TextPieces pieces(sink, std::max(pieceBytes, lineLength));
+    char* out = pieces.Room(pieces.Begin(), 12);
     std::memcpy(out, "S0030000FC\r\n", 12);
     out += 12;
     ProgressSteps steps(progress, length);
@@ -191,7 +194,8 @@ std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, M
     const unsigned base = 0x10 + static_cast<unsigned>(addressBytes) + 1;
 
     uint8_t bytes[16];
-    for (uint64_t a = 0; a < rounded; a += 16) {
+    for (uint64_t a = 0; a < rounded && pieces.Ok(); a += 16) {
+        out = pieces.Room(out, lineLength);
         std::memcpy(out, header, 4);
         out += 4;
         unsigned sum = base;
@@ -210,8 +214,16 @@ std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, M
         *out++ = '\n';
         steps.At(a + 16);
     }
+    out = pieces.Room(out, endingLength);
     std::memcpy(out, ending, endingLength);
-    return text;
+    return pieces.Finish(out + endingLength);
+}
+
+std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, MotorolaRecord type,
+                              uint64_t length, Progress* progress) {
+    return WholeText([&](const TextSink& sink) {
+        return WriteMotorolaHex(buffer, start, type, length, progress, sink);
+    });
 }
 
 }  // namespace burnmark

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "buffer/formats/record_scan.h"
+#include "buffer/formats/text_block.h"
 
 namespace burnmark {
 
@@ -39,5 +40,11 @@ enum class MotorolaRecord : int { S1 = 0, S2 = 2, S3 = 3 };
 // records, "S70500000000FA" after S3 records; CR LF line ends.
 std::string FormatMotorolaHex(std::span<const uint8_t> buffer, uint64_t start,
                               MotorolaRecord type, uint64_t length, Progress* progress = nullptr);
+// The same text handed to sink in pieces of at most pieceBytes (text_block.h;
+// never less than one line). False when the sink refused a piece or there was
+// no memory for one.
+bool WriteMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, MotorolaRecord type,
+                      uint64_t length, Progress* progress, const TextSink& sink,
+                      std::size_t pieceBytes = kTextPieceBytes);
 
 }  // namespace burnmark

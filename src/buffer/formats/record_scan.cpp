@@ -73,6 +73,35 @@ bool AllocateImage(Messages& messages, const char* title, std::vector<uint8_t>& 
     }
 }
 
+bool StoreImage::Open(Messages& messages, const char* title, const ParsedImage& out,
+                      uint64_t imageSize, uint8_t fill) {
+    fill_ = fill;
+    if (!out.Target.empty()) {
+        target_ = true;
+        data_ = out.Target.data();
+        size_ = std::min<uint64_t>({out.Target.size(), imageSize, kMaxImageSize});
+        std::memset(data_, fill, static_cast<std::size_t>(size_));
+        return true;
+    }
+    if (!AllocateImage(messages, title, own_, imageSize, fill)) return false;
+    data_ = own_.data();
+    size_ = own_.size();
+    return true;
+}
+
+bool StoreImage::Grow(uint64_t n) {
+    if (n <= size_) return true;
+    if (n > Cap()) return false;
+    try {
+        own_.resize(static_cast<std::size_t>(n), fill_);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    data_ = own_.data();
+    size_ = own_.size();
+    return true;
+}
+
 bool FinishRead(const ReaderPorts& ports, ScanOutcome outcome, const ScanTally& tally,
                 std::vector<uint8_t>& image, ParsedImage& out) {
     if (outcome == ScanOutcome::Ok && !tally.found) outcome = ScanOutcome::FormatError;

@@ -15,6 +15,10 @@
 
 #include "platform/ports.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace burnmark {
 
 // The largest image a reader builds. A record whose data would lie beyond it
@@ -30,6 +34,13 @@ struct ParsedImage {
     // The image of the store pass: byte a holds the data for address a. The
     // extent pass leaves it empty (it holds no data).
     std::vector<uint8_t> Image;
+    // Where the store pass puts the data instead of an image of its own, when
+    // the caller gives it: byte a of Target holds the data for address a. The
+    // pass pre-fills all of it as it would its image, and data beyond it are
+    // out of buffer; Image stays empty. The load flow hands over the buffer's
+    // bytes from the destination, as many as the extent pass found, so the
+    // data are written once, where they stay.
+    std::span<uint8_t> Target;
 };
 
 enum class ReadPass : int { Extent = 0, Store = 1 };
@@ -111,34 +122,88 @@ inline bool SeekTo(const uint8_t* p, std::size_t n, std::size_t& i, uint8_t c) {
     return true;
 }
 
-// Adds the count bytes written as hex pairs at p to sum. False when a
-// character is not a hex digit (the sum is then of no use).
-inline bool SumBytes(const uint8_t* p, int count, unsigned& sum) {
+#if defined(__SSE2__)
+// Sixteen hex pairs at a time: record data is most of a hex file, and one
+// character at a time through the digit table is most of a parse.
+namespace simd {
+// The values of the 16 digits at p; bad collects every lane that is no digit.
+inline __m128i Nibbles(const uint8_t* p, __m128i& bad) {
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i digit = _mm_sub_epi8(c, _mm_set1_epi8('0'));
+    const __m128i isDigit = _mm_cmpeq_epi8(_mm_subs_epu8(digit, _mm_set1_epi8(9)), zero);
+    // Upper case folds onto lower; nothing else lands in 'a'..'f' by it.
+    const __m128i letter = _mm_sub_epi8(_mm_or_si128(c, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
+    const __m128i isLetter = _mm_cmpeq_epi8(_mm_subs_epu8(letter, _mm_set1_epi8(5)), zero);
+    bad = _mm_or_si128(bad, _mm_cmpeq_epi8(_mm_or_si128(isDigit, isLetter), zero));
+    return _mm_or_si128(_mm_and_si128(isDigit, digit),
+                        _mm_andnot_si128(isDigit, _mm_add_epi8(letter, _mm_set1_epi8(10))));
+}
+
+// The 8 bytes of the 16 digits at p, one per 16-bit lane.
+inline __m128i Words(const uint8_t* p, __m128i& bad) {
+    const __m128i n = Nibbles(p, bad);
+    return _mm_or_si128(_mm_slli_epi16(_mm_and_si128(n, _mm_set1_epi16(0x00FF)), 4),
+                        _mm_srli_epi16(n, 8));
+}
+
+// Decodes the first count - count % 16 bytes of the pairs at p, into dst
+// when it is given, and adds them to sum. False when a character is no digit.
+inline bool Decode(const uint8_t* p, int count, uint8_t* dst, unsigned& sum) {
+    __m128i bad = _mm_setzero_si128();
+    __m128i total = _mm_setzero_si128();
+    for (int k = 0; k + 16 <= count; k += 16) {
+        const __m128i bytes = _mm_packus_epi16(Words(p + 2 * k, bad), Words(p + 2 * k + 16, bad));
+        if (dst) _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k), bytes);
+        total = _mm_add_epi64(total, _mm_sad_epu8(bytes, _mm_setzero_si128()));
+    }
+    sum += static_cast<unsigned>(_mm_cvtsi128_si32(total) +
+                                 _mm_cvtsi128_si32(_mm_unpackhi_epi64(total, total)));
+    return _mm_movemask_epi8(bad) == 0;
+}
+}  // namespace simd
+#endif
+
+// Decodes count bytes written as hex pairs at p, into dst when it is given,
+// and adds them to sum. False when a character is not a hex digit (the bytes
+// and the sum are then of no use).
+inline bool DecodeBytes(const uint8_t* p, int count, uint8_t* dst, unsigned& sum) {
     bool bad = false;
-    for (int k = 0; k < count; ++k) {
+    int k = 0;
+#if defined(__SSE2__)
+    bad = !simd::Decode(p, count, dst, sum);
+    k = count - count % 16;
+#endif
+    for (; k < count; ++k) {
         const int b = Pair(p + 2 * k);
         bad |= b < 0;
+        if (dst) dst[k] = static_cast<uint8_t>(b);
         sum += static_cast<unsigned>(b);
     }
     return !bad;
 }
 
+// Adds the count bytes written as hex pairs at p to sum. False when a
+// character is not a hex digit (the sum is then of no use).
+inline bool SumBytes(const uint8_t* p, int count, unsigned& sum) {
+    return DecodeBytes(p, count, nullptr, sum);
+}
+
 // SumBytes that also stores the bytes at dst.
 inline bool StoreBytes(const uint8_t* p, int count, uint8_t* dst, unsigned& sum) {
-    bool bad = false;
-    for (int k = 0; k < count; ++k) {
-        const int b = Pair(p + 2 * k);
-        bad |= b < 0;
-        dst[k] = static_cast<uint8_t>(b);
-        sum += static_cast<unsigned>(b);
-    }
-    return !bad;
+    return DecodeBytes(p, count, dst, sum);
 }
 
 // Whether the n characters at p are all hex digits.
 inline bool AllDigits(const uint8_t* p, std::size_t n) {
     bool bad = false;
-    for (std::size_t k = 0; k < n; ++k) bad |= !IsDigit(p[k]);
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    __m128i lanes = _mm_setzero_si128();
+    for (; k + 16 <= n; k += 16) (void)simd::Nibbles(p + k, lanes);
+    bad = _mm_movemask_epi8(lanes) != 0;
+#endif
+    for (; k < n; ++k) bad |= !IsDigit(p[k]);
     return !bad;
 }
 
@@ -191,6 +256,32 @@ void ShowMemoryError(Messages& messages, const char* title);
 // When the allocation fails: "Memory Error." with the reader's title, false.
 bool AllocateImage(Messages& messages, const char* title, std::vector<uint8_t>& image,
                    uint64_t imageSize, uint8_t fill);
+
+// The bytes a store pass writes: an image of its own, or the caller's
+// ParsedImage::Target, pre-filled alike.
+class StoreImage {
+public:
+    // The image pre-filled with fill: the target (at most imageSize bytes of
+    // it), or one of its own (AllocateImage). False after "Memory Error.".
+    bool Open(Messages& messages, const char* title, const ParsedImage& out, uint64_t imageSize,
+              uint8_t fill);
+
+    uint8_t* Data() { return data_; }
+    uint64_t Size() const { return size_; }
+    // The most the image may grow to: a target never grows.
+    uint64_t Cap() const { return target_ ? size_ : kMaxImageSize; }
+    // Grows an image of its own to n bytes of the fill; false when memory is short.
+    bool Grow(uint64_t n);
+    // The image of its own, for FinishRead (empty with a target).
+    std::vector<uint8_t>& Own() { return own_; }
+
+private:
+    std::vector<uint8_t> own_;
+    uint8_t* data_ = nullptr;
+    uint64_t size_ = 0;
+    uint8_t fill_ = 0;
+    bool target_ = false;
+};
 
 // How a reader's scan ended.
 enum class ScanOutcome { Ok, FormatError, OutOfBuffer };

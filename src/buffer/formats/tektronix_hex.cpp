@@ -37,6 +37,9 @@ Head ReadHead(const uint8_t* r) {
     return h;
 }
 
+// A record line of the writer: 16 data bytes, CR LF included.
+constexpr std::size_t kRecordLineChars = 45;
+
 bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
@@ -44,12 +47,12 @@ bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
                       uint64_t imageSize, std::span<const uint8_t> file, const FillSettings& fill) {
     const bool store = pass == ReadPass::Store;
-    std::vector<uint8_t> image;
+    StoreImage image;
     if (store &&
-        !AllocateImage(ports.messages, "", image, imageSize, fill.fillUnused ? fill.userFill : 0)) {
+        !image.Open(ports.messages, "", out, imageSize, fill.fillUnused ? fill.userFill : 0)) {
         return false;
     }
-    const uint64_t limit = store ? image.size() : kMaxImageSize;
+    const uint64_t limit = store ? image.Size() : kMaxImageSize;
 
     ports.progress.Show();
     ports.progress.ProgressSetPosition(0);
@@ -97,7 +100,7 @@ bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
             const int b = hex::Pair(data + 2 * k);
             bad |= b < 0;
             digits += static_cast<unsigned>((b >> 4) + (b & 15));
-            if (store) image[address + k] = static_cast<uint8_t>(b);
+            if (store) image.Data()[address + k] = static_cast<uint8_t>(b);
         }
         const int checksum = hex::Pair(data + 2 * head.count);
         if (bad || checksum < 0) {
@@ -108,7 +111,7 @@ bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
         tally.Cover(address, static_cast<uint64_t>(head.count));
         i = recordEnd;
     }
-    return FinishRead(ports, outcome, tally, image, out);
+    return FinishRead(ports, outcome, tally, image.Own(), out);
 }
 
 bool IsTektronixHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {
@@ -141,17 +144,17 @@ bool IsTektronixHexFile(Messages& messages, ProbeMode mode, std::span<const uint
     return ProbeVerdict(messages, mode, "Tektronix", yes);
 }
 
-std::string FormatTektronixHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
-                               Progress* progress) {
+bool WriteTektronixHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
+                       Progress* progress, const TextSink& sink, std::size_t pieceBytes) {
     const uint64_t rounded = RoundUpTo32(length);
-    std::string text;
-    text.resize(static_cast<std::size_t>(rounded / 16) * 45 + 11);
-    char* out = text.data();
+    TextPieces pieces(sink, std::max(pieceBytes, kRecordLineChars));
+    char* out = pieces.Begin();
     ProgressSteps steps(progress, length);
     SourceBytes source(buffer, start);
 
     uint8_t bytes[16];
-    for (uint64_t a = 0; a < rounded; a += 16) {
+    for (uint64_t a = 0; a < rounded && pieces.Ok(); a += 16) {
+        out = pieces.Room(out, kRecordLineChars);
         const unsigned address = static_cast<unsigned>(a & 0xFFFF);
         *out++ = '/';
         out = hex::PutByte(out, static_cast<uint8_t>(address >> 8));
@@ -172,8 +175,16 @@ std::string FormatTektronixHex(std::span<const uint8_t> buffer, uint64_t start, 
         *out++ = '\n';
         steps.At(a + 16);
     }
+    out = pieces.Room(out, 11);
     std::memcpy(out, "/00000000\r\n", 11);
-    return text;
+    return pieces.Finish(out + 11);
+}
+
+std::string FormatTektronixHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
+                               Progress* progress) {
+    return WholeText([&](const TextSink& sink) {
+        return WriteTektronixHex(buffer, start, length, progress, sink);
+    });
 }
 
 }  // namespace burnmark

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "buffer/formats/record_scan.h"
+#include "buffer/formats/text_block.h"
 
 namespace burnmark {
 
@@ -31,5 +32,11 @@ bool IsTektronixHexFile(Messages& messages, ProbeMode mode, std::span<const uint
 // end of buffer read as 0), then "/00000000"; CR LF line ends.
 std::string FormatTektronixHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
                                Progress* progress = nullptr);
+// The same text handed to sink in pieces of at most pieceBytes (text_block.h;
+// never less than one line). False when the sink refused a piece or there was
+// no memory for one.
+bool WriteTektronixHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,
+                       Progress* progress, const TextSink& sink,
+                   std::size_t pieceBytes = kTextPieceBytes);
 
 }  // namespace burnmark

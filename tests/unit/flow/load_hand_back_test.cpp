@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -15,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "flow/dialog_hand_back.h"
 #include "unit/flow/flow_fixture.h"
 
 namespace burnmark::testing {
@@ -306,6 +310,64 @@ TEST_F(LoadHandBack, OnlyRegularFilesAreRead) {
     }
 }
 
+// The progress window as the read steps it after each piece of the file; the
+// test acts between two pieces.
+class ProgressWithHook : public FakeProgress {
+public:
+    void ProgressStep() override {
+        FakeProgress::ProgressStep();
+        if (onStep) std::exchange(onStep, nullptr)();
+    }
+    std::function<void()> onStep;
+};
+
+// A load whose read fails ends there with what went wrong, and the buffer
+// stays as it was: nothing of a part-read file is programmed.
+class LoadRead : public FlowTest {
+protected:
+    void ExpectReadFails(const std::string& path, std::function<void()> betweenPieces,
+                         const std::string& reason) {
+        FillBuffer(0x33);
+        const uint32_t lengthBefore = buffer.GetBufferSize();
+        HandBack(path, {{"Format", "3"}});
+        ProgressWithHook hooked;
+        hooked.onStep = std::move(betweenPieces);
+        FlowContext ctx{busy,   device, options,   buffer, messages, player,
+                        hooked, pump,   processes, link,   engine,   fpga};
+
+        LoadFlow flow(ctx);
+        EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::ReadFailed);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, "Can't read \"" + path + "\". " + reason);
+        EXPECT_EQ(messages.shown[0].title, "Error");
+        EXPECT_EQ(buffer.GetBufferSize(), lengthBefore);
+        EXPECT_EQ(Byte(0), 0x33);
+        EXPECT_EQ(Byte(lengthBefore - 1), 0x33);
+        EXPECT_EQ(buffer.GetLoadedEnd(), 0u);
+        EXPECT_FALSE(hooked.shown);
+    }
+};
+
+TEST_F(LoadRead, AFileThatShrinksWhileItIsReadIsNotLoaded) {
+    // Several pieces long, so that another program can cut it between two.
+    const std::string path = WriteData("shrinks.bin", std::string(200000, '\x5A'));
+    ExpectReadFails(
+        path, [&] { std::filesystem::resize_file(path, 1000); },
+        "The file changed while it was read: it is shorter than when the load began.");
+}
+
+TEST_F(LoadRead, AReadErrorIsNotLoaded) {
+    // A sysfs attribute that answers every read with "Input/output error":
+    // the power settings of a device without runtime power management.
+    const char* path = "/sys/devices/virtual/mem/null/power/autosuspend_delay_ms";
+    const int fd = ::open(path, O_RDONLY);
+    char byte;
+    const bool fails = fd >= 0 && ::read(fd, &byte, 1) < 0 && errno == EIO;
+    if (fd >= 0) ::close(fd);
+    if (!fails) GTEST_SKIP() << "no file here that fails to read";
+    ExpectReadFails(path, nullptr, std::strerror(EIO));
+}
+
 TEST_F(LoadHandBack, CancelChangesNothingNotEvenTheDataMode) {
     buffer.SetDataMode(DataMode::SwapByte);
     HandBack(WriteData("a.bin", "ABCD"), {{"OK", "0"}});
@@ -330,6 +392,18 @@ TEST_F(LoadHandBack, LoadSetsTheDataModeBackToAllAndTakesTheName) {
     EXPECT_EQ(buffer.ReturnDataMode(), DataMode::All);
     EXPECT_EQ(ReadKey("CommonParameterSet", "CommonDataSelect"), "0");
     EXPECT_EQ(Bytes(0, 4), (std::vector<uint8_t>{'A', 'B', 'C', 'D'}));
+}
+
+TEST_F(LoadHandBack, AFailedDataModeWriteIsReportedAndTheLoadGoesOn) {
+    HandBack(WriteData("a.bin", "ABCD"), {{"Format", "3"}});
+    ASSERT_EQ(::chmod(History().c_str(), 0444), 0);  // read-only, for the administrator too
+    LoadFlow flow(Context());
+    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::Loaded);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, HandBackWriteFailText(History()));
+    EXPECT_EQ(messages.shown[0].title, kHandBackWriteFailTitle);
+    EXPECT_EQ(Bytes(0, 4), (std::vector<uint8_t>{'A', 'B', 'C', 'D'}));
+    EXPECT_EQ(buffer.ReturnDataMode(), DataMode::All);
 }
 
 TEST_F(LoadHandBack, FirstSetupRefusesBeforeTheDialogWhateverTheSoundSetting) {

@@ -161,6 +161,59 @@ TEST_F(LoadPasses, FailedLoadOfAnOptionTypeOneDeviceSendsNothing) {
     EXPECT_EQ(buffer.GetBufferSize(), before);
 }
 
+// Bytes 0x11 0x22 at 2 and 0x33 at 0x10 in each format: the image runs from
+// 0 to 0x10, with the reader's pre-fill in its gaps.
+struct PlacedCase {
+    const char* name;
+    std::string file;
+    uint8_t gap;  // what a reader leaves in the gaps without the fill
+};
+
+class HexImagePlacement : public LoadPasses, public ::testing::WithParamInterface<PlacedCase> {};
+
+TEST_P(HexImagePlacement, FillsTheGapsAndKeepsOrFillsTheRest) {
+    const PlacedCase& c = GetParam();
+    const std::string path = WriteData("placed.dat", c.file);
+    // At 0x100 the image lies inside the buffer; at 0x1FF8 it runs past its
+    // end, and the buffer grows to the next 64 KB.
+    for (const uint32_t dest : {0x100u, 0x1FF8u}) {
+        for (const bool fill : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << "dest 0x" << std::hex << dest << " fill " << fill);
+            BufferOf(DataBuffer::kInitialLength);
+            FillBuffer(0x5C);
+            const uint32_t lengthBefore = buffer.GetBufferSize();
+            HandBack(path, {{"DistSAdd", std::to_string(dest)},
+                            {"UnuserFillCheck", fill ? "1" : "0"},
+                            {"UserFill", "167"}});
+
+            LoadFlow flow(Context());
+            ASSERT_EQ(flow.RunLoad(HandedBack()), LoadEnd::Loaded);
+
+            const uint32_t length = buffer.GetBufferSize();
+            EXPECT_EQ(length, dest + 0x11 > lengthBefore ? 0x10000u + 1024 : lengthBefore);
+            std::vector<uint8_t> expected(length, 0);
+            std::fill_n(expected.begin(), lengthBefore, uint8_t{0x5C});
+            if (fill) std::fill(expected.begin(), expected.end(), uint8_t{0xA7});
+            std::fill_n(expected.begin() + dest, 0x11, fill ? uint8_t{0xA7} : c.gap);
+            expected[dest + 2] = 0x11;
+            expected[dest + 3] = 0x22;
+            expected[dest + 0x10] = 0x33;
+            EXPECT_EQ(Bytes(0, length), expected);
+            EXPECT_EQ(buffer.GetLoadedStart(), dest);
+            EXPECT_EQ(buffer.GetLoadedEnd(), dest + 0x11);
+            EXPECT_FALSE(progress.shown);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, HexImagePlacement,
+    ::testing::Values(
+        PlacedCase{"Intel", ":020002001122C9\r\n:0100100033BC\r\n:00000001FF\r\n", 0x00},
+        PlacedCase{"Motorola", "S10500021122C5\r\nS104001033B8\r\nS9030000FC\r\n", 0xFF},
+        PlacedCase{"Tektronix", "/00020204112206\r\n/001001023306\r\n/00000000\r\n", 0x00}),
+    [](const ::testing::TestParamInfo<PlacedCase>& info) { return info.param.name; });
+
 struct DetectCase {
     const char* name;
     std::string file;

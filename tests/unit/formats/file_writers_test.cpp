@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -225,6 +226,76 @@ TEST(Writers, ReportAFileThatCannotBeCreated) {
     const SaveResult r = SaveIntelHex(dir.Path() + "no/such/dir/a.hex", buffer, 0, 64, progress);
     EXPECT_EQ(r.status, SaveStatus::FileError);
     EXPECT_NE(r.message.find("no/such/dir/a.hex"), std::string::npos);
+}
+
+// A text is made in pieces of a bounded block: cut anywhere a line may end,
+// the pieces make the same text, and a refused piece stops the writer.
+TEST(Writers, TextInPiecesIsTheWholeText) {
+    const auto buffer = Counting(0x3000);
+    using Write = std::function<bool(const TextSink&, std::size_t)>;
+    struct Case {
+        const char* name;
+        Write write;
+        std::string whole;
+    };
+    const Case cases[] = {
+        {"Intel",
+         [&](const TextSink& sink, std::size_t piece) {
+             // Past 1 MB for the segment reset and the linear records.
+             return WriteIntelHex(buffer, 0, 0x110020, nullptr, sink, piece);
+         },
+         FormatIntelHex(buffer, 0, 0x110020)},
+        {"S3",
+         [&](const TextSink& sink, std::size_t piece) {
+             return WriteMotorolaHex(buffer, 3, MotorolaRecord::S3, 0x2FF0, nullptr, sink, piece);
+         },
+         FormatMotorolaHex(buffer, 3, MotorolaRecord::S3, 0x2FF0)},
+        {"Tektronix",
+         [&](const TextSink& sink, std::size_t piece) {
+             return WriteTektronixHex(buffer, 0, 0x2FF0, nullptr, sink, piece);
+         },
+         FormatTektronixHex(buffer, 0, 0x2FF0)},
+    };
+    for (const Case& c : cases) {
+        // 1: one line at a time (never less); then odd sizes.
+        for (const std::size_t piece : {std::size_t{1}, std::size_t{150}, std::size_t{4099}}) {
+            SCOPED_TRACE(::testing::Message() << c.name << " in pieces of " << piece);
+            std::string text;
+            std::size_t largest = 0;
+            int pieces = 0;
+            const TextSink sink = [&](std::span<const char> p) {
+                text.append(p.data(), p.size());
+                largest = std::max(largest, p.size());
+                ++pieces;
+                return true;
+            };
+            ASSERT_TRUE(c.write(sink, piece));
+            EXPECT_EQ(text, c.whole);
+            EXPECT_LE(largest, std::max<std::size_t>(piece, 111));
+            EXPECT_GT(pieces, 2);
+        }
+        int calls = 0;
+        const TextSink refusing = [&](std::span<const char>) { return ++calls < 2; };
+        EXPECT_FALSE(c.write(refusing, 200)) << c.name;
+        EXPECT_EQ(calls, 2) << c.name;
+    }
+}
+
+// A save of more text than one piece writes every piece to the file.
+TEST(Writers, ASaveLongerThanOnePieceWritesItAll) {
+    std::vector<uint8_t> buffer(0x180000);
+    std::mt19937 random(11);
+    for (auto& b : buffer) b = static_cast<uint8_t>(random());
+    TempDir dir;
+    FakeProgress progress;
+    const std::string path = dir.Path() + "big.s37";
+    ASSERT_TRUE(SaveMotorolaHex(path, buffer, 0, MotorolaRecord::S3, buffer.size(), progress));
+    const std::string whole = FormatMotorolaHex(buffer, 0, MotorolaRecord::S3, buffer.size());
+    ASSERT_GT(whole.size(), kTextPieceBytes);
+    EXPECT_TRUE(dir.Read("big.s37") == whole);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 // A save that fails part-way (a full disk, a file-size limit) or is refused

@@ -288,11 +288,17 @@ TEST_F(FuseMapTest, FailedSaveKeepsPathAndOldFile) {
     fs::create_directory(PathOf("adir"));
     map_.SetFuse(0, 1);
 
-    for (const std::string& bad : {PathOf("missing/dir/x.jed"), PathOf("adir")}) {
+    // The message names the file and says what the file system said.
+    const auto cannot = [](const std::string& path, const char* why) {
+        return "Can't Write File \"" + path + "\". " + why;
+    };
+    for (const auto& [bad, why] :
+         {std::pair{PathOf("missing/dir/x.jed"), "No such file or directory"},
+          std::pair{PathOf("adir"), "Is a directory"}}) {
         messages_.Clear();
         EXPECT_EQ(map_.SaveJedecFile(bad), FuseSaveStatus::WriteFailed) << bad;
         ASSERT_FALSE(messages_.shown.empty());
-        EXPECT_EQ(messages_.shown.back().text, "Can't Write File") << bad;
+        EXPECT_EQ(messages_.shown.back().text, cannot(bad, why));
         EXPECT_EQ(map_.JedecPath(), good) << bad;
     }
     EXPECT_EQ(Read(good), before);
@@ -304,16 +310,17 @@ TEST_F(FuseMapTest, FailedSaveKeepsPathAndOldFile) {
     messages_.Clear();
     messages_.answers = {MsgAnswer::Ok};  // "File is Exist ! ": replace it
     EXPECT_EQ(map_.SaveJedecFile(readOnly), FuseSaveStatus::WriteFailed);
-    EXPECT_EQ(messages_.Texts(),
-              (std::vector<std::string>{"File is Exist ! ", "Can't Write File"}));
+    EXPECT_EQ(messages_.Texts(), (std::vector<std::string>{"File is Exist ! ",
+                                                           cannot(readOnly, "Permission denied")}));
     EXPECT_EQ(Read(readOnly), "old");
 
     // A disk that fills up part-way keeps the old file.
     const std::string answer = testing::WithFileSizeLimit(512, [&] {
-        return std::string(map_.WriteJedecFile(good) == FuseSaveStatus::WriteFailed ? "failed"
-                                                                                    : "written");
+        messages_.Clear();
+        if (map_.WriteJedecFile(good) != FuseSaveStatus::WriteFailed) return std::string("written");
+        return messages_.shown.empty() ? std::string("no message") : messages_.shown.back().text;
     });
-    EXPECT_EQ(answer, "failed");
+    EXPECT_EQ(answer, cannot(good, "File too large"));
     EXPECT_EQ(Read(good), before);
     EXPECT_EQ(Entries(), (std::vector<std::string>{"adir", "good.jed", "ro.jed"}));
 }

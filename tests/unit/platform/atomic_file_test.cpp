@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/child_process.h"
@@ -131,6 +132,45 @@ TEST(AtomicFile, AFileSizeLimitKeepsTheOldFileWhole) {
     EXPECT_EQ(answer, std::strerror(EFBIG));
     EXPECT_EQ(dir.Read("big.bin"), old);
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"big.bin"});
+}
+
+// A file written in pieces replaces the old one only at the commit; a writer
+// given up, or stopped by a failed piece, leaves the old file and nothing else.
+TEST(AtomicFile, PiecesReplaceTheFileOnlyWhenCommitted) {
+    TempDir dir;
+    const std::string path = dir.Write("out.hex", "old");
+    {  // a writer given up
+        AtomicFileWriter writer;
+        ASSERT_TRUE(writer.Open(path));
+        ASSERT_TRUE(writer.Write(std::string_view("ab")));
+        EXPECT_EQ(dir.Read("out.hex"), "old");
+        EXPECT_EQ(Entries(dir.Path()).size(), 2u);  // the file and its temporary
+    }
+    EXPECT_EQ(dir.Read("out.hex"), "old");
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"out.hex"});
+
+    AtomicFileWriter writer;
+    ASSERT_TRUE(writer.Open(path));
+    for (const char* piece : {"ab", "", "cd", "e"})
+        ASSERT_TRUE(writer.Write(std::string_view(piece)));
+    ASSERT_TRUE(writer.Commit());
+    EXPECT_EQ(dir.Read("out.hex"), "abcde");
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"out.hex"});
+    EXPECT_FALSE(writer.Write(std::string_view("late")));
+
+    const std::string answer = WithFileSizeLimit(512, [&] {
+        AtomicFileWriter limited;
+        if (!limited.Open(path) || !limited.Write(std::string(300, 'x')))
+            return std::string("early");
+        const FileWriteResult second = limited.Write(std::string(300, 'y'));
+        const FileWriteResult after = limited.Write(std::string_view("z"));
+        const FileWriteResult commit = limited.Commit();
+        if (second || after || commit) return std::string("went on");
+        return second.SystemText();
+    });
+    EXPECT_EQ(answer, std::strerror(EFBIG));
+    EXPECT_EQ(dir.Read("out.hex"), "abcde");
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"out.hex"});
 }
 
 }  // namespace
