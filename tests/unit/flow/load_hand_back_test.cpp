@@ -332,8 +332,8 @@ protected:
         HandBack(path, {{"Format", "3"}});
         ProgressWithHook hooked;
         hooked.onStep = std::move(betweenPieces);
-        FlowContext ctx{busy,   device, options,   buffer, messages, player,
-                        hooked, pump,   processes, link,   engine,   fpga};
+        FlowContext ctx{busy,      device, options, buffer,    messages, player, hooked,
+                        pump,      processes, link, frame, downloads, fpga};
 
         LoadFlow flow(ctx);
         EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::ReadFailed);
