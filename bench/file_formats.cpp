@@ -33,27 +33,7 @@ using namespace burnmark;
 namespace {
 
 // No programmer on the bench: every transfer fails, as with the cable out.
-class NoProgrammer : public UsbTransport {
-public:
-    bool UsbOpen(uint16_t) override { return false; }
-    bool UsbClose() override { return false; }
-    bool UsbVendorCmdRead(uint8_t, uint16_t, uint16_t, std::span<uint8_t>) override {
-        return false;
-    }
-    bool UsbVendorCmdWrite(uint8_t, uint16_t, uint16_t, std::span<const uint8_t>) override {
-        return false;
-    }
-    bool UsbDataRead(std::span<uint8_t>) override { return false; }
-    bool UsbDataWrite(std::span<const uint8_t>) override { return false; }
-    bool IsOpen() const override { return false; }
-};
 
-class NoSounds : public Sounds {
-public:
-    bool ErrorSound() override { return true; }
-    bool DefaultBeep() override { return true; }
-    void Pause(int) override {}
-};
 
 class NoProcesses : public ProcessStarter {
 public:
@@ -90,7 +70,7 @@ private:
     AppState state_;
     NoProgrammer usb_;
     QuietMessages messages_{/*echo=*/false};
-    NoSounds sounds_;
+    QuietSounds sounds_;
     QuietPump pump_;
     QuietProgress progress_;
     NoProcesses processes_;

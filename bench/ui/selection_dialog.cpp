@@ -59,27 +59,7 @@ constexpr double kOneRoundMs = 3000;
 const char* const kCategories[] = {"MPU", "EPROM", "EEPROM", "PLD", "Memory"};
 constexpr int kMpuFilter = 2;
 
-class NoProgrammer : public burnmark::UsbTransport {
-public:
-    bool UsbOpen(uint16_t) override { return false; }
-    bool UsbClose() override { return false; }
-    bool UsbVendorCmdRead(uint8_t, uint16_t, uint16_t, std::span<uint8_t>) override {
-        return false;
-    }
-    bool UsbVendorCmdWrite(uint8_t, uint16_t, uint16_t, std::span<const uint8_t>) override {
-        return false;
-    }
-    bool UsbDataRead(std::span<uint8_t>) override { return false; }
-    bool UsbDataWrite(std::span<const uint8_t>) override { return false; }
-    bool IsOpen() const override { return false; }
-};
 
-class Silence : public burnmark::Sounds {
-public:
-    bool ErrorSound() override { return true; }
-    bool DefaultBeep() override { return true; }
-    void Pause(int) override {}
-};
 
 void WriteFile(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
@@ -246,9 +226,9 @@ double Best(const std::function<void()>& prepare, const std::function<void()>& w
 // The program's start-up as main() runs it, up to the main window shown.
 struct Program {
     burnmark::QuietMessages messages;
-    Silence sounds;
+    burnmark::QuietSounds sounds;
     burnmark::QuietPump pump;
-    NoProgrammer usb;
+    burnmark::NoProgrammer usb;
     std::unique_ptr<TMainForm> form;
     std::unique_ptr<TSelectICDialog> dialog;
     std::unique_ptr<burnmark::TVerify_error> verifyError;

@@ -1,6 +1,7 @@
 // Ports that show nothing, for the command-line benchmarks and the fuzz
 // targets: messages are kept (and echoed to stderr when asked), progress only
-// remembers whether it is shown, pumping does nothing.
+// remembers whether it is shown, pumping and sounds do nothing, and no
+// programmer is ever found (every transfer fails, as with the cable out).
 #pragma once
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "platform/ports.h"
+#include "platform/usb_transport.h"
 
 namespace burnmark {
 
@@ -55,6 +57,28 @@ class QuietPump : public Pump {
 public:
     void ProcessEvents() override {}
     void YieldSlice() override {}
+};
+
+class QuietSounds : public Sounds {
+public:
+    bool ErrorSound() override { return true; }
+    bool DefaultBeep() override { return true; }
+    void Pause(int) override {}
+};
+
+class NoProgrammer : public UsbTransport {
+public:
+    bool UsbOpen(uint16_t) override { return false; }
+    bool UsbClose() override { return false; }
+    bool UsbVendorCmdRead(uint8_t, uint16_t, uint16_t, std::span<uint8_t>) override {
+        return false;
+    }
+    bool UsbVendorCmdWrite(uint8_t, uint16_t, uint16_t, std::span<const uint8_t>) override {
+        return false;
+    }
+    bool UsbDataRead(std::span<uint8_t>) override { return false; }
+    bool UsbDataWrite(std::span<const uint8_t>) override { return false; }
+    bool IsOpen() const override { return false; }
 };
 
 }  // namespace burnmark

@@ -80,27 +80,7 @@ AppDirectory& Dir() {
     return dir;
 }
 
-class NoProgrammer : public UsbTransport {
-public:
-    bool UsbOpen(uint16_t) override { return false; }
-    bool UsbClose() override { return false; }
-    bool UsbVendorCmdRead(uint8_t, uint16_t, uint16_t, std::span<uint8_t>) override {
-        return false;
-    }
-    bool UsbVendorCmdWrite(uint8_t, uint16_t, uint16_t, std::span<const uint8_t>) override {
-        return false;
-    }
-    bool UsbDataRead(std::span<uint8_t>) override { return false; }
-    bool UsbDataWrite(std::span<const uint8_t>) override { return false; }
-    bool IsOpen() const override { return false; }
-};
 
-class Silence : public Sounds {
-public:
-    bool ErrorSound() override { return true; }
-    bool DefaultBeep() override { return true; }
-    void Pause(int) override {}
-};
 
 class NoFailDisplay : public OperationFailDisplay {
 public:
@@ -154,7 +134,7 @@ void CheckCatalogue(const std::string& appDir) {
 void CheckDialog(const std::string& appDir, std::string_view input) {
     QuietMessages messages;
     QuietProgress progress;
-    Silence silence;
+    QuietSounds silence;
     NoFailDisplay fail;
     NoProgrammer usb;
     SoundPlayer player(silence, messages);
