@@ -5,12 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
 #include <new>
+#include <utility>
 
 #include "flow/dialog_hand_back.h"
 #include "flow/external_program.h"
@@ -30,18 +30,24 @@ namespace burnmark {
 
 namespace {
 
-// The file pieces of one read: below 64 KB each, as the progress counts them.
-constexpr uint64_t kReadPiece = 0xFFFF;
-
+// Runs the reader of a hex format over the text of feed (ReadText).
 bool ReadHex(LoadFormat format, const ReaderPorts& ports, ReadPass pass, ParsedImage& image,
-             uint64_t imageSize, std::span<const uint8_t> file, const FillSettings& fill) {
+             uint64_t imageSize, uint64_t textLength, const FillSettings& fill,
+             const TextFeed& feed, int& readError) {
+    readError = 0;
     switch (format) {
-        case LoadFormat::IntelHex:
-            return LoadIntelHex(ports, pass, image, imageSize, file, fill);
-        case LoadFormat::Motorola:
-            return LoadMotorolaHex(ports, pass, image, imageSize, file, fill);
-        case LoadFormat::Tektronix:
-            return LoadTektronixHex(ports, pass, image, imageSize, file, fill);
+        case LoadFormat::IntelHex: {
+            IntelHexReader reader(ports, pass, image, imageSize, textLength, fill);
+            return ReadText(reader, feed, readError);
+        }
+        case LoadFormat::Motorola: {
+            MotorolaHexReader reader(ports, pass, image, imageSize, textLength, fill);
+            return ReadText(reader, feed, readError);
+        }
+        case LoadFormat::Tektronix: {
+            TektronixHexReader reader(ports, pass, image, imageSize, textLength, fill);
+            return ReadText(reader, feed, readError);
+        }
         default:
             return false;
     }
@@ -144,16 +150,17 @@ LoadEnd LoadFlow::RunLoad(const LoadSettings& s) {
     ctx_.buffer.SetDataMode(DataMode::All);
 
     const uint32_t lengthBefore = ctx_.buffer.GetBufferSize();
-    ByteBlock block;
-    if (!ReadSourceFile(s, block)) {
+    LoadSource source;
+    if (!ReadSourceFile(s, source)) {
         RestoreBufferLength(lengthBefore);
         return LoadEnd::ReadFailed;
     }
-    if (!LoadIntoBuffer(s, 1, 0, block.Bytes())) {
+    const LoadEnd loaded = LoadSourceIntoBuffer(s, 1, 0, source);
+    if (loaded != LoadEnd::Loaded) {
         // Nothing landed: the buffer keeps its size, and the programmer is not
         // asked to work on a buffer the load did not fill.
         RestoreBufferLength(lengthBefore);
-        return LoadEnd::LoadFailed;
+        return loaded;
     }
     // The device in force, as the selection took it (its stored copy may not
     // have been written).
@@ -165,8 +172,9 @@ LoadEnd LoadFlow::RunLoad(const LoadSettings& s) {
 
 // ---- Reading the file range ------------------------------------------------------------------
 
-bool LoadFlow::ReadSourceFile(const LoadSettings& s, ByteBlock& block) {
+bool LoadFlow::ReadSourceFile(const LoadSettings& s, LoadSource& source) {
     if (s.Name.empty()) return false;
+    blockBytesBeforeLoad_ = ctx_.buffer.BlockSize();
 
     const std::string path = LoadableFilePath(s.Name);
     // Not blocking: a pipe put in the file's place since it was looked at
@@ -181,10 +189,12 @@ bool LoadFlow::ReadSourceFile(const LoadSettings& s, ByteBlock& block) {
     }
     struct Closer {
         int fd;
-        ~Closer() { ::close(fd); }
+        ~Closer() {
+            if (fd >= 0) ::close(fd);
+        }
     } closer{fd};
 
-    // The size of the file opened, which the read must deliver in full.
+    // The size of the file opened, which the reads must deliver in full.
     const uint64_t fileSize = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
     if (s.SourceSAdd < 0 || s.SourceEAdd < s.SourceSAdd) {
         ShowRangeError(ctx_.messages, "Error");
@@ -202,50 +212,10 @@ bool LoadFlow::ReadSourceFile(const LoadSettings& s, ByteBlock& block) {
     if (length > ctx_.buffer.GetBufferSize())
         ctx_.buffer.SetBufferSize(static_cast<uint32_t>(length));
 
-    // The read is the first to write these pages: nothing fills them before.
-    ByteBlock bytes;
-    if (length > SIZE_MAX || !bytes.Resize(static_cast<std::size_t>(length))) {
+    if (!source.Open(std::exchange(closer.fd, -1), path, start, length, windowBytes_)) {
         ctx_.messages.MessageBox(kLoadMemoryText, kLoadMemoryTitle, MsgButtons::Ok, MsgIcon::None);
         return false;
     }
-
-    Progress& progress = ctx_.progress;
-    progress.ProgressSetPosition(0);
-    progress.Show();
-    const uint64_t pieces = (length + kReadPiece - 1) / kReadPiece;
-    const uint64_t width = std::max<uint64_t>(pieces / 100, 1);
-    uint64_t got = 0;
-    int error = 0;
-    for (uint64_t piece = 0; got < length && error == 0; ++piece) {
-        const std::size_t want = static_cast<std::size_t>(std::min(kReadPiece, length - got));
-        std::size_t have = 0;
-        while (have < want) {
-            const ssize_t n = ::pread(fd, bytes.data() + got + have, want - have,
-                                      static_cast<off_t>(start + got + have));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                error = n < 0 ? errno : -1;  // -1: the file ended early
-                break;
-            }
-            have += static_cast<std::size_t>(n);
-        }
-        got += have;
-        if (piece % width == 0) progress.ProgressStep();
-    }
-    progress.ProgressFinish();
-    progress.Close();
-    if (error != 0) {
-        // Another program rewrote the file, or the disk failed: a part of the
-        // file is no file to program.
-        const std::string reason =
-            error > 0 ? std::strerror(error)
-                      : "The file changed while it was read: it is shorter than when the load "
-                        "began.";
-        ctx_.messages.MessageBox("Can't read \"" + path + "\". " + reason, kLoadReadFailTitle,
-                                 MsgButtons::Ok, MsgIcon::Error);
-        return false;
-    }
-    block = std::move(bytes);
     return true;
 }
 
@@ -280,80 +250,122 @@ bool LoadFlow::Place(std::span<const uint8_t> image, uint64_t length, const Load
 }
 
 bool LoadFlow::LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t showSum,
-                              std::span<const uint8_t> block) {
+                              LoadSource& source) {
+    return LoadSourceIntoBuffer(s, announce, showSum, source) == LoadEnd::Loaded;
+}
+
+void LoadFlow::RememberFormat(LoadFormat format) {
+    // Remembered for the next opening; this load goes on with what it found.
+    HandBackWriter writer(ctx_.HistoryIniPath(), kLoadSection);
+    writer.Integer("Format", static_cast<int32_t>(format));
+    writer.Finish(ctx_.messages);
+}
+
+LoadEnd LoadFlow::LoadSourceIntoBuffer(const LoadSettings& s, int32_t announce, int32_t showSum,
+                                       LoadSource& source) {
     const uint32_t lengthAtEntry = ctx_.buffer.GetBufferSize();
     if (s.DistSadd < 0) {
         ShowRangeError(ctx_.messages, "ERROR");
-        return false;
+        return LoadEnd::LoadFailed;
     }
 
     LoadFormat format = static_cast<LoadFormat>(s.Format);
     const bool detected = s.Format == static_cast<int32_t>(LoadFormat::Auto);
     if (detected) {
         const ProbeMode mode = announce == 1 ? ProbeMode::ShowYes : ProbeMode::Silent;
-        format = DetectHexFormat(ctx_.messages, mode, block);
-        if (format == LoadFormat::Auto) format = LoadFormat::Binary;
-        // Remembered for the next opening; this load goes on with what it found.
-        HandBackWriter writer(ctx_.HistoryIniPath(), kLoadSection);
-        writer.Integer("Format", static_cast<int32_t>(format));
-        writer.Finish(ctx_.messages);
-        if (format == LoadFormat::Binary && announce == 1)
-            ctx_.messages.MessageBox(kLoadBinaryText, kLoadBinaryTitle, MsgButtons::Ok,
-                                     MsgIcon::None);
+        int readError = 0;
+        const std::optional<LoadFormat> found =
+            DetectHexFormat(ctx_.messages, mode, source.AsFeed(), readError);
+        if (!found) {
+            ShowReadFailure(ctx_.messages, source.Path(), readError);
+            return LoadEnd::ReadFailed;
+        }
+        format = *found == LoadFormat::Auto ? LoadFormat::Binary : *found;
+        // Binary is remembered and announced once the file is read.
+        if (format != LoadFormat::Binary) RememberFormat(format);
     }
 
-    bool ok = false;
-    const uint32_t dest = static_cast<uint32_t>(s.DistSadd);
+    LoadEnd end = LoadEnd::LoadFailed;
     switch (format) {
         case LoadFormat::IntelHex:
         case LoadFormat::Motorola:
         case LoadFormat::Tektronix:
-            ok = LoadHex(format, block, s, showSum, detected);
+            end = LoadHex(format, source, s, showSum, detected);
             break;
-        case LoadFormat::DosExe: {
-            std::span<const uint8_t> image(block);
-            ok = StripExeHeader(image, ctx_.messages) && Place(image, image.size(), s);
-            if (ok) {
-                ctx_.buffer.SetLoadedStart(dest);
-                ctx_.buffer.SetLoadedEnd(static_cast<uint32_t>(dest + image.size()));
-            }
-            break;
-        }
-        default:  // .com, binary, and values no reader knows
-            ok = Place(block, block.size(), s);
-            if (ok) {
-                ctx_.buffer.SetLoadedStart(dest);
-                ctx_.buffer.SetLoadedEnd(static_cast<uint32_t>(dest + block.size()));
-            }
+        default:  // .exe, .com, binary, and values no reader knows
+            end = LoadWhole(format, source, s, announce, detected);
             break;
     }
-    if (!ok) RestoreBufferLength(lengthAtEntry);
-    return ok;
+    if (end != LoadEnd::Loaded) RestoreBufferLength(lengthAtEntry);
+    return end;
 }
 
-bool LoadFlow::LoadHex(LoadFormat format, std::span<const uint8_t> block, const LoadSettings& s,
-                       int32_t showSum, bool detected) {
+LoadEnd LoadFlow::LoadWhole(LoadFormat format, LoadSource& source, const LoadSettings& s,
+                            int32_t announce, bool detected) {
+    // The read is the first to write these pages: nothing fills them before.
+    ByteBlock block;
+    if (source.Length() > SIZE_MAX || !block.Resize(static_cast<std::size_t>(source.Length()))) {
+        ctx_.messages.MessageBox(kLoadMemoryText, kLoadMemoryTitle, MsgButtons::Ok, MsgIcon::None);
+        return LoadEnd::ReadFailed;
+    }
+    if (const int error = source.ReadAll(block.Bytes(), ctx_.progress); error != 0) {
+        ShowReadFailure(ctx_.messages, source.Path(), error);
+        return LoadEnd::ReadFailed;
+    }
+    if (detected) {
+        RememberFormat(format);
+        if (announce == 1)
+            ctx_.messages.MessageBox(kLoadBinaryText, kLoadBinaryTitle, MsgButtons::Ok,
+                                     MsgIcon::None);
+    }
+
+    std::span<const uint8_t> image = block.Bytes();
+    if (format == LoadFormat::DosExe && !StripExeHeader(image, ctx_.messages))
+        return LoadEnd::LoadFailed;
+    if (!Place(image, image.size(), s)) return LoadEnd::LoadFailed;
+    const uint32_t dest = static_cast<uint32_t>(s.DistSadd);
+    ctx_.buffer.SetLoadedStart(dest);
+    ctx_.buffer.SetLoadedEnd(static_cast<uint32_t>(dest + image.size()));
+    return LoadEnd::Loaded;
+}
+
+LoadEnd LoadFlow::LoadHex(LoadFormat format, LoadSource& source, const LoadSettings& s,
+                          int32_t showSum, bool detected) {
     Messages& messages = ctx_.messages;
     DataBuffer& buffer = ctx_.buffer;
+    const TextFeed feed = source.AsFeed();
+    int readError = 0;
     // A format just found by its probe needs no second look: the probe
     // would answer the same, and the Motorola one reads the whole file.
-    if (!detected && !ProbeFormat(messages, format, ProbeMode::ShowNo, block)) return false;
+    if (!detected) {
+        const std::optional<bool> yes =
+            ProbeFormat(messages, format, ProbeMode::ShowNo, feed, readError);
+        if (!yes) {
+            ShowReadFailure(messages, source.Path(), readError);
+            return LoadEnd::ReadFailed;
+        }
+        if (!*yes) return LoadEnd::LoadFailed;
+    }
 
     const ReaderPorts ports{messages, ctx_.progress, ctx_.pump};
     const FillSettings fill{s.UnuserFillCheck == 1, static_cast<uint8_t>(s.UserFill & 0xFF)};
 
     ParsedImage extent;
-    extent.HighAddress = static_cast<uint32_t>(block.size());
-    if (!ReadHex(format, ports, ReadPass::Extent, extent, buffer.GetBufferSize(), block, fill))
-        return false;
+    extent.HighAddress = static_cast<uint32_t>(source.Length());
+    if (!ReadHex(format, ports, ReadPass::Extent, extent, buffer.GetBufferSize(), source.Length(),
+                 fill, feed, readError)) {
+        if (readError == 0) return LoadEnd::LoadFailed;
+        ShowReadFailure(messages, source.Path(), readError);
+        return LoadEnd::ReadFailed;
+    }
 
     if (extent.HighAddress >= buffer.GetBufferSize()) {
         // Motorola files grow the buffer without asking.
         if (format != LoadFormat::Motorola &&
             messages.MessageBox(ResizeQuestion(extent.HighAddress), kLoadResizeTitle,
                                 MsgButtons::OkCancel, MsgIcon::None) != MsgAnswer::Ok)
-            return false;
-        if (!buffer.SetBufferSize(extent.HighAddress)) return false;
+            return LoadEnd::LoadFailed;
+        if (!buffer.SetBufferSize(extent.HighAddress)) return LoadEnd::LoadFailed;
     }
 
     // The store pass writes the image straight into the buffer at the
@@ -361,24 +373,13 @@ bool LoadFlow::LoadHex(LoadFormat format, std::span<const uint8_t> block, const 
     // then fills around it.
     const uint32_t dest = static_cast<uint32_t>(s.DistSadd);
     const uint64_t length = uint64_t{extent.HighAddress} + 1;
-    const uint32_t imageSize = buffer.GetBufferSize();
-    if (!buffer.ReserveLoadedData(length, dest)) return false;
+    if (!buffer.ReserveLoadedData(length, dest)) return LoadEnd::LoadFailed;
     ParsedImage stored;
-    stored.HighAddress = static_cast<uint32_t>(block.size());
-    bool ok = false;
-    {
-        BufferLock lock = buffer.GetBufferHandle();
-        if (!lock) return false;
-        stored.Target = lock.Bytes().subspan(dest, static_cast<std::size_t>(length));
-        ok = ReadHex(format, ports, ReadPass::Store, stored, imageSize, block, fill);
-        // The extent pass saw every record the store pass stores; a pass that
-        // still fails has written part of the buffer, which the view must show.
-        if (!ok) lock.MarkChanged();
-    }
-    if (!ok) return false;
+    const LoadEnd end = StoreHex(format, source, s, ports, fill, stored, length);
+    if (end != LoadEnd::Loaded) return end;
     if (stored.HighAddress != extent.HighAddress) {
         ShowOutOfBuffer(messages);
-        return false;
+        return LoadEnd::LoadFailed;
     }
     buffer.FinishLoadedData(length, dest, fill.fillUnused, fill.userFill);
 
@@ -386,7 +387,48 @@ bool LoadFlow::LoadHex(LoadFormat format, std::span<const uint8_t> block, const 
     buffer.SetLoadedEnd(static_cast<uint32_t>(dest + length));
     // The Tektronix load leaves the last sum as it was.
     if (format != LoadFormat::Tektronix) buffer.GetSum(dest, dest + stored.HighAddress, showSum);
-    return true;
+    return LoadEnd::Loaded;
+}
+
+LoadEnd LoadFlow::StoreHex(LoadFormat format, LoadSource& source, const LoadSettings& s,
+                           const ReaderPorts& ports, const FillSettings& fill,
+                           ParsedImage& stored, uint64_t length) {
+    DataBuffer& buffer = ctx_.buffer;
+    const uint32_t imageSize = buffer.GetBufferSize();
+    BufferLock lock = buffer.GetBufferHandle();
+    if (!lock) return LoadEnd::LoadFailed;
+    const std::span<uint8_t> target =
+        lock.Bytes().subspan(static_cast<uint32_t>(s.DistSadd), static_cast<std::size_t>(length));
+
+    // What the pass overwrites of the bytes the buffer held before the load,
+    // put back should the file fail to be read to its end; past them the
+    // buffer only grew, which gave zeros.
+    const uint64_t dest = static_cast<uint32_t>(s.DistSadd);
+    const uint64_t heldFrom = blockBytesBeforeLoad_ > dest ? blockBytesBeforeLoad_ - dest : 0;
+    const std::size_t kept = static_cast<std::size_t>(std::min(length, heldFrom));
+    ByteBlock saved;
+    if (!saved.Resize(kept)) {
+        ctx_.messages.MessageBox(kLoadMemoryText, kLoadMemoryTitle, MsgButtons::Ok, MsgIcon::None);
+        return LoadEnd::LoadFailed;
+    }
+    if (kept > 0) std::memcpy(saved.data(), target.data(), kept);
+
+    stored.HighAddress = static_cast<uint32_t>(source.Length());
+    stored.Target = target;
+    int readError = 0;
+    const bool ok = ReadHex(format, ports, ReadPass::Store, stored, imageSize, source.Length(),
+                            fill, source.AsFeed(), readError);
+    if (readError != 0) {
+        if (kept > 0) std::memcpy(target.data(), saved.data(), kept);
+        std::memset(target.data() + kept, 0, target.size() - kept);
+        lock.Release();
+        ShowReadFailure(ctx_.messages, source.Path(), readError);
+        return LoadEnd::ReadFailed;
+    }
+    // The extent pass saw every record the store pass stores; a pass that
+    // still fails has written part of the buffer, which the view must show.
+    if (!ok) lock.MarkChanged();
+    return ok ? LoadEnd::Loaded : LoadEnd::LoadFailed;
 }
 
 // ---- The option-type-1 exchange ----------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "buffer/address_entry.h"
 #include "flow/file_dialogs.h"
 #include "flow/flow_context.h"
+#include "flow/load_source.h"
 #include "buffer/formats/binary_image.h"
 #include "buffer/option_patches.h"
 #include "platform/byte_block.h"
@@ -32,7 +33,6 @@ inline constexpr const char* kLoadMemoryTitle = "Load BIN File";
 inline constexpr const char* kLoadBinaryText = "Binary Code File";
 inline constexpr const char* kLoadBinaryTitle = "Detect";
 inline constexpr const char* kLoadResizeTitle = "Out of buffer";
-inline constexpr const char* kLoadReadFailTitle = "Error";
 inline constexpr const char* kRangeErrorText = kInputValueErrorText;
 // The texts of the option-type-1 exchange after a load.
 inline constexpr const char* kErrOptionWordsData = "Error! Data -> DE-48 0x300 Buffer Fail";
@@ -109,21 +109,26 @@ public:
     // The program is busy meanwhile.
     LoadEnd RunLoad(const LoadSettings& s);
 
-    // Reads the answer's range of the file into block. The range is clamped
-    // to the bytes the file holds; a reversed range, or one that starts past
-    // the end of the file, is refused with "Input Value Error !". A name that
-    // is no regular file (a pipe, a folder) cannot be opened: "Format Error !".
-    // The read must deliver every byte of the range as the file was when it
-    // was opened: a read error, or a file that another program cut short
-    // meanwhile, fails with "Can't read" and what went wrong, titled "Error".
-    bool ReadSourceFile(const LoadSettings& s, ByteBlock& block);
+    // Opens the answer's range of the file for the load and makes the buffer
+    // at least as long as the range. The range is clamped to the bytes the
+    // file holds; a reversed range, or one that starts past the end of the
+    // file, is refused with "Input Value Error !". A name that is no regular
+    // file (a pipe, a folder) cannot be opened: "Format Error !". The bytes
+    // are read by the load (LoadSource), which must get every byte of the
+    // range as the file was when it was opened: a read error, or a file that
+    // another program cut short meanwhile, fails the load with "Can't read"
+    // and what went wrong, titled "Error", and leaves the buffer as it was.
+    bool ReadSourceFile(const LoadSettings& s, LoadSource& source);
 
     // Detection (the format found is remembered in [LoadDlg] "Format"),
     // parse, placement at "DistSadd", LoadedStart and LoadedEnd, the sum
     // (Intel and Motorola). A failure leaves the buffer at the size it had
     // when the call began, never below the device's need.
     bool LoadIntoBuffer(const LoadSettings& s, int32_t announce, int32_t showSum,
-                        std::span<const uint8_t> block);
+                        LoadSource& source);
+
+    // Test seam: the new bytes each window of a hex pass brings.
+    void SetTextWindowBytes(std::size_t bytes) { windowBytes_ = bytes; }
 
     // The exchange of a device of option type 1 after a load: reload and
     // set up, download the buffer, write OptionWords to 0x0E00, apply the
@@ -147,12 +152,30 @@ private:
     // need) after a load that did not land.
     void RestoreBufferLength(uint32_t length);
     bool Place(std::span<const uint8_t> image, uint64_t length, const LoadSettings& s);
+    // LoadIntoBuffer, telling a file that could not be read (ReadFailed, it
+    // has told) from every other failure (LoadFailed).
+    LoadEnd LoadSourceIntoBuffer(const LoadSettings& s, int32_t announce, int32_t showSum,
+                                 LoadSource& source);
+    // The binary and .exe loads: the whole range read into memory, then
+    // placed. detected: binary was found by detection, which is announced
+    // and remembered after the read.
+    LoadEnd LoadWhole(LoadFormat format, LoadSource& source, const LoadSettings& s,
+                      int32_t announce, bool detected);
     // detected: the format was just found by its probe.
-    bool LoadHex(LoadFormat format, std::span<const uint8_t> block, const LoadSettings& s,
-                 int32_t showSum, bool detected);
+    LoadEnd LoadHex(LoadFormat format, LoadSource& source, const LoadSettings& s, int32_t showSum,
+                    bool detected);
+    // The store pass, straight into the buffer at the destination.
+    LoadEnd StoreHex(LoadFormat format, LoadSource& source, const LoadSettings& s,
+                     const ReaderPorts& ports, const FillSettings& fill, ParsedImage& stored,
+                     uint64_t length);
+    void RememberFormat(LoadFormat format);
     void ExchangeFail(const char* message);
 
     FlowContext ctx_;
+    std::size_t windowBytes_ = kTextWindowBytes;
+    // The buffer's block before the load began: what a store pass must put
+    // back when the file cannot be read to its end.
+    std::size_t blockBytesBeforeLoad_ = 0;
 };
 
 }  // namespace burnmark

@@ -3,6 +3,7 @@
 #include "reader_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    burnmark::fuzzing::RunReader(burnmark::LoadIntelHex, data, size);
+    using namespace burnmark;
+    fuzzing::RunReader<IntelHexReader>(LoadIntelHex, data, size);
     return 0;
 }

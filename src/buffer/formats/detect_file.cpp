@@ -27,6 +27,51 @@ LoadFormat DetectHexFormat(Messages& messages, ProbeMode mode, std::span<const u
     return LoadFormat::Auto;
 }
 
+namespace {
+
+template <class Probe>
+bool Answer(const TextFeed& feed, int& readError) {
+    Probe probe;
+    readError = feed(probe);
+    return probe.Answer();
+}
+
+}  // namespace
+
+std::optional<bool> ProbeFormat(Messages& messages, LoadFormat format, ProbeMode mode,
+                                const TextFeed& feed, int& readError) {
+    readError = 0;
+    bool yes = false;
+    const char* name = "";
+    switch (format) {
+        case LoadFormat::IntelHex:
+            yes = Answer<IntelHexProbe>(feed, readError);
+            name = "Intel";
+            break;
+        case LoadFormat::Motorola:
+            yes = Answer<MotorolaHexProbe>(feed, readError);
+            name = "Motorola";
+            break;
+        case LoadFormat::Tektronix:
+            yes = Answer<TektronixHexProbe>(feed, readError);
+            name = "Tektronix";
+            break;
+        default: return false;
+    }
+    if (readError != 0) return std::nullopt;
+    return ProbeVerdict(messages, mode, name, yes);
+}
+
+std::optional<LoadFormat> DetectHexFormat(Messages& messages, ProbeMode mode,
+                                          const TextFeed& feed, int& readError) {
+    for (LoadFormat f : {LoadFormat::IntelHex, LoadFormat::Motorola, LoadFormat::Tektronix}) {
+        const std::optional<bool> yes = ProbeFormat(messages, f, mode, feed, readError);
+        if (!yes) return std::nullopt;
+        if (*yes) return f;
+    }
+    return LoadFormat::Auto;
+}
+
 std::optional<FileHead> ReadFileHead(const std::string& path, std::size_t maxBytes) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return std::nullopt;

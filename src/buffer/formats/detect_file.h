@@ -29,6 +29,14 @@ LoadFormat DetectHexFormat(Messages& messages, ProbeMode mode, std::span<const u
 bool ProbeFormat(Messages& messages, LoadFormat format, ProbeMode mode,
                  std::span<const uint8_t> block, BlockExtent extent = BlockExtent::WholeFile);
 
+// The same over a text given by feed (a file read in windows, each probe
+// reading it from the start): nullopt, with nothing said, when the text could
+// not be read; readError then holds the feed's code.
+std::optional<LoadFormat> DetectHexFormat(Messages& messages, ProbeMode mode,
+                                          const TextFeed& feed, int& readError);
+std::optional<bool> ProbeFormat(Messages& messages, LoadFormat format, ProbeMode mode,
+                                const TextFeed& feed, int& readError);
+
 // Reads up to maxBytes from the start of a file; nullopt when it cannot be read.
 // extent tells whether that was the whole file.
 struct FileHead {

@@ -18,34 +18,25 @@ constexpr std::size_t kDataRecordChars = 77;
 
 }  // namespace
 
-bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uint64_t imageSize,
-                  std::span<const uint8_t> file, const FillSettings& fill) {
-    const bool store = pass == ReadPass::Store;
-    const uint8_t prefill = fill.fillUnused ? fill.userFill : 0;
-    StoreImage image;
-    if (store && !image.Open(ports.messages, "ITL", out, imageSize, prefill)) return false;
-    // The extent pass holds no data; it bounds addresses by the cap alone.
-    uint64_t limit = store ? image.Size() : kMaxImageSize;
+IntelHexReader::IntelHexReader(const ReaderPorts& ports, ReadPass pass, ParsedImage& image,
+                               uint64_t imageSize, uint64_t textLength, const FillSettings& fill)
+    : RecordReader(ports, pass, image, imageSize, textLength,
+                   {"ITL", static_cast<uint8_t>(fill.fillUnused ? fill.userFill : 0), nullptr, 0,
+                    true}) {}
 
-    ports.progress.Show();
-    ports.progress.ProgressSetPosition(0);
-    const uint8_t* p = file.data();
-    const std::size_t n = file.size();
-    ScanPacer pacer(ports, n);
-
-    uint64_t segmentBase = 0;
-    uint64_t linearBase = 0;
-    // LowAddress stays 0 for Intel: the tally's end alone is kept.
-    ScanTally tally;
-    ScanOutcome outcome = ScanOutcome::Ok;
+std::size_t IntelHexReader::Scan(const TextWindow& window) {
+    const uint8_t* p = window.bytes.data();
+    const std::size_t n = window.bytes.size();
     std::size_t i = 0;
 
-    while (hex::SeekTo(p, n, i, ':')) {
-        tally.found = true;
-        pacer.At(i);
+    // LowAddress stays 0 for Intel: the tally's end alone is kept.
+    while (!Done() && hex::SeekTo(p, n, i, ':')) {
+        tally_.found = true;
+        Pace(window.offset + i);
 
         if (n - i < kRecordFrame) {
-            outcome = ScanOutcome::FormatError;
+            if (!window.last) return i;
+            Stop(ScanOutcome::FormatError);
             break;
         }
         const int count = hex::Pair(p + i + 1);
@@ -53,7 +44,7 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
         const int addrLo = hex::Pair(p + i + 5);
         const int type = hex::Pair(p + i + 7);
         if ((count | addrHi | addrLo | type) < 0) {
-            outcome = ScanOutcome::FormatError;
+            Stop(ScanOutcome::FormatError);
             break;
         }
         if (type != 0 && type != 1 && type != 2 && type != 4) {
@@ -61,9 +52,14 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
             ++i;
             continue;
         }
+        if ((type == 2 || type == 4) && count < 2) {
+            Stop(ScanOutcome::FormatError);
+            break;
+        }
         const std::size_t recordEnd = i + kRecordFrame + 2 * static_cast<std::size_t>(count);
-        if (recordEnd > n || ((type == 2 || type == 4) && count < 2)) {
-            outcome = ScanOutcome::FormatError;
+        if (recordEnd > n) {
+            if (!window.last) return i;
+            Stop(ScanOutcome::FormatError);
             break;
         }
         const uint8_t* data = p + i + 9;
@@ -72,79 +68,97 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uin
 
         if (type == 0 && count > 0) {
             const uint64_t address =
-                segmentBase + linearBase + (static_cast<unsigned>(addrHi) << 8 | addrLo);
-            if (address + count > limit) {
-                outcome = ScanOutcome::OutOfBuffer;
+                segmentBase_ + linearBase_ + (static_cast<unsigned>(addrHi) << 8 | addrLo);
+            if (address + count > limit_) {
+                Stop(ScanOutcome::OutOfBuffer);
                 break;
             }
-            if (store) {
-                if (address + count > image.Size() && !image.Grow(limit)) {
-                    ports.progress.ProgressFinish();
-                    ports.progress.Close();
-                    ShowMemoryError(ports.messages, "ITL");
-                    return false;
+            if (store_) {
+                if (address + count > image_.Size() && !image_.Grow(limit_)) {
+                    Stop(ScanOutcome::MemoryError);
+                    break;
                 }
-                good = hex::StoreBytes(data, count, image.Data() + address, sum);
+                good = hex::StoreBytes(data, count, image_.Data() + address, sum);
             } else {
                 good = hex::AllDigits(data, 2 * static_cast<std::size_t>(count));
             }
-            tally.end = std::max(tally.end, address + count);
+            tally_.end = std::max(tally_.end, address + count);
         } else {
             good = hex::SumBytes(data, count, sum);
         }
         const int checksum = hex::Pair(data + 2 * count);
         if (!good || checksum < 0) {
-            outcome = ScanOutcome::FormatError;
+            Stop(ScanOutcome::FormatError);
             break;
         }
-        if (store && checksum != static_cast<int>((0x100 - (sum & 0xFF)) & 0xFF)) {
-            ++tally.mismatches;
+        if (store_ && checksum != static_cast<int>((0x100 - (sum & 0xFF)) & 0xFF)) {
+            ++tally_.mismatches;
         }
         i = recordEnd;
 
-        if (type == 1) break;
+        if (type == 1) {
+            Stop(ScanOutcome::Ok);
+            break;
+        }
         if (type == 2 || type == 4) {
             const uint64_t value =
                 static_cast<uint64_t>(hex::Pair(data) << 8 | hex::Pair(data + 2));
             if (type == 2) {
-                segmentBase = value << 4;
+                segmentBase_ = value << 4;
             } else {
-                linearBase = value << 16;
-                if (store && linearBase >= limit) {
+                linearBase_ = value << 16;
+                if (store_ && linearBase_ >= limit_) {
                     // The image takes in the 64 KB this base opens (also when
                     // the image ends right at the base); it is allocated when
                     // data arrive there, not for a bare base.
-                    limit = std::min(linearBase + 0x10000, image.Cap());
+                    limit_ = std::min(linearBase_ + 0x10000, image_.Cap());
                 }
             }
         }
     }
-    return FinishRead(ports, outcome, tally, image.Own(), out);
+    return Done() ? i : n;
 }
 
-bool IsIntelHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {
-    const uint8_t* p = block.data();
-    const std::size_t n = block.size();
-    int others = 0;
-    bool yes = false;
-    for (std::size_t i = 0; i < n && !yes; ++i) {
+bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uint64_t imageSize,
+                  std::span<const uint8_t> file, const FillSettings& fill) {
+    IntelHexReader reader(ports, pass, out, imageSize, file.size(), fill);
+    return ReadWholeText(reader, file);
+}
+
+std::size_t IntelHexProbe::Scan(const TextWindow& window) {
+    const uint8_t* p = window.bytes.data();
+    const std::size_t n = window.bytes.size();
+    for (std::size_t i = 0; i < n && !done_; ++i) {
         if (p[i] != ':') {
-            if (++others >= 128) break;
+            done_ = ++others_ >= 128;
             continue;
         }
-        if (n - i < kRecordFrame) continue;
+        if (n - i < kRecordFrame) {
+            if (!window.last) return i;
+            continue;
+        }
         const int count = hex::Pair(p + i + 1);
         const int addrHi = hex::Pair(p + i + 3);
         const int addrLo = hex::Pair(p + i + 5);
         const int type = hex::Pair(p + i + 7);
         if (count <= 0 || addrHi < 0 || addrLo < 0 || type != 0) continue;
-        if (n - i < kRecordFrame + 2 * static_cast<std::size_t>(count)) continue;
+        if (n - i < kRecordFrame + 2 * static_cast<std::size_t>(count)) {
+            if (!window.last) return i;
+            continue;
+        }
         unsigned sum = static_cast<unsigned>(count + addrHi + addrLo);
         const bool good = hex::SumBytes(p + i + 9, count, sum);
         const int checksum = hex::Pair(p + i + 9 + 2 * count);
-        yes = good && checksum == static_cast<int>((0x100 - (sum & 0xFF)) & 0xFF);
+        yes_ = good && checksum == static_cast<int>((0x100 - (sum & 0xFF)) & 0xFF);
+        done_ = yes_;
     }
-    return ProbeVerdict(messages, mode, "Intel", yes);
+    return n;
+}
+
+bool IsIntelHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {
+    IntelHexProbe probe;
+    WholeTextFeed(block)(probe);
+    return ProbeVerdict(messages, mode, "Intel", probe.Answer());
 }
 
 bool WriteIntelHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,

@@ -25,9 +25,36 @@ bool LoadIntelHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& image,
                   uint64_t imageSize, std::span<const uint8_t> file,
                   const FillSettings& fill = {});
 
+// The same reader as a scan over a text of textLength bytes given in windows
+// (ReadText); LoadIntelHex runs it over one window.
+class IntelHexReader final : public RecordReader {
+public:
+    IntelHexReader(const ReaderPorts& ports, ReadPass pass, ParsedImage& image, uint64_t imageSize,
+                   uint64_t textLength, const FillSettings& fill = {});
+    std::size_t Scan(const TextWindow& window) override;
+
+private:
+    uint64_t segmentBase_ = 0;
+    uint64_t linearBase_ = 0;
+};
+
 // True when a data record with a matching checksum is found before 128
 // characters other than ':' have been passed.
 bool IsIntelHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block);
+
+// The same probe as a scan over windows; Answer once it is done or the text
+// has ended.
+class IntelHexProbe final : public TextScan {
+public:
+    std::size_t Scan(const TextWindow& window) override;
+    bool Done() const override { return done_; }
+    bool Answer() const { return yes_; }
+
+private:
+    int others_ = 0;
+    bool yes_ = false;
+    bool done_ = false;
+};
 
 // The text of an Intel HEX save of length bytes from start: 32-byte records
 // (the length rounded up to 32; bytes past the end of buffer read as 0),

@@ -27,51 +27,45 @@ bool IsProbedType(uint8_t digit) { return digit >= '0' && digit <= '9' && digit 
 
 }  // namespace
 
-bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uint64_t imageSize,
-                     std::span<const uint8_t> file, const FillSettings& fill) {
-    const bool store = pass == ReadPass::Store;
-    StoreImage image;
-    if (store &&
-        !image.Open(ports.messages, "", out, imageSize, fill.fillUnused ? fill.userFill : 0xFF)) {
-        return false;
-    }
-    const uint64_t limit = store ? image.Size() : kMaxImageSize;
+MotorolaHexReader::MotorolaHexReader(const ReaderPorts& ports, ReadPass pass, ParsedImage& image,
+                                     uint64_t imageSize, uint64_t textLength,
+                                     const FillSettings& fill)
+    // This reader shows no running progress: the bar stands at 99 and the
+    // end records fill it.
+    : RecordReader(ports, pass, image, imageSize, textLength,
+                   {"", static_cast<uint8_t>(fill.fillUnused ? fill.userFill : 0xFF), "Waiting...",
+                    99, false}) {}
 
-    // This reader shows no running progress: the bar stands at 99 and the end
-    // records fill it.
-    ports.progress.SetCaption("Waiting...");
-    ports.progress.Show();
-    ports.progress.ProgressSetPosition(99);
-    const uint8_t* p = file.data();
-    const std::size_t n = file.size();
-    ScanPacer pacer(ports, n, /*stepProgress=*/false);
-
-    ScanTally tally;
-    ScanOutcome outcome = ScanOutcome::Ok;
+std::size_t MotorolaHexReader::Scan(const TextWindow& window) {
+    const uint8_t* p = window.bytes.data();
+    const std::size_t n = window.bytes.size();
     std::size_t i = 0;
 
-    while (hex::SeekTo(p, n, i, 'S')) {
-        pacer.At(i);
+    while (!Done() && hex::SeekTo(p, n, i, 'S')) {
+        Pace(window.offset + i);
+        if (i + 1 >= n && !window.last) return i;
         const uint8_t digit = i + 1 < n ? p[i + 1] : 0;
         const int addressBytes = AddressBytes(digit);
         if (!addressBytes) {
             ++i;
             continue;
         }
-        tally.found = true;
+        tally_.found = true;
         if (n - i < 4) {
-            outcome = ScanOutcome::FormatError;
+            if (!window.last) return i;
+            Stop(ScanOutcome::FormatError);
             break;
         }
         const int count = hex::Pair(p + i + 2);
         // The count covers address, data and checksum.
         if (count < addressBytes + 1) {
-            outcome = ScanOutcome::FormatError;
+            Stop(ScanOutcome::FormatError);
             break;
         }
         const std::size_t recordEnd = i + 4 + 2 * static_cast<std::size_t>(count);
         if (recordEnd > n) {
-            outcome = ScanOutcome::FormatError;
+            if (!window.last) return i;
+            Stop(ScanOutcome::FormatError);
             break;
         }
         const uint8_t* field = p + i + 4;
@@ -88,89 +82,105 @@ bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, 
         const uint8_t* data = field + 2 * addressBytes;
         if (IsDataType(digit) && dataCount > 0) {
             if (!good) {
-                outcome = ScanOutcome::FormatError;
+                Stop(ScanOutcome::FormatError);
                 break;
             }
-            if (address + dataCount > limit) {
-                outcome = ScanOutcome::OutOfBuffer;
+            if (address + dataCount > limit_) {
+                Stop(ScanOutcome::OutOfBuffer);
                 break;
             }
-            good = store ? hex::StoreBytes(data, dataCount, image.Data() + address, sum)
-                         : hex::AllDigits(data, 2 * static_cast<std::size_t>(dataCount));
-            tally.Cover(address, static_cast<uint64_t>(dataCount));
+            good = store_ ? hex::StoreBytes(data, dataCount, image_.Data() + address, sum)
+                          : hex::AllDigits(data, 2 * static_cast<std::size_t>(dataCount));
+            tally_.Cover(address, static_cast<uint64_t>(dataCount));
         } else {
             good &= hex::SumBytes(data, dataCount, sum);
         }
         const int checksum = hex::Pair(data + 2 * dataCount);
         if (!good || checksum < 0) {
-            outcome = ScanOutcome::FormatError;
+            Stop(ScanOutcome::FormatError);
             break;
         }
-        if (store && checksum != static_cast<int>(~sum & 0xFF)) ++tally.mismatches;
+        if (store_ && checksum != static_cast<int>(~sum & 0xFF)) ++tally_.mismatches;
         i = recordEnd;
         if (!IsDataType(digit)) {
-            ports.progress.ProgressStep();
-            ports.progress.ProgressStep();
+            ports_.progress.ProgressStep();
+            ports_.progress.ProgressStep();
+            Stop(ScanOutcome::Ok);
             break;
         }
     }
-    return FinishRead(ports, outcome, tally, image.Own(), out);
+    return Done() ? i : n;
 }
 
-bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block,
-                       BlockExtent extent) {
-    const uint8_t* p = block.data();
-    const std::size_t n = block.size();
-    const bool head = extent == BlockExtent::Head;
-    int valid = 0;
-    bool no = false;
+bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uint64_t imageSize,
+                     std::span<const uint8_t> file, const FillSettings& fill) {
+    MotorolaHexReader reader(ports, pass, out, imageSize, file.size(), fill);
+    return ReadWholeText(reader, file);
+}
+
+std::size_t MotorolaHexProbe::Scan(const TextWindow& window) {
+    const uint8_t* p = window.bytes.data();
+    const std::size_t n = window.bytes.size();
+    const bool last = window.last;
     std::size_t i = 0;
-    while (i < n && !no) {
+    while (i < n && !no_) {
         if (p[i] != 'S' && p[i] != '%') {
             ++i;
             continue;
         }
+        const std::size_t start = i;
         // A "%" is a prefix: the pair is read one character later.
         if (p[i] == '%') ++i;
         if (i + 1 >= n) {
-            no = !head;  // the pair runs past the end of the block
+            if (!last) return start;
+            no_ = true;  // the pair runs past the end of the text
             break;
         }
         const uint8_t digit = p[i + 1];
         // S5 and S6 count the records (S6 in 24 bits, for files of more than
         // 65535 records); S4 is no record.
         if (p[i] != 'S' || !IsProbedType(digit)) {
-            no = true;
+            no_ = true;
             break;
         }
         i += 2;  // the scan goes on at the count field
         if (!IsDataType(digit)) continue;
         if (n - i < 2) {
-            no = !head;
+            if (!last) return start;
+            no_ = true;
             break;
         }
         const int count = hex::Pair(p + i);
         if (count < 1) continue;
         const int addressBytes = AddressBytes(digit);
         if (count < addressBytes + 1) {
-            no = true;
+            no_ = true;
             break;
         }
         if (n - i < 2 + 2 * static_cast<std::size_t>(count)) {
-            no = !head;
+            if (!last) return start;
+            no_ = true;
             break;
         }
         unsigned sum = static_cast<unsigned>(count);
         const bool good = hex::SumBytes(p + i + 2, count - 1, sum);
         const int checksum = hex::Pair(p + i + 2 * count);
         if (!good || checksum != static_cast<int>(~sum & 0xFF)) {
-            no = true;
+            no_ = true;
             break;
         }
-        ++valid;
+        ++valid_;
         i += 2 + 2 * static_cast<std::size_t>(count);
     }
-    return ProbeVerdict(messages, mode, "Motorola", !no && valid > 0);
+    return i;
+}
+
+bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block,
+                       BlockExtent extent) {
+    // A head: a record cut by its end is not held against the file.
+    MotorolaHexProbe probe;
+    WholeTextFeed(block, extent == BlockExtent::WholeFile)(probe);
+    return ProbeVerdict(messages, mode, "Motorola", probe.Answer());
 }
 
 bool WriteMotorolaHex(std::span<const uint8_t> buffer, uint64_t start, MotorolaRecord type,

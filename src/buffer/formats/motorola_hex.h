@@ -24,12 +24,34 @@ bool LoadMotorolaHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& image
                      uint64_t imageSize, std::span<const uint8_t> file,
                      const FillSettings& fill = {});
 
+// The same reader as a scan over a text of textLength bytes given in windows
+// (ReadText); LoadMotorolaHex runs it over one window.
+class MotorolaHexReader final : public RecordReader {
+public:
+    MotorolaHexReader(const ReaderPorts& ports, ReadPass pass, ParsedImage& image,
+                      uint64_t imageSize, uint64_t textLength, const FillSettings& fill = {});
+    std::size_t Scan(const TextWindow& window) override;
+};
+
 // True when every S1, S2 and S3 record up to the end of the block has a
 // matching checksum and there is at least one; an "S" (after an optional "%")
 // followed by anything but 0, 1, 2, 3, 5, 7, 8 or 9 answers no. With
 // BlockExtent::Head a record cut by the end of the block ends the scan.
 bool IsMotorolaHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block,
                        BlockExtent extent = BlockExtent::WholeFile);
+
+// The same probe as a scan over windows; Answer once it is done or the text
+// has ended (a text that ends with a window that is not the last is a head).
+class MotorolaHexProbe final : public TextScan {
+public:
+    std::size_t Scan(const TextWindow& window) override;
+    bool Done() const override { return no_; }
+    bool Answer() const { return !no_ && valid_ > 0; }
+
+private:
+    uint64_t valid_ = 0;
+    bool no_ = false;
+};
 
 // The record types the writer saves.
 enum class MotorolaRecord : int { S1 = 0, S2 = 2, S3 = 3 };

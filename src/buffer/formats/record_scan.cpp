@@ -121,6 +121,43 @@ bool FinishRead(const ReaderPorts& ports, ScanOutcome outcome, const ScanTally& 
     return true;
 }
 
+RecordReader::RecordReader(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
+                           uint64_t imageSize, uint64_t textLength, Frame frame)
+    : ports_(ports),
+      store_(pass == ReadPass::Store),
+      out_(out),
+      imageSize_(imageSize),
+      textLength_(textLength),
+      frame_(frame) {}
+
+bool RecordReader::Begin() {
+    if (store_ &&
+        !image_.Open(ports_.messages, frame_.title, out_, imageSize_, frame_.prefill)) {
+        return false;
+    }
+    limit_ = store_ ? image_.Size() : kMaxImageSize;
+    if (frame_.caption) ports_.progress.SetCaption(frame_.caption);
+    ports_.progress.Show();
+    ports_.progress.ProgressSetPosition(frame_.position);
+    pacer_.emplace(ports_, textLength_, frame_.stepProgress);
+    return true;
+}
+
+bool RecordReader::Finish() {
+    if (outcome_ == ScanOutcome::MemoryError) {
+        ports_.progress.ProgressFinish();
+        ports_.progress.Close();
+        ShowMemoryError(ports_.messages, frame_.title);
+        return false;
+    }
+    return FinishRead(ports_, outcome_, tally_, image_.Own(), out_);
+}
+
+void RecordReader::Abandon() {
+    ports_.progress.ProgressFinish();
+    ports_.progress.Close();
+}
+
 bool ProbeVerdict(Messages& messages, ProbeMode mode, const char* formatName, bool yes) {
     if (!yes && mode == ProbeMode::ShowNo) {
         messages.MessageBox(std::string("File is not ") + formatName + " Hex format !",

@@ -1,7 +1,7 @@
 // What the three hex record readers share: the in-out image record, the ports
 // they report through, the fill settings of the load dialog, the image cap, the
 // hex digit tables and byte runs, the pacing of progress and event pumping
-// during a scan, and the end of a reader's frame.
+// during a scan, the text given in windows, and the reader's frame.
 #pragma once
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -246,6 +247,44 @@ private:
     int64_t lastPump_;
 };
 
+// A piece of the text a scan is given. A file is read in windows of a few MB,
+// so that a scan of any size keeps its memory flat; a whole text in memory is
+// one window that is also the last.
+struct TextWindow {
+    std::span<const uint8_t> bytes;
+    uint64_t offset = 0;  // where bytes[0] lies in the text
+    bool last = true;     // the text ends with this window
+};
+
+// A scan of records over a text given window after window. Whatever a scan
+// decides at a position depends only on the text from there on, so a record
+// cut by the end of a window is left for the next one, which begins with it;
+// only at the true end of the text is a cut record what the whole text says
+// it is.
+class TextScan {
+public:
+    virtual ~TextScan() = default;
+    // Scans the window; returns how many of its bytes the scan is through
+    // with. The rest (a cut record) must begin the next window. A last window
+    // is scanned to its end or until the scan stops.
+    virtual std::size_t Scan(const TextWindow& window) = 0;
+    // True once the scan needs no more text.
+    virtual bool Done() const = 0;
+};
+
+// Runs a scan over a whole text: 0, or the code of the read that failed
+// (the feeder's; the scan then saw only part of the text).
+using TextFeed = std::function<int(TextScan&)>;
+
+// The feed of a text held whole in memory; last false: the text is only the
+// head of a longer one, and a record cut by its end is left unjudged.
+inline TextFeed WholeTextFeed(std::span<const uint8_t> text, bool last = true) {
+    return [text, last](TextScan& scan) {
+        scan.Scan({text, 0, last});
+        return 0;
+    };
+}
+
 // The reader frame's messages, all with the plain OK box.
 void ShowFormatError(Messages& messages);
 void ShowOutOfBuffer(Messages& messages);
@@ -284,7 +323,7 @@ private:
 };
 
 // How a reader's scan ended.
-enum class ScanOutcome { Ok, FormatError, OutOfBuffer };
+enum class ScanOutcome { Ok, FormatError, OutOfBuffer, MemoryError };
 
 // What a reader's scan has seen.
 struct ScanTally {
@@ -306,6 +345,84 @@ struct ScanTally {
 // finished and closed, and checksum mismatches end with the warning.
 bool FinishRead(const ReaderPorts& ports, ScanOutcome outcome, const ScanTally& tally,
                 std::vector<uint8_t>& image, ParsedImage& out);
+
+// The frame of a hex record reader, as a scan over windows: the image of the
+// store pass, the progress window, the pacing by the position in the whole
+// text, the tally, and how the scan ended, all carried from one window to
+// the next.
+class RecordReader : public TextScan {
+public:
+    // Opens the image of the store pass, pre-filled, and shows the progress
+    // window. False after "Memory Error.", with nothing shown.
+    bool Begin();
+    bool Done() const override { return stopped_; }
+    // The end of the frame once the text is scanned (FinishRead; a failed
+    // growth of the image ends with "Memory Error.").
+    bool Finish();
+    // Finishes and closes the progress window of a scan whose text could not
+    // be read to its end, and says nothing: the caller tells why.
+    void Abandon();
+
+protected:
+    // How a reader shows itself: the title of its memory message, the
+    // image's pre-fill, the progress caption (none when null), the bar's
+    // first position, and whether the bar steps with the scan.
+    struct Frame {
+        const char* title;
+        uint8_t prefill;
+        const char* caption;
+        int position;
+        bool stepProgress;
+    };
+    // textLength: the length of the whole text, which the pacing divides.
+    RecordReader(const ReaderPorts& ports, ReadPass pass, ParsedImage& out, uint64_t imageSize,
+                 uint64_t textLength, Frame frame);
+
+    void Pace(uint64_t position) { pacer_->At(position); }
+    void Stop(ScanOutcome outcome) {
+        outcome_ = outcome;
+        stopped_ = true;
+    }
+
+    ReaderPorts ports_;
+    bool store_;
+    StoreImage image_;
+    // Data beyond this are out of buffer: the image's size in the store
+    // pass, the cap in the extent pass (which holds no data).
+    uint64_t limit_ = kMaxImageSize;
+    ScanTally tally_;
+
+private:
+    ParsedImage& out_;
+    uint64_t imageSize_;
+    uint64_t textLength_;
+    Frame frame_;
+    std::optional<ScanPacer> pacer_;
+    ScanOutcome outcome_ = ScanOutcome::Ok;
+    bool stopped_ = false;
+};
+
+// Runs a reader over the text of feed. False after the reader's own failure
+// (it has told), or when the text could not be read: readError then holds the
+// feed's code, the reader has closed its progress window and said nothing.
+template <class Reader>
+bool ReadText(Reader& reader, const TextFeed& feed, int& readError) {
+    readError = 0;
+    if (!reader.Begin()) return false;
+    readError = feed(reader);
+    if (readError != 0) {
+        reader.Abandon();
+        return false;
+    }
+    return reader.Finish();
+}
+
+// Runs a reader over a whole text in memory.
+template <class Reader>
+bool ReadWholeText(Reader& reader, std::span<const uint8_t> text) {
+    int readError = 0;
+    return ReadText(reader, WholeTextFeed(text), readError);
+}
 
 // Shows the probe's verdict as its mode asks. formatName: "Intel", "Motorola",
 // "Tektronix".

@@ -37,6 +37,9 @@ Head ReadHead(const uint8_t* r) {
     return h;
 }
 
+// "/", address, count and head checksum: what must be read to judge a record.
+constexpr std::size_t kHeadChars = 9;
+
 // A record line of the writer: 16 data bytes, CR LF included.
 constexpr std::size_t kRecordLineChars = 45;
 
@@ -44,54 +47,51 @@ bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 
 }  // namespace
 
-bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
-                      uint64_t imageSize, std::span<const uint8_t> file, const FillSettings& fill) {
-    const bool store = pass == ReadPass::Store;
-    StoreImage image;
-    if (store &&
-        !image.Open(ports.messages, "", out, imageSize, fill.fillUnused ? fill.userFill : 0)) {
-        return false;
-    }
-    const uint64_t limit = store ? image.Size() : kMaxImageSize;
-
-    ports.progress.Show();
-    ports.progress.ProgressSetPosition(0);
-    const uint8_t* p = file.data();
-    const std::size_t n = file.size();
-    // Stepped by the file's length: the image size says nothing about how
+TektronixHexReader::TektronixHexReader(const ReaderPorts& ports, ReadPass pass,
+                                       ParsedImage& image, uint64_t imageSize,
+                                       uint64_t textLength, const FillSettings& fill)
+    // Stepped by the text's length: the image size says nothing about how
     // far the scan has come.
-    ScanPacer pacer(ports, n);
+    : RecordReader(ports, pass, image, imageSize, textLength,
+                   {"", static_cast<uint8_t>(fill.fillUnused ? fill.userFill : 0), nullptr, 0,
+                    true}) {}
 
-    ScanTally tally;
-    ScanOutcome outcome = ScanOutcome::Ok;
+std::size_t TektronixHexReader::Scan(const TextWindow& window) {
+    const uint8_t* p = window.bytes.data();
+    const std::size_t n = window.bytes.size();
     std::size_t i = 0;
 
-    while (hex::SeekTo(p, n, i, '/')) {
-        pacer.At(i);
+    while (!Done() && hex::SeekTo(p, n, i, '/')) {
+        Pace(window.offset + i);
+        if (n - i < kHeadChars && !window.last) return i;
         if (!IsRecordStart(p, n, i)) {
             ++i;
             continue;
         }
-        tally.found = true;
-        if (n - i < 9) {
-            outcome = ScanOutcome::FormatError;
+        tally_.found = true;
+        if (n - i < kHeadChars) {
+            Stop(ScanOutcome::FormatError);
             break;
         }
         const Head head = ReadHead(p + i);
         if (head.count < 0 || !head.matches) {
-            outcome = ScanOutcome::FormatError;
+            Stop(ScanOutcome::FormatError);
             break;
         }
-        if (head.count == 0) break;
+        if (head.count == 0) {
+            Stop(ScanOutcome::Ok);
+            break;
+        }
         const std::size_t recordEnd = i + 11 + 2 * static_cast<std::size_t>(head.count);
         if (recordEnd > n) {
-            outcome = ScanOutcome::FormatError;
+            if (!window.last) return i;
+            Stop(ScanOutcome::FormatError);
             break;
         }
-        const uint8_t* data = p + i + 9;
+        const uint8_t* data = p + i + kHeadChars;
         const uint64_t address = head.address;
-        if (address + head.count > limit) {
-            outcome = ScanOutcome::OutOfBuffer;
+        if (address + head.count > limit_) {
+            Stop(ScanOutcome::OutOfBuffer);
             break;
         }
         unsigned digits = 0;
@@ -100,48 +100,69 @@ bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
             const int b = hex::Pair(data + 2 * k);
             bad |= b < 0;
             digits += static_cast<unsigned>((b >> 4) + (b & 15));
-            if (store) image.Data()[address + k] = static_cast<uint8_t>(b);
+            if (store_) image_.Data()[address + k] = static_cast<uint8_t>(b);
         }
         const int checksum = hex::Pair(data + 2 * head.count);
         if (bad || checksum < 0) {
-            outcome = ScanOutcome::FormatError;
+            Stop(ScanOutcome::FormatError);
             break;
         }
-        if (store && (digits & 0xFF) != static_cast<unsigned>(checksum)) ++tally.mismatches;
-        tally.Cover(address, static_cast<uint64_t>(head.count));
+        if (store_ && (digits & 0xFF) != static_cast<unsigned>(checksum)) ++tally_.mismatches;
+        tally_.Cover(address, static_cast<uint64_t>(head.count));
         i = recordEnd;
     }
-    return FinishRead(ports, outcome, tally, image.Own(), out);
+    return Done() ? i : n;
 }
 
-bool IsTektronixHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {
-    const uint8_t* p = block.data();
-    const std::size_t n = block.size();
-    bool yes = false;
+bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& out,
+                      uint64_t imageSize, std::span<const uint8_t> file, const FillSettings& fill) {
+    TektronixHexReader reader(ports, pass, out, imageSize, file.size(), fill);
+    return ReadWholeText(reader, file);
+}
+
+std::size_t TektronixHexProbe::Scan(const TextWindow& window) {
+    const uint8_t* p = window.bytes.data();
+    const std::size_t n = window.bytes.size();
     std::size_t i = 0;
-    for (;;) {
+    while (!done_) {
         while (i < n && IsBlank(p[i])) ++i;
-        if (i >= n || !IsRecordStart(p, n, i) || n - i < 9) break;
+        // The head decides whether a record starts here.
+        if (n - i < kHeadChars && !window.last) return i;
+        done_ = true;  // unless the record below has a bad data checksum
+        if (i >= n || !IsRecordStart(p, n, i) || n - i < kHeadChars) break;
         const Head head = ReadHead(p + i);
         if (head.count <= 0 || !head.matches) break;
         const std::size_t recordEnd = i + 11 + 2 * static_cast<std::size_t>(head.count);
-        if (recordEnd > n) break;
+        if (recordEnd > n) {
+            if (!window.last) {
+                done_ = false;
+                return i;
+            }
+            break;
+        }
         unsigned digits = 0;
         bool bad = false;
         for (int k = 0; k < 2 * head.count; ++k) {
-            const uint8_t v = hex::kDigitValue[p[i + 9 + k]];
+            const uint8_t v = hex::kDigitValue[p[i + kHeadChars + k]];
             bad |= v == 0xFF;
             digits += v;
         }
-        const int checksum = hex::Pair(p + i + 9 + 2 * head.count);
+        const int checksum = hex::Pair(p + i + kHeadChars + 2 * head.count);
         if (bad || checksum < 0) break;
         if ((digits & 0xFF) == static_cast<unsigned>(checksum)) {
-            yes = true;
+            yes_ = true;
             break;
         }
+        done_ = false;
         i = recordEnd;
     }
-    return ProbeVerdict(messages, mode, "Tektronix", yes);
+    return i;
+}
+
+bool IsTektronixHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block) {
+    TektronixHexProbe probe;
+    WholeTextFeed(block)(probe);
+    return ProbeVerdict(messages, mode, "Tektronix", probe.Answer());
 }
 
 bool WriteTektronixHex(std::span<const uint8_t> buffer, uint64_t start, uint64_t length,

@@ -22,10 +22,32 @@ bool LoadTektronixHex(const ReaderPorts& ports, ReadPass pass, ParsedImage& imag
                       uint64_t imageSize, std::span<const uint8_t> file,
                       const FillSettings& fill = {});
 
+// The same reader as a scan over a text of textLength bytes given in windows
+// (ReadText); LoadTektronixHex runs it over one window.
+class TektronixHexReader final : public RecordReader {
+public:
+    TektronixHexReader(const ReaderPorts& ports, ReadPass pass, ParsedImage& image,
+                       uint64_t imageSize, uint64_t textLength, const FillSettings& fill = {});
+    std::size_t Scan(const TextWindow& window) override;
+};
+
 // True when the block begins (after white space) with records whose header
 // checksums match and one of them has a matching data checksum before a
 // terminator.
 bool IsTektronixHexFile(Messages& messages, ProbeMode mode, std::span<const uint8_t> block);
+
+// The same probe as a scan over windows; Answer once it is done or the text
+// has ended.
+class TektronixHexProbe final : public TextScan {
+public:
+    std::size_t Scan(const TextWindow& window) override;
+    bool Done() const override { return done_; }
+    bool Answer() const { return yes_; }
+
+private:
+    bool yes_ = false;
+    bool done_ = false;
+};
 
 // The text of a Tektronix save of length bytes from start: 16-byte records with
 // addresses from 0 at the start (the length rounded up to 32; bytes past the
