@@ -241,6 +241,32 @@ void LoadFlow::RestoreBufferLength(uint32_t length) {
     ctx_.buffer.SetBufferSize(static_cast<uint32_t>(n));
 }
 
+namespace {
+
+// What a pass into the buffer overwrites of the bytes the buffer held before
+// the load, put back should the file fail to be read to its end; past them
+// the buffer only grew, which gave zeros.
+class HeldBytes {
+public:
+    bool Save(std::span<const uint8_t> target, uint64_t dest, std::size_t heldBeforeLoad) {
+        const uint64_t heldFrom = heldBeforeLoad > dest ? heldBeforeLoad - dest : 0;
+        kept_ = static_cast<std::size_t>(std::min<uint64_t>(target.size(), heldFrom));
+        if (!saved_.Resize(kept_)) return false;
+        if (kept_ > 0) std::memcpy(saved_.data(), target.data(), kept_);
+        return true;
+    }
+    void PutBack(std::span<uint8_t> target) const {
+        if (kept_ > 0) std::memcpy(target.data(), saved_.data(), kept_);
+        std::memset(target.data() + kept_, 0, target.size() - kept_);
+    }
+
+private:
+    ByteBlock saved_;
+    std::size_t kept_ = 0;
+};
+
+}  // namespace
+
 bool LoadFlow::Place(std::span<const uint8_t> image, uint64_t length, const LoadSettings& s) {
     const uint32_t dest = static_cast<uint32_t>(s.DistSadd);
     if (s.UnuserFillCheck == 1)
@@ -302,31 +328,67 @@ LoadEnd LoadFlow::LoadSourceIntoBuffer(const LoadSettings& s, int32_t announce, 
 
 LoadEnd LoadFlow::LoadWhole(LoadFormat format, LoadSource& source, const LoadSettings& s,
                             int32_t announce, bool detected) {
+    // A binary image goes straight into the buffer at the destination; an
+    // .exe is read aside first, since its header is not placed.
+    if (format == LoadFormat::DosExe) return LoadExe(source, s, announce, detected);
+    DataBuffer& buffer = ctx_.buffer;
+    const uint32_t dest = static_cast<uint32_t>(s.DistSadd);
+    const uint64_t length = source.Length();
+    if (!buffer.ReserveLoadedData(length, dest)) return LoadEnd::LoadFailed;
+    {
+        BufferLock lock = buffer.GetBufferHandle();
+        if (!lock) return LoadEnd::LoadFailed;
+        const std::span<uint8_t> target =
+            lock.Bytes().subspan(dest, static_cast<std::size_t>(length));
+        HeldBytes held;
+        if (!held.Save(target, dest, blockBytesBeforeLoad_)) return ShowNoMemoryForLoad();
+        if (const int error = source.ReadAll(target, ctx_.progress); error != 0) {
+            held.PutBack(target);
+            lock.Release();
+            ShowReadFailure(ctx_.messages, source.Path(), error);
+            return LoadEnd::ReadFailed;
+        }
+        lock.MarkChanged();
+    }
+    AnnounceBinary(announce, detected);
+    buffer.FinishLoadedData(length, dest, s.UnuserFillCheck == 1,
+                            static_cast<uint8_t>(s.UserFill & 0xFF));
+    buffer.SetLoadedStart(dest);
+    buffer.SetLoadedEnd(static_cast<uint32_t>(dest + length));
+    return LoadEnd::Loaded;
+}
+
+LoadEnd LoadFlow::LoadExe(LoadSource& source, const LoadSettings& s, int32_t announce,
+                          bool detected) {
     // The read is the first to write these pages: nothing fills them before.
     ByteBlock block;
-    if (source.Length() > SIZE_MAX || !block.Resize(static_cast<std::size_t>(source.Length()))) {
-        ctx_.messages.MessageBox(kLoadMemoryText, kLoadMemoryTitle, MsgButtons::Ok, MsgIcon::None);
-        return LoadEnd::ReadFailed;
-    }
+    if (source.Length() > SIZE_MAX || !block.Resize(static_cast<std::size_t>(source.Length())))
+        return ShowNoMemoryForLoad();
     if (const int error = source.ReadAll(block.Bytes(), ctx_.progress); error != 0) {
         ShowReadFailure(ctx_.messages, source.Path(), error);
         return LoadEnd::ReadFailed;
     }
-    if (detected) {
-        RememberFormat(format);
-        if (announce == 1)
-            ctx_.messages.MessageBox(kLoadBinaryText, kLoadBinaryTitle, MsgButtons::Ok,
-                                     MsgIcon::None);
-    }
+    AnnounceBinary(announce, detected);
 
     std::span<const uint8_t> image = block.Bytes();
-    if (format == LoadFormat::DosExe && !StripExeHeader(image, ctx_.messages))
-        return LoadEnd::LoadFailed;
+    if (!StripExeHeader(image, ctx_.messages)) return LoadEnd::LoadFailed;
     if (!Place(image, image.size(), s)) return LoadEnd::LoadFailed;
     const uint32_t dest = static_cast<uint32_t>(s.DistSadd);
     ctx_.buffer.SetLoadedStart(dest);
     ctx_.buffer.SetLoadedEnd(static_cast<uint32_t>(dest + image.size()));
     return LoadEnd::Loaded;
+}
+
+void LoadFlow::AnnounceBinary(int32_t announce, bool detected) {
+    if (!detected) return;
+    RememberFormat(LoadFormat::Binary);
+    if (announce == 1)
+        ctx_.messages.MessageBox(kLoadBinaryText, kLoadBinaryTitle, MsgButtons::Ok, MsgIcon::None);
+}
+
+LoadEnd LoadFlow::ShowNoMemoryForLoad() {
+    ctx_.messages.MessageBox(kLoadMemoryText, kLoadMemoryTitle, MsgButtons::Ok, MsgIcon::None);
+    return LoadEnd::ReadFailed;
 }
 
 LoadEnd LoadFlow::LoadHex(LoadFormat format, LoadSource& source, const LoadSettings& s,
@@ -400,18 +462,11 @@ LoadEnd LoadFlow::StoreHex(LoadFormat format, LoadSource& source, const LoadSett
     const std::span<uint8_t> target =
         lock.Bytes().subspan(static_cast<uint32_t>(s.DistSadd), static_cast<std::size_t>(length));
 
-    // What the pass overwrites of the bytes the buffer held before the load,
-    // put back should the file fail to be read to its end; past them the
-    // buffer only grew, which gave zeros.
-    const uint64_t dest = static_cast<uint32_t>(s.DistSadd);
-    const uint64_t heldFrom = blockBytesBeforeLoad_ > dest ? blockBytesBeforeLoad_ - dest : 0;
-    const std::size_t kept = static_cast<std::size_t>(std::min(length, heldFrom));
-    ByteBlock saved;
-    if (!saved.Resize(kept)) {
-        ctx_.messages.MessageBox(kLoadMemoryText, kLoadMemoryTitle, MsgButtons::Ok, MsgIcon::None);
+    HeldBytes held;
+    if (!held.Save(target, static_cast<uint32_t>(s.DistSadd), blockBytesBeforeLoad_)) {
+        ShowNoMemoryForLoad();
         return LoadEnd::LoadFailed;
     }
-    if (kept > 0) std::memcpy(saved.data(), target.data(), kept);
 
     stored.HighAddress = static_cast<uint32_t>(source.Length());
     stored.Target = target;
@@ -419,8 +474,7 @@ LoadEnd LoadFlow::StoreHex(LoadFormat format, LoadSource& source, const LoadSett
     const bool ok = ReadHex(format, ports, ReadPass::Store, stored, imageSize, source.Length(),
                             fill, source.AsFeed(), readError);
     if (readError != 0) {
-        if (kept > 0) std::memcpy(target.data(), saved.data(), kept);
-        std::memset(target.data() + kept, 0, target.size() - kept);
+        held.PutBack(target);
         lock.Release();
         ShowReadFailure(ctx_.messages, source.Path(), readError);
         return LoadEnd::ReadFailed;

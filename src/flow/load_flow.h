@@ -159,6 +159,11 @@ private:
     // The binary and .exe loads: the whole range read into memory, then
     // placed. detected: binary was found by detection, which is announced
     // and remembered after the read.
+    LoadEnd LoadExe(LoadSource& source, const LoadSettings& s, int32_t announce, bool detected);
+    // A detected binary file: its format remembered and, when announce is 1, said.
+    void AnnounceBinary(int32_t announce, bool detected);
+    // "Memory" for the load's own blocks; a read failure.
+    LoadEnd ShowNoMemoryForLoad();
     LoadEnd LoadWhole(LoadFormat format, LoadSource& source, const LoadSettings& s,
                       int32_t announce, bool detected);
     // detected: the format was just found by its probe.
