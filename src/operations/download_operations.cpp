@@ -57,6 +57,22 @@ bool DownloadOperations::SendChunk(const ChunkPlan& plan, const TransferChunk& c
 
 // ---- Program ---------------------------------------------------------------------------------
 
+// The step's working picture and the program voltages. False while the
+// step's guard is set (its handler is resetting the pictures): the caller
+// then sends nothing and carries on as after a pass.
+bool DownloadOperations::OpenProgramStep(CopyStep step) {
+    page_.Hide(step, StepImage::Ready);
+    page_.Hide(step, StepImage::Highlight);
+    page_.Show(step, StepImage::Working);
+    frame_.SetVoltages(kProgramVcc);
+
+    if (frame_.Guards.ProgramGuard) return false;
+
+    page_.Hide(step, StepImage::Ready);
+    page_.Hide(step, StepImage::Highlight);
+    return true;
+}
+
 bool DownloadOperations::program_1Click(int mode) {
     OperationFrame::OperationScope scope(frame_);
     constexpr CopyStep step = CopyStep::Program;
@@ -81,15 +97,7 @@ bool DownloadOperations::program_1Click(int mode) {
 
     page_.SetBar2Maximum(static_cast<int32_t>(banks + 1));
     page_.SetBar2Position(static_cast<int32_t>((banks + 1) / 2));
-    page_.Hide(step, StepImage::Ready);
-    page_.Hide(step, StepImage::Highlight);
-    page_.Show(step, StepImage::Working);
-    frame_.SetVoltages(kProgramVcc);
-
-    if (frame_.Guards.ProgramGuard) return true;
-
-    page_.Hide(step, StepImage::Ready);
-    page_.Hide(step, StepImage::Highlight);
+    if (!OpenProgramStep(step)) return true;
     // A width the operations do not know programs nothing: that is no pass.
     if (width == DataWidth::Neither || !sized) {
         frame_.FailStep(step);
@@ -219,15 +227,7 @@ bool DownloadOperations::ProgramExtArea() {
     const uint64_t banks = std::max<uint64_t>(1, (area.bytes + bankBytes - 1) / bankBytes);
     const uint64_t areaEnd = area.offset + area.bytes;
 
-    page_.Hide(step, StepImage::Ready);
-    page_.Hide(step, StepImage::Highlight);
-    page_.Show(step, StepImage::Working);
-    frame_.SetVoltages(kProgramVcc);
-
-    if (frame_.Guards.ProgramGuard) return true;
-
-    page_.Hide(step, StepImage::Ready);
-    page_.Hide(step, StepImage::Highlight);
+    if (!OpenProgramStep(step)) return true;
     if (width == DataWidth::Neither) {
         frame_.FailStep(step);
         return false;

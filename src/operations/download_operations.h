@@ -39,6 +39,7 @@ public:
     void prog_fClick() { ProgRerun(); }
 
 private:
+    bool OpenProgramStep(CopyStep step);
     struct ChunkPlan;
 
     bool SendChunk(const ChunkPlan& plan, const TransferChunk& chunk);
