@@ -73,6 +73,26 @@ INSTANTIATE_TEST_SUITE_P(
                                 "abcdefgh"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(BufferTest, DestinationEndingOnTheLastByteIsTaken) {
+    // The refused table holds the same ranges one byte further on.
+    const uint32_t last = buffer.GetBufferSize() - 1;
+    const struct {
+        const char* name;
+        bool (DataBuffer::*op)(uint32_t, uint32_t, uint32_t);
+        const char* head;  // bytes 0..7 afterwards; the last eight are "abcdefgh"
+    } cases[] = {{"copy", &DataBuffer::BlockCopy, "abcdefgh"},
+                 {"move", &DataBuffer::BlockMove, "........"},
+                 {"exchange", &DataBuffer::BlockExchange, "ABCDEFGH"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Set(0, Letters("abcdefgh"));
+        Set(last - 7, Letters("ABCDEFGH"));
+        EXPECT_TRUE((buffer.*c.op)(0, 7, last - 7));
+        EXPECT_EQ(Read(0, 8), Letters(c.head));
+        EXPECT_EQ(Read(last - 7, 8), Letters("abcdefgh"));
+    }
+}
+
 TEST_F(BufferTest, BlockOperationRunsTheRequestedAction) {
     struct Requested {
         int32_t start, end, dest, action;
@@ -345,15 +365,21 @@ INSTANTIATE_TEST_SUITE_P(
                     [](DataBuffer& b) { return b.BlockCopy(8000, 8192, 0); }},
         RefusedCase{"CopyDestinationEndPastTheLength",
                     [](DataBuffer& b) { return b.BlockCopy(0, 15, 8180); }},
+        RefusedCase{"CopyDestinationOneBytePastTheEnd",
+                    [](DataBuffer& b) { return b.BlockCopy(0, 9, 8192 - 9); }},
         RefusedCase{"CopyDestinationThatWouldWrap",
                     [](DataBuffer& b) { return b.BlockCopy(0, 15, 0xFFFFFFF8u); }},
         RefusedCase{"MoveReversed", [](DataBuffer& b) { return b.BlockMove(0x20, 0x10, 0x100); }},
         RefusedCase{"MoveDestinationEndPastTheLength",
                     [](DataBuffer& b) { return b.BlockMove(0, 15, 8180); }},
+        RefusedCase{"MoveDestinationOneBytePastTheEnd",
+                    [](DataBuffer& b) { return b.BlockMove(0, 9, 8192 - 9); }},
         RefusedCase{"ExchangeReversed",
                     [](DataBuffer& b) { return b.BlockExchange(0x20, 0x10, 0x100); }},
         RefusedCase{"ExchangeDestinationEndPastTheLength",
-                    [](DataBuffer& b) { return b.BlockExchange(0, 15, 8180); }}),
+                    [](DataBuffer& b) { return b.BlockExchange(0, 15, 8180); }},
+        RefusedCase{"ExchangeDestinationOneBytePastTheEnd",
+                    [](DataBuffer& b) { return b.BlockExchange(0, 9, 8192 - 9); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
