@@ -87,6 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
                   BlockExtent::WholeFile, false},
         ProbeCase{"TekDataMismatchThenGood", LoadFormat::Tektronix,
                   std::string("/00100405010203040B\r\n") + kTekData, BlockExtent::WholeFile, true},
+        // Without one good data checksum the block is no Tektronix file.
+        ProbeCase{"TekDataMismatchOnly", LoadFormat::Tektronix,
+                  "/00100405010203040B\r\n/00140409050607081B\r\n/00000000\r\n",
+                  BlockExtent::WholeFile, false},
         ProbeCase{"TekTerminatorFirst", LoadFormat::Tektronix, "/00000000\r\n",
                   BlockExtent::WholeFile, false},
         ProbeCase{"TekTextFirst", LoadFormat::Tektronix, std::string("x") + kTekData,
@@ -132,9 +136,12 @@ TEST(DetectHexFormat, TriesIntelThenMotorolaThenTektronix) {
               LoadFormat::Motorola);
     EXPECT_EQ(DetectHexFormat(messages, ProbeMode::Silent, AsBytes(kTekData)),
               LoadFormat::Tektronix);
-    // An Intel end record alone falls through every probe.
-    EXPECT_EQ(DetectHexFormat(messages, ProbeMode::Silent, AsBytes(":00000001FF\r\n")),
-              LoadFormat::Auto);
+    // An Intel end record alone, or Tektronix records whose every data checksum is
+    // wrong, fall through every probe and load as binary.
+    for (const char* binary : {":00000001FF\r\n", "/00100405010203040B\r\n/00000000\r\n"}) {
+        EXPECT_EQ(DetectHexFormat(messages, ProbeMode::Silent, AsBytes(binary)), LoadFormat::Auto)
+            << binary;
+    }
     EXPECT_TRUE(messages.shown.empty());
 }
 
