@@ -132,6 +132,7 @@ struct HexCase {
     std::vector<std::pair<uint32_t, Bytes>> bytes;  // address, bytes there afterwards
     GridCell cursor;
     uint64_t top;
+    uint64_t startTop = 0;  // the view's top row before typing
 };
 
 void PrintTo(const HexCase& c, std::ostream* os) { *os << c.name; }
@@ -141,6 +142,7 @@ class HexEntryTest : public EditorViewTest, public ::testing::WithParamInterface
 TEST_P(HexEntryTest, WritesExactlyTheCellsDigitsAndMovesOn) {
     const HexCase& c = GetParam();
     Counting();
+    view.ScrollTo(static_cast<int64_t>(c.startTop));
     ASSERT_TRUE(view.SetCursor(c.page, c.start));
     ClearRecords();
     Type(c.page, c.keys);
@@ -184,6 +186,16 @@ INSTANTIATE_TEST_SUITE_P(
                 {{0x00, {0x00}}, {0xFF, {0x12}}, {0x100, {0x34}}},
                 {kHex, 15, 1},
                 1},
+        // The fresh buffer is 8192 bytes, 512 full rows. At the very last
+        // cell both pairs land on the last byte and nothing moves.
+        HexCase{"LastCellOfTheBufferTakesEachPair",
+                k8,
+                {kHex, 15, 15},
+                U"1234",
+                {{0x1FF0, {0xF0}}, {0x1FFE, {0xFE, 0x34}}},
+                {kHex, 15, 15},
+                0x1F0,
+                0x1F0},
         HexCase{"WordLowByteAtTheEvenAddress",
                 k16,
                 {kHex, 0, 0},
@@ -205,6 +217,14 @@ INSTANTIATE_TEST_SUITE_P(
                 {{0xFE, {0x01, 0x00}}, {0x100, {0x02, 0x00}}},
                 {kHex, 15, 1},
                 1},
+        HexCase{"LastWordOfTheBufferTakesEachWord",
+                k16,
+                {kHex, 15, 7},
+                U"00010002",
+                {{0x1FF0, {0xF0}}, {0x1FFC, {0xFC, 0xFD, 0x02, 0x00}}},
+                {kHex, 15, 7},
+                0x1F0,
+                0x1F0},
         HexCase{
             "CharacterCell", k8, {kChars, 0, 3}, U"Az", {{3, {'A', 'z', 0x05}}}, {kChars, 0, 5}, 0},
         // A character beyond ASCII writes its Latin-1 code.
