@@ -511,6 +511,11 @@ void SimulatedProgrammer::Execute(uint16_t operation) {
             break;
         }
         SetStatus(0, 0);
+        if (start + kChunk > area.size()) {
+            const uint64_t inside = area.size() > start ? area.size() - start : 0;
+            run.pastArea.assign(chunk_.begin() + static_cast<std::ptrdiff_t>(inside),
+                                chunk_.begin() + static_cast<std::ptrdiff_t>(kChunk));
+        }
         bool failed = false;
         for (uint64_t i = 0; i < kChunk && start + i < area.size(); ++i) {
             uint8_t& cell = area[start + i];

@@ -81,6 +81,9 @@ struct SimExecution {
     uint16_t vpp = 0;
     uint16_t vhh = 0;
     std::array<uint8_t, 16> status{};
+    // OpProgram and OpProgramExt: the chunk's bytes past the end of its area,
+    // which the chip never takes.
+    std::vector<uint8_t> pastArea;
 };
 
 class SimulatedProgrammer : public UsbTransport {

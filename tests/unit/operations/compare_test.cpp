@@ -78,6 +78,14 @@ INSTANTIATE_TEST_SUITE_P(
                                    {{0, 0, 0}},
                                    {{0, 0, 0}, {1, 0, 0}},
                                    6},
+                      // The second extended chunk holds the area's last 32 KB, then
+                      // bytes past the area that differ from the buffer's: only
+                      // its first half is read and compared.
+                      CompareShape{"Byte64KWithExt96K",
+                                   {"0x00FF", 0, 0xFFFF, 1, 0x7FFF},
+                                   {{0, 0, 0}},
+                                   {{0, 0, 0}, {1, 0, 0}},
+                                   5},
                       // Exactly the area: 32 KB, one half, though the byte after it differs.
                       CompareShape{"Word16K", {"0xFFFF", 0, 0x3FFF}, {{0, 0, 0x8000}}, {}, 1},
                       CompareShape{"Word32K", {"0xFFFF", 0, 0x7FFF}, {{0, 0, 0}}, {}, 2},

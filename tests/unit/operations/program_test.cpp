@@ -172,15 +172,23 @@ void PrintTo(const ExtCase& c, std::ostream* os) { *os << c.name; }
 class ExtAreaTest : public ::testing::TestWithParam<ExtCase> {};
 
 // The handler programs the main area, then the extended area from behind the
-// main area in the buffer, over the extended area's own extent.
+// main area in the buffer, over the extended area's own extent: an extended
+// chunk that runs past the area is blank there, whatever the buffer holds.
 TEST_P(ExtAreaTest, HandlerProgramsBothAreasFromTheirPlacesInTheBuffer) {
     const ExtCase& c = GetParam();
     OperationRig rig;
     rig.UseDevice(c.shape);
+    ASSERT_TRUE(rig.buffer.SetBufferSize(rig.buffer.GetBufferSize() + 0x20000));
     rig.FillBufferPattern();
     rig.downloads.prog_nClick();
 
     EXPECT_EQ(rig.Executed(OpProgramExt), c.chunks);
+    for (const SimExecution& e : rig.sim.Executions()) {
+        if (e.operation != OpProgramExt) continue;
+        EXPECT_TRUE(std::all_of(e.pastArea.begin(), e.pastArea.end(),
+                                [](uint8_t b) { return b == 0xFF; }))
+            << "bank " << e.bankWord << ", offset 0x" << std::hex << e.offsetWord;
+    }
     const std::vector<uint8_t>& main = rig.sim.Chip().main;
     const std::vector<uint8_t>& ext = rig.sim.Chip().ext;
     EXPECT_TRUE(main == rig.BufferBytes(0, main.size()));
@@ -197,6 +205,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ExtCase{"Byte256", {"0x00FF", 0, 0x0FFF, 0, 0x00FF}, {{0, 0, 0x0100}}},
         ExtCase{"Byte128KBehind64K", {"0x00FF", 0, 0xFFFF, 1, 0xFFFF}, {{0, 0, 0}, {1, 0, 0}}},
+        // The second chunk carries the area's last 32 KB, then blank bytes.
+        ExtCase{"Byte96KBehind64K", {"0x00FF", 0, 0xFFFF, 1, 0x7FFF}, {{0, 0, 0}, {1, 0, 0}}},
         ExtCase{"Word40KBehind32K", {"0xFFFF", 0, 0x7FFF, 0, 0x9FFF},
                 {{0, 0, 0xFFFF}, {0, 0x8000, 0xFFFF}}},
         ExtCase{"Word1KBehind1K", {"0xFFFF", 0, 0x03FF, 0, 0x03FF}, {{0, 0, 0x07FF}}}),
