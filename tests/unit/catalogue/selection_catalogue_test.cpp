@@ -64,8 +64,8 @@ TEST_F(SelectionFilesTest, ListsFollowTheirCountsAndTheFilter) {
               "[NORTH]\r\nValue=A\r\n0001=PAL1\r\n0002=MCU1\r\n0003=EE1\r\n0004=EP1\r\n"
               "0005=MCU2\r\n0006=lower\r\n0007=GONE\r\n0009=NOFILE\r\n000a=EMPTY\r\n"
               // Keys a list does not read: a second line of a key, one past the
-              // count, one that is no index.
-              "0002=TWICE\r\n000B=PAST\r\n00001=LONG\r\n"
+              // count, ones that are no index.
+              "0002=TWICE\r\n000B=PAST\r\n00001=LONG\r\n8=SHORT\r\n"
               "PAL1=N\\PAL1.INI\r\nMCU1=N\\MCU1.INI\r\nEE1=N\\EE1.INI\r\nEP1=N\\EP1.INI\r\n"
               "MCU2=N\\MCU2.INI\r\nlower=N\\LOWER.INI\r\nGONE=N\\GONE.INI\r\nEMPTY=N\\EMPTY.INI\r\n"
               // Only the first section of a name counts.
