@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,11 @@ TEST(JedecWriter, RowsOfAGal16V8Map) {
     EXPECT_EQ(rows, 50u);
     EXPECT_EQ(last, "L2156  " + std::string(38, '0'));
     EXPECT_NE(text.find("\r\nL44  " + std::string(44, '0') + "*\r\n"), std::string::npos);
-    // An all-zero map saves a checksum field of four zeros.
+    // An all-zero map saves a checksum field of four zeros; an all-ones map
+    // keeps the low 16 bits of its sum 0x110F1.
     EXPECT_NE(text.find("*\r\nC0000*\r\n\x03"), std::string::npos);
+    const auto ones = Text(BuildJedecText(std::vector<uint8_t>(2194, 1), 44));
+    EXPECT_NE(ones.find("*\r\nC10F1*\r\n\x03"), std::string::npos);
 }
 
 TEST(JedecWriter, NonZeroBytesAreWrittenAsOnes) {
@@ -137,9 +141,12 @@ TEST(JedecReader, Table) {
     };
     for (const auto& c : cases) {
         auto fuses = Fuses(c.before);
-        EXPECT_EQ(ParseJedecFuses(c.text, fuses), c.status) << c.name;
+        fuses.push_back(7);  // the byte after the map, which no field may reach
+        const std::span<uint8_t> map(fuses.data(), fuses.size() - 1);
+        EXPECT_EQ(ParseJedecFuses(c.text, map), c.status) << c.name;
+        EXPECT_EQ(fuses.back(), 7) << c.name;
         if (c.status == S::Ok) {
-            EXPECT_EQ(Bits(fuses), c.after) << c.name;
+            EXPECT_EQ(Bits(map), c.after) << c.name;
         }
     }
 }
