@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <span>
 #include <string>
@@ -59,6 +60,16 @@ TEST(JedecWriter, RowsOfAGal16V8Map) {
     EXPECT_NE(text.find("*\r\nC0000*\r\n\x03"), std::string::npos);
     const auto ones = Text(BuildJedecText(std::vector<uint8_t>(2194, 1), 44));
     EXPECT_NE(ones.find("*\r\nC10F1*\r\n\x03"), std::string::npos);
+    // Its transmission checksum, the bytes from STX to ETX, passes 16 bits
+    // too: the four digits after ETX keep the low 16.
+    const size_t etx = ones.find('\x03');
+    ASSERT_EQ(ones.size(), etx + 5);
+    uint32_t transmission = 0;
+    for (size_t i = 0; i <= etx; ++i) transmission += static_cast<uint8_t>(ones[i]);
+    ASSERT_GT(transmission, 0xFFFFu);
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%04X", transmission & 0xFFFF);
+    EXPECT_EQ(ones.substr(etx + 1), digits);
 }
 
 TEST(JedecWriter, NonZeroBytesAreWrittenAsOnes) {
