@@ -518,6 +518,8 @@ TEST_F(CatalogueFixture, EachPairNeedsOnePinInsideTheChip) {
          "INI:Gnd_pin1 Error ! Pin -1 is not a pin of a 28-pin device."},
         {"28", "0", "14", "0", "49", DeviceLoadResult::BadPin,
          "INI:PIN Error ! A 49-pin device does not fit the 48-pin socket."},
+        {"28", "0", "14", "0", "-2", DeviceLoadResult::BadPin,
+         "INI:PIN Error ! A -2-pin device does not fit the 48-pin socket."},
         {"0", "0", "0", "0", "0", DeviceLoadResult::BadPin,
          "INI:PIN Error ! A 0-pin device does not fit the 48-pin socket."},
     };
