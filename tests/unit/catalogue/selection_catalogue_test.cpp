@@ -201,10 +201,11 @@ TEST_F(SelectionFilesTest, MakerPicturesFallBackToNull) {
 TEST_F(SelectionFilesTest, MakerWebPagesThroughTheUrlList) {
     dir.Write("url/URLList.ini",
               "[Index]\r\nSHORT=short.url\r\nPLAIN=plain.txt\r\nLOCAL=local.url\r\n"
-              "GONE=gone.url\r\nOUT=..\\out.url\r\nNOPAGE=None\r\n");
+              "GONE=gone.url\r\nOUT=..\\out.url\r\nNOPAGE=None\r\nBARE=bare.url\r\n");
     dir.Write("url/short.url", "[InternetShortcut]\r\nURL=https://short.example.com/x\r\n");
     dir.Write("url/plain.txt", "  http://plain.example.com/  \r\nmore\r\n");
     dir.Write("url/local.url", "[InternetShortcut]\r\nURL=file:///etc/passwd\r\n");
+    dir.Write("url/bare.url", "[InternetShortcut]\r\nURL=https://\r\n");
     dir.Write("out.url", "https://out.example.com/\r\n");
     struct Case {
         const char* maker;
@@ -216,6 +217,7 @@ TEST_F(SelectionFilesTest, MakerWebPagesThroughTheUrlList) {
         {"PLAIN", "plain.txt", "http://plain.example.com/"},
         {"LOCAL", "local.url", std::nullopt},  // only web and mail addresses are opened
         {"GONE", "gone.url", std::nullopt},
+        {"BARE", "bare.url", std::nullopt},  // a scheme alone names no page
         {"OUT", "..\\out.url", std::nullopt},
         {"NOPAGE", std::nullopt, std::nullopt},
         {"UNLISTED", std::nullopt, std::nullopt},
