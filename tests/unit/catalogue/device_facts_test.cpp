@@ -55,8 +55,14 @@ TEST(DeviceFacts, TheChecksumRangeCoversTheMainAndTheExtendedAreaExactly) {
         EXPECT_EQ(range->start, 0u);
         EXPECT_EQ(range->end, *c.end);
 
+        EXPECT_EQ(DeviceSizeOf(record).DeviceBytes, record.DeviceBytes);
+        EXPECT_EQ(DeviceSizeOf(record).HasExtArea, record.HasExtArea);
+
         record.DeviceValid = false;  // a device whose load did not complete
         EXPECT_FALSE(DeviceChecksumRange(record).has_value());
+        // Nor does the buffer take its sizes.
+        EXPECT_EQ(DeviceSizeOf(record).DeviceBytes, 0u);
+        EXPECT_FALSE(DeviceSizeOf(record).HasExtArea);
     }
 }
 

@@ -147,6 +147,32 @@ INSTANTIATE_TEST_SUITE_P(
                  }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(CatalogueFixture, ADeviceThatFillsTheLargestBufferLoads) {
+    struct Case {
+        const char *width, *maxHi, *maxLow;
+        DeviceLoadResult result;
+    } cases[] = {
+        // 256 MB exactly, as bytes and as words.
+        {"0x00FF", "0x0FFF", "0xFFFF", DeviceLoadResult::Loaded},
+        {"0xFFFF", "0x07FF", "0xFFFF", DeviceLoadResult::Loaded},
+        // One address more.
+        {"0x00FF", "0x1000", "0x0000", DeviceLoadResult::DeviceTooLarge},
+        {"0xFFFF", "0x0800", "0x0000", DeviceLoadResult::DeviceTooLarge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.width) + " " + c.maxHi + ":" + c.maxLow);
+        DeviceKeys d = ValidDevice();
+        d.Set("Data_Width", c.width)
+            .Set("max_address_Hi", c.maxHi)
+            .Set("max_address_Low", c.maxLow);
+        EXPECT_EQ(Load(WriteDevice("BIG.INI", d)), c.result);
+        if (c.result == DeviceLoadResult::Loaded) {
+            EXPECT_EQ(record.DeviceBytes, kMaxBufferBytes);
+            EXPECT_EQ(record.BufferBytes, kMaxBufferBytes);
+        }
+    }
+}
+
 TEST_F(CatalogueFixture, LongPathsAreTakenWhole) {
     // Installed deep down, with long file names: nothing is cut or refused.
     const std::string deep = std::string(150, 'd');
@@ -492,6 +518,8 @@ TEST_F(CatalogueFixture, EachPairNeedsOnePinInsideTheChip) {
          "INI:Gnd_pin1 Error ! Pin -1 is not a pin of a 28-pin device."},
         {"28", "0", "14", "0", "49", DeviceLoadResult::BadPin,
          "INI:PIN Error ! A 49-pin device does not fit the 48-pin socket."},
+        {"28", "0", "14", "0", "-2", DeviceLoadResult::BadPin,
+         "INI:PIN Error ! A -2-pin device does not fit the 48-pin socket."},
         {"0", "0", "0", "0", "0", DeviceLoadResult::BadPin,
          "INI:PIN Error ! A 0-pin device does not fit the 48-pin socket."},
     };
@@ -589,6 +617,12 @@ TEST_F(CatalogueFixture, LogicDeviceGeometry) {
     EXPECT_EQ(record.FuseCols, 32);
     EXPECT_EQ(record.FuseRows, 64);
     EXPECT_EQ(record.FuseCount, 2048u);
+    EXPECT_EQ(record.HasFuseMap, 1);
+
+    // A grid that takes every fuse and the whole slack behind them is usable:
+    // 96 x 64 cells are the 2048 fuses and 4096 bytes.
+    d.Set("fuse_row", "96");
+    ASSERT_EQ(Load(WriteDevice("S.INI", d)), DeviceLoadResult::Loaded);
     EXPECT_EQ(record.HasFuseMap, 1);
 
     // One of the two geometry keys 0: no fuse map, whatever else is written.

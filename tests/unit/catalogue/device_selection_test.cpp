@@ -486,16 +486,21 @@ TEST_F(DeviceSelectionTest, ADeviceThatDoesNotLoadLeavesTheDeviceInForceWhole) {
     sim.ClearTrace();
     taken.clear();
 
-    // A definition that stops at its pulse units, and one whose file is gone.
+    // A definition that stops at its pulse units, one whose supply pin lies
+    // outside the chip, and one whose file is gone.
     std::string bad = dir.Read("INI/GENERAL/27C256.INI");
     bad.replace(bad.find("program_pulse_unit=uS"), 21, "program_pulse_unit=us");
     dir.Write("INI/GENERAL/27C256.INI", bad);
+    std::string offChip = dir.Read("INI/GENERAL/27C1024.INI");
+    offChip.replace(offChip.find("Vcc_pin1=40"), 11, "Vcc_pin1=41");
+    dir.Write("INI/GENERAL/27C1024.INI", offChip);
     fs::remove(dir.Path() + "INI/GENERAL/29F040.INI");
     struct Case {
         const char* type;
         const char* message;
     } cases[] = {
         {"27C256", "INI:Program_pulse_unit Error !"},
+        {"27C1024", "INI:Vcc_pin1 Error ! Pin 41 is not a pin of a 40-pin device."},
         {"29F040", "Ini File missing !!"},
     };
     for (const Case& c : cases) {

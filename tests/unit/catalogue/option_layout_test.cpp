@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -191,10 +193,13 @@ TEST_F(OptionLayoutTest, TheWalkStopsAtTheEndOfTheOptionWords) {
     EXPECT_NE(layout.CutNotice().find("page 0, item 8 on"), std::string::npos);
 
     // Nothing is written past word 127, and nothing is read from there.
-    options.OptionWords.fill(0);
-    PackOptionWords(layout, options.OptionWords);
-    EXPECT_EQ(options.OptionWords[127], 'P');
-    const auto entries = UnpackOptionWords(layout, options.OptionWords, kOptionWordCount, 1);
+    std::array<uint16_t, kOptionWordCount + 1> words{};
+    words.back() = 0xA5A5;
+    const std::span<uint16_t, kOptionWordCount> packed(words.data(), kOptionWordCount);
+    PackOptionWords(layout, packed);
+    EXPECT_EQ(words[127], 'P');
+    EXPECT_EQ(words.back(), 0xA5A5);
+    const auto entries = UnpackOptionWords(layout, packed, kOptionWordCount, 1);
     EXPECT_EQ(entries.size(), 8u);
 }
 
@@ -380,6 +385,9 @@ TEST(OptionFieldRules, ClampInputKeepsTheFieldWithinItsLimits) {
         {0, 0, "12ab", "12"},
         {3, 0, "x-1\t", "1"},  // pasted text obeys the filter
         {2, 0, "999999999", "16777215"},
+        // The largest value of each width keeps every digit.
+        {1, 0, "65535", "65535"},
+        {5, 0, "FFFFFF", "FFFFFF"},
         {1, 0, "", ""},
         {6, 0, "AB\nCD", "AB"},
         {-1, 0, "-12x", "-12x"},

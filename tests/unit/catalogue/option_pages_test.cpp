@@ -112,6 +112,10 @@ TEST_F(OptionPagesTest, OkStoresWhatTheControlsHold) {
     EXPECT_EQ(pages.Text(4), "None");
 
     pages.SetChecked(0, false);
+    pages.SetChosen(1, 2);  // the last of its three items
+    EXPECT_EQ(pages.Chosen(1), 2);
+    pages.SetChosen(1, 3);  // one past it
+    EXPECT_EQ(pages.Chosen(1), -1);
     pages.SetChosen(1, 99);                    // no such item: none chosen
     EXPECT_EQ(pages.SetText(2, "2x1"), "21");  // pasted past the key filter
     EXPECT_EQ(pages.SetText(3, "1f"), "1F");

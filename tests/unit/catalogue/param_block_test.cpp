@@ -42,8 +42,12 @@ DeviceKeys EveryWordDevice() {
     d.Set("Data_Width", "0x0001");
     // Ground on chip pin 14, supply on pins 1 and 28 of a 28-pin chip.
     d.Set("Gnd_pin1", "14").Set("Gnd_pin2", "0").Set("Vcc_pin1", "28").Set("Vcc_pin2", "1");
-    // The other voltage sets must not reach the current voltage words.
-    d.Set("program_vcc", "0x7777").Set("id_vcc", "0x6666");
+    // The other voltage sets must not reach the current voltage words; each
+    // holds its own value, so that a set read into another's place shows.
+    d.Set("id_vcc", "0x6601").Set("id_vpp", "0x6602").Set("id_vhh", "0x6603");
+    d.Set("erase_vcc", "0x6607").Set("erase_vpp", "0x6608").Set("erase_vhh", "0x6609");
+    d.Set("program_vcc", "0x660A").Set("program_vpp", "0x660B").Set("program_vhh", "0x660C");
+    d.Set("protect_vcc", "0x660D").Set("protect_vpp", "0x660E").Set("protect_vhh", "0x660F");
     return d;
 }
 
@@ -79,9 +83,14 @@ TEST_F(CatalogueFixture, ParameterBlockByteForByte) {
         ASSERT_EQ(record.DeviceParamBlock.Area()[i], 0) << "byte 0x" << std::hex << i;
 
     // The record's copies beside the block.
-    EXPECT_EQ(record.Voltages[kReadVcc], 0x2120);
-    EXPECT_EQ(record.Voltages[kProgramVcc], 0x7777);
-    EXPECT_EQ(record.Voltages[kIdVcc], 0x6666);
+    const std::array<uint16_t, kVoltageCount> voltages = {
+        0x6601, 0x6602, 0x6603,  // id
+        0x2120, 0x2322, 0x2524,  // read
+        0x6607, 0x6608, 0x6609,  // erase
+        0x660A, 0x660B, 0x660C,  // program
+        0x660D, 0x660E, 0x660F,  // protect
+    };
+    EXPECT_EQ(record.Voltages, voltages);
     EXPECT_EQ(record.PulseCopies, (std::array<uint16_t, 4>{0x4140, 0x4342, 0x4948, 0x5150}));
     EXPECT_EQ(record.FuseTypeDigit, 5);  // "0x6564": the digit at index 3
     EXPECT_EQ(record.StartAddress, 0x67666968u);
@@ -95,13 +104,17 @@ TEST_F(CatalogueFixture, VoltageSetChoosesTheCurrentVoltages) {
     DeviceKeys d = ValidDevice();
     d.Set("program_vcc", "62").Set("program_vpp", "127").Set("program_vhh", "3");
     d.Set("test_vcc", "33").Set("test_vpp", "34").Set("test_vhh", "35");
+    d.Set("erase_vcc", "41").Set("erase_vpp", "42").Set("erase_vhh", "43");
+    d.Set("protect_vcc", "44").Set("protect_vpp", "45").Set("protect_vhh", "46");
+    d.Set("id_vcc", "47").Set("id_vpp", "48").Set("id_vhh", "49");
     record.IcFileName = WriteDevice("V.INI", d);
     struct Case {
         uint16_t set;
         uint16_t vcc, vpp, vhh;
     };
     for (const Case& c : {Case{kReadVoltages, 50, 50, 0}, Case{kProgramVoltages, 62, 127, 3},
-                          Case{kTestVoltages, 33, 34, 35}}) {
+                          Case{kEraseVoltages, 41, 42, 43}, Case{kProtectVoltages, 44, 45, 46},
+                          Case{kIdVoltages, 47, 48, 49}, Case{kTestVoltages, 33, 34, 35}}) {
         ASSERT_EQ(LoadDeviceIni(Context(), c.set), DeviceLoadResult::Loaded);
         EXPECT_EQ(record.DeviceParamBlock.Word(param::CurrentVcc), c.vcc) << c.set;
         EXPECT_EQ(record.DeviceParamBlock.Word(param::CurrentVpp), c.vpp) << c.set;

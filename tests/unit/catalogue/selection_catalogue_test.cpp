@@ -64,8 +64,8 @@ TEST_F(SelectionFilesTest, ListsFollowTheirCountsAndTheFilter) {
               "[NORTH]\r\nValue=A\r\n0001=PAL1\r\n0002=MCU1\r\n0003=EE1\r\n0004=EP1\r\n"
               "0005=MCU2\r\n0006=lower\r\n0007=GONE\r\n0009=NOFILE\r\n000a=EMPTY\r\n"
               // Keys a list does not read: a second line of a key, one past the
-              // count, one that is no index.
-              "0002=TWICE\r\n000B=PAST\r\n00001=LONG\r\n"
+              // count, ones that are no index.
+              "0002=TWICE\r\n000B=PAST\r\n00001=LONG\r\n8=SHORT\r\n"
               "PAL1=N\\PAL1.INI\r\nMCU1=N\\MCU1.INI\r\nEE1=N\\EE1.INI\r\nEP1=N\\EP1.INI\r\n"
               "MCU2=N\\MCU2.INI\r\nlower=N\\LOWER.INI\r\nGONE=N\\GONE.INI\r\nEMPTY=N\\EMPTY.INI\r\n"
               // Only the first section of a name counts.
@@ -201,10 +201,11 @@ TEST_F(SelectionFilesTest, MakerPicturesFallBackToNull) {
 TEST_F(SelectionFilesTest, MakerWebPagesThroughTheUrlList) {
     dir.Write("url/URLList.ini",
               "[Index]\r\nSHORT=short.url\r\nPLAIN=plain.txt\r\nLOCAL=local.url\r\n"
-              "GONE=gone.url\r\nOUT=..\\out.url\r\nNOPAGE=None\r\n");
+              "GONE=gone.url\r\nOUT=..\\out.url\r\nNOPAGE=None\r\nBARE=bare.url\r\n");
     dir.Write("url/short.url", "[InternetShortcut]\r\nURL=https://short.example.com/x\r\n");
     dir.Write("url/plain.txt", "  http://plain.example.com/  \r\nmore\r\n");
     dir.Write("url/local.url", "[InternetShortcut]\r\nURL=file:///etc/passwd\r\n");
+    dir.Write("url/bare.url", "[InternetShortcut]\r\nURL=https://\r\n");
     dir.Write("out.url", "https://out.example.com/\r\n");
     struct Case {
         const char* maker;
@@ -216,6 +217,7 @@ TEST_F(SelectionFilesTest, MakerWebPagesThroughTheUrlList) {
         {"PLAIN", "plain.txt", "http://plain.example.com/"},
         {"LOCAL", "local.url", std::nullopt},  // only web and mail addresses are opened
         {"GONE", "gone.url", std::nullopt},
+        {"BARE", "bare.url", std::nullopt},  // a scheme alone names no page
         {"OUT", "..\\out.url", std::nullopt},
         {"NOPAGE", std::nullopt, std::nullopt},
         {"UNLISTED", std::nullopt, std::nullopt},

@@ -59,14 +59,24 @@ TEST_P(PatchBound, WritesOnlyRecordsWhollyInsideTheBuffer) {
     ASSERT_TRUE(buffer.SetBufferSize(0x10000));
     ASSERT_EQ(buffer.GetBufferSize(), kLength);
     FillBuffer(0x11);
+    struct Notices : BufferObserver {
+        void BufferChanged(DataBuffer&, BufferChange change) override {
+            if (change == BufferChange::Bytes) ++bytes;
+        }
+        int bytes = 0;
+    } notices;
+    buffer.AddObserver(&notices);
 
     const PatchOutcome outcome =
         ApplyOptionPatches(buffer, PatchList(c.patches, c.endRecord), messages);
+    buffer.RemoveObserver(&notices);
     EXPECT_TRUE(outcome.ok);
     EXPECT_EQ(outcome.applied, c.applied);
     EXPECT_EQ(outcome.skipped, c.skipped);
     for (const auto& [address, value] : c.bytes)
         EXPECT_EQ(Byte(address), value) << "at 0x" << std::hex << address;
+    // The editor hears of the patches once, and only when one was written.
+    EXPECT_EQ(notices.bytes, c.applied > 0 ? 1 : 0);
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -111,6 +121,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 {{0, 0x11}, {0x20, 0x88}, {0x21, 0x77}}},
                       PatchCase{
                           "EndRecordFirstChangesNothing", {}, true, 0, 0, {{0, 0x11}, {1, 0x11}}},
+                      // Only all three words 0xFFFF end the list: an erased
+                      // value at a real address is a patch like any other.
+                      PatchCase{"ErasedValueIsNoEndRecord",
+                                {{0x40, 0xFFFF}, {0x50, 0x3322}},
+                                true,
+                                2,
+                                0,
+                                {{0x40, 0xFF}, {0x41, 0xFF}, {0x50, 0x22}, {0x51, 0x33}}},
                       PatchCase{"ListWithoutEndRecordStopsAt42",
                                 FortyTwo(),
                                 false,

@@ -131,6 +131,15 @@ TEST_F(FuseMapTest, IndexesAreBoundsChecked) {
     EXPECT_EQ(map_.FuseAt(0), 0);
     EXPECT_EQ(map_.FuseAt(1), 1);
     EXPECT_EQ(map_.FuseAt(2194), kNoFuse);
+
+    // Taken from a later fuse on, a read stops at the last fuse as well.
+    const std::vector<uint8_t> tail(0x100, 0);
+    EXPECT_EQ(map_.StoreFuses(tail, 2100), 94);
+    EXPECT_EQ(map_.FuseAt(2099), 1);
+    EXPECT_EQ(map_.FuseAt(2100), 0);
+    EXPECT_EQ(map_.FuseAt(2193), 0);
+    EXPECT_EQ(map_.FuseAt(2194), kNoFuse);
+    EXPECT_EQ(map_.StoreFuses(tail, 2194), 0);
 }
 
 TEST_F(FuseMapTest, ChecksumCountsOnlyFuses) {
@@ -158,6 +167,11 @@ TEST_F(FuseMapTest, ShowFuseChecksumModes) {
     EXPECT_EQ(messages_.shown[0].text, "00000080");
     EXPECT_EQ(messages_.shown[0].title, "Get Check Sum");
     EXPECT_EQ(map_.FuseLastChecksum, 0x80u);
+
+    // A sum that falls is a change as well.
+    map_.SetFuse(7, 0);
+    map_.ShowFuseChecksum(6);
+    EXPECT_EQ(sums_.back(), "00000000 red");
 }
 
 TEST_F(FuseMapTest, CopyFusesToBuffer) {
@@ -170,6 +184,12 @@ TEST_F(FuseMapTest, CopyFusesToBuffer) {
     EXPECT_EQ(data[1], 0);
     EXPECT_EQ(data[2193], 1);
     EXPECT_EQ(data[2194], 0xFF);
+    // A buffer of just the fuse count takes every fuse.
+    std::vector<uint8_t> exact(2194, 0xFF);
+    EXPECT_TRUE(map_.CopyFusesToBuffer(exact));
+    EXPECT_EQ(exact[0], 1);
+    EXPECT_EQ(exact[2192], 0);
+    EXPECT_EQ(exact[2193], 1);
 
     EXPECT_FALSE(map_.CopyFusesToBuffer({}));
     std::vector<uint8_t> small(100, 0xFF);
@@ -251,6 +271,13 @@ TEST_F(FuseMapTest, OversizedFileIsRefused) {
     EXPECT_EQ(messages_.shown[0].title, "Load Error");
     EXPECT_EQ(messages_.shown[0].icon, MsgIcon::Information);
     EXPECT_EQ(map_.FuseChecksum(), 0u);
+
+    // A file of just the limit is still read whole.
+    const std::string edge = Write("edge.jed", "\x02h*F1*");
+    fs::resize_file(edge, kMaxJedecFileSize);
+    std::string text;
+    EXPECT_EQ(ReadJedecText(edge, text), JedecReadStatus::Ok);
+    EXPECT_EQ(static_cast<int64_t>(text.size()), kMaxJedecFileSize);
 }
 
 TEST_F(FuseMapTest, SaveAsksBeforeReplacing) {

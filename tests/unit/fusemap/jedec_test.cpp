@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -53,8 +55,21 @@ TEST(JedecWriter, RowsOfAGal16V8Map) {
     EXPECT_EQ(rows, 50u);
     EXPECT_EQ(last, "L2156  " + std::string(38, '0'));
     EXPECT_NE(text.find("\r\nL44  " + std::string(44, '0') + "*\r\n"), std::string::npos);
-    // An all-zero map saves a checksum field of four zeros.
+    // An all-zero map saves a checksum field of four zeros; an all-ones map
+    // keeps the low 16 bits of its sum 0x110F1.
     EXPECT_NE(text.find("*\r\nC0000*\r\n\x03"), std::string::npos);
+    const auto ones = Text(BuildJedecText(std::vector<uint8_t>(2194, 1), 44));
+    EXPECT_NE(ones.find("*\r\nC10F1*\r\n\x03"), std::string::npos);
+    // Its transmission checksum, the bytes from STX to ETX, passes 16 bits
+    // too: the four digits after ETX keep the low 16.
+    const size_t etx = ones.find('\x03');
+    ASSERT_EQ(ones.size(), etx + 5);
+    uint32_t transmission = 0;
+    for (size_t i = 0; i <= etx; ++i) transmission += static_cast<uint8_t>(ones[i]);
+    ASSERT_GT(transmission, 0xFFFFu);
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%04X", transmission & 0xFFFF);
+    EXPECT_EQ(ones.substr(etx + 1), digits);
 }
 
 TEST(JedecWriter, NonZeroBytesAreWrittenAsOnes) {
@@ -137,9 +152,12 @@ TEST(JedecReader, Table) {
     };
     for (const auto& c : cases) {
         auto fuses = Fuses(c.before);
-        EXPECT_EQ(ParseJedecFuses(c.text, fuses), c.status) << c.name;
+        fuses.push_back(7);  // the byte after the map, which no field may reach
+        const std::span<uint8_t> map(fuses.data(), fuses.size() - 1);
+        EXPECT_EQ(ParseJedecFuses(c.text, map), c.status) << c.name;
+        EXPECT_EQ(fuses.back(), 7) << c.name;
         if (c.status == S::Ok) {
-            EXPECT_EQ(Bits(fuses), c.after) << c.name;
+            EXPECT_EQ(Bits(map), c.after) << c.name;
         }
     }
 }
