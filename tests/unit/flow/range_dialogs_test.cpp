@@ -70,27 +70,26 @@ TEST_P(IcRanges, FollowTheDevice) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IcRanges,
-    ::testing::Values(IcCase{"Byte8", ValidDevice(),
-                             Range("0000000", "0007FFF", "0000000", "0003FFF"), "0003FFF"},
-                      // The 0x8000 bytes of the main area and the 0x100 behind them.
-                      IcCase{"ExtendedAreaOneFurther",
-                             ValidDevice().Set("ext_address_Low", "0x00FF"),
-                             Range("0000000", "00080FF", "0000000", "000407F"), "000407F"},
-                      // An odd end: the block and fill word end is E / 2 - 1, the sum's (E - 1) / 2.
-                      IcCase{"ExtendedAreaOfOddLength",
-                             ValidDevice().Set("ext_address_Low", "0x00FE"),
-                             Range("0000000", "00080FE", "0000000", "000407E"), "000407F"},
-                      IcCase{"Word16", ValidDevice().Set("Data_Width", "0xFFFF"),
-                             Range("0000000", "000FFFF", "0000000", "0007FFF"), "0007FFF"},
-                      IcCase{"OptionType1Word16",
-                             ValidDevice()
-                                 .Set("Data_Width", "0xFFFF")
-                                 .Set("Option_Fuse_Type", "0x01")
-                                 .Set("max_address_Hi", "1")
-                                 .Set("max_address_Low", "0xFFFF"),
-                             Range("0000000", "003FFFF", "0000000", "001FFFF"), "001FFFF"},
-                      IcCase{"StartAddress", ValidDevice().Set("start_address_Low", "0x0100"),
-                             Range("0000100", "0007FFF", "0000080", "0003FFF"), "0003FFF"}),
+    ::testing::Values(
+        IcCase{"Byte8", ValidDevice(), Range("0000000", "0007FFF", "0000000", "0003FFF"),
+               "0003FFF"},
+        // The 0x8000 bytes of the main area and the 0x100 behind them.
+        IcCase{"ExtendedAreaOneFurther", ValidDevice().Set("ext_address_Low", "0x00FF"),
+               Range("0000000", "00080FF", "0000000", "000407F"), "000407F"},
+        // An odd end: the block and fill word end is E / 2 - 1, the sum's (E - 1) / 2.
+        IcCase{"ExtendedAreaOfOddLength", ValidDevice().Set("ext_address_Low", "0x00FE"),
+               Range("0000000", "00080FE", "0000000", "000407E"), "000407F"},
+        IcCase{"Word16", ValidDevice().Set("Data_Width", "0xFFFF"),
+               Range("0000000", "000FFFF", "0000000", "0007FFF"), "0007FFF"},
+        IcCase{"OptionType1Word16",
+               ValidDevice()
+                   .Set("Data_Width", "0xFFFF")
+                   .Set("Option_Fuse_Type", "0x01")
+                   .Set("max_address_Hi", "1")
+                   .Set("max_address_Low", "0xFFFF"),
+               Range("0000000", "003FFFF", "0000000", "001FFFF"), "001FFFF"},
+        IcCase{"StartAddress", ValidDevice().Set("start_address_Low", "0x0100"),
+               Range("0000100", "0007FFF", "0000080", "0003FFF"), "0003FFF"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RangeDialogs, MaxTakesTheBufferAndTheBlockMaxFirstCoversTheDevice) {
