@@ -87,6 +87,9 @@ TEST(HexFields, TextsValuesAndTheWordConversions) {
     EXPECT_EQ(WordToByteAddress("81"), "0000102");
     EXPECT_EQ(ByteToWordAddress("1234"), "000091A");
     EXPECT_EQ(WordToByteAddress("FFFFFFF"), "1FFFFFFE");
+    // The eight digits a doubled word address gives are read back whole.
+    EXPECT_EQ(HexFieldValue("1FFFFFFE"), 0x1FFFFFFEu);
+    EXPECT_EQ(ByteToWordAddress("1FFFFFFE"), "FFFFFFF");
 }
 
 TEST(HexFields, DestinationEndFollowsTheSourceLength) {

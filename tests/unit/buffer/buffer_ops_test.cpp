@@ -174,6 +174,12 @@ INSTANTIATE_TEST_SUITE_P(
                  [](DataBuffer& b) { return b.FillBuffer(8000, 8191, 0x12); },
                  true,
                  {{7999, {0xFF, 0x12}}, {8190, {0x12, 0x12}}}},
+        // The end may be the length itself: that byte lies in the margin.
+        FillCase{"ByteFillEndingAtTheLength",
+                 false,
+                 [](DataBuffer& b) { return b.FillBuffer(8190, 8192, 0x12); },
+                 true,
+                 {{8189, {0xFF, 0x12, 0x12}}}},
         FillCase{"ByteFillOfOneAddressDoesNothing",
                  false,
                  [](DataBuffer& b) { return b.FillBuffer(0x10, 0x10, 0); },
@@ -189,6 +195,16 @@ INSTANTIATE_TEST_SUITE_P(
                  [](DataBuffer& b) { return b.FillBufferWord(0x10, 0x14, 0x12AB); },
                  true,
                  {{0x10, {0xAB, 0x12, 0xAB, 0x12, 0xAB, 0x12, 0x16}}}},
+        FillCase{"WordFillEndingAtTheLength",
+                 true,
+                 [](DataBuffer& b) { return b.FillBufferWord(8188, 8192, 0x12AB); },
+                 true,
+                 {{8187, {0xFB, 0xAB, 0x12, 0xAB, 0x12}}}},
+        FillCase{"WordFillOfOneAddressDoesNothing",
+                 true,
+                 [](DataBuffer& b) { return b.FillBufferWord(0x10, 0x10, 0x12AB); },
+                 false,
+                 {{0x10, {0x10, 0x11}}}},
         FillCase{"AddressBytes",
                  false,
                  [](DataBuffer& b) { return b.FillPattern(0x1FE, 0x201, 1); },
@@ -199,6 +215,21 @@ INSTANTIATE_TEST_SUITE_P(
                  [](DataBuffer& b) { return b.FillPattern(0x1230, 0x1233, 2); },
                  true,
                  {{0x122F, {0xFF, 0x12, 0x30, 0x12, 0x32, 0xFF}}}},
+        FillCase{"AddressBytesEndingAtTheLength",
+                 false,
+                 [](DataBuffer& b) { return b.FillPattern(8189, 8192, 1); },
+                 true,
+                 {{8188, {0xFF, 0xFD, 0xFE, 0xFF}}}},
+        FillCase{"AddressWordsEndingAtTheLength",
+                 false,
+                 [](DataBuffer& b) { return b.FillPattern(8188, 8192, 2); },
+                 true,
+                 {{8187, {0xFF, 0x1F, 0xFC, 0x1F, 0xFE}}}},
+        FillCase{"PatternOfOneAddressDoesNothing",
+                 false,
+                 [](DataBuffer& b) { return b.FillPattern(0x10, 0x10, 1); },
+                 false,
+                 {{0x10, {0xFF}}}},
         FillCase{"UnknownPatternDoesNothing",
                  false,
                  [](DataBuffer& b) { return b.FillPattern(0x10, 0x20, 5); },
@@ -255,6 +286,9 @@ TEST_F(BufferTest, RandomFillStaysInItsRangeAndStopsAtTheLength) {
     EXPECT_NE(std::count(inside.begin(), inside.end(), 0xFF), 0x100);
     EXPECT_EQ(Read(0xFF, 1), Bytes{0xFF});
     EXPECT_EQ(Read(0x200, 1), Bytes{0xFF});
+    EXPECT_TRUE(messages.shown.empty());
+    // Ending at the length itself is no error.
+    EXPECT_TRUE(buffer.FillPattern(8100, 8192, 0));
     EXPECT_TRUE(messages.shown.empty());
 
     EXPECT_FALSE(buffer.FillPattern(8000, 9000, 0));

@@ -104,6 +104,9 @@ TEST(DataBufferCreation, FailedAllocationLeavesNoBlock) {
     EXPECT_FALSE(buffer.FillBuffer(0, 1, 0));
     EXPECT_FALSE(buffer.BlockCopy(0, 1, 2));
     EXPECT_FALSE(buffer.ApplyDataMode());
+    // Still no block: a size asked for is not reported done.
+    EXPECT_FALSE(buffer.SetBufferSize(0));
+    EXPECT_FALSE(buffer.HasBlock());
 }
 
 TEST_F(BufferTest, LockHoldsOffResizeAndReportsItsChangesOnce) {
@@ -310,6 +313,9 @@ TEST_F(BufferTest, PlacementRefusesAnImageShorterThanItsLength) {
     EXPECT_FALSE(buffer.PlaceLoadedData(image, 17, 0));
     // A destination whose 64 KB round-up leaves 32 bits.
     EXPECT_FALSE(buffer.PlaceLoadedData(image, 16, 0xFFFFFFF8u));
+    // An image written straight into the buffer that would end past it: no fill either.
+    buffer.FinishLoadedData(16, buffer.GetBufferSize() - 8, true, 0xAA);
+    buffer.FinishLoadedData(16, 0xFFFFFFF8u, true, 0xAA);
     EXPECT_EQ(All(), before);
 }
 

@@ -270,12 +270,19 @@ TEST_F(EditorViewTest, FirstDigitShowsAtOnceAndTheTwinCellFollowsTheWrite) {
     EXPECT_TRUE(view.PendingDigits().empty());
     EXPECT_EQ(Read(0, 2), (Bytes{0x41, 0xFF}));
     EXPECT_EQ(view.TypeKey(k8, U'\b'), EditResult::Ignored);
+
+    // A digit left on one page does not become the first digit of the other's word.
+    EXPECT_EQ(view.TypeKey(k8, U'7'), EditResult::Pending);
+    EXPECT_EQ(Type(k16, U"123"), (std::vector<EditResult>(3, EditResult::Pending)));
+    EXPECT_EQ(view.PendingDigits(), "123");
+    EXPECT_EQ(view.TypeKey(k16, U'4'), EditResult::Written);
+    EXPECT_EQ(Read(0, 2), (Bytes{0x34, 0x12}));
 }
 
 TEST_F(EditorViewTest, CharacterCellsIgnoreKeysWithoutALatin1Code) {
     for (EditorPage page : {k8, k16}) {
         ASSERT_TRUE(view.SetCursor(page, GridCell{kChars, 0, 0}));
-        for (char32_t key : {U'\x1b', U'\x7f', U'\u20ac', U'\U0001F600'})
+        for (char32_t key : {U'\x1b', U'\x7f', U'\u0100', U'\u20ac', U'\U0001F600'})
             EXPECT_EQ(view.TypeKey(page, key), EditResult::Ignored) << static_cast<int>(key);
         EXPECT_EQ(view.Cursor(page), (GridCell{kChars, 0, 0}));
     }
@@ -350,7 +357,12 @@ INSTANTIATE_TEST_SUITE_P(
                       AddressCase{"PastTheEnd", k8, 0x12400, 0, 0, U"F", 0x1230, 1},
                       // Word address 0xA10 on row 2: byte 0x1420, two rows of 16 above it.
                       AddressCase{"WordAddressDoubled", k16, 0x10000, 2, 4, U"a", 0x140, 5},
-                      AddressCase{"WordAddressClamped", k16, 0x12400, 0, 2, U"9", 0x1230, 3}),
+                      AddressCase{"WordAddressClamped", k16, 0x12400, 0, 2, U"9", 0x1230, 3},
+                      // The column widens only when the last row's address needs an eighth digit.
+                      AddressCase{"SevenDigitsUpTo256MB", k8, 0x10000000, 0, 0, U"1", 0x100000, 1},
+                      AddressCase{"EighthDigitPast256MB", k8, 0x10000010, 0, 0, U"1", 0xFFFFF1, 1},
+                      AddressCase{"WordAddressKeepsSevenDigits", k16, 0x10000010, 0, 0, U"1",
+                                  0x200000, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ScrollCase {

@@ -130,6 +130,10 @@ TEST_F(FileDialogs, TheLoadDialogOpensOnTheRememberedFileWithoutTouchingTheBuffe
     EXPECT_EQ(f.format, 0);
     EXPECT_EQ(f.sourceEnd, "0000004");
     EXPECT_FALSE(f.rangeEditable);
+    // Without a remembered tick the unused bytes are filled.
+    EXPECT_FALSE(f.fillUnused);
+    Profile(History()).DeleteKey(kLoadSection, "UnuserFillCheck");
+    EXPECT_TRUE(logic.Opening().fillUnused);
 }
 
 TEST(LoadFormatRule, AutoDetectTakesTheRangeAndHexFormatsTickTheFill) {
@@ -219,6 +223,14 @@ TEST_F(FileDialogs, AFileBeyondTheRangeFieldsIsRefusedNotLoadedInPart) {
     EXPECT_EQ(messages.shown[0].text, kLoadTooBigText);
     EXPECT_EQ(messages.shown[0].icon, MsgIcon::Error);
     EXPECT_EQ(buffer.GetBufferSize(), 0x10400u);
+
+    // One byte less: its last offset is the largest the field holds.
+    messages.Clear();
+    fs::resize_file(path, kMaxLoadFileBytes);
+    const std::optional<LoadSettings> answer = logic.Accept(LoadFields(path, "000000", "FFFFFFF"));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->SourceEAdd, 0xFFFFFFF);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(FileDialogs, LoadSizesTheBufferByTheDeviceOrByALongerFile) {
@@ -378,6 +390,10 @@ TEST_F(FileDialogs, SaveRangeButtons) {
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"No File Seleted!!"});
     EXPECT_EQ(logic.FileRange(WriteData("f.bin", std::string(0x100, 'f'))),
               (FileRangeTexts{"000000", "00000FF"}));
+
+    // Without a device the range is the whole buffer.
+    device.DeviceValid = false;
+    EXPECT_EQ(logic.IcRange(), (FileRangeTexts{"000000", "00103FF"}));
 
     // With an extended area the range runs to the area's last byte.
     SelectDevice(ValidDevice().Set("ext_address_Low", "0x00FF"));

@@ -130,6 +130,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, FillCommand,
                                                     0,
                                                     3,
                                                     {0x03, 0xFF, 0xFF, 0x06}},
+                                           // Past the counting bytes, which it would repeat.
+                                           FillCase{"SequentialByte",
+                                                    Range("30FE", "3101", "187F", "1880"),
+                                                    false,
+                                                    0,
+                                                    "FF",
+                                                    "FFFF",
+                                                    3,
+                                                    0x30FD,
+                                                    {0x00, 0xFE, 0xFF, 0x00, 0x01, 0x00}},
                                            FillCase{"SequentialWord",
                                                     Range("1230", "1233", "918", "919"),
                                                     false,
@@ -153,6 +163,24 @@ TEST_F(RangeCommands, AllBit0ReachesNoFurtherThanItsEnd) {
     EXPECT_EQ(Bytes(0, 0x100), std::vector<uint8_t>(0x100, 0));
     EXPECT_EQ(Byte(0x100), 0x00);  // its own counting value
     EXPECT_EQ(Byte(0x101), 0x01);
+}
+
+TEST_F(RangeCommands, RandomDataStaysInItsRange) {
+    fillDialog.script = [](FillDialogLogic& logic) {
+        FillFields f = logic.Opening();
+        f.range = Range("3000", "30FF", "1800", "187F");
+        f.select = 2;
+        return logic.Accept(f).answer;
+    };
+    ASSERT_EQ(commands.FillDataClick(), RangeEnd::Done);
+    const std::vector<uint8_t> filled = Bytes(0x3000, 0x100);
+    // Neither left as it was nor the address bytes.
+    EXPECT_NE(filled, std::vector<uint8_t>(0x100, 0));
+    std::vector<uint8_t> counting(0x100);
+    for (std::size_t i = 0; i < counting.size(); ++i) counting[i] = static_cast<uint8_t>(i);
+    EXPECT_NE(filled, counting);
+    EXPECT_EQ(Byte(0x2FFF), 0x00);
+    EXPECT_EQ(Byte(0x3100), 0x00);
 }
 
 // ---- The ways out without OK -------------------------------------------------------------------

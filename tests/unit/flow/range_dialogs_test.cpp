@@ -70,23 +70,26 @@ TEST_P(IcRanges, FollowTheDevice) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IcRanges,
-    ::testing::Values(IcCase{"Byte8", ValidDevice(),
-                             Range("0000000", "0007FFF", "0000000", "0003FFF"), "0003FFF"},
-                      // The 0x8000 bytes of the main area and the 0x100 behind them.
-                      IcCase{"ExtendedAreaOneFurther",
-                             ValidDevice().Set("ext_address_Low", "0x00FF"),
-                             Range("0000000", "00080FF", "0000000", "000407F"), "000407F"},
-                      IcCase{"Word16", ValidDevice().Set("Data_Width", "0xFFFF"),
-                             Range("0000000", "000FFFF", "0000000", "0007FFF"), "0007FFF"},
-                      IcCase{"OptionType1Word16",
-                             ValidDevice()
-                                 .Set("Data_Width", "0xFFFF")
-                                 .Set("Option_Fuse_Type", "0x01")
-                                 .Set("max_address_Hi", "1")
-                                 .Set("max_address_Low", "0xFFFF"),
-                             Range("0000000", "003FFFF", "0000000", "001FFFF"), "001FFFF"},
-                      IcCase{"StartAddress", ValidDevice().Set("start_address_Low", "0x0100"),
-                             Range("0000100", "0007FFF", "0000080", "0003FFF"), "0003FFF"}),
+    ::testing::Values(
+        IcCase{"Byte8", ValidDevice(), Range("0000000", "0007FFF", "0000000", "0003FFF"),
+               "0003FFF"},
+        // The 0x8000 bytes of the main area and the 0x100 behind them.
+        IcCase{"ExtendedAreaOneFurther", ValidDevice().Set("ext_address_Low", "0x00FF"),
+               Range("0000000", "00080FF", "0000000", "000407F"), "000407F"},
+        // An odd end: the block and fill word end is E / 2 - 1, the sum's (E - 1) / 2.
+        IcCase{"ExtendedAreaOfOddLength", ValidDevice().Set("ext_address_Low", "0x00FE"),
+               Range("0000000", "00080FE", "0000000", "000407E"), "000407F"},
+        IcCase{"Word16", ValidDevice().Set("Data_Width", "0xFFFF"),
+               Range("0000000", "000FFFF", "0000000", "0007FFF"), "0007FFF"},
+        IcCase{"OptionType1Word16",
+               ValidDevice()
+                   .Set("Data_Width", "0xFFFF")
+                   .Set("Option_Fuse_Type", "0x01")
+                   .Set("max_address_Hi", "1")
+                   .Set("max_address_Low", "0xFFFF"),
+               Range("0000000", "003FFFF", "0000000", "001FFFF"), "001FFFF"},
+        IcCase{"StartAddress", ValidDevice().Set("start_address_Low", "0x0100"),
+               Range("0000100", "0007FFF", "0000080", "0003FFF"), "0003FFF"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RangeDialogs, MaxTakesTheBufferAndTheBlockMaxFirstCoversTheDevice) {
@@ -100,6 +103,10 @@ TEST_F(RangeDialogs, MaxTakesTheBufferAndTheBlockMaxFirstCoversTheDevice) {
     EXPECT_EQ(buffer.GetBufferSize(), kLength);
     EXPECT_EQ(core.MaxFields(true), Range("0000000", "00403FF", "0000000", "00201FF"));
     EXPECT_EQ(buffer.GetBufferSize(), 0x40400u);
+
+    // A device that fits the length but not with the margin behind it grows it too.
+    device.DeviceBytes = 0x40200;
+    EXPECT_EQ(core.MaxFields(true), Range("0000000", "00405FF", "0000000", "00202FF"));
 }
 
 TEST_F(RangeDialogs, FileTakesTheLastLoadFromZeroOrSaysThereIsNone) {
@@ -197,6 +204,12 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   false,
                   true},
+        BlockCase{"WordEndAtTheBufferLength",
+                  Block("0", "FF", "0", "10400", "1000"),
+                  {kLimitError},
+                  false,
+                  false,
+                  true},
         BlockCase{"DestinationEndBeyond",
                   Block("0", "FF", "0", "7F", "10380"),
                   {kLimitError},
@@ -211,7 +224,22 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   true},
         BlockCase{
-            "SwapJustBehind", Block("100", "1FF", "80", "FF", "200", 2), {}, false, true, true}),
+            "SwapJustBehind", Block("100", "1FF", "80", "FF", "200", 2), {}, false, true, true},
+        // One shared byte is an overlap too, at either end.
+        BlockCase{"SwapStartingOnTheEnd",
+                  Block("100", "1FF", "80", "FF", "1FF", 2),
+                  {kRangeError},
+                  false,
+                  false,
+                  true},
+        BlockCase{"SwapEndingOnTheStart",
+                  Block("100", "1FF", "80", "FF", "1", 2),
+                  {kRangeError},
+                  false,
+                  false,
+                  true},
+        BlockCase{
+            "SwapJustBefore", Block("100", "1FF", "80", "FF", "0", 2), {}, false, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RangeDialogs, BlockAnswerIsRememberedAndComesBackAtTheNextOpening) {

@@ -95,6 +95,8 @@ TEST(AtomicFile, RefusesTargetsThatCannotBeWritten) {
     fs::create_directory(dir.Path() + "folder");
     ASSERT_EQ(::mkfifo((dir.Path() + "pipe").c_str(), 0644), 0);
     fs::create_symlink("ro.bin", dir.Path() + "to-ro.bin");
+    fs::create_symlink("loop-b", dir.Path() + "loop-a");
+    fs::create_symlink("loop-a", dir.Path() + "loop-b");
     struct Case {
         const char* name;
         std::string path;
@@ -106,6 +108,7 @@ TEST(AtomicFile, RefusesTargetsThatCannotBeWritten) {
         {"pipe", dir.Path() + "pipe", EINVAL},
         {"missing folder", dir.Path() + "none/x.bin", ENOENT},
         {"empty name", "", ENOENT},
+        {"links in a loop", dir.Path() + "loop-a", ELOOP},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -115,8 +118,8 @@ TEST(AtomicFile, RefusesTargetsThatCannotBeWritten) {
         EXPECT_EQ(r.SystemText(), std::strerror(c.error));
     }
     EXPECT_EQ(dir.Read("ro.bin"), "keep me");
-    EXPECT_EQ(Entries(dir.Path()),
-              (std::vector<std::string>{"folder", "pipe", "ro.bin", "to-ro.bin"}));
+    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"folder", "loop-a", "loop-b", "pipe",
+                                                             "ro.bin", "to-ro.bin"}));
 }
 
 // The limit stops the temporary file part-way, as a full disk would: the old
@@ -145,6 +148,9 @@ TEST(AtomicFile, PiecesReplaceTheFileOnlyWhenCommitted) {
         ASSERT_TRUE(writer.Write(std::string_view("ab")));
         EXPECT_EQ(dir.Read("out.hex"), "old");
         EXPECT_EQ(Entries(dir.Path()).size(), 2u);  // the file and its temporary
+        // Opened again, it gives up the first temporary.
+        ASSERT_TRUE(writer.Open(path));
+        EXPECT_EQ(Entries(dir.Path()).size(), 2u);
     }
     EXPECT_EQ(dir.Read("out.hex"), "old");
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"out.hex"});
@@ -157,6 +163,8 @@ TEST(AtomicFile, PiecesReplaceTheFileOnlyWhenCommitted) {
     EXPECT_EQ(dir.Read("out.hex"), "abcde");
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"out.hex"});
     EXPECT_FALSE(writer.Write(std::string_view("late")));
+    EXPECT_FALSE(writer.Commit());
+    EXPECT_FALSE(AtomicFileWriter().Commit());  // never opened: nothing was written
 
     const std::string answer = WithFileSizeLimit(512, [&] {
         AtomicFileWriter limited;
@@ -171,6 +179,16 @@ TEST(AtomicFile, PiecesReplaceTheFileOnlyWhenCommitted) {
     EXPECT_EQ(answer, std::strerror(EFBIG));
     EXPECT_EQ(dir.Read("out.hex"), "abcde");
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"out.hex"});
+
+    // The place taken meanwhile by a folder: the commit fails and says why.
+    AtomicFileWriter late;
+    ASSERT_TRUE(late.Open(dir.Path() + "new.hex"));
+    ASSERT_TRUE(late.Write(std::string_view("data")));
+    dir.Write("new.hex/inside", "x");
+    const FileWriteResult commit = late.Commit();
+    EXPECT_EQ(commit.status, FileWriteStatus::WriteFailed);
+    EXPECT_EQ(commit.error, EISDIR);
+    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"new.hex", "out.hex"}));
 }
 
 }  // namespace

@@ -33,6 +33,17 @@ TEST(ResolvePath, TurnsStoredPathsIntoRealOnes) {
     EXPECT_FALSE(StoredFileExists(""));
     EXPECT_FALSE(StoredFileExists("0"));
     EXPECT_EQ(JoinAppPath(d, "ini\\atmel\\at89c51.ini"), d + "INI/Atmel/AT89C51.ini");
+    // The folder given without its last separator.
+    EXPECT_EQ(JoinAppPath(d.substr(0, d.size() - 1), "FPGA\\gal.bit"), d + "FPGA/gal.bit");
+}
+
+TEST(StaysInFolder, RefusesAnyStepUpWithEitherSeparator) {
+    const std::pair<const char*, bool> cases[] = {
+        {"FPGA\\gal.bit", true}, {"a..b\\c", true},    {"...", true},       {"", true},
+        {"..", false},           {"..\\x.ini", false}, {"../x.ini", false}, {"a\\..\\b", false},
+        {"a/../b", false},       {"a\\..", false},     {"a/..\\b", false},
+    };
+    for (const auto& [name, stays] : cases) EXPECT_EQ(StaysInFolder(name), stays) << name;
 }
 
 TEST(ResolvePath, ARunKeepsWhatItReadOfAFolder) {

@@ -66,6 +66,62 @@ TEST(Profile, ReadsWithTheRulesOfSettingsFiles) {
     EXPECT_FALSE(ini.KeyExists("Option", "Type"));
 }
 
+TEST(Profile, OddLinesReadAsTheirWriterMeantThem) {
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* section;
+        const char* key;
+        const char* expected;
+    } cases[] = {
+        {"blanks inside the brackets", "[ Spaced ]\nk=1\n", "Spaced", "k", "1"},
+        {"single quotes removed", "[A]\nk='v w'\n", "A", "k", "v w"},
+        {"quotes that do not match kept", "[A]\nk=\"v'\n", "A", "k", "\"v'"},
+        {"a lone quote kept", "[A]\nk=\"\n", "A", "k", "\""},
+        {"a quote inside kept", "[A]\nk=a\"b\"\n", "A", "k", "a\"b\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.Write("o.ini", c.text);
+        EXPECT_EQ(Profile(path).ReadString(c.section, c.key, "dflt"), c.expected);
+        EXPECT_EQ(ProfileSnapshot(path).ReadString(c.section, c.key, "dflt"), c.expected);
+    }
+    // A comment is no key, even with an equals sign in it.
+    TempDir dir;
+    const std::string path = dir.Write("c.ini", "[A]\n;x=1\n  ; y=2\nz=3\n");
+    EXPECT_EQ(Profile(path).ReadSection("A"), std::vector<std::string>{"z"});
+    EXPECT_FALSE(Profile(path).KeyExists("A", ";x"));
+}
+
+// The file is read in pieces: a line cut by a piece, or longer than one,
+// reads whole, and a file of exactly the largest size is read.
+TEST(Profile, LinesAcrossThePiecesOfALargeFileReadWhole) {
+    TempDir dir;
+    const std::size_t piece = 65536;
+    std::string text = "[A]\r\n; ";
+    // The key line starts two bytes before the first cut.
+    text += std::string(piece - 4 - text.size(), '.') + "\r\n";
+    text += "key=value\r\n";
+    const std::string tail = "after=1\r\n";
+    const std::string longHead = "long=";
+    const std::size_t longValue =
+        kMaxProfileFileBytes - text.size() - longHead.size() - 2 - tail.size();
+    text += longHead + std::string(longValue, 'v') + "\r\n" + tail;
+    ASSERT_EQ(text.size(), kMaxProfileFileBytes);
+    const std::string path = dir.Write("big.ini", text);
+    const Profile file(path);
+    const ProfileSnapshot snapshot(path);
+    EXPECT_EQ(snapshot.State(), ProfileFileState::Read);
+    const auto expectWhole = [&](const auto& ini) {
+        EXPECT_EQ(ini.ReadString("A", "key", ""), "value");
+        EXPECT_EQ(ini.ReadString("A", "long", "").size(), longValue);
+        EXPECT_EQ(ini.ReadString("A", "after", ""), "1");
+    };
+    expectWhole(file);
+    expectWhole(snapshot);
+}
+
 TEST(Profile, ASnapshotReadsWhatEachReadWouldRead) {
     TempDir dir;
     // Besides the sample: a second section of a name and a repeated key, of
@@ -140,6 +196,16 @@ TEST(Profile, WriteCreatesTheFileAndIsSeenAtOnce) {
     ASSERT_TRUE(writer.WriteInteger("SelectDlg", "IcFileName", -5));
     EXPECT_EQ(reader.ReadInteger("SelectDlg", "IcFileName", 0), -5);
     EXPECT_EQ(dir.Read("new.ini"), "[SelectDlg]\r\nIcFileName=-5\r\n");
+}
+
+TEST(Profile, AWriteChangesTheLineThatReadsSee) {
+    TempDir dir;
+    Profile ini(dir.Write("d.ini", "[Dup]\r\nk=first\r\nK=second\r\n"));
+    ASSERT_TRUE(ini.WriteString("Dup", "k", "new"));
+    EXPECT_EQ(ini.ReadString("Dup", "k", ""), "new");
+    ASSERT_TRUE(ini.WriteStrings("Dup", {{"K", "newer"}}));
+    EXPECT_EQ(ini.ReadString("Dup", "k", ""), "newer");
+    EXPECT_EQ(dir.Read("d.ini"), "[Dup]\r\nk=newer\r\nK=second\r\n");
 }
 
 TEST(Profile, DeleteKeyAndEraseSection) {

@@ -111,6 +111,10 @@ TEST(HistoryList, WritingReplacesTheSectionAndKeepsTheRest) {
     EXPECT_FALSE(ini.KeyExists("Files", "H5"));
     EXPECT_EQ(ini.ReadString("Keep", "A", ""), "1");
 
+    // A name that cannot be stored leaves no gap that would end the list there.
+    EXPECT_TRUE(WriteHistory(ini, "Files", {"a", "two\nlines", "b"}));
+    EXPECT_EQ(ReadHistory(ini, "Files", 7), (List{"a", "b"}));
+
     EXPECT_TRUE(WriteHistory(ini, "Files", {}));
     EXPECT_EQ(ReadHistory(ini, "Files", 7), List{});
 
