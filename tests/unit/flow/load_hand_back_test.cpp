@@ -34,6 +34,13 @@ std::string Exe(std::size_t size) {
     return bytes;
 }
 
+// Bytes that differ from one 64 KB read piece to the next: byte i is i % 251.
+std::string Counting251(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i % 251);
+    return bytes;
+}
+
 struct Shown {
     std::string text;
     std::string title;
@@ -109,6 +116,18 @@ INSTANTIATE_TEST_SUITE_P(
                      {{3, 0xFF}, {4, 'A'}, {11, 'H'}, {12, 0xFF}},
                      "3",
                      std::nullopt},
+        // The file is read in pieces below 64 KB; each lands at its own place.
+        HandBackCase{"BinaryOfSeveralReadPieces",
+                     Counting251(0x20010),
+                     {{"SourceSAdd", "3"}, {"Format", "3"}},
+                     LoadEnd::Loaded,
+                     {},
+                     0,
+                     0x2000D,
+                     {{0, 3}, {0xFFFE, 0x10001 % 251}, {0xFFFF, 0x10002 % 251},
+                      {0x2000C, 0x2000F % 251}},
+                     "3",
+                     std::nullopt},
         HandBackCase{"RangeEndBeyondTheFileIsClamped",
                      "ABCDEFGH",
                      {{"SourceSAdd", "6"}, {"SourceEAdd", "1000"}, {"Format", "2"}},
@@ -133,6 +152,16 @@ INSTANTIATE_TEST_SUITE_P(
                      "ABCDEFGH",
                      {{"SourceSAdd", "8"}, {"SourceEAdd", "20"}, {"Format", "3"}},
                      LoadEnd::ReadFailed,
+                     {{"Input Value Error !", "ERROR"}},
+                     0,
+                     0,
+                     {{0, 0xFF}},
+                     "3",
+                     std::nullopt},
+        HandBackCase{"NegativeDestinationIsRefused",
+                     "ABCDEFGH",
+                     {{"DistSAdd", "-1"}, {"Format", "3"}},
+                     LoadEnd::LoadFailed,
                      {{"Input Value Error !", "ERROR"}},
                      0,
                      0,
@@ -227,6 +256,19 @@ INSTANTIATE_TEST_SUITE_P(
                      0,
                      88,
                      {{0, 0}, {87, 87}, {88, 0xFF}},
+                     "1",
+                     std::nullopt},
+        HandBackCase{"ExeAtADestinationWithFill",
+                     Exe(600),
+                     {{"Format", "1"},
+                      {"DistSAdd", "16"},
+                      {"UnuserFillCheck", "1"},
+                      {"UserFill", "170"}},
+                     LoadEnd::Loaded,
+                     {},
+                     16,
+                     104,
+                     {{15, 0xAA}, {16, 0}, {103, 87}, {104, 0xAA}},
                      "1",
                      std::nullopt},
         HandBackCase{"ShortExeIsRefused",

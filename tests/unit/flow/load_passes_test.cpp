@@ -117,7 +117,26 @@ INSTANTIATE_TEST_SUITE_P(Cases, ResizeQuestion,
                                         LoadEnd::LoadFailed,
                                         0x2000,
                                         0x2000,
-                                        "Resize to 000F000H"}),
+                                        "Resize to 000F000H"},
+                             // Data on the buffer's last byte fit; one byte
+                             // further, the buffer must grow.
+                             ResizeCase{"LastByteOfTheBufferFits",
+                                        "/1FFF012F5A0F\r\n/00000000\r\n",
+                                        0x1FFF,
+                                        {MsgAnswer::Ok},
+                                        false,
+                                        LoadEnd::Loaded,
+                                        0x2000,
+                                        0x2000},
+                             ResizeCase{"OneBytePastTheBufferAsks",
+                                        "/200001035A0F\r\n/00000000\r\n",
+                                        0x2000,
+                                        {MsgAnswer::Ok, MsgAnswer::Ok},
+                                        true,
+                                        LoadEnd::Loaded,
+                                        0x2000 + 1024,
+                                        0x2000,
+                                        "Resize to 0002000H"}),
                          [](const ::testing::TestParamInfo<ResizeCase>& info) {
                              return info.param.name;
                          });
@@ -139,13 +158,24 @@ TEST_F(LoadPasses, FailedPassRestoresTheSizeFromBeforeTheLoad) {
 }
 
 TEST_F(LoadPasses, FailedLoadNeverLeavesTheBufferBelowTheDevicesNeed) {
-    SelectDevice(ValidDevice());
-    BufferOf(0x2000);  // somebody left it smaller than the 64 KB an 8-bit device needs
-    HandBack(WriteData("broken.hex", BrokenIntel(16)));
+    // An 8-bit device needs 64 KB, a 16-bit one 128 KB.
+    struct Case {
+        const char* name;
+        DeviceKeys device;
+        uint32_t need;
+    };
+    const Case cases[] = {{"Byte8", ValidDevice(), 0x10000},
+                          {"Word16", ValidDevice().Set("Data_Width", "0xFFFF"), 0x20000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SelectDevice(c.device);
+        BufferOf(0x2000);  // somebody left it smaller than the device needs
+        HandBack(WriteData("broken.hex", BrokenIntel(16)));
 
-    LoadFlow flow(Context());
-    EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::LoadFailed);
-    EXPECT_EQ(buffer.GetBufferSize(), 0x10000u + 1024);
+        LoadFlow flow(Context());
+        EXPECT_EQ(flow.RunLoad(HandedBack()), LoadEnd::LoadFailed);
+        EXPECT_EQ(buffer.GetBufferSize(), c.need + 1024);
+    }
 }
 
 TEST_F(LoadPasses, FailedLoadOfAnOptionTypeOneDeviceSendsNothing) {

@@ -208,6 +208,11 @@ TEST(Writers, RefuseRangesTheirFormatOrTheBufferCannotHold) {
     EXPECT_TRUE(SaveMotorolaHex(path, buffer, 0, MotorolaRecord::S1, 0x10000, progress));
     EXPECT_EQ(SaveTektronixHex(path, buffer, 0, 0x10001, progress).status,
               SaveStatus::RangeTooLarge);
+    // S2 addresses reach 16 MB: a range of that length is too large only for this buffer.
+    EXPECT_EQ(SaveMotorolaHex(path, buffer, 0, MotorolaRecord::S2, 0x1000001, progress).status,
+              SaveStatus::RangeTooLarge);
+    EXPECT_EQ(SaveMotorolaHex(path, buffer, 0, MotorolaRecord::S2, 0x1000000, progress).status,
+              SaveStatus::OutsideBuffer);
     EXPECT_EQ(SaveIntelHex(path, buffer, 0x10000, 0x10001, progress).status,
               SaveStatus::OutsideBuffer);
     EXPECT_EQ(SaveBlockToFile(buffer, 2, path, 0x1FFFF).status, SaveStatus::OutsideBuffer);

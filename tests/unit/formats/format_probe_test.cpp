@@ -49,6 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
                   BlockExtent::WholeFile, true},
         ProbeCase{"IntelAfter128Others", LoadFormat::IntelHex, std::string(128, ' ') + kIntelData,
                   BlockExtent::WholeFile, false},
+        // A data record without data is no sign of an Intel file.
+        ProbeCase{"IntelEmptyDataRecord", LoadFormat::IntelHex, ":0000000000\r\n",
+                  BlockExtent::WholeFile, false},
         ProbeCase{"IntelBadChecksum", LoadFormat::IntelHex, ":0100000055AB\r\n",
                   BlockExtent::WholeFile, false},
         ProbeCase{"IntelAfterBaseRecord", LoadFormat::IntelHex,
@@ -69,6 +72,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "S105000055663F\r\nS5030001FB\r\nS9030000FC\r\n", BlockExtent::WholeFile, true},
         ProbeCase{"MotorolaS4Pair", LoadFormat::Motorola,
                   "S105000055663F\r\nS4030000FC\r\n", BlockExtent::WholeFile, false},
+        // An S1 count of 2 leaves no room for the checksum after the address.
+        ProbeCase{"MotorolaCountShorterThanItsAddress", LoadFormat::Motorola,
+                  "S10200FD\r\nS9030000FC\r\n", BlockExtent::WholeFile, false},
         ProbeCase{"MotorolaBadChecksum", LoadFormat::Motorola, "S105000055663E\r\n",
                   BlockExtent::WholeFile, false},
         ProbeCase{"MotorolaNoDataRecord", LoadFormat::Motorola, "S00600004844521B\r\nS9030000FC\r\n",
@@ -157,6 +163,11 @@ TEST(DetectHexFormat, ProbesTheHeadOfALargeMotorolaFile) {
     FakeMessages messages;
     EXPECT_EQ(DetectHexFormat(messages, ProbeMode::Silent, head->bytes, head->extent),
               LoadFormat::Motorola);
+
+    // A file exactly as long as the head is read whole: its end is the file's.
+    auto exact = ReadFileHead(dir.Write("exact.s19", text.substr(0, kProbeHeadBytes)));
+    ASSERT_TRUE(exact);
+    EXPECT_EQ(exact->extent, BlockExtent::WholeFile);
 
     auto whole = ReadFileHead(dir.Write("small.s19", kMotorolaData));
     ASSERT_TRUE(whole);

@@ -26,10 +26,20 @@ INSTANTIATE_TEST_SUITE_P(
         GoodCase{"SegmentAndLinearBasesAdd",
                  ":020000021000EC\r\n:020000040001F9\r\n:0100000055AA\r\n", 0x100,
                  {{0x20000, 0x55}}, 0, 0x20000, {}},
+        // A segment base after a linear one leaves the linear base in force.
+        GoodCase{"LinearThenSegmentBasesAdd",
+                 ":020000040001F9\r\n:020000021000EC\r\n:0100000055AA\r\n", 0x100,
+                 {{0x20000, 0x55}}, 0, 0x20000, {}},
         GoodCase{"StartAddressRecordsSkipped",
                  ":0400000300001234B3\r\n:0400000512345678E3\r\n:0100000055AA\r\n", 0x100,
                  {{0, 0x55}}, 0, 0, {}},
         GoodCase{"EndRecordOnly", ":00000001FF\r\n", 0x100, {}, 0, 0, {}},
+        // The last line of a file need not end with a line break.
+        GoodCase{"EndRecordWithoutLineEnd", ":0100000055AA\r\n:00000001FF", 0x100, {{0, 0x55}},
+                 0, 0, {}},
+        // The highest address is the highest of all records, not the last one's.
+        GoodCase{"DescendingAddresses", ":0100100033BC\r\n:0100000055AA\r\n", 0x100,
+                 {{0x10, 0x33}, {0, 0x55}}, 0, 0x10, {}},
         GoodCase{"NothingReadAfterEndRecord", ":0100000055AA\r\n:00000001FF\r\n:010005006694\r\n",
                  0x100, {{0, 0x55}, {5, 0}}, 0, 0, {}},
         GoodCase{"TextBetweenRecordsSkipped", "header\r\n:0100000055AA\r\nfooter\r\n", 0x100,

@@ -32,9 +32,15 @@ INSTANTIATE_TEST_SUITE_P(
         GoodCase{"S3Record", "S30600000200CD2A\r\nS70500000000FA\r\n", 0x400, {{0x200, 0xCD}},
                  0x200, 0x200, {}},
         GoodCase{"EndRecordOnly", "S9030000FC\r\n", 0x100, {}, 0, 0, {}},
+        // A data record without data widens the range by nothing.
+        GoodCase{"EmptyDataRecordCoversNothing", "S10400107774\r\nS10380007C\r\nS9030000FC\r\n",
+                 0x100, {{0x10, 0x77}}, 0x10, 0x10, {}},
         GoodCase{"NothingReadAfterEndRecord", "S9030000FC\r\nS10400107774\r\n", 0x100,
                  {{0x10, 0xFF}}, 0, 0, {}},
         GoodCase{"BadChecksumKeepsDataAndWarns", "S10400107775\r\nS9030000FC\r\n", 0x100,
+                 {{0x10, 0x77}}, 0x10, 0x10, {kChecksumWarning}},
+        // The end record's checksum is tested like a data record's.
+        GoodCase{"BadEndRecordChecksumWarns", "S10400107774\r\nS9030000FD\r\n", 0x100,
                  {{0x10, 0x77}}, 0x10, 0x10, {kChecksumWarning}})),
     CaseName());
 
