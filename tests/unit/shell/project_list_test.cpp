@@ -300,6 +300,27 @@ TEST_F(ProjectOpen, AFileThatIsAbsentOrDoesNotLoadLeavesTheFileShown) {
     }
 }
 
+// The programmer's part of an option-type-1 load fails after the file
+// landed: the buffer holds the file, and the Copy page names it.
+TEST_F(ProjectOpen, AFileThatLandedIsNamedWhenTheProgrammerIsAway) {
+    Restore();
+    const std::string file = dir.Write("data/four.bin", "\x01\x02\x03\x04");
+    WriteProjects("[1]\nVendor=VALEMICRO\nID=VM89X52\nSource=data/four.bin\nProg=+P\n");
+    page.LoadProjectList();
+    sim.ClearSlots();
+    page.ListView1DblClick(0);
+    ASSERT_EQ(core->Device().FuseTypeDigit, 1);
+    EXPECT_EQ(loaded, std::vector<std::string>{file});
+    {
+        BufferLock lock = core->Buffer().GetBufferHandle();
+        ASSERT_TRUE(lock);
+        EXPECT_EQ(lock.Bytes()[3], 0x04);
+    }
+    EXPECT_EQ(view.path, file);
+    EXPECT_EQ(loadPath, file);
+    EXPECT_FALSE(state.Busy.Busy());
+}
+
 TEST_F(ProjectOpen, AnUnknownDeviceIsRefusedAndNothingChanges) {
     Restore();
     dir.Write("data/four.hex", ":0400000001020304F2\r\n:00000001FF\r\n");
