@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ExtCase{
             "Started", "[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n", true, {}, true},
+        // Any flag but 0 says the device has one.
+        ExtCase{"FlagNotOne",
+                "[ExtendPro]\r\nHaveExtendPro=2\r\nExtendProName=tool\r\n",
+                true,
+                {},
+                true},
         ExtCase{"NoExternalProgram",
                 "[ExtendPro]\r\nHaveExtendPro=0\r\nExtendProName=tool\r\n",
                 true,
@@ -125,15 +132,31 @@ TEST_F(ExternalProgram, WritesTheHandOffFileBeforeStarting) {
     EXPECT_EQ(Dde("MainSys", "MainHandle"), "9223372041149743127");
 }
 
-TEST_F(ExternalProgram, WithoutAFolderNothingIsStarted) {
-    Profile(History()).DeleteKey("System", "Path");
-    DeviceFile("[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n");
-    EXPECT_EQ(RunExtendPro(kActionAfterLoad, device.IcFileName, History(), 1, processes, messages),
-              kExtendProFailed);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Run external plugin fail !");
-    EXPECT_EQ(messages.shown[0].title, "ERROR");
-    EXPECT_TRUE(processes.started.empty());
+// The program reads its work from DDEFile.ini: without the file written it
+// would act on whatever an earlier hand-off left there.
+TEST_F(ExternalProgram, WithoutAFolderOrAHandOffFileNothingIsStarted) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"no folder", [&] { Profile(History()).DeleteKey("System", "Path"); }},
+        {"the hand-off file cannot be written",
+         [&] { std::filesystem::create_directories(dir.Path() + "ext/DDEFile.ini"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        messages.Clear();
+        c.arrange();
+        DeviceFile("[ExtendPro]\r\nHaveExtendPro=1\r\nExtendProName=tool\r\n");
+        EXPECT_EQ(
+            RunExtendPro(kActionAfterLoad, device.IcFileName, History(), 1, processes, messages),
+            kExtendProFailed);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, "Run external plugin fail !");
+        EXPECT_EQ(messages.shown[0].title, "ERROR");
+        EXPECT_TRUE(processes.started.empty());
+    }
 }
 
 // The selection's choice holds for the run even when History_1.ini could not

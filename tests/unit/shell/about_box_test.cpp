@@ -28,6 +28,7 @@ TEST(FirmwareText, PrintableCharactersOfBytesSixToNineOnly) {
         {"a version", {'V', '2', '.', '1'}, "V2.1"},
         {"padded with zeros", {'1', '7', 0, 0}, "17"},
         {"control and high bytes", {0x07, 'A', 0xFF, '9'}, "A9"},
+        {"delete is no character", {'3', 0x7F, '.', '1'}, "3.1"},
         {"nothing printable", {0, 0x1B, 0x80, 0xFF}, kFirmwareNotAvailable},
         {"blanks only", {' ', ' ', 0, ' '}, kFirmwareNotAvailable},
     };

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <string>
 
@@ -82,8 +83,21 @@ TEST_F(AppFolderTest, LayingAddsWhatIsAbsentAndKeepsWhatTheUserHas) {
     dir.Write("home/burnmark/History_1.ini", "[System]\r\nType=1\r\n");
     fs::create_symlink(dir.Path() + "nowhere", dir.Path() + "home/burnmark/FPGA");
 
+    // A file of the user's replaced by a link that leads nowhere.
+    dir.Write("share/sample/Sound/ok.wav", "sample sound");
+    fs::create_directories(dir.Path() + "home/burnmark/Sound");
+    fs::create_symlink(dir.Path() + "nowhere.wav", dir.Path() + "home/burnmark/Sound/ok.wav");
+    // A file of the user's where the sample has a folder.
+    dir.Write("share/sample/Skin/a.bmp", "sample picture");
+    dir.Write("home/burnmark/Skin", "the user's file");
+
     const AppFolder folder = PrepareAppFolder(Places());
     ASSERT_EQ(folder.Dir, dir.Path() + "home/burnmark/") << folder.Problem;
+    // Nothing of the user's is in the way of a file: all is well.
+    EXPECT_EQ(folder.Problem, "");
+    EXPECT_TRUE(fs::is_symlink(dir.Path() + "home/burnmark/Sound/ok.wav"));
+    EXPECT_FALSE(Has("nowhere.wav"));
+    EXPECT_EQ(dir.Read("home/burnmark/Skin"), "the user's file");
     EXPECT_EQ(dir.Read("home/burnmark/Select.ini"), "the user's list");
     EXPECT_EQ(dir.Read("home/burnmark/INI/ATMEL/AT89C51.INI"), "the user's device");
     EXPECT_EQ(dir.Read("home/burnmark/History_1.ini"), "[System]\r\nType=1\r\n");
@@ -96,6 +110,32 @@ TEST_F(AppFolderTest, LayingAddsWhatIsAbsentAndKeepsWhatTheUserHas) {
     fs::remove(dir.Path() + "home/burnmark/INI/ATMEL/AT29C256.INI");
     PrepareAppFolder(Places());
     EXPECT_EQ(dir.Read("home/burnmark/INI/ATMEL/AT29C256.INI"), "sample device 2");
+}
+
+// A sample file whose copy cannot be written: its name in the user's folder
+// is one byte longer than the longest path the system takes.
+TEST_F(AppFolderTest, ASampleFileThatCannotBeLaidIsToldAndTheOthersAreLaid) {
+    const std::string sample = dir.Path() + "share/sample/";
+    const std::string name(250, 'n');
+    // Folders of at most 200 characters each (with their separators) make up the rest.
+    const std::size_t folders = PATH_MAX - 1 - sample.size() - name.size();
+    const std::size_t count = (folders + 200) / 201;
+    std::string relative;
+    for (std::size_t i = 0; i < count; ++i)
+        relative += std::string(folders / count - 1 + (i < folders % count ? 1 : 0), 'd') + "/";
+    ASSERT_EQ((sample + relative + name).size(), std::size_t{PATH_MAX - 1});
+    dir.Write("share/sample/Select.ini", "sample list");
+    for (const char* file : {"a.ini", "b.ini", "c.ini"})
+        dir.Write("share/sample/" + relative + file, file);
+    dir.Write("share/sample/" + relative + name, "too long a name");
+
+    const AppFolder folder = PrepareAppFolder(Places());
+    EXPECT_EQ(folder.Dir, dir.Path() + "home/burnmark/");
+    EXPECT_NE(folder.Problem.find("could not be laid wholly"), std::string::npos) << folder.Problem;
+    EXPECT_NE(folder.Problem.find(name), std::string::npos) << folder.Problem;
+    EXPECT_EQ(dir.Read("home/burnmark/Select.ini"), "sample list");
+    for (const char* file : {"a.ini", "b.ini", "c.ini"})
+        EXPECT_EQ(dir.Read("home/burnmark/" + relative + file), file);
 }
 
 TEST_F(AppFolderTest, WithoutAUsersFolderTheSampleIsReadAndTheOperatorIsTold) {

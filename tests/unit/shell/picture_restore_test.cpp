@@ -96,6 +96,9 @@ TEST(PictureRestore, StoringMovesTheHeaderToTheEnd) {
     ASSERT_EQ(stored->size(), bitmap.size());
     EXPECT_TRUE(std::equal(bitmap.begin() + kBitmapHeaderLength, bitmap.end(), stored->begin()));
     EXPECT_EQ(stored->at(stored->size() - kBitmapHeaderLength), 'B');
+    // A header alone is its own stored form.
+    const std::vector<uint8_t> header(bitmap.begin(), bitmap.begin() + kBitmapHeaderLength);
+    EXPECT_EQ(StoreBitmapRotated(header), header);
     EXPECT_EQ(StoreBitmapRotated(std::vector<uint8_t>(53, 0)), std::nullopt);
 }
 

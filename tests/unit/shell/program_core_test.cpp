@@ -128,7 +128,10 @@ TEST_F(ProgramCoreTest, ALoadShowsTheDeviceSumRedOnlyWhenItChanged) {
         core->Steps().LoadStepClick();
         ASSERT_FALSE(field.texts.empty());
         EXPECT_EQ(field.texts.back(), sum);
+        // The next load keeps the operator's ticks.
+        if (load == 0) core->Page().SetChecked(CopyCheckBox::CheckBox1, false);
     }
+    EXPECT_FALSE(core->Page().Box(CopyCheckBox::CheckBox1).checked);
     EXPECT_EQ(field.highlights, (std::vector<bool>{true, false}));
     EXPECT_FALSE(state.Busy.Busy());
     EXPECT_EQ(loadDialog.runs, 2);
@@ -178,8 +181,19 @@ TEST_F(ProgramCoreTest, ALogicDeviceLoadsItsJedecFileIntoTheMap) {
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{" Insufficient memory! "});
     EXPECT_EQ(loadPath, "unchanged");
 
+    // Nor is there a map to edit.
+    core->Steps().EditStepClick();
+    EXPECT_EQ(editor.shown, 0);
+
     messages.Clear();
     core->InitFuseMapForDevice();
+    // A file that is no JEDEC file is not named as loaded.
+    const std::string good = fuseFiles.loadPath;
+    fuseFiles.loadPath = dir.Write("bad.jed", "no fuses here");
+    core->Steps().LoadStepClick();
+    EXPECT_EQ(loadPath, "unchanged");
+
+    fuseFiles.loadPath = good;
     core->Steps().LoadStepClick();
     EXPECT_EQ(core->Fuses().FuseAt(0), 1);
     EXPECT_EQ(core->Fuses().FuseAt(4), 0);
@@ -468,6 +482,16 @@ TEST_F(OptionTypeOneLoadTest, TheLoadStepEndsOnTheProgrammersChecksumOrAtItsFirs
     EXPECT_TRUE(core->Page().MultiVisible());
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(state.Busy.Busy());
+
+    // A file that does not load sends nothing to the programmer.
+    sim.ClearTrace();
+    HandBack(dir.Path() + "data/none.bin");
+    core->Steps().LoadStepClick();
+    EXPECT_TRUE(sim.Trace().empty());
+    EXPECT_EQ(field.texts.size(), 1u);
+    EXPECT_EQ(stored, 1);
+    HandBack(dir.Path() + "data/four.bin");
+    messages.Clear();
 
     // Without a programmer the operator is told once, and the field keeps its value.
     sim.ClearSlots();

@@ -107,6 +107,16 @@ TEST_F(ProjectFile, RowsAreReadUpToTheFirstSectionWithoutAVendor) {
     std::filesystem::remove(dir.Path() + kProjectFileName);
     stored.LoadProjectList(dir.Path());
     EXPECT_EQ(stored.Rows(), ProjectList().Rows());
+
+    // Ten sections fill every row, the last included; an eleventh has no row.
+    std::string ten;
+    for (int i = 1; i <= 11; ++i)
+        ten += "[" + std::to_string(i) + "]\nVendor=V" + std::to_string(i) + "\nID=T\n";
+    WriteProjects(ten);
+    ProjectList full;
+    full.LoadProjectList(dir.Path());
+    EXPECT_EQ(full.Rows()[0].Vendor, "V1");
+    EXPECT_EQ(full.Rows()[kProjectRowCount - 1], (ProjectEntry{"V10", "T", "<empty>", "<empty>"}));
 }
 
 // The window's parts an opening writes, as a log.
@@ -196,6 +206,16 @@ TEST_F(ProjectOpen, OpeningSelectsTheDeviceLoadsTheFileAndTicks) {
     EXPECT_EQ(texts[1], "This is Intel Hex format !");
     EXPECT_EQ(texts[2], "SUM : 007F7C0E");
     EXPECT_FALSE(state.Busy.Busy());
+
+    // A full path is taken as it is, not under the application directory.
+    TempDir otherDir;
+    const std::string elsewhere =
+        otherDir.Write("four.hex", ":0400000005060708E6\r\n:00000001FF\r\n");
+    WriteProjects("[1]\nVendor=General Type\nID=27C256\nSource=" + elsewhere + "\nProg=+P\n");
+    page.LoadProjectList();
+    page.ListView1DblClick(0);
+    EXPECT_EQ(loaded.back(), elsewhere);
+    EXPECT_EQ(loadPath, elsewhere);
 }
 
 TEST_F(ProjectOpen, EverySampleProjectOpensItsDevice) {
@@ -256,6 +276,9 @@ TEST_F(ProjectOpen, AFileThatIsAbsentOrDoesNotLoadLeavesTheFileShown) {
          "No File"},
         {"a + source", "Source=+C+P\nProg=+E\n", 0, {false, true, true, false, false, false},
          "No File"},
+        // Letters without a "+" are no file's name and bring no file either.
+        {"an empty source and bare letters", "Source=\nProg=EPV\n", 0,
+         {true, false, true, true, false, false}, "what the buffer holds"},
         {"a missing file", "Source=data/none.hex\nProg=+P\n", 1,
          {false, false, true, false, false, false}, "what the buffer holds"},
         {"an empty file", "Source=data/empty.hex\nProg=+V\n", 1,
@@ -275,6 +298,27 @@ TEST_F(ProjectOpen, AFileThatIsAbsentOrDoesNotLoadLeavesTheFileShown) {
         EXPECT_EQ(state.ProjectOpened, 1);
         EXPECT_EQ(Profile(dir.Path() + kProjectFileName).ReadString("Temp", "Source", ""), c.shown);
     }
+}
+
+// The programmer's part of an option-type-1 load fails after the file
+// landed: the buffer holds the file, and the Copy page names it.
+TEST_F(ProjectOpen, AFileThatLandedIsNamedWhenTheProgrammerIsAway) {
+    Restore();
+    const std::string file = dir.Write("data/four.bin", "\x01\x02\x03\x04");
+    WriteProjects("[1]\nVendor=VALEMICRO\nID=VM89X52\nSource=data/four.bin\nProg=+P\n");
+    page.LoadProjectList();
+    sim.ClearSlots();
+    page.ListView1DblClick(0);
+    ASSERT_EQ(core->Device().FuseTypeDigit, 1);
+    EXPECT_EQ(loaded, std::vector<std::string>{file});
+    {
+        BufferLock lock = core->Buffer().GetBufferHandle();
+        ASSERT_TRUE(lock);
+        EXPECT_EQ(lock.Bytes()[3], 0x04);
+    }
+    EXPECT_EQ(view.path, file);
+    EXPECT_EQ(loadPath, file);
+    EXPECT_FALSE(state.Busy.Busy());
 }
 
 TEST_F(ProjectOpen, AnUnknownDeviceIsRefusedAndNothingChanges) {

@@ -194,6 +194,8 @@ using SplashPeriod = TempAppDir;
 TEST_F(SplashPeriod, SecondsBecomeMillisecondsAndBadValuesStopTheTimer) {
     const std::vector<std::pair<const char*, int32_t>> cases = {
         {"3", 3000}, {"0", 0}, {"$2", 2000}, {"soon", 0}, {"-4", 0}, {"99999999", 0}, {"", 0},
+        // The longest period the timer holds.
+        {"2147483", 2147483000},
     };
     EXPECT_EQ(SplashPeriodMs(History()), 0);  // missing
     for (const auto& [text, ms] : cases) {

@@ -315,10 +315,10 @@ TEST_F(TypeStepTest, TheDeviceChoiceAloneTakesTheDeviceAndLeavesTheTypeStep) {
     EXPECT_EQ(page.Visible(CopyStep::Type, StepImage::Ready), typeReady);
     EXPECT_EQ(page.Visible(CopyStep::Type, StepImage::Highlight), typeHighlight);
 
-    // Cancel, or a dialog that could not be shown, takes none.
-    dialog.onRun = [this] { ASSERT_TRUE(core->Selection().CancelBtnClick()); };
-    EXPECT_FALSE(core->Steps().Image14Click());
+    // A dialog that could not be shown, even right after an OK, or Cancel takes none.
     dialog.onRun = nullptr;
+    EXPECT_FALSE(core->Steps().Image14Click());
+    dialog.onRun = [this] { ASSERT_TRUE(core->Selection().CancelBtnClick()); };
     EXPECT_FALSE(core->Steps().Image14Click());
     EXPECT_EQ(shown.size(), 1u);
     EXPECT_EQ(core->Device().TypeNum, "NC16L8");
