@@ -87,6 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
         ChunkCase{"Word128K", {"0xFFFF", 1, 0xFFFF},
                   {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}},
                   {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}}},
+        // The download carries the extended area behind the main area in a bank of its own.
+        ChunkCase{"Word128KWithExt1K", {"0xFFFF", 1, 0xFFFF, 0, 0x03FF},
+                  {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}},
+                  {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}, {2, 0, 0}, {2, 0x8000, 0}}},
         ChunkCase{"Word128KMixedCaseWidth", {"0xffFF", 1, 0xFFFF},
                   {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}},
                   {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}}}),
@@ -209,6 +213,8 @@ INSTANTIATE_TEST_SUITE_P(
         ExtCase{"Byte96KBehind64K", {"0x00FF", 0, 0xFFFF, 1, 0x7FFF}, {{0, 0, 0}, {1, 0, 0}}},
         ExtCase{"Word40KBehind32K", {"0xFFFF", 0, 0x7FFF, 0, 0x9FFF},
                 {{0, 0, 0xFFFF}, {0, 0x8000, 0xFFFF}}},
+        // An area of exactly one chunk: no second chunk.
+        ExtCase{"Word32KBehind32K", {"0xFFFF", 0, 0x7FFF, 0, 0x7FFF}, {{0, 0, 0xFFFF}}},
         ExtCase{"Word1KBehind1K", {"0xFFFF", 0, 0x03FF, 0, 0x03FF}, {{0, 0, 0x07FF}}}),
     [](const ::testing::TestParamInfo<ExtCase>& info) { return info.param.name; });
 
