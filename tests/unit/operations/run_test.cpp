@@ -313,6 +313,7 @@ TEST(EditOkTest, ShowsTheBufferSumOverTheDeviceRangeRedOnlyWhenItChanged) {
         rig.FillBufferPattern();
         const std::vector<uint8_t> bytes = rig.BufferBytes(0, c.bytes);
         const uint32_t sum = std::accumulate(bytes.begin(), bytes.end(), uint32_t{0});
+        rig.page.SetEnabled(CopyControl::Run, false);  // as the Edit page leaves it
         EXPECT_TRUE(rig.editSum.v_HintClick());
         EXPECT_TRUE(rig.editSum.v_HintClick());
         EXPECT_EQ(rig.field.texts, (std::vector<std::string>(2, ChecksumDisplay::Format(sum))));
@@ -326,6 +327,7 @@ TEST(EditOkTest, OptionTypeOneShowsTheProgrammersChecksumOfTheDownload) {
     RunRig rig;
     rig.device.FuseTypeDigit = 1;
     rig.FillBufferPattern();
+    rig.page.SetEnabled(CopyControl::Run, false);
     EXPECT_TRUE(rig.editSum.v_HintClick());
     const std::vector<std::string> wire = rig.sim.TraceLines();
     ASSERT_GE(wire.size(), 3u);
@@ -340,6 +342,7 @@ TEST(EditOkTest, OptionTypeOneShowsTheProgrammersChecksumOfTheDownload) {
     EXPECT_EQ(rig.field.texts, std::vector<std::string>{ChecksumDisplay::Format(sum)});
     EXPECT_EQ(rig.sim.Executions().front().vcc, rig.device.Voltages[kReadVcc]);
     EXPECT_TRUE(rig.messages.shown.empty());
+    EXPECT_TRUE(rig.page.Enabled(CopyControl::Run));
 }
 
 TEST(EditOkTest, OptionTypeOneShowsNoSumOnAnyFailure) {
