@@ -73,7 +73,7 @@ ChipArea AreaOf(const OperationFrame& frame, bool wide, bool ext, bool compare) 
             frame.Fuses().HasBlock() ? static_cast<uint64_t>(frame.Fuses().FuseCount()) : 0;
         area.bytes = std::max(area.bytes, area.dataBytes);
     }
-    area.banks = std::max<uint64_t>(1, (area.bytes + area.bankBytes - 1) / area.bankBytes);
+    area.banks = BanksOver(area.bytes, area.bankBytes);
     return area;
 }
 

@@ -6,6 +6,7 @@
 // ended. Only the operations' own sources include it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -17,6 +18,11 @@ namespace burnmark {
 
 inline constexpr uint64_t kBank8Bytes = 0x10000;   // one 64 KB bank of an 8-bit device
 inline constexpr uint64_t kBank16Bytes = 0x20000;  // one 128 KB bank (two chunks), 16-bit
+
+// The banks of bankBytes that bytes reach into; at least one.
+inline uint64_t BanksOver(uint64_t bytes, uint64_t bankBytes) {
+    return std::max<uint64_t>(1, (bytes + bankBytes - 1) / bankBytes);
+}
 
 // Fills the chunk with source bytes [start, start + 64 KB), taking none at or
 // beyond limit or the end of the source, and 0xFF for the rest. Returns the

@@ -9,6 +9,17 @@
 
 namespace burnmark {
 
+namespace {
+
+// The bytes of the main area, (H << 16 | L) + 1 addresses.
+uint64_t MainAreaBytes(uint64_t H, uint64_t L, bool wide) {
+    return (((H << 16) | L) + 1) * (wide ? 2 : 1);
+}
+
+uint64_t BankBytes(bool wide) { return wide ? kBank16Bytes : kBank8Bytes; }
+
+}  // namespace
+
 // ---- Chunk transfer --------------------------------------------------------------------------
 
 struct DownloadOperations::ChunkPlan {
@@ -79,18 +90,16 @@ bool DownloadOperations::program_1Click(int mode) {
     const DataWidth width = OperationDataWidth(device_);
     const uint64_t H = frame_.Word(param::max_address_Hi), L = frame_.Word(param::max_address_Low);
 
-    uint64_t banks = H == 0 ? 1 : H;
+    const bool wide = width == DataWidth::Word16;
     uint64_t S = 0;
     if (width == DataWidth::Word16) S = (((H << 16) | L) * 2) + 2;
     if (width == DataWidth::Byte8) S = (H << 16) | L;
-    uint16_t small = 0;
-    if (S < 0x10000) {
-        small = static_cast<uint16_t>(S);
-    } else if (width == DataWidth::Word16) {
-        if (H >= 1 && L != 0 && banks * kBank16Bytes < S) ++banks;
-    } else if (banks * kBank8Bytes < S) {
-        ++banks;
-    }
+    const uint16_t small = S < 0x10000 ? static_cast<uint16_t>(S) : 0;
+    // Every bank the area reaches into: the last address of a device whose
+    // low address word is 0 opens a bank of its own.
+    const uint64_t areaBytes = MainAreaBytes(H, L, wide);
+    uint64_t banks = H == 0 ? 1 : H;
+    if (width != DataWidth::Neither) banks = BanksOver(areaBytes, BankBytes(wide));
     bool sized = true;
     if (S > buffer_.GetBufferSize())
         sized = S <= kMaxBufferBytes && buffer_.SetBufferSize(static_cast<uint32_t>(S));
@@ -188,7 +197,9 @@ bool DownloadOperations::program_1Click(int mode) {
         };
         for (uint64_t b = firstBank; b < banks; ++b) {
             page_.SetBar2Position(static_cast<int32_t>(b));
-            if (!sendHalf(b, 0) || (S > 0x10000 && !sendHalf(b, 0x8000))) {
+            // The second chunk only while the area reaches into it.
+            const bool secondChunk = areaBytes > b * kBank16Bytes + kChunkLength;
+            if (!sendHalf(b, 0) || (secondChunk && !sendHalf(b, 0x8000))) {
                 frame_.FailStep(step);
                 return false;
             }
@@ -223,8 +234,8 @@ bool DownloadOperations::ProgramExtArea() {
     // the read puts it there and the compares take it from there; its banks
     // are counted over its own extent.
     const ExtAreaLayout area = ExtAreaLayoutOf(device_.DeviceParamBlock, width);
-    const uint64_t bankBytes = width == DataWidth::Word16 ? kBank16Bytes : kBank8Bytes;
-    const uint64_t banks = std::max<uint64_t>(1, (area.bytes + bankBytes - 1) / bankBytes);
+    const uint64_t bankBytes = BankBytes(width == DataWidth::Word16);
+    const uint64_t banks = BanksOver(area.bytes, bankBytes);
     const uint64_t areaEnd = area.offset + area.bytes;
 
     if (!OpenProgramStep(step)) return true;
@@ -289,6 +300,7 @@ bool DownloadOperations::ProgramExtArea() {
 bool DownloadOperations::SendBufferToProgrammer() {
     OperationFrame::OperationScope scope(frame_);
     const DataWidth width = OperationDataWidth(device_);
+    const bool wide = width == DataWidth::Word16;
     const uint64_t H = frame_.Word(param::max_address_Hi), L = frame_.Word(param::max_address_Low);
 
     uint64_t banks = H;
@@ -298,6 +310,9 @@ bool DownloadOperations::SendBufferToProgrammer() {
     const uint64_t T = deviceBytes + 1;
     const uint16_t small = T < 0x10000 ? static_cast<uint16_t>(T) : 0;
     if (T >= 0x10000 && H >= 1 && L != 0 && banks * kBank16Bytes < deviceBytes) ++banks;
+    // The main area's last address opens a bank of its own when the low address word is 0.
+    if (width != DataWidth::Neither)
+        banks = std::max(banks, BanksOver(MainAreaBytes(H, L, wide), BankBytes(wide)));
 
     if (frame_.Guards.ProgramGuard) return true;
     if (width == DataWidth::Neither || !frame_.DeviceUsable()) {
@@ -312,7 +327,6 @@ bool DownloadOperations::SendBufferToProgrammer() {
         return false;
     }
     const std::span<const uint8_t> source = lock.Bytes();
-    const bool wide = width == DataWidth::Word16;
     const ChunkPlan plan{!wide, !wide, 0, kErrReadData};
     auto sendChunk = [&](uint64_t start, uint16_t offsetWord, uint64_t b) {
         std::unique_ptr<TransferChunk> chunk = frame_.AllocateChunk();

@@ -282,11 +282,19 @@ TEST_F(StatusTest, PassAndProtectedAndChecksum) {
     ASSERT_TRUE(link.ReadStatus(status));
     EXPECT_TRUE(status.Pass());
 
-    sim.OverrideStatus(OpRead, {0, 4});
-    ASSERT_TRUE(link.Execute(OpRead));
-    ASSERT_TRUE(link.ReadStatus(status));
-    EXPECT_FALSE(status.Pass());
-    EXPECT_TRUE(status.ReadProtected());
+    // Only 00 04 is a protected chip; any other state but 00 00 is a failure.
+    struct Case {
+        uint8_t s0, s1;
+        bool protectedChip;
+    };
+    for (const Case& c : {Case{0, 4, true}, Case{0, 2, false}, Case{4, 4, false}}) {
+        SCOPED_TRACE(::testing::Message() << int(c.s0) << " " << int(c.s1));
+        sim.OverrideStatus(OpRead, {c.s0, c.s1});
+        ASSERT_TRUE(link.Execute(OpRead));
+        ASSERT_TRUE(link.ReadStatus(status));
+        EXPECT_FALSE(status.Pass());
+        EXPECT_EQ(status.ReadProtected(), c.protectedChip);
+    }
 
     sim.OverrideStatus(OpExtractOptions, {0, 0, 0x34, 0x12});
     ASSERT_TRUE(link.Execute(OpExtractOptions));

@@ -228,6 +228,13 @@ TEST(CompareTest, ADifferingMainAreaLeavesTheExtendedAreaUncompared) {
     rig.readBacks.verify_nClick();
     EXPECT_TRUE(rig.Executed(OpReadExt).empty());
     EXPECT_EQ(rig.page.Top(CopyStep::Verify), StepImage::Fail);
+
+    // Once the main area matches again, the extended area follows it.
+    rig.sim.Chip().main[3] ^= 1;
+    rig.readBacks.verify_nClick();
+    EXPECT_EQ(rig.frame.Run.VerifyErrorsFound, 0);
+    EXPECT_EQ(rig.Executed(OpReadExt).size(), 1u);
+    EXPECT_EQ(rig.page.Top(CopyStep::Verify), StepImage::Pass);
 }
 
 TEST(CompareTest, FuseMapDeviceComparesExactlyItsFuses) {
@@ -429,6 +436,11 @@ TEST(ConfirmStepTest, ConfirmFromReadyPutsTheReadStepBackToReadyAndSetsUp) {
     EXPECT_TRUE(rig.readBacks.ConfirmDevice(kModeRerun));
     EXPECT_EQ(rig.sim.TraceLines().front(), "out 47 0B00 0080");
     EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Pass);
+    // Without a good read the Read step keeps what it shows.
+    rig.frame.Run.ReadOkFlag = 0;
+    rig.page.Show(CopyStep::Read, StepImage::Ready);
+    EXPECT_TRUE(rig.readBacks.ConfirmDevice(kModeRerun));
+    EXPECT_EQ(rig.page.Top(CopyStep::Read), StepImage::Ready);
 }
 
 TEST(GuardedCompareTest, EveryGuardedCompareSendsNothingAndYieldsTrue) {
@@ -458,6 +470,8 @@ struct CompareFailure {
     // The chip could not be read: the step and the Load step are offered again.
     bool reOffered = false;
     StepImage top = StepImage::Fail;
+    // The second chunk of a 16-bit bank offers the steps but leaves the run's readiness alone.
+    bool runReadyKept = false;
 };
 
 void PrintTo(const CompareFailure& c, std::ostream* os) { *os << c.name; }
@@ -489,6 +503,7 @@ TEST_P(CompareFailureTest, FailsOnceAndSendsNothingAfter) {
     }
     EXPECT_EQ(rig.page.Top(step), c.reOffered ? StepImage::Ready : c.top);
     EXPECT_EQ(rig.page.Top(CopyStep::Load), c.reOffered ? StepImage::Ready : StepImage::Off);
+    EXPECT_EQ(rig.frame.Run.RunReady, c.reOffered && !c.runReadyKept ? 1 : 0);
     EXPECT_FALSE(rig.buffer.Locked());
 }
 
@@ -571,6 +586,8 @@ INSTANTIATE_TEST_SUITE_P(
                        },
                        {kErrCannotReadComma},
                        "in 42 0000 0000 16",
+                       true,
+                       StepImage::Fail,
                        true},
         CompareFailure{"VerifyChipError",
                        kWord128K,

@@ -218,6 +218,7 @@ TEST(GuardTest, ClickDuringTheResetSendsNothingAndYieldsTrue) {
         bar21Hidden = !rig.page.ProgressBar21().visible;
         bar2Shown = rig.page.ProgressBar2().visible;
     };
+    rig.page.SetChecked(CopyCheckBox::CheckBox1, false);  // the operator's run ticks stay
     rig.simple.erace_pClick();
 
     ASSERT_TRUE(clicked);
@@ -228,6 +229,7 @@ TEST(GuardTest, ClickDuringTheResetSendsNothingAndYieldsTrue) {
     EXPECT_EQ(rig.frame.Guards.EraseGuard, 0u);
     EXPECT_EQ(rig.Executed(OpErase).size(), 1u);
     EXPECT_EQ(rig.page.Top(CopyStep::Erase), StepImage::Pass);
+    EXPECT_FALSE(rig.page.Box(CopyCheckBox::CheckBox1).checked);
 }
 
 TEST(GuardTest, EveryGuardedOperationSendsNothingAndYieldsTrue) {

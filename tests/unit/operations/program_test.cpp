@@ -74,6 +74,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0, 0, 0}, {1, 0, 0}}},
         ChunkCase{"Byte96K", {"0x00FF", 1, 0x7FFF}, {{0, 0, 0}, {1, 0, 0}},
                   {{0, 0, 0}, {1, 0, 0}}},
+        // 64 KB and one byte: the last byte has a bank of its own.
+        ChunkCase{"Byte64KAndOne", {"0x00FF", 1, 0x0000}, {{0, 0, 0}, {1, 0, 0}},
+                  {{0, 0, 0}, {1, 0, 0}}},
         ChunkCase{"Byte128KFromBank1", {"0x00FF", 1, 0xFFFF, 0, 0, 1}, {{1, 0, 0}},
                   {{0, 0, 0}, {1, 0, 0}}},
         // The download's size covers the main area and the 1 KB behind it exactly.
@@ -87,6 +90,25 @@ INSTANTIATE_TEST_SUITE_P(
         ChunkCase{"Word128K", {"0xFFFF", 1, 0xFFFF},
                   {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}},
                   {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}}},
+        // The download carries the extended area behind the main area in a bank of its own.
+        ChunkCase{"Word128KWithExt1K", {"0xFFFF", 1, 0xFFFF, 0, 0x03FF},
+                  {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}},
+                  {{0, 0, 0},
+                   {0, 0x8000, 0},
+                   {1, 0, 0},
+                   {1, 0x8000, 0},
+                   {2, 0, 0},
+                   {2, 0x8000, 0}}},
+        // 128K words and one: the last word opens a third bank; the program
+        // sends no chunk that lies wholly past the device.
+        ChunkCase{"Word128KAndOne", {"0xFFFF", 2, 0x0000},
+                  {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}, {2, 0, 0}},
+                  {{0, 0, 0},
+                   {0, 0x8000, 0},
+                   {1, 0, 0},
+                   {1, 0x8000, 0},
+                   {2, 0, 0},
+                   {2, 0x8000, 0}}},
         ChunkCase{"Word128KMixedCaseWidth", {"0xffFF", 1, 0xFFFF},
                   {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}},
                   {{0, 0, 0}, {0, 0x8000, 0}, {1, 0, 0}, {1, 0x8000, 0}}}),
@@ -209,6 +231,8 @@ INSTANTIATE_TEST_SUITE_P(
         ExtCase{"Byte96KBehind64K", {"0x00FF", 0, 0xFFFF, 1, 0x7FFF}, {{0, 0, 0}, {1, 0, 0}}},
         ExtCase{"Word40KBehind32K", {"0xFFFF", 0, 0x7FFF, 0, 0x9FFF},
                 {{0, 0, 0xFFFF}, {0, 0x8000, 0xFFFF}}},
+        // An area of exactly one chunk: no second chunk.
+        ExtCase{"Word32KBehind32K", {"0xFFFF", 0, 0x7FFF, 0, 0x7FFF}, {{0, 0, 0xFFFF}}},
         ExtCase{"Word1KBehind1K", {"0xFFFF", 0, 0x03FF, 0, 0x03FF}, {{0, 0, 0x07FF}}}),
     [](const ::testing::TestParamInfo<ExtCase>& info) { return info.param.name; });
 

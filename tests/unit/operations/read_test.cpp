@@ -176,6 +176,7 @@ TEST(ReadTest, ReadModeHighByteChoosesTheEngine) {
         rig.UseDevice({c.width, 0, 0x7FFF});
         rig.device.DeviceParamBlock.SetWord(param::read_mode, c.readMode);
         rig.FillChipPattern();
+        rig.frame.Run.ReadOkFlag = 1;  // left by an earlier good read
         // The set-up runs, so the read passes even where nothing is read.
         ASSERT_TRUE(rig.readBacks.readClick());
         EXPECT_EQ(rig.Requests(CmdDataRead), c.dataReads);
@@ -213,14 +214,17 @@ TEST(ReadTest, SizesTheBufferForTheDeviceBeforeItPlaces) {
     for (const char* width : {"0x00FF", "0xFFFF"}) {
         SCOPED_TRACE(width);
         OperationRig rig;
-        rig.UseDevice({width, 1, 0xFFFF});
+        rig.UseDevice({width, 1, 0xFFFF, 0, 0x03FF});
         rig.buffer.SetBufferSize(0x1000);
         rig.sizing.LoadedBufferSize = 0;
         rig.FillChipPattern();
         ASSERT_TRUE(rig.readBacks.readClick());
+        // The extended area behind the main area fits as well.
         const std::vector<uint8_t>& chip = rig.sim.Chip().main;
-        EXPECT_GE(rig.buffer.GetBufferSize(), chip.size());
+        const std::vector<uint8_t>& ext = rig.sim.Chip().ext;
+        ASSERT_GE(rig.buffer.GetBufferSize(), chip.size() + ext.size());
         EXPECT_TRUE(rig.BufferBytes(0, chip.size()) == chip);
+        EXPECT_TRUE(rig.BufferBytes(chip.size(), ext.size()) == ext);
     }
 }
 

@@ -176,19 +176,26 @@ TEST(RunTest, AFailingStepEndsTheRunWithOneFailureSound) {
 }
 
 TEST(RunTest, AFailedSetUpEndsTheRunAsFailed) {
-    for (bool noProgrammer : {true, false}) {
-        SCOPED_TRACE(noProgrammer);
+    struct Case {
+        const char* name;
+        std::function<void(RunRig&)> arrange;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"NoProgrammer", [](RunRig& r) { r.sim.ClearSlots(); }, {kHardwareMissingText}},
+        // Refused silently, nothing sent.
+        {"FpgaFileMissing", [](RunRig& r) { r.device.FpgaFileMissing = 1; }, {}},
+        // The programmer answers, but its FPGA did not get the image.
+        {"FpgaPageWrite", [](RunRig& r) { r.sim.InjectFault(SimCallKind::BulkOut, 6); }, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         RunRig rig;
         rig.Tick(kAll);
-        if (noProgrammer)
-            rig.sim.ClearSlots();
-        else
-            rig.device.FpgaFileMissing = 1;  // refused silently, nothing sent
+        c.arrange(rig);
         EXPECT_FALSE(rig.run.Run_HintClick());
         EXPECT_TRUE(rig.sim.Executions().empty());
-        EXPECT_EQ(rig.messages.Texts(), noProgrammer
-                                            ? std::vector<std::string>{kHardwareMissingText}
-                                            : std::vector<std::string>{});
+        EXPECT_EQ(rig.messages.Texts(), c.messages);
         EXPECT_EQ(rig.page.Status(), StatusLook::Failed);
         EXPECT_EQ(rig.FailSounds(), 1);
         EXPECT_EQ(rig.PassSounds(), 0);
@@ -272,9 +279,11 @@ TEST(StopTest, WhenIdleItSoundsEvenWithSoundOffAndTheNextRunStartsClean) {
     EXPECT_TRUE(rig.messages.shown.empty());
     EXPECT_FALSE(rig.run.TakeUserStop());
 
-    // What a stop and a failing step left behind does not hold the next run.
+    // What a stop, a failing step and a blank-check picture's reset left
+    // behind does not hold the next run nor skip its blank check.
     rig.frame.Run.RunReady = 0;
     rig.frame.Run.RunFailed = 1;
+    rig.frame.Guards.BlankGuard = 1;
     rig.player.SoundOn = 1;
     rig.Tick({true, true, false, false, false});
     EXPECT_TRUE(rig.run.Run_HintClick());
@@ -304,6 +313,7 @@ TEST(EditOkTest, ShowsTheBufferSumOverTheDeviceRangeRedOnlyWhenItChanged) {
         rig.FillBufferPattern();
         const std::vector<uint8_t> bytes = rig.BufferBytes(0, c.bytes);
         const uint32_t sum = std::accumulate(bytes.begin(), bytes.end(), uint32_t{0});
+        rig.page.SetEnabled(CopyControl::Run, false);  // as the Edit page leaves it
         EXPECT_TRUE(rig.editSum.v_HintClick());
         EXPECT_TRUE(rig.editSum.v_HintClick());
         EXPECT_EQ(rig.field.texts, (std::vector<std::string>(2, ChecksumDisplay::Format(sum))));
@@ -317,6 +327,7 @@ TEST(EditOkTest, OptionTypeOneShowsTheProgrammersChecksumOfTheDownload) {
     RunRig rig;
     rig.device.FuseTypeDigit = 1;
     rig.FillBufferPattern();
+    rig.page.SetEnabled(CopyControl::Run, false);
     EXPECT_TRUE(rig.editSum.v_HintClick());
     const std::vector<std::string> wire = rig.sim.TraceLines();
     ASSERT_GE(wire.size(), 3u);
@@ -331,6 +342,7 @@ TEST(EditOkTest, OptionTypeOneShowsTheProgrammersChecksumOfTheDownload) {
     EXPECT_EQ(rig.field.texts, std::vector<std::string>{ChecksumDisplay::Format(sum)});
     EXPECT_EQ(rig.sim.Executions().front().vcc, rig.device.Voltages[kReadVcc]);
     EXPECT_TRUE(rig.messages.shown.empty());
+    EXPECT_TRUE(rig.page.Enabled(CopyControl::Run));
 }
 
 TEST(EditOkTest, OptionTypeOneShowsNoSumOnAnyFailure) {

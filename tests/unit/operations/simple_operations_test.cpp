@@ -61,16 +61,28 @@ TEST(EraseTest, RunModeSendsNoSetupAndNoPassSoundDuringARun) {
 }
 
 TEST(EraseTest, SmallSizeCountsTheExtendedAreaAndStartWordsFollowTheStartAddress) {
-    OperationRig rig;
-    rig.UseDevice({"0x00FF", 0, 0x0FFF, 0, 0x00FF});
-    rig.device.DeviceParamBlock.SetWord(param::start_address_Low, 0x2100);
-    rig.device.StartAddress = 0x2100;
-    ASSERT_TRUE(rig.simple.erase_1Click(kModeReady));
-    EXPECT_EQ(rig.Executed(OpErase), (std::vector<SentWords>{{0, 0x2100, 0x10FE}}));
-
-    rig.UseDevice({"0x00FF", 1, 0xFFFF});  // 128 KB: too big for the size word
-    ASSERT_TRUE(rig.simple.erase_1Click(kModeReady));
-    EXPECT_EQ(rig.Executed(OpErase).back(), (SentWords{0, 0, 0}));
+    struct Case {
+        const char* name;
+        DeviceShape shape;
+        uint16_t startLow;
+        SentWords words;  // bank (start_address_Hi), offset (start_address_Low), size
+    };
+    const Case cases[] = {
+        {"Byte4KWithExt256", {"0x00FF", 0, 0x0FFF, 0, 0x00FF}, 0x2100, {0, 0x2100, 0x10FE}},
+        // The last address of 64 KB fits the word; the size does not.
+        {"Byte64K", {"0x00FF", 0, 0xFFFF}, 0, {0, 0, 0}},
+        {"Byte128K", {"0x00FF", 1, 0xFFFF}, 0, {0, 0, 0}},
+        {"Byte128KFromBank1", {"0x00FF", 1, 0xFFFF, 0, 0, 1}, 0x0040, {1, 0x0040, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        rig.UseDevice(c.shape);
+        rig.device.DeviceParamBlock.SetWord(param::start_address_Low, c.startLow);
+        rig.device.StartAddress = ComputeStartAddress(c.shape.startHi, c.startLow);
+        ASSERT_TRUE(rig.simple.erase_1Click(kModeReady));
+        EXPECT_EQ(rig.Executed(OpErase), std::vector<SentWords>{c.words});
+    }
 }
 
 TEST(BlankCheckTest, ReportsBlankAndNonBlankChipsWithTheReadVoltages) {

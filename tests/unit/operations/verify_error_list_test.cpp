@@ -182,9 +182,14 @@ TEST(VerifyErrorListTest, FirstRowOfACompareIsShownAtOnceLaterRowsWaitForAClick)
     model.Verify_Error_ListDblClick();
     EXPECT_EQ(model.BitCell(kBitAddressColumn, 1), "0000042");
     EXPECT_EQ(model.BitCell(kBitValueColumn, 1), "22");
+    // A row added now leaves the operator's row in view; so does the last one.
+    model.AddVerifyError(3, 0x43, 8, 0x44, 0x43, 0x55);
+    model.AddVerifyError(kVerifyErrorRows - 1, 0x1FF, 8, 0x01, 0x1FF, 0x02);
+    EXPECT_EQ(model.SelectedErrorRow(), 3);
+    EXPECT_EQ(model.BitCell(kBitAddressColumn, 1), "0000042");
 
-    // The next compare's reset: rows and bit view empty, headings kept, row 1
-    // selected again, and its first row shown at once.
+    // The next compare's reset: rows (the last one too) and bit view empty,
+    // headings kept, row 1 selected again, and its first row shown at once.
     model.ResetList();
     const VerifyErrorListModel fresh;
     EXPECT_EQ(AllCells(model), AllCells(fresh));
