@@ -34,7 +34,7 @@ ChipArea AreaOf(const OperationFrame& frame, bool wide, bool ext, bool compare) 
     area.wide = wide;
     area.ext = ext;
     area.operation = ext ? OpReadExt : OpRead;
-    area.bankBytes = wide ? kBank16Bytes : kBank8Bytes;
+    area.bankBytes = BankBytes(wide);
     const DataWidth width = wide ? DataWidth::Word16 : DataWidth::Byte8;
     if (ext) {
         // The extended area lies directly behind the main area, for every
@@ -43,9 +43,8 @@ ChipArea AreaOf(const OperationFrame& frame, bool wide, bool ext, bool compare) 
         area.offset = layout.offset;
         area.bytes = layout.bytes;
     } else {
-        const uint64_t maxAddress = (uint64_t{frame.Word(param::max_address_Hi)} << 16) |
-                                    frame.Word(param::max_address_Low);
-        area.bytes = (maxAddress + 1) * (wide ? 2 : 1);
+        area.bytes = MainAreaBytes(frame.Word(param::max_address_Hi),
+                                   frame.Word(param::max_address_Low), wide);
         // Option type 1 reads its whole device through the main area.
         if (wide && !compare && device.FuseTypeDigit == 1) area.bytes = device.DeviceBytes;
         area.firstBank = frame.FirstBank();

@@ -19,6 +19,13 @@ namespace burnmark {
 inline constexpr uint64_t kBank8Bytes = 0x10000;   // one 64 KB bank of an 8-bit device
 inline constexpr uint64_t kBank16Bytes = 0x20000;  // one 128 KB bank (two chunks), 16-bit
 
+inline uint64_t BankBytes(bool wide) { return wide ? kBank16Bytes : kBank8Bytes; }
+
+// The bytes of the main area: (hi << 16 | low) + 1 addresses.
+inline uint64_t MainAreaBytes(uint64_t hi, uint64_t low, bool wide) {
+    return (((hi << 16) | low) + 1) * (wide ? 2 : 1);
+}
+
 // The banks of bankBytes that bytes reach into; at least one.
 inline uint64_t BanksOver(uint64_t bytes, uint64_t bankBytes) {
     return std::max<uint64_t>(1, (bytes + bankBytes - 1) / bankBytes);

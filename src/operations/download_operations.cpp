@@ -9,17 +9,6 @@
 
 namespace burnmark {
 
-namespace {
-
-// The bytes of the main area, (H << 16 | L) + 1 addresses.
-uint64_t MainAreaBytes(uint64_t H, uint64_t L, bool wide) {
-    return (((H << 16) | L) + 1) * (wide ? 2 : 1);
-}
-
-uint64_t BankBytes(bool wide) { return wide ? kBank16Bytes : kBank8Bytes; }
-
-}  // namespace
-
 // ---- Chunk transfer --------------------------------------------------------------------------
 
 struct DownloadOperations::ChunkPlan {
